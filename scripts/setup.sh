@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing and running Quillo needs.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config ccache file dpkg-dev
+  # Qt 6 and QCoro
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-svg-dev libqt6svg6
+  qt6-multimedia-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qcoro-qt6-dev
+  # storage, resampling
+  libsqlite3-dev libsoxr-dev
+  # X11
+  libxcb1-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
+  libxkbcommon-dev libxkbcommon-x11-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils xdotool trayer
+  pulseaudio pulseaudio-utils espeak-ng sox
+  # packaging checks
+  desktop-file-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update
+  "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs the whole test suite: once with warnings as errors,
+# once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+jobs=$(nproc)
+
+cmake --preset ci
+cmake --build --preset ci -j "$jobs"
+bash scripts/with-test-env.sh ctest --preset ci -j "$jobs"
+
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  bash scripts/with-test-env.sh ctest --preset asan -j "$jobs"

@@ -1,0 +1,16 @@
+#include "models/AppSettings.h"
+#include "platform/Log.h"
+#include "platform/linux/SqliteDefaultsStore.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillo"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SqliteDefaultsStore store;
+    AppSettings::installSharedStore(store);
+    Log::line(QStringLiteral("[Quillo] Preferences store: %1").arg(store.path()));
+    return QApplication::exec();
+}

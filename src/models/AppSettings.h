@@ -1,0 +1,105 @@
+#pragma once
+
+#include "models/DictationEntry.h"
+#include "models/DictationMode.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class DefaultsStore;
+
+// The user's preferences. Every property reads its key from the store at each access and writes
+// it at each assignment; defaults are never written by themselves. Main thread only.
+class AppSettings : public QObject {
+    Q_OBJECT
+public:
+    using DictationEntry = ::DictationEntry;
+
+    struct Keys {
+        static constexpr char openAIAPIKey[] = "openai_api_key";
+        static constexpr char anthropicAPIKey[] = "anthropic_api_key";
+        static constexpr char selectedMode[] = "selected_mode";
+        static constexpr char whisperLanguage[] = "whisper_language";
+        static constexpr char llmProvider[] = "llm_provider";
+        static constexpr char launchAtLogin[] = "launch_at_login";
+        static constexpr char playSoundOnComplete[] = "play_sound_on_complete";
+        static constexpr char showOverlay[] = "show_overlay";
+        static constexpr char appLanguage[] = "app_language";
+        static constexpr char hotkeyKeyCode[] = "hotkey_keycode";
+        static constexpr char hotkeyModifiers[] = "hotkey_modifiers";
+        static constexpr char useBackend[] = "use_backend";
+        static constexpr char customPromptPrefix[] = "custom_prompt_";
+        static constexpr char dictationHistory[] = "dictation_history";
+        static constexpr char dictationHistoryBackupPrefix[] = "dictation_history_backup_";
+        static constexpr char deviceId[] = "quillo_device_id";
+        static constexpr char showInDock[] = "show_in_dock";
+        static constexpr char onboardingCompleted[] = "onboarding_completed";
+        static constexpr char launchAtLoginSet[] = "launch_at_login_set";
+    };
+
+    explicit AppSettings(DefaultsStore& store, QObject* parent = nullptr);
+
+    // The process-wide instance; the store is installed once at start-up.
+    static AppSettings& shared();
+    static void installSharedStore(DefaultsStore& store);
+
+    DefaultsStore& store() const { return store_; }
+
+    QString openAIAPIKey() const;
+    void setOpenAIAPIKey(const QString& value);
+    QString anthropicAPIKey() const;
+    void setAnthropicAPIKey(const QString& value);
+    QString selectedModeRaw() const;
+    void setSelectedModeRaw(const QString& value);
+    QString whisperLanguage() const;
+    void setWhisperLanguage(const QString& value);
+    QString llmProvider() const;
+    void setLlmProvider(const QString& value);
+    bool launchAtLogin() const;
+    void setLaunchAtLogin(bool value);
+    bool playSoundOnComplete() const;
+    void setPlaySoundOnComplete(bool value);
+    bool showOverlay() const;
+    void setShowOverlay(bool value);
+    QString appLanguage() const;
+    void setAppLanguage(const QString& value);
+    qint64 hotkeyKeyCode() const;
+    void setHotkeyKeyCode(qint64 value);
+    qint64 hotkeyModifiers() const;
+    void setHotkeyModifiers(qint64 value);
+    bool useBackend() const;
+    void setUseBackend(bool value);
+
+    QString backendURL() const;
+    QString apiSecret() const;
+
+    DictationMode selectedMode() const;
+    void setSelectedMode(DictationMode mode);
+    bool hasValidAPIKey() const;
+
+    QString customPrompt(DictationMode mode) const;
+    QString effectivePrompt(DictationMode mode) const;
+    void setCustomPrompt(const QString& prompt, DictationMode mode);
+
+    QList<DictationEntry> recentDictations() const;
+    void addDictation(const DictationEntry& entry);
+
+    // For keys that are not properties ("show_in_dock", ...): writes and announces the change.
+    void setStoredBoolean(const QString& key, bool value);
+
+signals:
+    // Any change made through this object; `key` names what changed.
+    void changed(const QString& key);
+
+private:
+    QString stringValue(const char* key, const QString& fallback) const;
+    bool booleanValue(const char* key, bool fallback) const;
+    qint64 integerValue(const char* key, qint64 fallback) const;
+    void write(const char* key, const QString& value);
+    void write(const char* key, bool value);
+    void write(const char* key, qint64 value);
+    void keepUndecodableHistory(const QByteArray& document);
+
+    DefaultsStore& store_;
+};

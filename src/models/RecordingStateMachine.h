@@ -1,0 +1,31 @@
+#pragma once
+
+#include "models/RecordingStateValue.h"
+
+#include <QObject>
+
+// The one holder of the dictation phase. It holds no timers and calls nothing: it only
+// moves between states (and tells observers it did).
+class RecordingStateMachine : public QObject {
+    Q_OBJECT
+public:
+    explicit RecordingStateMachine(QObject* parent = nullptr) : QObject(parent) {}
+
+    RecordingStateValue state() const { return state_; }
+    void setState(RecordingStateValue state);
+
+    void onKeyDown();
+    void onKeyUp();
+    void onHoldThresholdReached();
+    void onDoublePressTimeout();
+    void onProcessingComplete();
+    void reset();
+
+signals:
+    void stateChanged(RecordingStateValue state);
+
+private:
+    void move(RecordingStateValue from, RecordingStateValue to);
+
+    RecordingStateValue state_ = RecordingStateValue::idle;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/DefaultsStore.h"
+
+#include <QMap>
+
+// A store that lives in memory, for tests.
+class InMemoryDefaultsStore final : public DefaultsStore {
+public:
+    // The store behind AppSettings::shared() in the test executables.
+    static InMemoryDefaultsStore& sharedForTests();
+
+    std::optional<Value> value(const QString& key) const override;
+    void setValue(const QString& key, const Value& value) override { values_.insert(key, value); }
+    void remove(const QString& key) override { values_.remove(key); }
+    QStringList keys() const override { return values_.keys(); }
+
+    void clear() { values_.clear(); }
+
+private:
+    QMap<QString, Value> values_;
+};

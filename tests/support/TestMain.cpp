@@ -1,0 +1,18 @@
+#include "support/InMemoryDefaultsStore.h"
+#include "models/AppSettings.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+// Every test runs inside a Qt application; code that reaches AppSettings::shared() gets an
+// in-memory store that the test can reset.
+int main(int argc, char* argv[]) {
+    ::testing::InitGoogleMock(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    }
+    QApplication app(argc, argv);
+    AppSettings::installSharedStore(InMemoryDefaultsStore::sharedForTests());
+    return RUN_ALL_TESTS();
+}
