@@ -1,0 +1,111 @@
+#include "models/AppSettings.h"
+#include "models/AppState.h"
+#include "support/InMemoryDefaultsStore.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AppSettingsTest : public ::testing::Test {
+protected:
+    InMemoryDefaultsStore store;
+    AppSettings settings{store};
+};
+
+}  // namespace
+
+TEST_F(AppSettingsTest, FreshInstallReadsEveryDefaultAndWritesNothing) {
+    EXPECT_EQ(settings.selectedMode(), DictationMode::email);
+    EXPECT_EQ(settings.whisperLanguage(), "auto");
+    EXPECT_EQ(settings.llmProvider(), "openai");
+    EXPECT_EQ(settings.appLanguage(), "system");
+    EXPECT_TRUE(settings.showOverlay());
+    EXPECT_TRUE(settings.playSoundOnComplete());
+    EXPECT_FALSE(settings.launchAtLogin());
+    EXPECT_EQ(settings.hotkeyKeyCode(), 49);
+    EXPECT_EQ(settings.hotkeyModifiers(), 2048);
+    EXPECT_TRUE(settings.useBackend());
+    EXPECT_TRUE(settings.openAIAPIKey().isEmpty());
+    EXPECT_TRUE(settings.anthropicAPIKey().isEmpty());
+    EXPECT_TRUE(store.keys().isEmpty()) << "reading must never store a default";
+}
+
+TEST_F(AppSettingsTest, WritesGoToTheirKeysWithTheirTypesAndAreAnnounced) {
+    QSignalSpy changed(&settings, &AppSettings::changed);
+    settings.setSelectedMode(DictationMode::chat);
+    settings.setHotkeyKeyCode(2);
+    settings.setShowOverlay(false);
+    EXPECT_EQ(store.string("selected_mode"), "chat");
+    EXPECT_EQ(store.value("hotkey_keycode"), DefaultsStore::Value(qint64(2)));
+    EXPECT_EQ(store.value("show_overlay"), DefaultsStore::Value(false));
+    ASSERT_EQ(changed.size(), 3);
+    EXPECT_EQ(changed.at(0).at(0).toString(), "selected_mode");
+}
+
+TEST_F(AppSettingsTest, ValuesWrittenStraightIntoTheStoreAreReadAtOnce) {
+    store.setString("whisper_language", "de");
+    store.setBoolean("use_backend", false);
+    store.setInteger("hotkey_modifiers", 4096);
+    EXPECT_EQ(settings.whisperLanguage(), "de");
+    EXPECT_FALSE(settings.useBackend());
+    EXPECT_EQ(settings.hotkeyModifiers(), 4096);
+}
+
+TEST_F(AppSettingsTest, AValueOfAnotherTypeReadsAsTheDefault) {
+    store.setString("hotkey_keycode", "space");
+    store.setInteger("show_overlay", 0);
+    store.setBoolean("whisper_language", true);
+    EXPECT_EQ(settings.hotkeyKeyCode(), 49);
+    EXPECT_TRUE(settings.showOverlay());
+    EXPECT_EQ(settings.whisperLanguage(), "auto");
+}
+
+TEST_F(AppSettingsTest, SelectedModeFallsBackToEmailForUnknownOrMiscasedValues) {
+    for (const char* stored : {"", "Email", "CHAT", "dictation"}) {
+        store.setString("selected_mode", stored);
+        EXPECT_EQ(settings.selectedMode(), DictationMode::email) << stored;
+    }
+    store.setString("selected_mode", "notes");
+    EXPECT_EQ(settings.selectedMode(), DictationMode::notes);
+}
+
+TEST_F(AppSettingsTest, ValidAPIKeyRule) {
+    EXPECT_TRUE(settings.hasValidAPIKey()) << "the backend needs no key of the user's";
+    settings.setUseBackend(false);
+    EXPECT_FALSE(settings.hasValidAPIKey());
+    settings.setOpenAIAPIKey(" \n\t \r\n");
+    EXPECT_FALSE(settings.hasValidAPIKey());
+    settings.setAnthropicAPIKey("sk-ant-123");
+    EXPECT_FALSE(settings.hasValidAPIKey()) << "the Anthropic key plays no part";
+    settings.setOpenAIAPIKey("  sk-x \n");
+    EXPECT_TRUE(settings.hasValidAPIKey());
+}
+
+TEST_F(AppSettingsTest, BackendConstantsAreFixed) {
+    EXPECT_EQ(settings.apiSecret(), "kestra-beta-5930");
+    EXPECT_TRUE(settings.backendURL().startsWith("https://") ||
+                settings.backendURL().startsWith("http://127.") ||
+                settings.backendURL().startsWith("http://localhost"));
+    EXPECT_FALSE(settings.backendURL().endsWith('/'));
+    EXPECT_TRUE(store.keys().isEmpty());
+}
+
+TEST(AppState, FollowsTheMachineThatDrivesDictation) {
+    InMemoryDefaultsStore store;
+    AppSettings settings(store);
+    AppState state(settings);
+    RecordingStateMachine pipelineMachine;
+    state.follow(pipelineMachine);
+    QSignalSpy spy(&state, &AppState::recordingStateChanged);
+
+    pipelineMachine.onKeyDown();
+    pipelineMachine.onHoldThresholdReached();
+    EXPECT_EQ(state.recordingState(), RecordingStateValue::holdRecording);
+    EXPECT_EQ(spy.size(), 2);
+    EXPECT_EQ(state.stateMachine().state(), RecordingStateValue::idle)
+        << "its own machine is not the one that drives dictation";
+    EXPECT_TRUE(state.currentTranscription().isEmpty());
+    EXPECT_FALSE(state.errorMessage().has_value());
+}

@@ -1,0 +1,102 @@
+#include "models/RecordingStateMachine.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+using S = RecordingStateValue;
+
+namespace {
+
+const std::array<S, 6> allStates{S::idle, S::pendingIntent, S::checkDoublePress,
+                                 S::holdRecording, S::handsfreeRecording, S::processing};
+
+struct Operation {
+    const char* name;
+    std::function<void(RecordingStateMachine&)> call;
+    std::map<S, S> moves;  // every state not listed stays where it is
+};
+
+}  // namespace
+
+TEST(RecordingStateMachine, EveryOperationInEveryStateFollowsTheTable) {
+    const std::vector<Operation> operations{
+        {"onKeyDown", &RecordingStateMachine::onKeyDown,
+         {{S::idle, S::pendingIntent},
+          {S::checkDoublePress, S::handsfreeRecording},
+          {S::handsfreeRecording, S::processing}}},
+        {"onKeyUp", &RecordingStateMachine::onKeyUp,
+         {{S::pendingIntent, S::checkDoublePress}, {S::holdRecording, S::processing}}},
+        {"onHoldThresholdReached", &RecordingStateMachine::onHoldThresholdReached,
+         {{S::pendingIntent, S::holdRecording}}},
+        {"onDoublePressTimeout", &RecordingStateMachine::onDoublePressTimeout,
+         {{S::checkDoublePress, S::idle}}},
+        {"onProcessingComplete", &RecordingStateMachine::onProcessingComplete,
+         {{S::processing, S::idle}}},
+        {"reset", &RecordingStateMachine::reset,
+         {{S::pendingIntent, S::idle},
+          {S::checkDoublePress, S::idle},
+          {S::holdRecording, S::idle},
+          {S::handsfreeRecording, S::idle},
+          {S::processing, S::idle}}},
+    };
+    for (const Operation& op : operations) {
+        for (S from : allStates) {
+            RecordingStateMachine machine;
+            machine.setState(from);
+            op.call(machine);
+            const auto it = op.moves.find(from);
+            const S expected = it == op.moves.end() ? from : it->second;
+            EXPECT_EQ(machine.state(), expected) << op.name << " from " << caseName(from).toStdString();
+        }
+    }
+}
+
+TEST(RecordingStateMachine, GesturesRunThroughTheExpectedStates) {
+    RecordingStateMachine machine;
+    EXPECT_EQ(machine.state(), S::idle);
+
+    // Hold.
+    machine.onKeyDown();
+    machine.onHoldThresholdReached();
+    EXPECT_EQ(machine.state(), S::holdRecording);
+    machine.onKeyUp();
+    EXPECT_EQ(machine.state(), S::processing);
+    machine.onProcessingComplete();
+    EXPECT_EQ(machine.state(), S::idle);
+
+    // Double press: the release while hands-free changes nothing, the next press stops.
+    QSignalSpy spy(&machine, &RecordingStateMachine::stateChanged);
+    machine.onKeyDown();
+    machine.onKeyUp();
+    machine.onKeyDown();
+    machine.onKeyUp();
+    machine.onKeyDown();
+    std::vector<S> seen;
+    for (const auto& args : spy) {
+        seen.push_back(args.at(0).value<S>());
+    }
+    EXPECT_EQ(seen, (std::vector<S>{S::pendingIntent, S::checkDoublePress, S::handsfreeRecording,
+                                    S::processing}));
+
+    // A stale hold expiry after a tap changes nothing; the double-press timeout ends the tap.
+    machine.reset();
+    machine.onKeyDown();
+    machine.onKeyUp();
+    machine.onHoldThresholdReached();
+    EXPECT_EQ(machine.state(), S::checkDoublePress);
+    machine.onDoublePressTimeout();
+    EXPECT_EQ(machine.state(), S::idle);
+}
+
+TEST(RecordingStateValue, CaseNamesAreTheEnumeratorNames) {
+    EXPECT_EQ(caseName(S::idle), "idle");
+    EXPECT_EQ(caseName(S::pendingIntent), "pendingIntent");
+    EXPECT_EQ(caseName(S::checkDoublePress), "checkDoublePress");
+    EXPECT_EQ(caseName(S::holdRecording), "holdRecording");
+    EXPECT_EQ(caseName(S::handsfreeRecording), "handsfreeRecording");
+    EXPECT_EQ(caseName(S::processing), "processing");
+}
