@@ -1,0 +1,100 @@
+#include "platform/linux/SqliteDefaultsStore.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+class DefaultsCommandTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+
+    Result run(const QStringList& args) {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", dir.path());
+        tool.setProcessEnvironment(env);
+        tool.start(QStringLiteral(QUILLO_BINARY_DIR "/src/quillo-defaults"), args);
+        tool.waitForFinished(10000);
+        return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
+                QString::fromUtf8(tool.readAllStandardError())};
+    }
+    SqliteDefaultsStore store() { return SqliteDefaultsStore(dir.filePath("quillo/defaults.sqlite3")); }
+};
+
+}  // namespace
+
+TEST_F(DefaultsCommandTest, WritesAndReadsEveryType) {
+    EXPECT_EQ(run({"write", "use_backend", "-bool", "false"}).exitCode, 0);
+    EXPECT_EQ(run({"write", "hotkey_keycode", "-int", "61"}).exitCode, 0);
+    EXPECT_EQ(run({"write", "whisper_language", "-string", "de"}).exitCode, 0);
+    EXPECT_EQ(run({"write", "blob", "-data", "00ff10"}).exitCode, 0);
+
+    EXPECT_EQ(run({"read", "use_backend"}).out, "false\n");
+    EXPECT_EQ(run({"read", "hotkey_keycode"}).out, "61\n");
+    EXPECT_EQ(run({"read", "whisper_language"}).out, "de\n");
+    EXPECT_EQ(run({"read", "blob"}).out, "00ff10\n") << "data reads back as it was written";
+
+    auto s = store();
+    EXPECT_EQ(s.value("use_backend"), DefaultsStore::Value(false));
+    EXPECT_EQ(s.value("hotkey_keycode"), DefaultsStore::Value(qint64(61)));
+    EXPECT_EQ(s.data("blob"), QByteArray("\x00\xff\x10", 3));
+
+    EXPECT_EQ(run({"delete", "blob"}).exitCode, 0);
+    EXPECT_FALSE(store().contains("blob"));
+}
+
+TEST_F(DefaultsCommandTest, ListingMasksSecrets) {
+    run({"write", "openai_api_key", "-string", "sk-proj-verysecretvalue1234"});
+    run({"write", "anthropic_api_key", "-string", "short"});
+    run({"write", "selected_mode", "-string", "chat"});
+    const Result listing = run({"read"});
+    EXPECT_EQ(listing.exitCode, 0);
+    EXPECT_FALSE(listing.out.contains("verysecret"));
+    EXPECT_FALSE(listing.out.contains("short"));
+    EXPECT_TRUE(listing.out.contains("openai_api_key = \"********1234\""));
+    EXPECT_TRUE(listing.out.contains("selected_mode = \"chat\""));
+}
+
+TEST_F(DefaultsCommandTest, RefusesBadInputAndChangesNothing) {
+    run({"write", "hotkey_keycode", "-int", "49"});
+    const QList<QStringList> bad{
+        {"write", "hotkey_keycode", "-int", "abc"},
+        {"write", "use_backend", "-bool", "maybe"},
+        {"write", "hotkey_keycode", "-float", "1.5"},
+        {"write", "hotkey_keycode", "-int"},
+        {"write", "blob", "-data", "abc"},
+        {"frobnicate"},
+        {},
+    };
+    for (const QStringList& args : bad) {
+        const Result r = run(args);
+        EXPECT_NE(r.exitCode, 0) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("quillo-defaults: ") || r.err.startsWith("Usage:"))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    const Result missingRead = run({"read", "no_such_key"});
+    EXPECT_EQ(missingRead.exitCode, 1);
+    EXPECT_TRUE(missingRead.err.contains("does not exist"));
+    EXPECT_EQ(run({"delete", "no_such_key"}).exitCode, 1);
+
+    auto s = store();
+    EXPECT_EQ(s.keys(), QStringList{"hotkey_keycode"});
+    EXPECT_EQ(s.integer("hotkey_keycode"), 49);
+}
+
+TEST_F(DefaultsCommandTest, HelpNeedsNoStore) {
+    const Result help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: quillo-defaults"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("quillo/defaults.sqlite3")));
+}

@@ -1,0 +1,133 @@
+#include "platform/linux/SqliteDefaultsStore.h"
+#include "support/LogCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+QString binary(const char* name) {
+    return QStringLiteral(QUILLO_BINARY_DIR) + QLatin1Char('/') + QLatin1String(name);
+}
+
+class SqliteDefaultsStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath("quillo/defaults.sqlite3"); }
+};
+
+mode_t permissions(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mode & 0777;
+}
+
+}  // namespace
+
+TEST_F(SqliteDefaultsStoreTest, KeepsTypesPresenceAndValuesAcrossInstances) {
+    {
+        SqliteDefaultsStore store(path());
+        store.setString("s", QString::fromUtf8("Grüße — \"quoted\""));
+        store.setBoolean("b", false);
+        store.setInteger("i", -9007199254740993);
+        store.setData("d", QByteArray("\x00\xff\x10", 3));
+        store.setData("empty", QByteArray());
+        store.setString("gone", "x");
+        store.remove("gone");
+    }
+    SqliteDefaultsStore store(path());
+    EXPECT_EQ(store.string("s"), QString::fromUtf8("Grüße — \"quoted\""));
+    EXPECT_TRUE(store.contains("b"));
+    EXPECT_FALSE(store.boolean("b"));
+    EXPECT_FALSE(store.string("b").has_value()) << "a Boolean is no string";
+    EXPECT_EQ(store.integer("i"), -9007199254740993);
+    EXPECT_EQ(store.data("d"), QByteArray("\x00\xff\x10", 3));
+    EXPECT_EQ(store.data("empty"), QByteArray()) << "an empty data value is still present";
+    EXPECT_FALSE(store.contains("gone"));
+    EXPECT_EQ(store.keys(), (QStringList{"b", "d", "empty", "i", "s"}));
+    store.setInteger("s", 3);
+    EXPECT_FALSE(store.string("s").has_value()) << "a write replaces the type too";
+
+    EXPECT_EQ(permissions(QFileInfo(path()).absolutePath()), 0700u);
+    EXPECT_EQ(permissions(path()), 0600u);
+}
+
+TEST_F(SqliteDefaultsStoreTest, AWriteByAnotherProcessIsSeenByTheNextRead) {
+    SqliteDefaultsStore store(path());
+    store.setString("whisper_language", "auto");
+    EXPECT_EQ(store.string("whisper_language"), "auto");
+
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.path());
+    tool.setProcessEnvironment(env);
+    tool.start(binary("src/quillo-defaults"), {"write", "whisper_language", "-string", "de"});
+    ASSERT_TRUE(tool.waitForFinished(10000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+    EXPECT_EQ(store.string("whisper_language"), "de");
+}
+
+TEST_F(SqliteDefaultsStoreTest, AWriterKilledMidWriteLeavesAReadableStore) {
+    {
+        SqliteDefaultsStore store(path());
+        store.setString("keep", "me");
+    }
+    for (int round = 0; round < 3; ++round) {
+        QProcess writer;
+        writer.start(binary("tests/defaults_writer_child"), {path()});
+        ASSERT_TRUE(writer.waitForReadyRead(10000));
+        // Let it write for a while (it prints once it has written), then kill it mid-write.
+        writer.waitForFinished(150 + 100 * round);
+        ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
+        writer.waitForFinished(5000);
+
+        LogCapture log;
+        SqliteDefaultsStore store(path());
+        EXPECT_TRUE(store.movedAsidePath().isEmpty()) << "the store must not be damaged";
+        EXPECT_EQ(store.string("keep"), "me");
+        EXPECT_GE(store.integer("counter"), 0);
+        EXPECT_TRUE(store.data("blob").has_value());
+        EXPECT_TRUE(log.lines().isEmpty());
+    }
+}
+
+TEST_F(SqliteDefaultsStoreTest, ADamagedFileIsMovedAsideNotOverwritten) {
+    QDir().mkpath(QFileInfo(path()).absolutePath());
+    const QByteArray garbage = QByteArray("this is not a database, but the user's data\n").repeated(100);
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+    }
+    LogCapture log;
+    SqliteDefaultsStore store(path());
+    ASSERT_FALSE(store.movedAsidePath().isEmpty());
+    QFile moved(store.movedAsidePath());
+    ASSERT_TRUE(moved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(moved.readAll(), garbage) << "the old bytes survive where the log line says";
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines().first().contains(store.movedAsidePath()));
+
+    store.setString("fresh", "start");
+    EXPECT_EQ(SqliteDefaultsStore(path()).string("fresh"), "start");
+}
+
+TEST_F(SqliteDefaultsStoreTest, AnUnusableLocationStillGivesAWorkingStoreForTheSession) {
+    QFile blocker(dir.filePath("quillo"));  // a file where the folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    LogCapture log;
+    SqliteDefaultsStore store(path());
+    store.setBoolean("show_overlay", false);
+    EXPECT_TRUE(store.contains("show_overlay"));
+    EXPECT_FALSE(log.lines().isEmpty());
+}
