@@ -1,0 +1,37 @@
+#pragma once
+
+#include "models/RecordingStateValue.h"
+
+#include <QColor>
+#include <QIcon>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class AppState;
+class QMenu;
+class QSystemTrayIcon;
+
+// The icon in the system tray: "mic" at rest, "mic.fill" in the accent colour while recording,
+// "ellipsis.circle" in orange while processing. Without a tray Quillo runs on: the hotkey works.
+class TrayIcon : public QObject {
+    Q_OBJECT
+public:
+    TrayIcon(AppState& state, QMenu* menu, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    static QString symbolName(RecordingStateValue state);
+    static QColor symbolColor(RecordingStateValue state, const QColor& labelColor);
+    // One of our SVG symbols drawn in `color`.
+    static QIcon symbolIcon(const QString& name, const QColor& color);
+
+    bool isShown() const;
+    QSystemTrayIcon* trayIcon() const { return tray_.get(); }
+
+private:
+    void update(RecordingStateValue state);
+
+    AppState& state_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+};
