@@ -13,7 +13,9 @@ TEST(HotkeyX11Translation, KeyCodesGoByPositionBothWays) {
     EXPECT_EQ(X11KeyCodes::toX(63), std::nullopt);
     EXPECT_EQ(X11KeyCodes::toX(179), std::nullopt);
     for (int code = 0; code < 128; ++code) {
-        if (const auto x = X11KeyCodes::toX(code)) EXPECT_EQ(X11KeyCodes::fromX(*x), code) << code;
+        if (const auto x = X11KeyCodes::toX(code)) {
+            EXPECT_EQ(X11KeyCodes::fromX(*x), code) << code;
+        }
     }
     EXPECT_EQ(X11KeyCodes::fromX(255), std::nullopt);
 }

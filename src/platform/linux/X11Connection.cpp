@@ -40,6 +40,8 @@ void X11Connection::dispatchPending() {
         if (handler_) handler_(*event);
         std::free(event);
     }
+    // A lost server leaves the socket readable for ever: stop listening instead of spinning.
+    if (notifier_ && xcb_connection_has_error(connection_)) notifier_->setEnabled(false);
 }
 
 void X11Connection::flush() {
