@@ -16,7 +16,7 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils xdotool trayer
+  xvfb xauth x11-utils x11-xkb-utils xdotool trayer
   pulseaudio pulseaudio-utils espeak-ng sox
   # packaging checks
   desktop-file-utils

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/FnKeySetting.h"
+
+// PC keyboards handle Fn in their firmware and no Linux desktop binds Fn pressed alone:
+// the key is always free, so there is nothing to read or write.
+class LinuxFnKeySetting final : public FnKeySetting {
+public:
+    std::optional<int> usageType() override { return 0; }
+    void setUsageToNothing() override {}
+};

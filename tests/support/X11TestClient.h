@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+// Another X client for the tests: types real key events through XTest and can hold key
+// grabs of its own. Key codes here are X key codes (evdev + 8: Space 65, left Alt 64,
+// right Alt 108, D 40, Caps Lock 66).
+class X11TestClient {
+public:
+    X11TestClient();
+    ~X11TestClient();
+
+    bool isConnected() const;
+    void press(quint8 xKeyCode);
+    void release(quint8 xKeyCode);
+    // Grabs the key with exactly these X modifiers on the root window; true when granted.
+    bool grabKey(quint8 xKeyCode, quint16 xModifiers);
+    void ungrabKey(quint8 xKeyCode, quint16 xModifiers);
+
+private:
+    void sync();
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+// Runs the Qt event loop until the condition holds or the time is up; returns the condition.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+// Runs the Qt event loop for the given real time (for the X server's own timers).
+void runEventLoopFor(std::chrono::milliseconds duration);
