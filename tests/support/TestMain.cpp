@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 // Every test runs inside a Qt application; code that reaches AppSettings::shared() gets an

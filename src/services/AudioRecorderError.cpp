@@ -1,0 +1,3 @@
+#include "services/AudioRecorderError.h"
+
+AudioRecorderError::AudioRecorderError(QString description) : description_(std::move(description)) {}
