@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-#include <vector>
+#include <cstddef>
 
 struct soxr;
 
@@ -21,9 +21,9 @@ public:
     void flush(QByteArray& pcm);
 
 private:
-    void appendAsInt16(qsizetype frames, QByteArray& pcm);
+    size_t run(const float* input, size_t frames, size_t* consumed, size_t capacity,
+               QByteArray& pcm);
 
     soxr* soxr_ = nullptr;
     double ratio_;
-    std::vector<float> output_;
 };
