@@ -43,9 +43,10 @@ void BM_ConvertTenSecondRecording(benchmark::State& state) {
         for (int i = 0; i < bufferFrames; ++i) {
             const double t = static_cast<double>(b * bufferFrames + i) / sampleRate;
             noise = noise * 1664525u + 1013904223u;
-            buffers[b][i] = static_cast<float>(0.3 * std::sin(2 * std::numbers::pi * 220 * t) +
-                                               0.1 * std::sin(2 * std::numbers::pi * 1870 * t) +
-                                               0.02 * (static_cast<double>(noise >> 8) / (1 << 24) - 0.5));
+            buffers[b][i] =
+                static_cast<float>(0.3 * std::sin(2 * std::numbers::pi * 220 * t) +
+                                   0.1 * std::sin(2 * std::numbers::pi * 1870 * t) +
+                                   0.02 * (static_cast<double>(noise >> 8) / (1 << 24) - 0.5));
         }
     }
 
@@ -58,9 +59,8 @@ void BM_ConvertTenSecondRecording(benchmark::State& state) {
     }
     const double secondsOfAudio =
         static_cast<double>(buffersPerRecording) * bufferFrames / sampleRate;
-    state.counters["realtime"] =
-        benchmark::Counter(secondsOfAudio * static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate);
+    state.counters["realtime"] = benchmark::Counter(
+        secondsOfAudio * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ConvertTenSecondRecording)->Unit(benchmark::kMillisecond);
 

@@ -50,7 +50,9 @@ AudioRecorder::~AudioRecorder() {
     }
 }
 
-QCoro::Task<bool> AudioRecorder::requestPermission() { co_return input_->hasInput(); }
+QCoro::Task<bool> AudioRecorder::requestPermission() {
+    co_return input_->hasInput();
+}
 
 void AudioRecorder::startRecording() {
     if (recording_) {
@@ -61,9 +63,8 @@ void AudioRecorder::startRecording() {
 
     const AudioInput::StartResult started = input_->start();
     if (!started.format) {
-        throw AudioRecorderError(started.error.isEmpty()
-                                     ? QStringLiteral("Could not start recording")
-                                     : started.error);
+        throw AudioRecorderError(
+            started.error.isEmpty() ? QStringLiteral("Could not start recording") : started.error);
     }
     try {
         recording_ = std::make_unique<Recording>(*started.format);
@@ -73,10 +74,10 @@ void AudioRecorder::startRecording() {
     }
     // The handler is removed at stop before the recording is released, and at the latest in
     // the destructor, so it never outlives what it points to.
-    input_->setBufferHandler([this, recording = recording_.get()](const float* samples,
-                                                                  qsizetype frames) {
-        onCapturedBuffer(*recording, samples, frames);
-    });
+    input_->setBufferHandler(
+        [this, recording = recording_.get()](const float* samples, qsizetype frames) {
+            onCapturedBuffer(*recording, samples, frames);
+        });
 }
 
 QByteArray AudioRecorder::stopRecording() {

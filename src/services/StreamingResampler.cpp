@@ -30,12 +30,14 @@ StreamingResampler::StreamingResampler(double inputRate, double outputRate)
     if (error != nullptr) {
         soxr_delete(soxr_);
         soxr_ = nullptr;
-        throw AudioRecorderError(QStringLiteral("Could not create the resampler: %1")
-                                     .arg(QString::fromUtf8(error)));
+        throw AudioRecorderError(
+            QStringLiteral("Could not create the resampler: %1").arg(QString::fromUtf8(error)));
     }
 }
 
-StreamingResampler::~StreamingResampler() { soxr_delete(soxr_); }
+StreamingResampler::~StreamingResampler() {
+    soxr_delete(soxr_);
+}
 
 void StreamingResampler::process(const float* mono, qsizetype frames, QByteArray& pcm) {
     // soxr may hold back input when the output is full; keep feeding until it took all of it.
@@ -57,8 +59,8 @@ void StreamingResampler::flush(QByteArray& pcm) {
 }
 
 // Lets soxr write straight behind the PCM gathered so far.
-size_t StreamingResampler::run(const float* input, size_t frames, size_t* consumed,
-                               size_t capacity, QByteArray& pcm) {
+size_t StreamingResampler::run(const float* input, size_t frames, size_t* consumed, size_t capacity,
+                               QByteArray& pcm) {
     const qsizetype start = pcm.size();
     pcm.resize(start + static_cast<qsizetype>(capacity * sizeof(std::int16_t)));
     auto* out = reinterpret_cast<std::int16_t*>(pcm.data() + start);

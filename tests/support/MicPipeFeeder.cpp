@@ -9,7 +9,9 @@
 #include <numbers>
 #include <vector>
 
-QString MicPipeFeeder::pipePath() { return qEnvironmentVariable("QUILLO_TEST_MIC_PIPE"); }
+QString MicPipeFeeder::pipePath() {
+    return qEnvironmentVariable("QUILLO_TEST_MIC_PIPE");
+}
 
 MicPipeFeeder::MicPipeFeeder(const QString& pipe, double frequency, double amplitude) {
     // The server holds the pipe open for reading, so this does not wait for a reader.

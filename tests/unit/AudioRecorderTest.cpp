@@ -39,8 +39,8 @@ Wav parse(const QByteArray& wav) {
 }
 
 // A sine on every channel, delivered in capture-sized buffers.
-void deliverSine(FakeAudioInput& input, AudioInput::Format format, double seconds,
-                 double frequency, float amplitude) {
+void deliverSine(FakeAudioInput& input, AudioInput::Format format, double seconds, double frequency,
+                 float amplitude) {
     const auto totalFrames = static_cast<qsizetype>(std::llround(seconds * format.sampleRate));
     std::vector<float> buffer;
     for (qsizetype first = 0; first < totalFrames; first += captureBufferFrames) {
@@ -123,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(AudioFormats, AudioRecorderLengthTest,
 // change of pitch.
 TEST_F(AudioRecorderTest, SineKeepsItsFrequencyWithoutDiscontinuitiesAtBufferBoundaries) {
     auto stereo = std::make_shared<FakeAudioInput>(AudioInput::Format{44100, 2});
-    for (const auto& [source, format] :
-         {std::pair{input, AudioInput::Format{48000, 1}}, std::pair{stereo, AudioInput::Format{44100, 2}}}) {
+    for (const auto& [source, format] : {std::pair{input, AudioInput::Format{48000, 1}},
+                                         std::pair{stereo, AudioInput::Format{44100, 2}}}) {
         AudioRecorder sineRecorder(source);
         sineRecorder.startRecording();
         deliverSine(*source, format, 2.0, 440, 0.5f);

@@ -52,10 +52,9 @@ QString AudioCaptureWorker::open(const QAudioDevice& device, const QAudioFormat&
     if (stream_ == nullptr || source_->error() != QAudio::NoError) {
         const QString failure = describe(source_->error());
         close();
-        return QStringLiteral("%1: %2")
-            .arg(failure.isEmpty() ? QStringLiteral("The audio input could not be started")
-                                   : failure,
-                 device.description());
+        return QStringLiteral("%1: %2").arg(
+            failure.isEmpty() ? QStringLiteral("The audio input could not be started") : failure,
+            device.description());
     }
     connect(stream_, &QIODevice::readyRead, this, &AudioCaptureWorker::readAvailable);
     return {};

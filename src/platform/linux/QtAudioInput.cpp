@@ -37,7 +37,9 @@ QtAudioInput::~QtAudioInput() {
     thread_.wait();
 }
 
-bool QtAudioInput::hasInput() const { return !QMediaDevices::audioInputs().isEmpty(); }
+bool QtAudioInput::hasInput() const {
+    return !QMediaDevices::audioInputs().isEmpty();
+}
 
 QAudioDevice QtAudioInput::defaultDevice() {
     const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
@@ -70,9 +72,13 @@ AudioInput::StartResult QtAudioInput::start() {
     return {Format{format.sampleRate(), format.channelCount()}, {}};
 }
 
-void QtAudioInput::setBufferHandler(BufferHandler handler) { worker_->setHandler(std::move(handler)); }
+void QtAudioInput::setBufferHandler(BufferHandler handler) {
+    worker_->setHandler(std::move(handler));
+}
 
-void QtAudioInput::removeBufferHandler() { worker_->removeHandler(); }
+void QtAudioInput::removeBufferHandler() {
+    worker_->removeHandler();
+}
 
 void QtAudioInput::stop() {
     QMetaObject::invokeMethod(
