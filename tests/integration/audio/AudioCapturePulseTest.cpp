@@ -2,6 +2,7 @@
 #include "platform/linux/QtAudioInput.h"
 #include "services/AudioRecorder.h"
 #include "support/MicPipeFeeder.h"
+#include "support/MicPipeLock.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -41,7 +43,12 @@ protected:
         if (MicPipeFeeder::pipePath().isEmpty()) {
             GTEST_SKIP() << "needs the PulseAudio server of scripts/with-test-env.sh";
         }
+        pipeLock_ = std::make_unique<MicPipeLock>(MicPipeFeeder::pipePath());
     }
+    void TearDown() override { pipeLock_.reset(); }
+
+private:
+    std::unique_ptr<MicPipeLock> pipeLock_;
 };
 
 }  // namespace
