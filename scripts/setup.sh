@@ -11,6 +11,8 @@ packages=(
   qcoro-qt6-dev
   # storage, resampling
   libsqlite3-dev libsoxr-dev
+  # the sound server's default source
+  libpulse-dev
   # X11
   libxcb1-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
   libxkbcommon-dev libxkbcommon-x11-dev

@@ -31,6 +31,8 @@ export QUILLO_TEST_MIC_PIPE="$work/virtual-mic.pipe"
 cat >"$work/default.pa" <<PA
 load-module module-native-protocol-unix
 load-module module-null-sink sink_name=test_speaker
+# A second microphone listed before the default one, so tests see which input gets chosen.
+load-module module-null-source source_name=test_other_mic
 load-module module-pipe-source source_name=test_mic file=$QUILLO_TEST_MIC_PIPE format=s16le rate=48000 channels=1
 set-default-source test_mic
 set-default-sink test_speaker
