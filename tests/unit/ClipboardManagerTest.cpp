@@ -1,3 +1,4 @@
+#include "platform/linux/XTestKeystrokeSender.h"
 #include "services/ClipboardManager.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeKeystrokeSender.h"
@@ -150,4 +151,16 @@ TEST_F(ClipboardManagerTest, TheFallbackRescuesARefusedChordOrReportsWhyItCouldN
     EXPECT_EQ(pasteboard.text(), kDictated);
     EXPECT_TRUE(log.contains("[ClipboardManager] AppleScript error: execvp: No such file or directory"));
     EXPECT_TRUE(log.contains("[ClipboardManager] Auto-paste failed -- text is on clipboard, press ⌘V"));
+}
+
+TEST(ClipboardTerminalDetection, KnownTerminalsAreRecognisedByInstanceOrClass) {
+    EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("xterm\0XTerm\0", 12)));
+    EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(
+        QByteArray("gnome-terminal-server\0Gnome-terminal\0", 38)));
+    EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(
+        QByteArray("org.wezfurlong.wezterm\0org.wezfurlong.wezterm\0", 46)));
+    EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("urxvt\0URxvt\0", 12)));
+    EXPECT_FALSE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("Navigator\0firefox\0", 18)));
+    EXPECT_FALSE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("xterminal\0Xterminal\0", 20)));
+    EXPECT_FALSE(XTestKeystrokeSender::isTerminalWindowClass({}));
 }
