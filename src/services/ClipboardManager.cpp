@@ -13,7 +13,9 @@ constexpr KeystrokeSender::Modifiers kModifiersWaitedFor =
     KeystrokeSender::Option | KeystrokeSender::Command | KeystrokeSender::Shift |
     KeystrokeSender::Control;
 
-QString trueOrFalse(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
+QString trueOrFalse(bool value) {
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
 
 }  // namespace
 

@@ -16,7 +16,9 @@ QString FakePasteboard::text() const {
     return {};
 }
 
-void FakePasteboard::clear() { current.clear(); }
+void FakePasteboard::clear() {
+    current.clear();
+}
 
 void FakePasteboard::writeText(const QString& text) {
     ++writes;

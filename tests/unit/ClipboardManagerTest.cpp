@@ -85,14 +85,14 @@ TEST_F(ClipboardManagerTest, ACopyMadeBeforeTheRestoreIsKept) {
     scheduler.advance(250ms);
     ASSERT_TRUE(task.isReady());
     EXPECT_EQ(pasteboard.current, newer);
-    EXPECT_TRUE(log.contains("[ClipboardManager] Clipboard changed during paste -- previous "
-                             "contents not restored"));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] Clipboard changed during paste -- previous "
+                     "contents not restored"));
 }
 
 TEST_F(ClipboardManagerTest, TheChordWaitsForHeldModifiersButNotForFnOrCapsLock) {
     keystrokes.heldModifiers = KeystrokeSender::Option;
-    TimerHandle release =
-        scheduler.scheduleOnce(100ms, [this] { keystrokes.heldModifiers = 0; });
+    TimerHandle release = scheduler.scheduleOnce(100ms, [this] { keystrokes.heldModifiers = 0; });
     ASSERT_TRUE(pasteAndRunFor(1s));
     ASSERT_EQ(keystrokes.chordsPostedAt.size(), 1);
     EXPECT_GE(keystrokes.chordsPostedAt[0], 150ms);
@@ -110,7 +110,8 @@ TEST_F(ClipboardManagerTest, ModifiersHeldThroughoutGiveAWarningAndThePasteStill
     keystrokes.heldModifiers = KeystrokeSender::Option | KeystrokeSender::Command;
     QCoro::Task<void> task = manager.pasteText(kDictated);
     scheduler.advance(599ms);
-    EXPECT_FALSE(log.contains("[ClipboardManager] Warning: modifier keys still held after timeout"));
+    EXPECT_FALSE(
+        log.contains("[ClipboardManager] Warning: modifier keys still held after timeout"));
     scheduler.advance(1ms);
     EXPECT_EQ(keystrokes.modifierReads, 24);
     EXPECT_TRUE(log.contains("[ClipboardManager] Warning: modifier keys still held after timeout"));
@@ -128,11 +129,12 @@ TEST_F(ClipboardManagerTest, WithoutTrustBothPathsAreTriedAndAFailureKeepsTheTex
     EXPECT_EQ(keystrokes.chordsPostedAt.size(), 1) << "the events go out regardless of trust";
     EXPECT_EQ(script.runs, 1);
     EXPECT_EQ(pasteboard.text(), kDictated) << "left for the user to paste by hand";
-    EXPECT_EQ(log.lines(),
-              QStringList({"[ClipboardManager] CGEvent ⌘V posted (Accessibility: false)",
-                           "[ClipboardManager] Trying AppleScript fallback...",
-                           "[ClipboardManager] AppleScript result: failed",
-                           "[ClipboardManager] Auto-paste failed -- text is on clipboard, press ⌘V"}));
+    EXPECT_EQ(
+        log.lines(),
+        QStringList({"[ClipboardManager] CGEvent ⌘V posted (Accessibility: false)",
+                     "[ClipboardManager] Trying AppleScript fallback...",
+                     "[ClipboardManager] AppleScript result: failed",
+                     "[ClipboardManager] Auto-paste failed -- text is on clipboard, press ⌘V"}));
 }
 
 TEST_F(ClipboardManagerTest, TheFallbackRescuesARefusedChordOrReportsWhyItCouldNotRun) {
@@ -149,8 +151,10 @@ TEST_F(ClipboardManagerTest, TheFallbackRescuesARefusedChordOrReportsWhyItCouldN
     script.outcome = {false, QStringLiteral("execvp: No such file or directory"), -1};
     ASSERT_TRUE(pasteAndRunFor(550ms));
     EXPECT_EQ(pasteboard.text(), kDictated);
-    EXPECT_TRUE(log.contains("[ClipboardManager] AppleScript error: execvp: No such file or directory"));
-    EXPECT_TRUE(log.contains("[ClipboardManager] Auto-paste failed -- text is on clipboard, press ⌘V"));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] AppleScript error: execvp: No such file or directory"));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] Auto-paste failed -- text is on clipboard, press ⌘V"));
 }
 
 TEST(ClipboardTerminalDetection, KnownTerminalsAreRecognisedByInstanceOrClass) {
@@ -160,7 +164,9 @@ TEST(ClipboardTerminalDetection, KnownTerminalsAreRecognisedByInstanceOrClass) {
     EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(
         QByteArray("org.wezfurlong.wezterm\0org.wezfurlong.wezterm\0", 46)));
     EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("urxvt\0URxvt\0", 12)));
-    EXPECT_FALSE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("Navigator\0firefox\0", 18)));
-    EXPECT_FALSE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("xterminal\0Xterminal\0", 20)));
+    EXPECT_FALSE(
+        XTestKeystrokeSender::isTerminalWindowClass(QByteArray("Navigator\0firefox\0", 18)));
+    EXPECT_FALSE(
+        XTestKeystrokeSender::isTerminalWindowClass(QByteArray("xterminal\0Xterminal\0", 20)));
     EXPECT_FALSE(XTestKeystrokeSender::isTerminalWindowClass({}));
 }

@@ -30,9 +30,13 @@ std::optional<Pasteboard::Contents> QtPasteboard::contents() const {
     return contents;
 }
 
-QString QtPasteboard::text() const { return clipboard_->text(QClipboard::Clipboard); }
+QString QtPasteboard::text() const {
+    return clipboard_->text(QClipboard::Clipboard);
+}
 
-void QtPasteboard::clear() { clipboard_->clear(QClipboard::Clipboard); }
+void QtPasteboard::clear() {
+    clipboard_->clear(QClipboard::Clipboard);
+}
 
 void QtPasteboard::writeText(const QString& text) {
     auto* mime = new QMimeData;

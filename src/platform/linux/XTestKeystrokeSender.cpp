@@ -32,8 +32,7 @@ struct StateUnref {
 
 // The key that gives `keysym` without any modifier in the layout now in effect. Looked up
 // anew each time: the user may switch layouts between two dictations.
-std::optional<xcb_keycode_t> keycodeFor(xkb_keymap* keymap, xkb_state* state,
-                                        xkb_keysym_t keysym) {
+std::optional<xcb_keycode_t> keycodeFor(xkb_keymap* keymap, xkb_state* state, xkb_keysym_t keysym) {
     for (xkb_keycode_t code = xkb_keymap_min_keycode(keymap);
          code <= xkb_keymap_max_keycode(keymap) && code <= 255; ++code) {
         const xkb_layout_index_t layout = xkb_state_key_get_layout(state, code);
@@ -57,8 +56,8 @@ xcb_window_t activeWindow(xcb_connection_t* connection, xcb_window_t root) {
         connection, xcb_intern_atom(connection, 1, sizeof(kName) - 1, kName), nullptr));
     if (atom && atom->atom != XCB_ATOM_NONE) {
         const Reply<xcb_get_property_reply_t> property(xcb_get_property_reply(
-            connection,
-            xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr));
+            connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1),
+            nullptr));
         if (property && xcb_get_property_value_length(property.get()) >= 4) {
             const xcb_window_t window =
                 *static_cast<const xcb_window_t*>(xcb_get_property_value(property.get()));
@@ -115,10 +114,9 @@ XTestKeystrokeSender::XTestKeystrokeSender(const QByteArray& displayName) {
     if (screens.rem > 0) {
         root_ = screens.data->root;
     }
-    if (xkb_x11_setup_xkb_extension(connection_.get(), XKB_X11_MIN_MAJOR_XKB_VERSION,
-                                    XKB_X11_MIN_MINOR_XKB_VERSION,
-                                    XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
-                                    nullptr, nullptr) == 1) {
+    if (xkb_x11_setup_xkb_extension(
+            connection_.get(), XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr) == 1) {
         keyboardDevice_ = xkb_x11_get_core_keyboard_device_id(connection_.get());
         xkb_.reset(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
     }
@@ -137,18 +135,23 @@ KeystrokeSender::Modifiers XTestKeystrokeSender::currentModifiers() {
     }
     const uint16_t mask = pointer->mask;
     Modifiers modifiers = 0;
-    if (mask & XCB_MOD_MASK_SHIFT) modifiers |= Shift;
-    if (mask & XCB_MOD_MASK_LOCK) modifiers |= CapsLock;
-    if (mask & XCB_MOD_MASK_CONTROL) modifiers |= Control;
-    if (mask & XCB_MOD_MASK_1) modifiers |= Option;
-    if (mask & XCB_MOD_MASK_4) modifiers |= Command;
+    if (mask & XCB_MOD_MASK_SHIFT)
+        modifiers |= Shift;
+    if (mask & XCB_MOD_MASK_LOCK)
+        modifiers |= CapsLock;
+    if (mask & XCB_MOD_MASK_CONTROL)
+        modifiers |= Control;
+    if (mask & XCB_MOD_MASK_1)
+        modifiers |= Option;
+    if (mask & XCB_MOD_MASK_4)
+        modifiers |= Command;
     return modifiers;
 }
 
 bool XTestKeystrokeSender::isTerminalWindowClass(const QByteArray& wmClass) {
     static const QList<QByteArray> kTerminals{
-        "xterm", "gnome-terminal", "konsole", "kitty",      "alacritty", "foot",
-        "wezterm", "xfce4-terminal", "tilix", "terminator", "urxvt"};
+        "xterm",   "gnome-terminal", "konsole", "kitty",      "alacritty", "foot",
+        "wezterm", "xfce4-terminal", "tilix",   "terminator", "urxvt"};
     const QList<QByteArray> names = wmClass.split('\0');
     for (QByteArray name : names) {
         name = name.toLower();
@@ -165,9 +168,8 @@ bool XTestKeystrokeSender::isTerminalWindowClass(const QByteArray& wmClass) {
 bool XTestKeystrokeSender::focusedWindowIsTerminal() const {
     xcb_window_t window = activeWindow(connection_.get(), root_);
     // The focus may sit on a child of the application's window, where WM_CLASS is not set.
-    for (int depth = 0; depth < 16 && window != kNoWindow && window != root_ &&
-                        window != kPointerRoot;
-         ++depth) {
+    for (int depth = 0;
+         depth < 16 && window != kNoWindow && window != root_ && window != kPointerRoot; ++depth) {
         const QByteArray wmClass = windowClass(connection_.get(), window);
         if (!wmClass.isEmpty()) {
             return isTerminalWindowClass(wmClass);
@@ -217,7 +219,8 @@ bool XTestKeystrokeSender::postPasteChord() {
         cookies.append(xcb_test_fake_input_checked(connection, type, key, XCB_CURRENT_TIME,
                                                    kNoWindow, 0, 0, 0));
     };
-    for (xcb_keycode_t key : chordModifiers) fake(XCB_KEY_PRESS, key);
+    for (xcb_keycode_t key : chordModifiers)
+        fake(XCB_KEY_PRESS, key);
     fake(XCB_KEY_PRESS, *vKey);
     fake(XCB_KEY_RELEASE, *vKey);
     for (auto key = chordModifiers.crbegin(); key != chordModifiers.crend(); ++key) {

@@ -21,6 +21,8 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdlib>
+
 namespace {
 
 constexpr int kDeadlineMs = 5000;
@@ -92,7 +94,7 @@ void setWindowClass(WId window, const QByteArray& wmClass) {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window),
                         XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, wmClass.size(), wmClass.constData());
-    free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     xcb_disconnect(connection);
 }
 
