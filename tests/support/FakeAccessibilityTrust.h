@@ -5,12 +5,14 @@
 // Trusted or not, as the test says; counts the prompting calls.
 class FakeAccessibilityTrust final : public AccessibilityTrust {
 public:
+    explicit FakeAccessibilityTrust(bool trusted = true) : trusted(trusted) {}
+
     bool isTrusted() const override { return trusted; }
     bool isTrustedWithPrompt() override {
         ++promptCount;
         return trusted;
     }
 
-    bool trusted = true;
+    bool trusted;
     int promptCount = 0;
 };

@@ -1,0 +1,163 @@
+#include "platform/QtScheduler.h"
+#include "platform/linux/QtPasteboard.h"
+#include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/linux/XTestKeystrokeSender.h"
+#include "platform/linux/XdotoolScriptKeystroke.h"
+#include "services/ClipboardManager.h"
+#include "support/FakeAccessibilityTrust.h"
+#include "support/FakeKeystrokeSender.h"
+#include "support/LogCapture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int kDeadlineMs = 5000;
+const QString kDictated = QStringLiteral("dictated words ");
+
+// A copy holding rich text, plain text and an application's private format.
+void copyPreviousContents() {
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("text/html"), QByteArrayLiteral("<i>previous</i> copy"));
+    mime->setData(QStringLiteral("text/plain"), QByteArrayLiteral("previous copy"));
+    mime->setData(QStringLiteral("application/x-quillo-test"), QByteArray("\x00\xff\x10", 3));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void expectPreviousContentsBack() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(mime, nullptr);
+    EXPECT_EQ(mime->data(QStringLiteral("text/html")), QByteArrayLiteral("<i>previous</i> copy"));
+    EXPECT_EQ(mime->data(QStringLiteral("text/plain")), QByteArrayLiteral("previous copy"));
+    EXPECT_EQ(mime->data(QStringLiteral("application/x-quillo-test")),
+              QByteArray("\x00\xff\x10", 3));
+    EXPECT_FALSE(mime->hasFormat(QStringLiteral("x-kde-passwordManagerHint")));
+}
+
+// Waits for the task while the field receives its key events and the clipboard its requests.
+bool finishes(QCoro::Task<void>& task) {
+    return QTest::qWaitFor([&task] { return task.isReady(); }, kDeadlineMs);
+}
+
+class PasteIntoTextFieldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+            GTEST_SKIP() << "needs an X display (run under scripts/with-test-env.sh)";
+        }
+        field.setWindowTitle(QStringLiteral("paste target"));
+        field.resize(400, 40);
+        field.show();
+        field.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&field, kDeadlineMs));
+        field.setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return field.hasFocus(); }, kDeadlineMs));
+        copyPreviousContents();
+    }
+
+    LogCapture log;
+    QtScheduler scheduler;
+    QtPasteboard pasteboard;
+    XdotoolScriptKeystroke xdotool;
+    QLineEdit field;
+};
+
+// Records the key presses that reach a widget.
+class KeyPressRecorder final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_V) {
+                vModifiers.append(key->modifiers());
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    QList<Qt::KeyboardModifiers> vModifiers;
+};
+
+void setWindowClass(WId window, const QByteArray& wmClass) {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window),
+                        XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, wmClass.size(), wmClass.constData());
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    xcb_disconnect(connection);
+}
+
+}  // namespace
+
+TEST_F(PasteIntoTextFieldTest, TheFocusedFieldReceivesTheTextAndTheOldCopyComesBackWhole) {
+    XTestKeystrokeSender keystrokes;
+    X11AccessibilityTrust trust;
+    ASSERT_TRUE(trust.isTrustedWithPrompt()) << "Xvfb offers XTEST";
+    ClipboardManager manager(pasteboard, keystrokes, xdotool, trust, scheduler);
+
+    const auto started = scheduler.now();
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+    ASSERT_TRUE(finishes(task));
+    EXPECT_GE(scheduler.now() - started, std::chrono::milliseconds(550));
+    EXPECT_EQ(field.text(), kDictated);
+    expectPreviousContentsBack();
+    EXPECT_EQ(log.lines(),
+              QStringList({"[ClipboardManager] CGEvent ⌘V posted (Accessibility: true)",
+                           "[ClipboardManager] Text pasted successfully"}));
+}
+
+TEST_F(PasteIntoTextFieldTest, WithXTestDeniedXdotoolPastesAndTheOldCopyComesBack) {
+    FakeKeystrokeSender refusing(scheduler);
+    refusing.refuses = true;
+    FakeAccessibilityTrust untrusted(false);
+    ClipboardManager manager(pasteboard, refusing, xdotool, untrusted, scheduler);
+
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+    ASSERT_TRUE(finishes(task));
+    EXPECT_EQ(field.text(), kDictated);
+    expectPreviousContentsBack();
+    EXPECT_EQ(log.lines(), QStringList({"[ClipboardManager] CGEvent creation failed",
+                                        "[ClipboardManager] Trying AppleScript fallback...",
+                                        "[ClipboardManager] AppleScript result: success",
+                                        "[ClipboardManager] Text pasted successfully"}));
+}
+
+TEST_F(PasteIntoTextFieldTest, ATerminalGetsControlShiftV) {
+    KeyPressRecorder recorder;
+    field.installEventFilter(&recorder);
+    setWindowClass(field.winId(), QByteArray("xterm\0XTerm\0", 12));
+    XTestKeystrokeSender keystrokes;
+    ASSERT_TRUE(keystrokes.postPasteChord());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.vModifiers.isEmpty(); }, kDeadlineMs));
+    EXPECT_EQ(recorder.vModifiers.first(), Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+TEST(PasteX11Parts, ModifierStateComesFromTheServer) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        GTEST_SKIP() << "needs an X display";
+    }
+    XTestKeystrokeSender keystrokes;
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {"keydown", "alt"}), 0);
+    const KeystrokeSender::Modifiers held = keystrokes.currentModifiers();
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {"keyup", "alt"}), 0);
+    EXPECT_EQ(held, KeystrokeSender::Option);
+    EXPECT_EQ(keystrokes.currentModifiers(), 0u);
+}
+
+TEST(PasteX11Parts, AHelperThatCannotStartIsReportedWithTheReason) {
+    XdotoolScriptKeystroke missing(QStringLiteral("/nonexistent/xdotool"));
+    const ScriptKeystroke::Outcome outcome = QCoro::waitFor(missing.pressPasteChord());
+    EXPECT_FALSE(outcome.launched);
+    EXPECT_FALSE(outcome.launchError.isEmpty());
+}

@@ -1,0 +1,6 @@
+#include "support/FakeScriptKeystroke.h"
+
+QCoro::Task<ScriptKeystroke::Outcome> FakeScriptKeystroke::pressPasteChord() {
+    ++runs;
+    co_return outcome;
+}
