@@ -67,6 +67,12 @@ QByteArray QuilloAPIService::buildFormatBody(const QString& text, const QString&
     return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
+QUrl QuilloAPIService::transcribeURL() const {
+    return QUrl(baseURL_ + QLatin1String(transcribePath));
+}
+
+QUrl QuilloAPIService::formatURL() const { return QUrl(baseURL_ + QLatin1String(formatPath)); }
+
 HttpHeaders QuilloAPIService::headers(const QByteArray& contentType) const {
     return {{"Content-Type", contentType},
             {"X-API-Secret", apiSecret_.toUtf8()},
@@ -80,17 +86,16 @@ QCoro::Task<TranscribeResponse> QuilloAPIService::transcribe(
     }
     const MultipartBody body =
         buildMultipartBody(audioData, language, MultipartBody::newBoundary());
-    const QUrl url(baseURL_ + QLatin1String(transcribePath));
     // Nothing of this object is touched after the request is on its way.
-    const HttpReply reply = co_await transport_.post(url, headers(body.contentType()), body.bytes());
+    const HttpReply reply =
+        co_await transport_.post(transcribeURL(), headers(body.contentType()), body.bytes());
     co_return TranscribeResponse::decode(handleResponse(reply).body);
 }
 
 QCoro::Task<QString> QuilloAPIService::format(QString text, QString systemPrompt,
                                               std::optional<QString> mode) const {
     const QByteArray body = buildFormatBody(text, systemPrompt, mode);
-    const QUrl url(baseURL_ + QLatin1String(formatPath));
-    const HttpReply reply = co_await transport_.post(url, headers("application/json"), body);
+    const HttpReply reply = co_await transport_.post(formatURL(), headers("application/json"), body);
     co_return FormatResponse::decode(handleResponse(reply).body).text;
 }
 

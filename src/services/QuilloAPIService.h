@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 #include <qcoro/qcorotask.h>
 
@@ -30,6 +31,9 @@ public:
 
     QString baseURL() const { return baseURL_; }
     QString deviceId() const { return deviceId_; }
+    // baseURL() + the endpoint's path.
+    QUrl transcribeURL() const;
+    QUrl formatURL() const;
 
     // No language, or "auto", sends no language part. Throws APIError, TransportError or
     // DecodingError.
