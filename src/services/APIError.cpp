@@ -23,7 +23,7 @@ QString APIError::description() const {
 }
 
 QString APIError::textualForm() const {
-    const QString name = kind_ == Kind::serverError ? QStringLiteral("serverError")
-                                                    : QStringLiteral("networkError");
+    const QString name =
+        kind_ == Kind::serverError ? QStringLiteral("serverError") : QStringLiteral("networkError");
     return name + QStringLiteral("(\"") + message_ + QStringLiteral("\")");
 }

@@ -4,9 +4,13 @@
 
 LLMError::LLMError(Kind kind, QString body) : kind_(kind), body_(std::move(body)) {}
 
-LLMError LLMError::apiError(QString body) { return LLMError(Kind::apiError, std::move(body)); }
+LLMError LLMError::apiError(QString body) {
+    return LLMError(Kind::apiError, std::move(body));
+}
 
-LLMError LLMError::parseError() { return LLMError(Kind::parseError, {}); }
+LLMError LLMError::parseError() {
+    return LLMError(Kind::parseError, {});
+}
 
 QString LLMError::description() const {
     switch (kind_) {

@@ -36,9 +36,8 @@ QByteArray LLMService::buildOpenAIRequestBody(const QString& systemPrompt,
                                               const QString& userText) {
     const QJsonObject body{
         {QStringLiteral("model"), QString::fromLatin1(openAIModel)},
-        {QStringLiteral("messages"),
-         QJsonArray{message(QStringLiteral("system"), systemPrompt),
-                    message(QStringLiteral("user"), userText)}},
+        {QStringLiteral("messages"), QJsonArray{message(QStringLiteral("system"), systemPrompt),
+                                                message(QStringLiteral("user"), userText)}},
         {QStringLiteral("temperature"), openAITemperature},
         {QStringLiteral("max_tokens"), maxTokens},
     };
@@ -97,11 +96,10 @@ QString LLMService::answerAt(LLMProvider provider, const QJsonDocument& document
         throw LLMError::parseError();
     }
     const QJsonObject first = list.first().toObject();
-    const QJsonValue answer = provider == LLMProvider::openai
-                                  ? first.value(QStringLiteral("message"))
-                                        .toObject()
-                                        .value(QStringLiteral("content"))
-                                  : first.value(QStringLiteral("text"));
+    const QJsonValue answer =
+        provider == LLMProvider::openai
+            ? first.value(QStringLiteral("message")).toObject().value(QStringLiteral("content"))
+            : first.value(QStringLiteral("text"));
     if (!answer.isString()) {
         throw LLMError::parseError();
     }

@@ -29,7 +29,9 @@ MultipartBody& MultipartBody::addFile(const QByteArray& name, const QByteArray& 
     return *this;
 }
 
-QByteArray MultipartBody::bytes() const { return parts_ + "--" + boundary_ + "--" + crlf; }
+QByteArray MultipartBody::bytes() const {
+    return parts_ + "--" + boundary_ + "--" + crlf;
+}
 
 QByteArray MultipartBody::contentType() const {
     return "multipart/form-data; boundary=" + boundary_;

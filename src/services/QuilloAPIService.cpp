@@ -21,9 +21,8 @@ QString withoutOneTrailingSlash(const QString& url) {
 
 }  // namespace
 
-QuilloAPIService::QuilloAPIService(const QString& baseURL, QString apiSecret,
-                                   DefaultsStore& store, const DeviceIdentity& identity,
-                                   HttpTransport transport)
+QuilloAPIService::QuilloAPIService(const QString& baseURL, QString apiSecret, DefaultsStore& store,
+                                   const DeviceIdentity& identity, HttpTransport transport)
     : baseURL_(withoutOneTrailingSlash(baseURL)),
       apiSecret_(std::move(apiSecret)),
       deviceId_(storedDeviceId(store, identity)),
@@ -71,7 +70,9 @@ QUrl QuilloAPIService::transcribeURL() const {
     return QUrl(baseURL_ + QLatin1String(transcribePath));
 }
 
-QUrl QuilloAPIService::formatURL() const { return QUrl(baseURL_ + QLatin1String(formatPath)); }
+QUrl QuilloAPIService::formatURL() const {
+    return QUrl(baseURL_ + QLatin1String(formatPath));
+}
 
 HttpHeaders QuilloAPIService::headers(const QByteArray& contentType) const {
     return {{"Content-Type", contentType},
@@ -95,7 +96,8 @@ QCoro::Task<TranscribeResponse> QuilloAPIService::transcribe(
 QCoro::Task<QString> QuilloAPIService::format(QString text, QString systemPrompt,
                                               std::optional<QString> mode) const {
     const QByteArray body = buildFormatBody(text, systemPrompt, mode);
-    const HttpReply reply = co_await transport_.post(formatURL(), headers("application/json"), body);
+    const HttpReply reply =
+        co_await transport_.post(formatURL(), headers("application/json"), body);
     co_return FormatResponse::decode(handleResponse(reply).body).text;
 }
 

@@ -37,8 +37,8 @@ public:
 
     // No language, or "auto", sends no language part. Throws APIError, TransportError or
     // DecodingError.
-    QCoro::Task<TranscribeResponse> transcribe(QByteArray audioData,
-                                               std::optional<QString> language = std::nullopt) const;
+    QCoro::Task<TranscribeResponse> transcribe(
+        QByteArray audioData, std::optional<QString> language = std::nullopt) const;
     // The formatted text exactly as the backend sent it. "mode" is sent only when given.
     QCoro::Task<QString> format(QString text, QString systemPrompt,
                                 std::optional<QString> mode = std::nullopt) const;

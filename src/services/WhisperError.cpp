@@ -9,7 +9,9 @@ WhisperError WhisperError::apiError(int statusCode, QString body) {
     return WhisperError(Kind::apiError, statusCode, std::move(body));
 }
 
-WhisperError WhisperError::invalidResponse() { return WhisperError(Kind::invalidResponse, 0, {}); }
+WhisperError WhisperError::invalidResponse() {
+    return WhisperError(Kind::invalidResponse, 0, {});
+}
 
 QString WhisperError::description() const {
     switch (kind_) {

@@ -7,15 +7,13 @@
 
 #include <utility>
 
-WhisperService::WhisperService(QString apiKey, HttpTransport transport,
-                               const QString& hostForTests)
+WhisperService::WhisperService(QString apiKey, HttpTransport transport, const QString& hostForTests)
     : apiKey_(std::move(apiKey)),
       baseURL_((hostForTests.isEmpty() ? QString::fromLatin1(apiHost) : hostForTests) +
                QLatin1String(endpointPath)),
       transport_(std::move(transport)) {}
 
-MultipartBody WhisperService::buildMultipartBody(const QByteArray& audioData,
-                                                 const QString& model,
+MultipartBody WhisperService::buildMultipartBody(const QByteArray& audioData, const QString& model,
                                                  const std::optional<QString>& language,
                                                  const QString& boundary) {
     MultipartBody body(boundary);

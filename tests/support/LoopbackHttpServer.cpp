@@ -67,7 +67,9 @@ QString LoopbackHttpServer::baseURL() const {
     return QStringLiteral("http://127.0.0.1:%1").arg(port());
 }
 
-quint16 LoopbackHttpServer::port() const { return server_.serverPort(); }
+quint16 LoopbackHttpServer::port() const {
+    return server_.serverPort();
+}
 
 void LoopbackHttpServer::enqueue(ScriptedResponse response) {
     script_.push_back(std::move(response));
@@ -135,9 +137,8 @@ bool LoopbackHttpServer::takeRequest(QTcpSocket* socket) {
     }
     QPointer<QTcpSocket> guarded(socket);
     if (response.delay.count() > 0) {
-        QTimer::singleShot(response.delay, this, [this, guarded, response] {
-            answer(guarded, response);
-        });
+        QTimer::singleShot(response.delay, this,
+                           [this, guarded, response] { answer(guarded, response); });
     } else {
         answer(guarded, response);
     }

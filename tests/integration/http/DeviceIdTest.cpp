@@ -68,6 +68,7 @@ TEST(DeviceId, LinuxIdentityIsAKeyedUuidThatHidesTheMachineId) {
     const LinuxDeviceIdentity other(writeFile(dir, "other", "fedcba9876543210fedcba9876543210"));
     EXPECT_NE(other.machineIdentifier(), identifier);
     EXPECT_EQ(LinuxDeviceIdentity(dir.filePath("missing")).machineIdentifier(), std::nullopt);
-    EXPECT_EQ(LinuxDeviceIdentity(writeFile(dir, "garbage", "not a machine id")).machineIdentifier(),
-              std::nullopt);
+    EXPECT_EQ(
+        LinuxDeviceIdentity(writeFile(dir, "garbage", "not a machine id")).machineIdentifier(),
+        std::nullopt);
 }

@@ -16,8 +16,8 @@ class HttpClientTest : public ::testing::Test {
 protected:
     HttpClientTest() { network.setProxy(QNetworkProxy::NoProxy); }
 
-    HttpTransport transport(std::chrono::milliseconds transferTimeout =
-                                HttpTransport::defaultTransferTimeout) {
+    HttpTransport transport(
+        std::chrono::milliseconds transferTimeout = HttpTransport::defaultTransferTimeout) {
         return HttpTransport(&network, transferTimeout);
     }
 
@@ -46,5 +46,9 @@ protected:
 };
 
 // Google Test prints QString and QByteArray readably.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
-inline void PrintTo(const QByteArray& bytes, std::ostream* os) { *os << bytes.toStdString(); }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << text.toStdString();
+}
+inline void PrintTo(const QByteArray& bytes, std::ostream* os) {
+    *os << bytes.toStdString();
+}

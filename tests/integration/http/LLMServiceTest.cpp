@@ -26,7 +26,8 @@ protected:
 
 TEST_F(LLMServiceTest, OpenAIRequestAndTrimmedAnswer) {
     server.enqueue(ScriptedResponse::json(
-        200, R"({"choices":[{"message":{"role":"assistant","content":"  Dear Bob,\nthanks. \n"}}]})"));
+        200,
+        R"({"choices":[{"message":{"role":"assistant","content":"  Dear Bob,\nthanks. \n"}}]})"));
     EXPECT_EQ(format(LLMProvider::openai, "dear bob thanks", "Write an e-mail.").value,
               QStringLiteral("Dear Bob,\nthanks."));
 
@@ -56,8 +57,9 @@ TEST_F(LLMServiceTest, AnthropicRequestHasNoTemperatureAndKeepsAnEmptyPrompt) {
     ASSERT_EQ(server.requests().size(), 1);
     const RecordedRequest& request = server.requests().first();
     EXPECT_EQ(request.path, "/v1/messages");
-    EXPECT_EQ(request.headerOrder({"x-api-key", "anthropic-version", "Content-Type", "Authorization"}),
-              (QList<QByteArray>{"x-api-key", "anthropic-version", "Content-Type"}));
+    EXPECT_EQ(
+        request.headerOrder({"x-api-key", "anthropic-version", "Content-Type", "Authorization"}),
+        (QList<QByteArray>{"x-api-key", "anthropic-version", "Content-Type"}));
     EXPECT_EQ(request.header("x-api-key"), "key-123");
     EXPECT_EQ(request.header("anthropic-version"), "2023-06-01");
     EXPECT_EQ(request.header("Content-Type"), "application/json");
@@ -94,7 +96,8 @@ TEST_F(LLMServiceTest, MissingAnswerPathIsParseErrorAndInvalidJsonIsDecodingErro
 }
 
 TEST_F(LLMServiceTest, ErrorStatusCarriesTheProviderBodyVerbatim) {
-    const QByteArray openAIKey = R"({"error":{"message":"Incorrect API key provided","code":"invalid_api_key"}})";
+    const QByteArray openAIKey =
+        R"({"error":{"message":"Incorrect API key provided","code":"invalid_api_key"}})";
     const QByteArray anthropicKey = R"({"type":"error","error":{"type":"authentication_error"}})";
     const QByteArray quota = R"({"error":{"type":"insufficient_quota"}})";
     server.enqueue(ScriptedResponse::json(401, openAIKey));
@@ -105,7 +108,8 @@ TEST_F(LLMServiceTest, ErrorStatusCarriesTheProviderBodyVerbatim) {
     const auto openAI = format(LLMProvider::openai, "t", "p").errorAs<LLMError>();
     ASSERT_TRUE(openAI);
     EXPECT_EQ(openAI->kind(), LLMError::Kind::apiError);
-    EXPECT_EQ(openAI->description(), QStringLiteral("LLM API error: ") + QString::fromUtf8(openAIKey));
+    EXPECT_EQ(openAI->description(),
+              QStringLiteral("LLM API error: ") + QString::fromUtf8(openAIKey));
     const auto anthropic = format(LLMProvider::anthropic, "t", "p").errorAs<LLMError>();
     ASSERT_TRUE(anthropic);
     EXPECT_EQ(anthropic->body(), QString::fromUtf8(anthropicKey));

@@ -97,8 +97,9 @@ TEST_F(QuilloAPIServiceTest, FormatSendsModeOnlyWhenGivenAndReturnsTextUntrimmed
     }
     EXPECT_EQ(QJsonDocument::fromJson(server.requests()[0].body).object(),
               (QJsonObject{{"text", "hello bob"}, {"systemPrompt", "Be brief."}}));
-    EXPECT_EQ(QJsonDocument::fromJson(server.requests()[1].body).object(),
-              (QJsonObject{{"text", "hello bob"}, {"systemPrompt", "Be brief."}, {"mode", "email"}}));
+    EXPECT_EQ(
+        QJsonDocument::fromJson(server.requests()[1].body).object(),
+        (QJsonObject{{"text", "hello bob"}, {"systemPrompt", "Be brief."}, {"mode", "email"}}));
 }
 
 TEST_F(QuilloAPIServiceTest, BaseURLLosesOnlyOneTrailingSlash) {
@@ -133,21 +134,23 @@ TEST_F(QuilloAPIServiceTest, ErrorStatusIsServerErrorWithTheBodyText) {
     EXPECT_EQ(second->message(), QString::fromUtf8(limited));
     const auto plain = transcribe(std::nullopt).errorAs<APIError>();
     ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->description(), QStringLiteral("Server error: Transcription backend unavailable"));
+    EXPECT_EQ(plain->description(),
+              QStringLiteral("Server error: Transcription backend unavailable"));
     EXPECT_EQ(plain->textualForm(),
               QStringLiteral("serverError(\"Transcription backend unavailable\")"));
     const auto broken = format(std::nullopt).errorAs<APIError>();
     ASSERT_TRUE(broken);
     EXPECT_EQ(broken->message(), QStringLiteral("Unknown error"));
     EXPECT_EQ(server.requests().size(), 4) << "nothing is retried";
-    EXPECT_EQ(APIError::networkError("offline").description(), QStringLiteral("Network error: offline"));
+    EXPECT_EQ(APIError::networkError("offline").description(),
+              QStringLiteral("Network error: offline"));
 }
 
 TEST_F(QuilloAPIServiceTest, SuccessBodyMissingARequiredMemberIsDecodingError) {
-    for (const QByteArray body : {QByteArray(R"({"text":"Hallo"})"), QByteArray(R"({"words":1})"),
-                                  QByteArray(R"({"text":"Hallo","words":"1"})"),
-                                  QByteArray(R"({"text":"Hallo","words":1.5})"),
-                                  QByteArray("<html>")}) {
+    for (const QByteArray body :
+         {QByteArray(R"({"text":"Hallo"})"), QByteArray(R"({"words":1})"),
+          QByteArray(R"({"text":"Hallo","words":"1"})"),
+          QByteArray(R"({"text":"Hallo","words":1.5})"), QByteArray("<html>")}) {
         server.enqueue(ScriptedResponse::json(200, body));
         const auto error = transcribe(std::nullopt).errorAs<DecodingError>();
         EXPECT_TRUE(error) << body.data();

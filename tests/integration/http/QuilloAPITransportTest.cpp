@@ -63,7 +63,8 @@ TEST_F(QuilloAPITransportTest, SilentServerTimesOutAfterTheTransferTimeOut) {
 }
 
 TEST_F(QuilloAPITransportTest, ConnectionDroppedMidBodyIsTransportErrorForEveryClient) {
-    ScriptedResponse dropped = ScriptedResponse::json(200, R"({"text":"Hallo Welt, wie geht es?","words":5})");
+    ScriptedResponse dropped =
+        ScriptedResponse::json(200, R"({"text":"Hallo Welt, wie geht es?","words":5})");
     dropped.ending = ScriptedResponse::Ending::dropMidBody;
     for (int i = 0; i < 3; ++i) {
         server.enqueue(dropped);

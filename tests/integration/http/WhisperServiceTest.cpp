@@ -71,7 +71,8 @@ TEST_F(WhisperServiceTest, ReturnsTheTranscriptExactlyAsReceived) {
 }
 
 TEST_F(WhisperServiceTest, ErrorStatusCarriesStatusAndBodyVerbatim) {
-    const QByteArray invalidKey = R"({"error":{"message":"Incorrect API key","code":"invalid_api_key"}})";
+    const QByteArray invalidKey =
+        R"({"error":{"message":"Incorrect API key","code":"invalid_api_key"}})";
     const QByteArray rateLimit = R"({"error":{"message":"Rate limit reached"}})";
     server.enqueue(ScriptedResponse::json(401, invalidKey));
     server.enqueue(ScriptedResponse::json(429, rateLimit));
