@@ -147,7 +147,7 @@ TEST_F(QuilloAPIServiceTest, ErrorStatusIsServerErrorWithTheBodyText) {
 }
 
 TEST_F(QuilloAPIServiceTest, SuccessBodyMissingARequiredMemberIsDecodingError) {
-    for (const QByteArray body :
+    for (const QByteArray& body :
          {QByteArray(R"({"text":"Hallo"})"), QByteArray(R"({"words":1})"),
           QByteArray(R"({"text":"Hallo","words":"1"})"),
           QByteArray(R"({"text":"Hallo","words":1.5})"), QByteArray("<html>")}) {

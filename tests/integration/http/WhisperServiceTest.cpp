@@ -99,7 +99,7 @@ TEST_F(WhisperServiceTest, ErrorStatusCarriesStatusAndBodyVerbatim) {
 }
 
 TEST_F(WhisperServiceTest, SuccessBodyWithoutTextStringIsDecodingError) {
-    for (const QByteArray body : {QByteArray("not json"), QByteArray(R"({"text":5})"),
+    for (const QByteArray& body : {QByteArray("not json"), QByteArray(R"({"text":5})"),
                                   QByteArray(R"({"transcript":"x"})"), QByteArray("[]")}) {
         server.enqueue(ScriptedResponse::json(200, body));
         const Settled<QString> outcome = transcribe(std::nullopt);
