@@ -1,0 +1,54 @@
+#pragma once
+
+#include "services/HttpTransport.h"
+#include "services/LLMProvider.h"
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QString>
+
+#include <qcoro/qcorotask.h>
+
+// Rewrites a transcript with a language model: the mode's prompt as the system instruction,
+// the transcript as the user's message. Created per dictation; holds no mutable state.
+// Nothing is retried or logged here.
+class LLMService {
+public:
+    static constexpr char openAIHost[] = "https://api.openai.com";
+    static constexpr char openAIPath[] = "/v1/chat/completions";
+    static constexpr char openAIModel[] = "gpt-5.4-mini";
+    static constexpr char anthropicHost[] = "https://api.anthropic.com";
+    static constexpr char anthropicPath[] = "/v1/messages";
+    static constexpr char anthropicModel[] = "claude-haiku-4-5-20251001";
+    static constexpr char anthropicVersion[] = "2023-06-01";
+    static constexpr int maxTokens = 4096;
+    static constexpr double openAITemperature = 0.3;
+
+    // hostForTests replaces the provider's host (scheme, host, port) so that tests reach a
+    // loopback server; the application never sets it.
+    LLMService(LLMProvider provider, QString apiKey, HttpTransport transport = {},
+               const QString& hostForTests = {});
+
+    LLMProvider provider() const { return provider_; }
+    // The full address of the provider's endpoint.
+    QString endpoint() const;
+
+    // The model's answer without leading and trailing white space. Throws LLMError,
+    // TransportError or DecodingError (a 200 body that is not JSON).
+    QCoro::Task<QString> format(QString text, QString systemPrompt) const;
+
+    static QByteArray buildOpenAIRequestBody(const QString& systemPrompt, const QString& userText);
+    static QByteArray buildAnthropicRequestBody(const QString& systemPrompt,
+                                                const QString& userText);
+
+private:
+    QCoro::Task<QString> callOpenAI(QString systemPrompt, QString userText) const;
+    QCoro::Task<QString> callAnthropic(QString systemPrompt, QString userText) const;
+    static QString answerText(LLMProvider provider, const HttpReply& reply);
+    static QString answerAt(LLMProvider provider, const QJsonDocument& document);
+
+    LLMProvider provider_;
+    QString apiKey_;
+    QString hostForTests_;
+    HttpTransport transport_;
+};

@@ -1,0 +1,51 @@
+#include "services/WhisperService.h"
+
+#include "services/WhisperError.h"
+#include "services/WhisperResponse.h"
+
+#include <QUrl>
+
+#include <utility>
+
+WhisperService::WhisperService(QString apiKey, HttpTransport transport, const QString& hostForTests)
+    : apiKey_(std::move(apiKey)),
+      baseURL_((hostForTests.isEmpty() ? QString::fromLatin1(apiHost) : hostForTests) +
+               QLatin1String(endpointPath)),
+      transport_(std::move(transport)) {}
+
+MultipartBody WhisperService::buildMultipartBody(const QByteArray& audioData, const QString& model,
+                                                 const std::optional<QString>& language,
+                                                 const QString& boundary) {
+    MultipartBody body(boundary);
+    body.addField("model", model.toUtf8());
+    if (language) {
+        body.addField("language", language->toUtf8());
+    }
+    body.addFile("file", "audio.wav", "audio/wav", audioData);
+    return body;
+}
+
+QCoro::Task<QString> WhisperService::transcribe(QByteArray audioData,
+                                                std::optional<QString> language) const {
+    if (language == QStringLiteral("auto")) {
+        language.reset();
+    }
+    const MultipartBody body = buildMultipartBody(audioData, QString::fromLatin1(model), language,
+                                                  MultipartBody::newBoundary());
+    const HttpHeaders headers{{"Authorization", "Bearer " + apiKey_.toUtf8()},
+                              {"Content-Type", body.contentType()}};
+    // Nothing of this object is touched after the request is on its way.
+    const HttpReply reply = co_await transport_.post(QUrl(baseURL_), headers, body.bytes());
+    co_return interpret(reply);
+}
+
+QString WhisperService::interpret(const HttpReply& reply) {
+    if (!reply.statusCode) {
+        throw WhisperError::invalidResponse();
+    }
+    if (*reply.statusCode != 200) {
+        throw WhisperError::apiError(*reply.statusCode,
+                                     reply.bodyText().value_or(QStringLiteral("unknown")));
+    }
+    return WhisperResponse::decode(reply.body).text;
+}
