@@ -125,6 +125,9 @@ void OverlayWindowController::placeAndRaise() {
         const int y = area.y() + area.height() - bottomMargin - size.height();
         panel_->move(x, y);
     }
-    panel_->show();
-    panel_->raise();
+    if (panel_->isVisible()) {
+        panel_->raise();  // a newly mapped window is on top already
+    } else {
+        panel_->show();
+    }
 }
