@@ -79,10 +79,11 @@ void measure(const char* name, bool swinging, int seconds) {
     QCoreApplication::processEvents();
     const int whileHidden = runningTimers(scheduler);
 
-    std::printf("%-28s CPU %6.3f %% of one core over %.2f s (%.1f level reads/s); timers running: "
-                "%d shown, %d hidden\n",
-                name, 100.0 * cpu / elapsed, elapsed,
-                static_cast<double>(level.reads - readsBefore) / elapsed, whileShown, whileHidden);
+    std::printf(
+        "%-28s CPU %6.3f %% of one core over %.2f s (%.1f level reads/s); timers running: "
+        "%d shown, %d hidden\n",
+        name, 100.0 * cpu / elapsed, elapsed,
+        static_cast<double>(level.reads - readsBefore) / elapsed, whileShown, whileHidden);
 }
 
 }  // namespace

@@ -56,7 +56,8 @@ void ErrorOverlayView::paintEvent(QPaintEvent*) {
     const double available = std::max(0.0, width() - 2.0 * horizontalPadding);
     const double textRoom = std::max(0.0, available - icon.width() - spacing);
     const QString text = metrics.elidedText(message_, Qt::ElideRight, textRoom);
-    const double rowWidth = std::min(available, icon.width() + spacing + metrics.horizontalAdvance(text));
+    const double rowWidth =
+        std::min(available, icon.width() + spacing + metrics.horizontalAdvance(text));
 
     const double left = (width() - rowWidth) / 2;
     const double centreY = height() / 2.0;

@@ -33,7 +33,9 @@ OverlayPanel::OverlayPanel(Scheduler& scheduler)
     }
 }
 
-std::array<QWidget*, 3> OverlayPanel::contents() const { return {waveform_, spinner_, error_}; }
+std::array<QWidget*, 3> OverlayPanel::contents() const {
+    return {waveform_, spinner_, error_};
+}
 
 void OverlayPanel::showContent(QWidget* content, QSize size) {
     for (QWidget* child : contents()) {

@@ -36,13 +36,14 @@ QScreen* screenUserWorksOn() {
 
 }  // namespace
 
-OverlayWindowController::OverlayWindowController(Scheduler& scheduler,
-                                                 CompositorStatus& compositor)
+OverlayWindowController::OverlayWindowController(Scheduler& scheduler, CompositorStatus& compositor)
     : scheduler_(scheduler), compositor_(compositor) {}
 
 OverlayWindowController::~OverlayWindowController() = default;
 
-QWidget* OverlayWindowController::panel() const { return panel_.get(); }
+QWidget* OverlayWindowController::panel() const {
+    return panel_.get();
+}
 
 int OverlayWindowController::errorWidth(const QString& message) {
     const double width = graphemeCount(message) * 7.5 + 40;

@@ -74,7 +74,8 @@ protected:
 
     void expectCentredAboveTheBottom() const {
         const QRect frame = controller.panel()->geometry();
-        EXPECT_LE(std::abs((frame.left() + frame.right() + 1) - (area().left() + area().right() + 1)), 1)
+        EXPECT_LE(
+            std::abs((frame.left() + frame.right() + 1) - (area().left() + area().right() + 1)), 1)
             << "panel " << frame.x() << "+" << frame.width();
         EXPECT_EQ(frame.bottom() + 1, area().bottom() + 1 - 40);
     }
@@ -140,9 +141,11 @@ TEST_F(OverlayTest, ErrorWidthCountsPerceivedCharacters) {
     EXPECT_EQ(OverlayWindowController::errorWidth(QString(48, 'x')), 400);
     EXPECT_EQ(OverlayWindowController::errorWidth(QString(60, 'x')), 400);
     EXPECT_EQ(OverlayWindowController::errorWidth(QString(17, 'x')), 168);  // 167.5, rounded
-    // An accented letter written as two code points, and an emoji of two UTF-16 units, are one each.
+    // An accented letter written as two code points, and an emoji of two UTF-16 units, are one
+    // each.
     EXPECT_EQ(OverlayWindowController::errorWidth(QString("e\u0301").repeated(30)), 265);
-    EXPECT_EQ(OverlayWindowController::errorWidth(QString::fromUtf8("\U0001F600").repeated(30)), 265);
+    EXPECT_EQ(OverlayWindowController::errorWidth(QString::fromUtf8("\U0001F600").repeated(30)),
+              265);
 
     controller.showError(QString(30, 'x'));
     EXPECT_EQ(controller.panel()->size(), QSize(265, 32));
@@ -180,9 +183,8 @@ TEST_F(OverlayTest, ShowCancelsThePendingErrorHide) {
 }
 
 TEST_F(OverlayTest, NonRecordingStatesHideThePanelAndDropTheRecorder) {
-    for (RecordingStateValue state :
-         {RecordingStateValue::idle, RecordingStateValue::pendingIntent,
-          RecordingStateValue::checkDoublePress}) {
+    for (RecordingStateValue state : {RecordingStateValue::idle, RecordingStateValue::pendingIntent,
+                                      RecordingStateValue::checkDoublePress}) {
         controller.show(RecordingStateValue::handsfreeRecording, &levels);
         levels.setLevel(0.5f);
         scheduler.advance(100ms);

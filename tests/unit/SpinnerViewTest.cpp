@@ -9,8 +9,8 @@ TEST(SpinnerView, TurnsOnceEveryEightTenthsOfASecondAtConstantSpeed) {
     ManualScheduler scheduler;
     SpinnerView spinner(scheduler);
     spinner.start();
-    const std::vector<std::pair<int, double>> expected{
-        {80, 36}, {400, 180}, {720, 324}, {800, 0}, {880, 36}, {1600, 0}, {2000, 180}};
+    const std::vector<std::pair<int, double>> expected{{80, 36},  {400, 180}, {720, 324}, {800, 0},
+                                                       {880, 36}, {1600, 0},  {2000, 180}};
     int now = 0;
     for (const auto& [at, degrees] : expected) {
         scheduler.advance(std::chrono::milliseconds(at - now));

@@ -28,8 +28,8 @@ X11CompositorStatus::X11CompositorStatus() {
     }
     // The compositing manager of screen n owns the selection _NET_WM_CM_Sn (EWMH).
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
-    const auto cookie = xcb_intern_atom(connection_, 0, static_cast<uint16_t>(name.size()),
-                                        name.constData());
+    const auto cookie =
+        xcb_intern_atom(connection_, 0, static_cast<uint16_t>(name.size()), name.constData());
     ReplyPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection_, cookie, nullptr));
     if (reply) {
         selectionAtom_ = reply->atom;

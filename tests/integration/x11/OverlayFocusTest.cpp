@@ -37,7 +37,8 @@ public:
     }
 
     bool isOverrideRedirect(WId window) const {
-        const auto cookie = xcb_get_window_attributes(connection_, static_cast<xcb_window_t>(window));
+        const auto cookie =
+            xcb_get_window_attributes(connection_, static_cast<xcb_window_t>(window));
         std::unique_ptr<xcb_get_window_attributes_reply_t, FreeDeleter> reply(
             xcb_get_window_attributes_reply(connection_, cookie, nullptr));
         return reply && reply->override_redirect;
