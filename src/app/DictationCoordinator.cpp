@@ -1,0 +1,461 @@
+#include "app/DictationCoordinator.h"
+
+#include "models/AppSettings.h"
+#include "models/DictationEntry.h"
+#include "platform/AccessibilityTrust.h"
+#include "platform/DefaultsStore.h"
+#include "platform/LoginItemService.h"
+#include "platform/Log.h"
+#include "platform/Scheduler.h"
+#include "platform/SoundPlayer.h"
+#include "services/APIError.h"
+#include "services/DictationOverlay.h"
+#include "services/DictationRecorder.h"
+#include "services/HotkeyManager.h"
+#include "services/HotkeyUtils.h"
+#include "services/LLMError.h"
+#include "services/LLMProvider.h"
+#include "services/LLMService.h"
+#include "services/ModifierHotkeyManager.h"
+#include "services/QuilloAPIService.h"
+#include "services/TextPaster.h"
+#include "services/TransportError.h"
+#include "services/WhisperError.h"
+#include "services/WhisperService.h"
+
+#include <QDateTime>
+
+using namespace std::chrono_literals;
+using S = RecordingStateValue;
+
+namespace {
+
+constexpr Scheduler::Duration holdThreshold = 300ms;
+constexpr Scheduler::Duration doublePressWindow = 300ms;
+constexpr Scheduler::Duration errorHoldTime = 4500ms;
+constexpr Scheduler::Duration onboardingDelay = 500ms;
+
+QString quotedLine(const char* prefix, const QString& text) {
+    return QLatin1String(prefix) + text + QLatin1Char('"');
+}
+
+}  // namespace
+
+DictationCoordinator::DictationCoordinator(Dependencies dependencies, QObject* parent)
+    : QObject(parent), deps_(std::move(dependencies)) {}
+
+DictationCoordinator::~DictationCoordinator() { stopInstalledManagers(); }
+
+void DictationCoordinator::start() {
+    setupHotkey();
+    requestMicrophonePermission();
+    if (!deps_.accessibility.isTrusted()) {
+        Log::line(QStringLiteral(
+            "[Quillo] Accessibility permission not granted -- auto-paste may not work"));
+        Log::line(QStringLiteral(
+            "[Quillo] Grant in: System Settings → Privacy & Security → Accessibility"));
+    }
+    DefaultsStore& store = deps_.settings.store();
+    if (!store.boolean(QLatin1String(AppSettings::Keys::onboardingCompleted))) {
+        QPointer<DictationCoordinator> self(this);
+        deps_.scheduler
+            .scheduleOnce(onboardingDelay,
+                          [self] {
+                              if (self && self->deps_.showOnboarding) {
+                                  self->deps_.showOnboarding();
+                              }
+                          })
+            .release();
+    }
+    if (!store.contains(QLatin1String(AppSettings::Keys::launchAtLoginSet))) {
+        deps_.loginItems.registerItem();  // a failure is not retried: the flag is set anyway
+        store.setBoolean(QLatin1String(AppSettings::Keys::launchAtLoginSet), true);
+    }
+}
+
+QCoro::Task<void> DictationCoordinator::requestMicrophonePermission() {
+    QPointer<DictationCoordinator> self(this);
+    DictationRecorder& recorder = deps_.audioRecorder;
+    const bool granted = co_await recorder.requestPermission();
+    if (self && !granted) {
+        Log::line(QStringLiteral("[Quillo] Microphone permission not granted"));
+    }
+}
+
+// --- Hotkey wiring -------------------------------------------------------------------------
+
+void DictationCoordinator::setupHotkey() {
+    const int keyCode = static_cast<int>(deps_.settings.hotkeyKeyCode());
+    const int modifiers = static_cast<int>(deps_.settings.hotkeyModifiers());
+    if (ModifierHotkeyManager::isModifierOnlyKey(keyCode) && modifiers == 0 &&
+        keyCode == ModifierHotkeyManager::fnKeyCode) {
+        HotkeyUtils::ensureFnKeyAvailable();
+    }
+    installHotkey(keyCode, modifiers);
+}
+
+void DictationCoordinator::updateHotkey(int keyCode, int modifiers) {
+    deps_.settings.setHotkeyKeyCode(keyCode);
+    deps_.settings.setHotkeyModifiers(modifiers);
+    installHotkey(keyCode, modifiers);
+}
+
+void DictationCoordinator::installHotkey(int keyCode, int modifiers) {
+    if (ModifierHotkeyManager::isModifierOnlyKey(keyCode) && modifiers == 0) {
+        setupModifierHotkey(keyCode);
+    } else {
+        setupCarbonHotkey(keyCode, modifiers);
+    }
+}
+
+void DictationCoordinator::stopInstalledManagers() {
+    if (hotkeyManager_) {
+        hotkeyManager_->stop();
+        hotkeyManager_.reset();
+    }
+    if (modifierHotkeyManager_) {
+        modifierHotkeyManager_->stop();
+        modifierHotkeyManager_.reset();
+    }
+}
+
+void DictationCoordinator::runLater(std::function<void(DictationCoordinator&)> action) {
+    QPointer<DictationCoordinator> self(this);
+    deps_.scheduler
+        .scheduleOnce(0ms,
+                      [self, action = std::move(action)] {
+                          if (self) {
+                              action(*self);
+                          }
+                      })
+        .release();
+}
+
+void DictationCoordinator::startProcessingTask() {
+    runLater([](DictationCoordinator& coordinator) { coordinator.stopAndProcess(); });
+}
+
+void DictationCoordinator::setupCarbonHotkey(int keyCode, int modifiers) {
+    stopInstalledManagers();
+    auto manager = std::make_unique<HotkeyManager>(stateMachine_, deps_.hotkeyBackend,
+                                                   deps_.scheduler);
+    manager->onStartRecording = [this] {
+        runLater([](DictationCoordinator& coordinator) { coordinator.startRecording(); });
+    };
+    manager->onStopRecording = [this] { startProcessingTask(); };
+    Q_ASSERT(keyCode >= 0 && modifiers >= 0);
+    if (manager->start(static_cast<quint32>(keyCode), static_cast<quint32>(modifiers))) {
+        hotkeyManager_ = std::move(manager);
+    } else {
+        manager->stop();
+        Log::line(QStringLiteral("[Quillo] Failed to start Carbon hotkey manager"));
+    }
+}
+
+void DictationCoordinator::setupModifierHotkey(int keyCode) {
+    stopInstalledManagers();
+    auto manager = std::make_unique<ModifierHotkeyManager>(deps_.modifierEvents,
+                                                           deps_.accessibility, deps_.scheduler);
+    manager->configure(keyCode);
+    manager->onKeyDown = [this] { modifierKeyDown(); };
+    manager->onKeyUp = [this] { modifierKeyUp(); };
+    if (!manager->start()) {
+        manager->stop();
+        Log::line(QStringLiteral(
+            "[Quillo] Failed to start modifier hotkey — Accessibility permission needed"));
+        return;
+    }
+    modifierHotkeyManager_ = std::move(manager);
+    Log::line(QStringLiteral("[Quillo] Modifier hotkey active (keyCode=%1)").arg(keyCode));
+}
+
+void DictationCoordinator::modifierKeyDown() {
+    stateMachine_.onKeyDown();
+    switch (stateMachine_.state()) {
+        case S::processing:
+            startProcessingTask();
+            break;
+        case S::handsfreeRecording:
+            Log::line(QStringLiteral("[Quillo] Handsfree → start recording"));
+            startRecording();
+            break;
+        case S::pendingIntent: {
+            QPointer<DictationCoordinator> self(this);
+            // Never cancelled: a late block finds a state in which it does nothing.
+            deps_.scheduler
+                .scheduleOnce(holdThreshold,
+                              [self] {
+                                  if (!self) {
+                                      return;
+                                  }
+                                  self->stateMachine_.onHoldThresholdReached();
+                                  if (self->stateMachine_.state() == S::holdRecording) {
+                                      Log::line(QStringLiteral(
+                                          "[Quillo] Hold threshold → start recording"));
+                                      self->startRecording();
+                                  }
+                              })
+                .release();
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void DictationCoordinator::modifierKeyUp() {
+    const S before = stateMachine_.state();
+    stateMachine_.onKeyUp();
+    const S now = stateMachine_.state();
+    if (now == S::processing && before == S::holdRecording) {
+        Log::line(QStringLiteral("[Quillo] Hold released → stop & process"));
+        startProcessingTask();
+    } else if (now == S::checkDoublePress) {
+        QPointer<DictationCoordinator> self(this);
+        deps_.scheduler
+            .scheduleOnce(doublePressWindow,
+                          [self] {
+                              if (self) {
+                                  self->stateMachine_.onDoublePressTimeout();
+                              }
+                          })
+            .release();
+    }
+}
+
+// --- The pipeline --------------------------------------------------------------------------
+
+void DictationCoordinator::startRecording() {
+    try {
+        deps_.audioRecorder.startRecording();
+    } catch (const QuilloError& error) {
+        Log::line(QStringLiteral("Failed to start recording: ") + error.description());
+        stateMachine_.reset();
+        return;
+    } catch (const std::exception& error) {
+        Log::line(QStringLiteral("Failed to start recording: ") + QString::fromUtf8(error.what()));
+        stateMachine_.reset();
+        return;
+    }
+    if (deps_.settings.playSoundOnComplete()) {
+        deps_.sounds.play(QLatin1String(popSound));
+    }
+    if (deps_.settings.showOverlay()) {
+        deps_.overlayController.show(stateMachine_.state(), &deps_.audioRecorder);
+    }
+}
+
+QCoro::Task<void> DictationCoordinator::stopAndProcess() {
+    QPointer<DictationCoordinator> self(this);
+    if (deps_.settings.playSoundOnComplete()) {
+        deps_.sounds.play(QLatin1String(purrSound));
+    }
+    const QByteArray audio = deps_.audioRecorder.stopRecording();
+    Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
+    if (audio.isEmpty()) {
+        Log::line(QStringLiteral("[Quillo] No audio data captured"));
+        stateMachine_.onProcessingComplete();
+        deps_.overlayController.dismiss();
+        co_return;
+    }
+    if (deps_.settings.showOverlay()) {
+        deps_.overlayController.show(S::processing, nullptr);
+    }
+    const QString language = deps_.settings.whisperLanguage();
+    const std::optional<QString> languageToSend =
+        language == QLatin1String("auto") ? std::nullopt : std::optional<QString>(language);
+
+    std::exception_ptr failure;
+    std::optional<QString> result;
+    try {
+        result = co_await transcribeAndFormat(audio, languageToSend);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!self) {
+        co_return;
+    }
+    if (failure) {
+        handleFailure(failure);
+        co_return;
+    }
+    if (!result) {  // an empty transcript: the run already ended
+        co_return;
+    }
+    QString finalText = *result;
+
+    if (!finalText.endsWith(QLatin1Char(' ')) && !finalText.endsWith(QLatin1Char('\n'))) {
+        finalText += QLatin1Char(' ');
+    }
+    Log::line(QStringLiteral("[Quillo] Pasting text (Accessibility: %1)...")
+                  .arg(deps_.accessibility.isTrusted() ? QStringLiteral("true")
+                                                       : QStringLiteral("false")));
+    TextPaster& paster = deps_.clipboardManager;
+    co_await paster.pasteText(finalText);
+    if (!self) {
+        co_return;
+    }
+    const DictationMode mode = deps_.settings.selectedMode();
+    deps_.settings.addDictation(DictationEntry{
+        finalText.trimmed(), DictationEntry::timestampFrom(QDateTime::currentDateTimeUtc()),
+        DictationEntry::countWords(finalText), mode.rawValue()});
+    finishRun();
+}
+
+// The transcript, formatted unless the mode is raw; none when the transcript was empty (the
+// run is then over).
+QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QByteArray audio,
+                                                                std::optional<QString> language) {
+    QPointer<DictationCoordinator> self(this);
+    AppSettings& settings = deps_.settings;
+    const RemoteServices remote = deps_.remoteServices;
+    const DictationMode mode = settings.selectedMode();
+
+    if (!settings.useBackend()) {
+        Log::line(QStringLiteral("[Quillo] Sending to Whisper API (direct)..."));
+        const WhisperService whisper(settings.openAIAPIKey(), remote.transport, remote.openAIHost);
+        const QString transcript = co_await whisper.transcribe(audio, language);
+        if (!self) {
+            co_return std::nullopt;
+        }
+        Log::line(quotedLine("[Quillo] Whisper result: \"", transcript));
+        if (transcript.trimmed().isEmpty()) {
+            Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
+            finishRun();
+            co_return std::nullopt;
+        }
+        if (mode.skipsLLM()) {
+            Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+            co_return transcript;
+        }
+        const LLMProvider provider = LLMProvider::fromSetting(settings.llmProvider());
+        const QString key = provider == LLMProvider::anthropic ? settings.anthropicAPIKey()
+                                                               : settings.openAIAPIKey();
+        const QString prompt = settings.effectivePrompt(mode);
+        Log::line(QStringLiteral("[Quillo] Formatting with %1...").arg(provider.rawValue()));
+        const LLMService llm(provider, key, remote.transport,
+                             provider == LLMProvider::anthropic ? remote.anthropicHost
+                                                                : remote.openAIHost);
+        const QString formatted = co_await llm.format(transcript, prompt);
+        if (self) {
+            Log::line(quotedLine("[Quillo] LLM result: \"", formatted));
+        }
+        co_return formatted;
+    }
+
+    const QString baseURL = remote.backendURL.isEmpty() ? settings.backendURL() : remote.backendURL;
+    const QuilloAPIService backend(baseURL, settings.apiSecret(), settings.store(),
+                                   deps_.deviceIdentity, remote.transport);
+    Log::line(QStringLiteral("[Quillo] Sending to backend for transcription..."));
+    const TranscribeResponse response = co_await backend.transcribe(audio, language);
+    if (!self) {
+        co_return std::nullopt;
+    }
+    Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
+                  .arg(response.text)
+                  .arg(response.words));
+    if (response.text.trimmed().isEmpty()) {
+        Log::line(QStringLiteral("[Quillo] Empty transcription"));
+        finishRun();
+        co_return std::nullopt;
+    }
+    if (mode.skipsLLM()) {
+        Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+        co_return response.text;
+    }
+    const QString prompt = settings.effectivePrompt(mode);
+    Log::line(QStringLiteral("[Quillo] Formatting via backend (mode: %1)...").arg(mode.rawValue()));
+    const QString formatted = co_await backend.format(response.text, prompt, mode.rawValue());
+    if (self) {
+        Log::line(quotedLine("[Quillo] Formatted: \"", formatted));
+    }
+    co_return formatted;
+}
+
+void DictationCoordinator::handleFailure(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const APIError& apiError) {
+        Log::line(QStringLiteral("[Quillo] API ERROR: ") + apiError.textualForm());
+        markOverlayShowingError();
+        deps_.overlayController.showError(apiError.kind() == APIError::Kind::serverError
+                                              ? apiError.message()
+                                              : QStringLiteral("Keine Verbindung zum Server"));
+    } catch (const QuilloError& other) {
+        Log::line(QStringLiteral("[Quillo] ERROR: ") + other.description());
+        markOverlayShowingError();
+        deps_.overlayController.showError(errorMessage(error));
+    } catch (const std::exception& other) {
+        Log::line(QStringLiteral("[Quillo] ERROR: ") + QString::fromUtf8(other.what()));
+        markOverlayShowingError();
+        deps_.overlayController.showError(errorMessage(error));
+    }
+    finishRun();
+}
+
+void DictationCoordinator::finishRun() {
+    stateMachine_.onProcessingComplete();
+    if (!overlayShowingError_) {
+        deps_.overlayController.dismiss();
+    }
+}
+
+void DictationCoordinator::markOverlayShowingError() {
+    overlayShowingError_ = true;
+    clearOverlayErrorLater();
+}
+
+// Every error starts its own clearing task: an older one may clear the flag while a newer
+// error is still showing, which only means the overlay hides a little early.
+QCoro::Task<void> DictationCoordinator::clearOverlayErrorLater() {
+    QPointer<DictationCoordinator> self(this);
+    Scheduler& scheduler = deps_.scheduler;
+    co_await scheduler.sleep(errorHoldTime);
+    if (self) {
+        self->overlayShowingError_ = false;
+    }
+}
+
+QString DictationCoordinator::errorMessage(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const LLMError& e) {
+        if (e.kind() == LLMError::Kind::parseError) {
+            return QStringLiteral("Failed to parse response");
+        }
+        const QString& text = e.body();
+        if (text.contains(QLatin1String("401")) || text.contains(QLatin1String("Unauthorized"))) {
+            return QStringLiteral("Invalid API Key");
+        }
+        if (text.contains(QLatin1String("429")) || text.contains(QLatin1String("rate"))) {
+            return QStringLiteral("Rate limit exceeded");
+        }
+        if (text.contains(QLatin1String("insufficient_quota"))) {
+            return QStringLiteral("API quota exceeded");
+        }
+        return QStringLiteral("API Error");
+    } catch (const WhisperError& e) {
+        if (e.kind() == WhisperError::Kind::invalidResponse) {
+            return QStringLiteral("Transcription parse error");
+        }
+        if (e.statusCode() == 429) {
+            return QStringLiteral("Rate limit exceeded");
+        }
+        if (e.statusCode() == 401) {
+            return QStringLiteral("Invalid OpenAI Key");
+        }
+        return QStringLiteral("Transcription failed");
+    } catch (const TransportError& e) {
+        switch (e.kind()) {
+            case TransportError::Kind::notConnected:
+                return QStringLiteral("No internet connection");
+            case TransportError::Kind::timedOut:
+                return QStringLiteral("Request timed out");
+            case TransportError::Kind::other:
+                break;
+        }
+        return QStringLiteral("Network error");
+    } catch (...) {
+        return QStringLiteral("An error occurred");
+    }
+}

@@ -1,0 +1,453 @@
+#include "app/DictationCoordinator.h"
+#include "models/AppSettings.h"
+#include "platform/LoginItemService.h"
+#include "services/APIError.h"
+#include "services/HotkeyManager.h"
+#include "services/HotkeyUtils.h"
+#include "services/LLMError.h"
+#include "services/ModifierHotkeyManager.h"
+#include "services/TransportError.h"
+#include "services/WhisperError.h"
+#include "support/FakeAccessibilityTrust.h"
+#include "support/FakeDictationOverlay.h"
+#include "support/FakeDeviceIdentity.h"
+#include "support/FakeDictationRecorder.h"
+#include "support/FakeFnKeySetting.h"
+#include "support/FakeGlobalHotkeyBackend.h"
+#include "support/FakeModifierEventSource.h"
+#include "support/FakeSoundPlayer.h"
+#include "support/FakeTextPaster.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/ManualScheduler.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QNetworkAccessManager>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using S = RecordingStateValue;
+
+namespace {
+
+class CountingLoginItems final : public LoginItemService {
+public:
+    bool registerItem(QString*) override {
+        ++registerCount;
+        return false;  // a failure must not make start-up try again
+    }
+    bool unregisterItem(QString*) override { return true; }
+    Status status() const override { return Status::notRegistered; }
+    int registerCount = 0;
+};
+
+const HotkeyId quil = HotkeyManager::hotkeyId;
+
+class DictationCoordinatorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HotkeyUtils::installFnKeySetting(&fnSetting);
+        store.setBoolean("onboarding_completed", true);
+        store.setBoolean("launch_at_login_set", true);
+    }
+    void TearDown() override { HotkeyUtils::installFnKeySetting(nullptr); }
+
+    DictationCoordinator& coordinator() {
+        if (!coordinator_) {
+            coordinator_ = std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
+                settings, recorder, paster, overlay, sounds, trust, scheduler, hotkeys, modifiers,
+                loginItems, deviceIdentity,
+                DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms), server.baseURL(),
+                                                     server.baseURL(), server.baseURL()},
+                [this] { ++onboardingShown; }});
+            coordinator_->start();
+        }
+        return *coordinator_;
+    }
+    S state() { return coordinator().stateMachine().state(); }
+
+    // Runs the event loop (the loopback server and the replies live there) until the run is over.
+    void finishRun() {
+        QElapsedTimer deadline;
+        deadline.start();
+        while (deadline.elapsed() < 10000) {
+            scheduler.runDue();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (state() == S::idle && scheduler.pendingCount() <= pendingAllowed) {
+                break;
+            }
+        }
+        QCoreApplication::processEvents();
+    }
+
+    void holdGesture() {
+        coordinator();
+        hotkeys.press(quil);
+        scheduler.advance(300ms);
+        scheduler.runDue();  // the start task
+        hotkeys.release(quil);
+        scheduler.runDue();  // the stop task
+        finishRun();
+    }
+
+    QStringList pipelineLines() const {
+        QStringList lines;
+        for (const QString& line : log.lines()) {
+            if (line.startsWith("[Quillo]") || line.startsWith("Failed to start")) lines << line;
+        }
+        return lines;
+    }
+
+    LogCapture log;
+    InMemoryDefaultsStore store;
+    AppSettings settings{store};
+    FakeDictationRecorder recorder;
+    FakeTextPaster paster;
+    FakeDictationOverlay overlay;
+    FakeSoundPlayer sounds;
+    FakeAccessibilityTrust trust;
+    ManualScheduler scheduler;
+    FakeGlobalHotkeyBackend hotkeys;
+    FakeModifierEventSource modifiers;
+    FakeFnKeySetting fnSetting;
+    CountingLoginItems loginItems;
+    FakeDeviceIdentity deviceIdentity;
+    QNetworkAccessManager network;
+    LoopbackHttpServer server;
+    std::size_t pendingAllowed = 0;
+    int onboardingShown = 0;
+    std::unique_ptr<DictationCoordinator> coordinator_;
+};
+
+}  // namespace
+
+TEST_F(DictationCoordinatorTest, HoldGestureOnTheBackendRoutePastesTheFormattedText) {
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"hello world um","words":3})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Hello world."})"));
+    holdGesture();
+
+    EXPECT_EQ(pipelineLines(), QStringList({
+                                   "[Quillo] Audio data size: 3244 bytes",
+                                   "[Quillo] Sending to backend for transcription...",
+                                   "[Quillo] Transcription: \"hello world um\" (3 words)",
+                                   "[Quillo] Formatting via backend (mode: email)...",
+                                   "[Quillo] Formatted: \"Hello world.\"",
+                                   "[Quillo] Pasting text (Accessibility: true)...",
+                               }));
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests()[0].path, "/api/transcribe");
+    EXPECT_EQ(server.requests()[1].path, "/api/format");
+    EXPECT_TRUE(server.requests()[1].body.contains(R"("mode":"email")"));
+    EXPECT_EQ(paster.pasted, QStringList{"Hello world. "});
+    EXPECT_EQ(sounds.played, QStringList({"Pop", "Purr"}));
+    EXPECT_EQ(overlay.calls,
+              QStringList({"show holdRecording +levels", "show processing", "dismiss"}));
+    EXPECT_EQ(state(), S::idle);
+
+    const auto history = settings.recentDictations();
+    ASSERT_EQ(history.size(), 1);
+    EXPECT_EQ(history[0].text, "Hello world.");
+    EXPECT_EQ(history[0].wordCount, 2);
+    EXPECT_EQ(history[0].mode, "email");
+}
+
+TEST_F(DictationCoordinatorTest, RawModeSkipsFormattingOnBothRoutes) {
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"just this","words":2})"));
+    holdGesture();
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(paster.pasted, QStringList{"just this "});
+    EXPECT_TRUE(log.contains("[Quillo] Raw mode, skipping LLM"));
+    EXPECT_EQ(settings.recentDictations().value(0).mode, "raw");
+
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"direct words\n"})"));
+    holdGesture();
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requests()[1].path, "/v1/audio/transcriptions");
+    EXPECT_EQ(paster.pasted.last(), "direct words\n") << "a line feed at the end gets no space";
+    EXPECT_TRUE(log.contains("[Quillo] Sending to Whisper API (direct)..."));
+    EXPECT_TRUE(log.contains("[Quillo] Whisper result: \"direct words\n\""));
+}
+
+TEST_F(DictationCoordinatorTest, DirectRouteFormatsWithTheChosenProviderAndLanguage) {
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-openai");
+    settings.setAnthropicAPIKey("sk-anthropic");
+    settings.setLlmProvider("anthropic");
+    settings.setWhisperLanguage("de");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"hallo welt"})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"content":[{"type":"text","text":"Hallo Welt.\n"}]})"));
+    holdGesture();
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_TRUE(server.requests()[0].body.contains("name=\"language\"\r\n\r\nde\r\n"));
+    EXPECT_EQ(server.requests()[1].header("x-api-key"), "sk-anthropic");
+    EXPECT_TRUE(log.contains("[Quillo] Formatting with anthropic..."));
+    EXPECT_EQ(paster.pasted, QStringList{"Hallo Welt. "}) << "the model's answer comes trimmed";
+
+    settings.setWhisperLanguage("auto");
+    settings.setLlmProvider("something else");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"again"})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Again."}}]})"));
+    holdGesture();
+    ASSERT_EQ(server.requests().size(), 4);
+    EXPECT_FALSE(server.requests()[2].body.contains("name=\"language\"")) << "auto sends no language";
+    EXPECT_EQ(server.requests()[3].header("Authorization"), "Bearer sk-openai")
+        << "an unknown provider counts as openai";
+}
+
+TEST_F(DictationCoordinatorTest, ErrorsShowTheirMessageAndKeepTheOverlayForFourAndAHalfSeconds) {
+    server.enqueue(ScriptedResponse::text(500, "Quota of the day used"));
+    pendingAllowed = 1;  // the error's clearing timer
+    holdGesture();
+    EXPECT_TRUE(log.contains(R"([Quillo] API ERROR: serverError("Quota of the day used"))"));
+    EXPECT_EQ(overlay.calls.last(), "error Quota of the day used")
+        << "the overlay is not hidden at the end of the run";
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_TRUE(coordinator().overlayShowingError());
+
+    // A run that ends within 4.5 s of the error leaves the message where it is.
+    scheduler.advance(1000ms);
+    overlay.calls.clear();
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"ok","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Ok.\n"})"));
+    holdGesture();
+    EXPECT_FALSE(overlay.calls.contains("dismiss"));
+    EXPECT_EQ(paster.pasted.last(), "Ok.\n") << "a formatter answer ending in a line feed gets no space";
+
+    scheduler.advance(4000ms);
+    EXPECT_FALSE(coordinator().overlayShowingError());
+    pendingAllowed = 0;
+    overlay.calls.clear();
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"later","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Later."})"));
+    holdGesture();
+    EXPECT_EQ(overlay.calls.last(), "dismiss");
+}
+
+TEST_F(DictationCoordinatorTest, EachErrorMapsToItsMessage) {
+    const auto message = [](auto error) {
+        return DictationCoordinator::errorMessage(std::make_exception_ptr(error));
+    };
+    EXPECT_EQ(message(LLMError::parseError()), "Failed to parse response");
+    EXPECT_EQ(message(LLMError::apiError(R"({"error":"401 and 429"})")), "Invalid API Key");
+    EXPECT_EQ(message(LLMError::apiError("Unauthorized")), "Invalid API Key");
+    EXPECT_EQ(message(LLMError::apiError("cannot generate")), "Rate limit exceeded");
+    EXPECT_EQ(message(LLMError::apiError("429")), "Rate limit exceeded");
+    EXPECT_EQ(message(LLMError::apiError("insufficient_quota")), "API quota exceeded");
+    EXPECT_EQ(message(LLMError::apiError("Bad Request")), "API Error");
+    EXPECT_EQ(message(WhisperError::invalidResponse()), "Transcription parse error");
+    EXPECT_EQ(message(WhisperError::apiError(429, "")), "Rate limit exceeded");
+    EXPECT_EQ(message(WhisperError::apiError(401, "")), "Invalid OpenAI Key");
+    EXPECT_EQ(message(WhisperError::apiError(403, "")), "Transcription failed");
+    EXPECT_EQ(message(TransportError(QNetworkReply::HostNotFoundError, "offline")),
+              "No internet connection");
+    EXPECT_EQ(message(TransportError(QNetworkReply::OperationCanceledError, "timeout")),
+              "Request timed out");
+    EXPECT_EQ(message(TransportError(QNetworkReply::ConnectionRefusedError, "refused")),
+              "Network error");
+    EXPECT_EQ(message(std::runtime_error("other")), "An error occurred");
+}
+
+TEST_F(DictationCoordinatorTest, BackendNetworkFailureAndDirectErrorsReachTheOverlay) {
+    settings.setUseBackend(false);
+    server.enqueue(ScriptedResponse::json(401, R"({"error":{"message":"bad key"}})"));
+    pendingAllowed = 1;
+    holdGesture();
+    EXPECT_TRUE(log.lines().filter("[Quillo] ERROR: Whisper API error (401)").size() == 1);
+    EXPECT_EQ(overlay.calls.last(), "error Invalid OpenAI Key");
+    EXPECT_EQ(state(), S::idle);
+}
+
+TEST_F(DictationCoordinatorTest, OverlayAndSoundsFollowTheirSwitches) {
+    settings.setShowOverlay(false);
+    settings.setPlaySoundOnComplete(false);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"quiet","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Quiet."})"));
+    holdGesture();
+    EXPECT_TRUE(sounds.played.isEmpty());
+    EXPECT_EQ(overlay.calls, QStringList{"dismiss"}) << "no waveform, no spinner";
+
+    server.enqueue(ScriptedResponse::text(500, "down"));
+    pendingAllowed = 1;
+    holdGesture();
+    EXPECT_EQ(overlay.calls.last(), "error down") << "errors are shown even with the overlay off";
+}
+
+TEST_F(DictationCoordinatorTest, NoAudioAnEmptyTranscriptAndAFailedStartEndQuietly) {
+    coordinator();
+    recorder.startFailure = QStringLiteral("No microphone available");
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    scheduler.runDue();
+    EXPECT_TRUE(log.contains("Failed to start recording: No microphone available"));
+    EXPECT_EQ(state(), S::idle);
+    EXPECT_TRUE(sounds.played.isEmpty());
+    EXPECT_TRUE(overlay.calls.isEmpty());
+    hotkeys.release(quil);
+    scheduler.advance(300ms);
+
+    // Stopping when nothing records.
+    coordinator().stateMachine().setState(S::processing);
+    coordinator().stopAndProcess();
+    finishRun();
+    EXPECT_TRUE(log.contains("[Quillo] No audio data captured"));
+    EXPECT_EQ(overlay.calls.last(), "dismiss");
+    EXPECT_EQ(state(), S::idle);
+
+    recorder.startFailure.reset();
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"  \n ","words":0})"));
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] Empty transcription"));
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(overlay.calls.last(), "dismiss");
+}
+
+TEST_F(DictationCoordinatorTest, APressDuringProcessingStartsASecondRunThatFindsNoAudio) {
+    settings.setHotkeyKeyCode(61);
+    settings.setHotkeyModifiers(0);
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+    slow.delay = 300ms;
+    server.enqueue(slow);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    coordinator();
+    const quint64 option = ModifierHotkeyManager::optionFlag;
+    modifiers.send(61, option);
+    scheduler.advance(300ms);
+    EXPECT_EQ(state(), S::holdRecording);
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    scheduler.runDue();
+    EXPECT_EQ(state(), S::processing);
+
+    // The user presses again while the first run waits for the server.
+    QCoreApplication::processEvents();
+    modifiers.send(61, option);
+    scheduler.runDue();
+    scheduler.runDue();
+    EXPECT_TRUE(log.contains("[Quillo] No audio data captured"));
+    modifiers.send(61, 0);
+    finishRun();
+    QElapsedTimer deadline;
+    deadline.start();
+    while (paster.pasted.isEmpty() && deadline.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_EQ(paster.pasted, QStringList{"First. "}) << "the first run still delivers its text";
+    EXPECT_EQ(state(), S::idle);
+}
+
+TEST_F(DictationCoordinatorTest, ModifierOnlyHotkeyHoldAndDoublePress) {
+    settings.setHotkeyKeyCode(61);
+    settings.setHotkeyModifiers(0);
+    coordinator();
+    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
+    EXPECT_EQ(coordinator().hotkeyManager(), nullptr);
+    EXPECT_TRUE(log.contains("[Quillo] Modifier hotkey active (keyCode=61)"));
+    EXPECT_EQ(fnSetting.writeCount, 0);
+
+    const quint64 option = ModifierHotkeyManager::optionFlag;
+    modifiers.send(61, option);
+    scheduler.advance(299ms);
+    EXPECT_EQ(recorder.startCount, 0);
+    scheduler.advance(1ms);
+    EXPECT_TRUE(log.contains("[Quillo] Hold threshold → start recording"));
+    EXPECT_EQ(recorder.startCount, 1) << "the modifier path starts recording directly";
+    scheduler.advance(200ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"held","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Held."})"));
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    EXPECT_TRUE(log.contains("[Quillo] Hold released → stop & process"));
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"Held. "});
+
+    // Two quick presses record hands-free until a third.
+    modifiers.send(61, option);
+    scheduler.advance(100ms);
+    modifiers.send(61, 0);
+    scheduler.advance(100ms);
+    modifiers.send(61, option);
+    scheduler.runDue();
+    EXPECT_TRUE(log.contains("[Quillo] Handsfree → start recording"));
+    EXPECT_EQ(state(), S::handsfreeRecording);
+    modifiers.send(61, 0);
+    scheduler.advance(1000ms);
+    EXPECT_EQ(state(), S::handsfreeRecording) << "late hold and double-press blocks change nothing";
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"free","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Free."})"));
+    modifiers.send(61, option);
+    scheduler.runDue();
+    modifiers.send(61, 0);
+    finishRun();
+    EXPECT_EQ(paster.pasted.last(), "Free. ");
+}
+
+TEST_F(DictationCoordinatorTest, HotkeyChoiceFnAtLaunchOnlyAndReplacement) {
+    settings.setHotkeyKeyCode(63);
+    settings.setHotkeyModifiers(0);
+    fnSetting.value = 2;
+    coordinator();
+    EXPECT_EQ(fnSetting.writeCount, 1) << "Fn at launch frees the key first";
+    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
+    EXPECT_EQ(modifiers.subscriberCount() > 0, true);
+
+    fnSetting.value = 2;
+    coordinator().updateHotkey(63, 0);
+    EXPECT_EQ(fnSetting.writeCount, 1) << "not from the settings window";
+
+    // Option plus Option and Caps Lock go to the registered hotkey; the old watch goes first.
+    coordinator().updateHotkey(58, 2048);
+    EXPECT_EQ(modifiers.subscriberCount(), 0);
+    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
+    EXPECT_EQ(settings.hotkeyKeyCode(), 58);
+    EXPECT_EQ(settings.hotkeyModifiers(), 2048);
+    coordinator().updateHotkey(57, 0);
+    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
+    EXPECT_EQ(hotkeys.registrations().size(), 1);
+    EXPECT_EQ(hotkeys.registrations().first().keyCode, 57u);
+
+    // Option+Space to Control+D: only the new combination stays registered.
+    coordinator().updateHotkey(2, 4096);
+    ASSERT_EQ(hotkeys.registrations().size(), 1);
+    EXPECT_EQ(hotkeys.registrations().first().keyCode, 2u);
+    EXPECT_EQ(hotkeys.registrations().first().modifiers, 4096u);
+
+    hotkeys.nextRegisterStatus = -9878;
+    coordinator().updateHotkey(49, 2048);
+    EXPECT_EQ(coordinator().hotkeyManager(), nullptr);
+    EXPECT_TRUE(log.contains("[Quillo] Failed to start Carbon hotkey manager"));
+    EXPECT_TRUE(hotkeys.registrations().isEmpty());
+}
+
+TEST_F(DictationCoordinatorTest, FirstLaunchSchedulesOnboardingAndRegistersTheLoginItemOnce) {
+    store.clear();
+    trust.trusted = false;
+    recorder.permission = false;
+    coordinator();
+    EXPECT_TRUE(log.contains("[Quillo] Microphone permission not granted"));
+    EXPECT_TRUE(log.contains(
+        "[Quillo] Accessibility permission not granted -- auto-paste may not work"));
+    EXPECT_TRUE(log.contains("[Quillo] Grant in: System Settings → Privacy & Security → Accessibility"));
+    EXPECT_EQ(loginItems.registerCount, 1);
+    EXPECT_TRUE(store.boolean("launch_at_login_set")) << "set even though registering failed";
+    EXPECT_EQ(onboardingShown, 0);
+    scheduler.advance(499ms);
+    EXPECT_EQ(onboardingShown, 0);
+    scheduler.advance(1ms);
+    EXPECT_EQ(onboardingShown, 1);
+
+    // The next launch registers nothing, even if the user removed the login item since.
+    coordinator_.reset();
+    store.setBoolean("onboarding_completed", true);
+    coordinator();
+    scheduler.advance(1000ms);
+    EXPECT_EQ(loginItems.registerCount, 1);
+    EXPECT_EQ(onboardingShown, 1);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "services/DictationRecorder.h"
+#include "services/QuilloError.h"
+
+#include <optional>
+
+// A recorder whose audio, start failure and permission the test sets.
+class FakeDictationRecorder final : public DictationRecorder {
+public:
+    struct StartFailure final : QuilloError {
+        explicit StartFailure(QString text) : text_(std::move(text)) {}
+        QString description() const override { return text_; }
+        QString text_;
+    };
+
+    void startRecording() override {
+        ++startCount;
+        if (startFailure) {
+            throw StartFailure(*startFailure);
+        }
+        recording = true;
+    }
+    QByteArray stopRecording() override {
+        ++stopCount;
+        const bool was = recording;
+        recording = false;
+        return was ? audio : QByteArray();
+    }
+    QCoro::Task<bool> requestPermission() override { co_return permission; }
+    float currentLevel() const override { return 0.5f; }
+
+    QByteArray audio = QByteArray(44 + 3200, '\x01');
+    std::optional<QString> startFailure;
+    bool permission = true;
+    bool recording = false;
+    int startCount = 0;
+    int stopCount = 0;
+};

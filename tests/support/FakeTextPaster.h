@@ -1,0 +1,15 @@
+#pragma once
+
+#include "services/TextPaster.h"
+
+#include <QStringList>
+
+// Remembers every text it was asked to paste.
+class FakeTextPaster final : public TextPaster {
+public:
+    QCoro::Task<void> pasteText(QString text) override {
+        pasted << text;
+        co_return;
+    }
+    QStringList pasted;
+};
