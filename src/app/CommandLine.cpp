@@ -27,8 +27,9 @@ std::optional<int> handle(int argc, char** argv, QTextStream& out, QTextStream& 
         const QString argument = QString::fromLocal8Bit(argv[i]);
         if (argument == QLatin1String("--")) {
             if (i + 1 < argc) {
-                return refuse(err, QStringLiteral("extra operand '%1'")
-                                       .arg(QString::fromLocal8Bit(argv[i + 1])));
+                return refuse(
+                    err,
+                    QStringLiteral("extra operand '%1'").arg(QString::fromLocal8Bit(argv[i + 1])));
             }
             return std::nullopt;
         }

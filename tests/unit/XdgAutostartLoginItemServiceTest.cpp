@@ -117,8 +117,9 @@ TEST_F(XdgAutostartTest, StatusFollowsTheSessionsOwnSwitches) {
     EXPECT_EQ(login.status(), Status::requiresApproval) << "switched off in the session settings";
     writeEntry("[Desktop Entry]\nExec=quillo\nX-GNOME-Autostart-enabled = false\n");
     EXPECT_EQ(login.status(), Status::requiresApproval);
-    writeEntry("# by hand\n[Desktop Entry]\nExec=quillo\nX-GNOME-Autostart-enabled=true\n"
-               "[Desktop Action x]\nHidden=true\n");
+    writeEntry(
+        "# by hand\n[Desktop Entry]\nExec=quillo\nX-GNOME-Autostart-enabled=true\n"
+        "[Desktop Action x]\nHidden=true\n");
     EXPECT_EQ(login.status(), Status::enabled) << "only the main group counts";
     writeEntry("not a desktop file");
     EXPECT_EQ(login.status(), Status::notFound) << "present, but no session would start it";

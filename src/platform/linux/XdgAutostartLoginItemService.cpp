@@ -142,7 +142,8 @@ QString XdgAutostartLoginItemService::execCommand() const {
     const QFileInfo running(executablePath_);
     // Through the search path the entry keeps working when the package moves the binary.
     if (!installation_.searchPath.isEmpty()) {
-        const QString onPath = QStandardPaths::findExecutable(programName, installation_.searchPath);
+        const QString onPath =
+            QStandardPaths::findExecutable(programName, installation_.searchPath);
         if (!onPath.isEmpty() && sameFile(onPath, running)) {
             return programName;
         }
@@ -185,8 +186,8 @@ bool XdgAutostartLoginItemService::registerItem(QString* error) {
         setError(error, QStringLiteral("Cannot write %1: %2").arg(entryPath(), file.errorString()));
         return false;
     }
-    QFile::setPermissions(entryPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                           QFile::ReadOther);
+    QFile::setPermissions(
+        entryPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     return true;
 }
 
