@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "models/AppSettings.h"
 #include "platform/Log.h"
 #include "platform/linux/SqliteDefaultsStore.h"
@@ -5,6 +6,13 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        if (const std::optional<int> exitCode = CommandLine::handle(argc, argv, out, err)) {
+            return *exitCode;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
     QApplication::setQuitOnLastWindowClosed(false);
