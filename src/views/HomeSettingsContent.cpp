@@ -47,17 +47,25 @@ QString dayText(const DictationEntry& entry) {
     return QLocale().toString(entry.date().toLocalTime().date(), QLocale::LongFormat);
 }
 
+QString shortTimeText(const DictationEntry& entry) {
+    // Some locales' short format still carries seconds (the C locale's "HH:mm:ss"); a
+    // history row shows hours and minutes only.
+    QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    format.remove(QStringLiteral(":ss")).remove(QStringLiteral(".ss"));
+    return QLocale().toString(entry.date().toLocalTime().time(), format);
+}
+
 QWidget* historyRow(const DictationEntry& entry) {
     auto* row = new QWidget;
     row->setObjectName(QStringLiteral("historyRow"));
     auto* line = new QHBoxLayout(row);
     line->setContentsMargins(0, 10, 0, 10);
     line->setSpacing(14);
-    auto* time = SettingsText::label(
-        QLocale().toString(entry.date().toLocalTime().time(), QLocale::ShortFormat), 12,
-        QFont::Normal, SettingsText::Tone::secondary);
+    auto* time = SettingsText::label(shortTimeText(entry), 12, QFont::Normal,
+                                     SettingsText::Tone::secondary);
     time->setFont(SemanticColors::systemFont(12, QFont::Normal, true));
-    time->setFixedWidth(50);
+    // At least 50 points; wider where the locale's time needs it ("12:56 PM").
+    time->setMinimumWidth(qMax(50, time->sizeHint().width()));
     line->addWidget(time, 0, Qt::AlignTop);
     auto* text = new ClampedTextLabel(entry.text, 2);
     text->setFont(SemanticColors::systemFont(13));
