@@ -1,0 +1,33 @@
+#pragma once
+
+#include "views/HotkeyField.h"
+
+#include <QWidget>
+
+class AppSettings;
+class QHBoxLayout;
+
+// The General section: the push-to-talk hotkey with its recorder, the hands-free gesture,
+// and which keys can serve as a hotkey.
+class GeneralSettingsContent : public QWidget {
+    Q_OBJECT
+public:
+    GeneralSettingsContent(AppSettings& settings, HotkeyField::ChangedCallback onHotkeyChanged,
+                           QWidget* parent = nullptr);
+
+    HotkeyField* hotkeyField() const { return field_; }
+    // Offered after a change that only a new start applies; nothing asks for one today.
+    QWidget* restartCard() const { return restartCard_; }
+
+private:
+    void rebuildHandsFreeCaps();
+    QWidget* buildHotkeyCard();
+    QWidget* buildShortcutInfoCard();
+    QWidget* buildRestartCard();
+
+    AppSettings& settings_;
+    HotkeyField::ChangedCallback onHotkeyChanged_;
+    HotkeyField* field_ = nullptr;
+    QHBoxLayout* handsFreeCaps_ = nullptr;
+    QWidget* restartCard_ = nullptr;
+};

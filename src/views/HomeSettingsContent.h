@@ -1,0 +1,32 @@
+#pragma once
+
+#include "models/DictationEntry.h"
+
+#include <QList>
+#include <QPair>
+#include <QWidget>
+
+class AppSettings;
+class QHBoxLayout;
+class QVBoxLayout;
+
+// The Home section: a guide to the current hotkey and the recent dictations, grouped by day.
+class HomeSettingsContent : public QWidget {
+    Q_OBJECT
+public:
+    using DayGroup = QPair<QString, QList<DictationEntry>>;
+
+    explicit HomeSettingsContent(AppSettings& settings, QWidget* parent = nullptr);
+
+    // The newest 30 entries in runs of the same day (a day's date text in the locale's full
+    // style), in order; a day that comes back after another day starts a new group.
+    static QList<DayGroup> groupedDictations(const QList<DictationEntry>& newestFirst);
+
+private:
+    void rebuildGuideCaps();
+    void rebuildHistory();
+
+    AppSettings& settings_;
+    QHBoxLayout* guideCaps_;
+    QVBoxLayout* history_;
+};

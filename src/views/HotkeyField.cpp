@@ -1,0 +1,177 @@
+#include "views/HotkeyField.h"
+
+#include "models/AppSettings.h"
+#include "services/HotkeyUtils.h"
+#include "theme/SemanticColors.h"
+#include "views/KeyCaptureView.h"
+#include "views/KeyPill.h"
+#include "views/SettingsText.h"
+#include "views/SymbolIcon.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+// The clickable rounded face of the field; its children only draw.
+class HotkeyFieldFace : public QAbstractButton {
+public:
+    explicit HotkeyFieldFace(QWidget* parent) : QAbstractButton(parent) {
+        setMinimumHeight(48);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+        setCursor(Qt::PointingHandCursor);
+        setFocusPolicy(Qt::NoFocus);
+    }
+    void setRecordingLook(bool recording) {
+        recording_ = recording;
+        update();
+    }
+    QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QSize(200, 48); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QColor grey = SemanticColors::systemGrey(this);
+        const qreal line = recording_ ? 2 : 1;
+        painter.setBrush(SemanticColors::withOpacity(grey, 0.06));
+        painter.setPen(recording_
+                           ? QPen(SemanticColors::withOpacity(SemanticColors::primary(this), 0.4),
+                                  line)
+                           : QPen(SemanticColors::withOpacity(grey, 0.2), line));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2),
+                                10, 10);
+    }
+
+private:
+    bool recording_ = false;
+};
+
+void clearLayout(QLayout* layout) {
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        if (item->layout()) clearLayout(item->layout());
+        delete item->widget();
+        delete item;
+    }
+}
+
+constexpr quint64 fnFlag = KeyCaptureView::fnFlag;
+
+}  // namespace
+
+HotkeyField::HotkeyField(AppSettings& settings, ChangedCallback onChanged, QWidget* parent)
+    : QWidget(parent),
+      settings_(settings),
+      onChanged_(std::move(onChanged)),
+      button_(new HotkeyFieldFace(this)),
+      faceLayout_(new QHBoxLayout(button_)),
+      //% "Type the new shortcut, or press Esc to cancel"
+      enterNewHint_(SettingsText::label(qtTrId("hotkey.enter_new"), 11, QFont::Normal,
+                                        SettingsText::Tone::secondary)) {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(6);
+    column->addWidget(button_);
+    enterNewHint_->setContentsMargins(4, 0, 0, 0);
+    enterNewHint_->hide();
+    column->addWidget(enterNewHint_);
+
+    faceLayout_->setContentsMargins(16, 12, 16, 12);
+    faceLayout_->setSpacing(8);
+    connect(button_, &QAbstractButton::clicked, this, &HotkeyField::toggleRecording);
+    connect(&settings_, &AppSettings::changed, this, [this](const QString& key) {
+        if (key == QLatin1String(AppSettings::Keys::hotkeyKeyCode) ||
+            key == QLatin1String(AppSettings::Keys::hotkeyModifiers)) {
+            rebuildFace();
+        }
+    });
+    rebuildFace();
+}
+
+void HotkeyField::rebuildFace() {
+    clearLayout(faceLayout_);
+    const QColor secondary = SemanticColors::secondary(this);
+    if (recording_) {
+        //% "Press your shortcut…"
+        faceLayout_->addWidget(SettingsText::label(qtTrId("hotkey.press_keys"), 13,
+                                                   QFont::Normal, SettingsText::Tone::secondary));
+    } else {
+        const auto parts = HotkeyUtils::keyPartsWithLabels(int(settings_.hotkeyKeyCode()),
+                                                           quint32(settings_.hotkeyModifiers()));
+        for (const KeyPart& part : parts) {
+            auto* stack = new QVBoxLayout;
+            stack->setSpacing(2);
+            stack->addWidget(new KeyPill(part.symbol), 0, Qt::AlignHCenter);
+            stack->addWidget(SettingsText::label(part.label, 9, QFont::Normal,
+                                                 SettingsText::Tone::secondary),
+                             0, Qt::AlignHCenter);
+            faceLayout_->addLayout(stack);
+        }
+    }
+    faceLayout_->addStretch(1);
+    auto* symbol = new QLabel;
+    symbol->setPixmap(SymbolIcon::pixmap(
+        recording_ ? QStringLiteral("xmark.circle.fill") : QStringLiteral("pencil.circle.fill"), 20,
+        recording_ ? secondary : SemanticColors::withOpacity(secondary, 0.35), devicePixelRatioF()));
+    faceLayout_->addWidget(symbol);
+    for (QWidget* child : button_->findChildren<QWidget*>()) {
+        child->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+}
+
+void HotkeyField::setRecording(bool recording) {
+    if (recording == recording_) return;
+    recording_ = recording;
+    static_cast<HotkeyFieldFace*>(button_)->setRecordingLook(recording);
+    enterNewHint_->setVisible(recording);
+    if (recording) {
+        capture_ = new KeyCaptureView([this](const CapturedKey& key) { handleKeyEvent(key); },
+                                      [this](const CapturedKey& key) { handleFlagsChanged(key); },
+                                      this);
+        capture_->show();
+        capture_->setFocus(Qt::OtherFocusReason);
+    } else if (capture_) {
+        // Deferred: the capture view may be the one delivering the key that ends recording.
+        capture_->hide();
+        capture_->deleteLater();
+        capture_ = nullptr;
+    }
+    rebuildFace();
+}
+
+void HotkeyField::handleKeyEvent(const CapturedKey& key) {
+    if (!recording_) return;
+    const quint32 mask = HotkeyUtils::carbonModifiers(key.flags);
+    if (key.keyCode == 53 && mask == 0) {
+        setRecording(false);
+        return;
+    }
+    if (mask == 0 && key.keyCode != 49) return;
+    applyHotkey(key.keyCode, int(mask));
+}
+
+void HotkeyField::handleFlagsChanged(const CapturedKey& key) {
+    if (!recording_) return;
+    if ((key.keyCode == 63 || key.keyCode == 179) && (key.flags & fnFlag)) {
+        applyHotkey(63, 0);
+    } else if (KeyCaptureView::isModifierOnlyKey(key.keyCode)) {
+        applyHotkey(key.keyCode, 0);
+    }
+}
+
+void HotkeyField::applyHotkey(int keyCode, int modifiers) {
+    settings_.setHotkeyKeyCode(keyCode);
+    settings_.setHotkeyModifiers(modifiers);
+    if (onChanged_) onChanged_(keyCode, modifiers);
+    setRecording(false);
+}
+
+void HotkeyField::hideEvent(QHideEvent* event) {
+    setRecording(false);
+    QWidget::hideEvent(event);
+}

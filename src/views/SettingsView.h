@@ -1,0 +1,54 @@
+#pragma once
+
+#include "views/HotkeyField.h"
+#include "views/SettingsSection.h"
+
+#include <QMap>
+#include <QWidget>
+
+class ActivationPolicy;
+class AppSettings;
+class LoginItemService;
+class QAbstractButton;
+class QScrollArea;
+class SidebarButton;
+
+// The settings window's content: the sidebar with the sections, a vertical rule and the
+// scrolling area showing the selected section, created afresh each time it is selected.
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    struct Services {
+        LoginItemService* loginItems = nullptr;
+        ActivationPolicy* activationPolicy = nullptr;
+    };
+
+    SettingsView(AppSettings& settings, HotkeyField::ChangedCallback onHotkeyChanged,
+                 Services services, QWidget* parent = nullptr);
+
+    SettingsSection selectedSection() const { return selected_; }
+    // Shows `section`; selecting the shown section again changes nothing.
+    void select(SettingsSection section);
+    QWidget* sectionContent() const { return content_; }
+    SidebarButton* sidebarButton(SettingsSection section) const;
+    QAbstractButton* helpLink() const { return helpLink_; }
+    QAbstractButton* supportLink() const { return supportLink_; }
+    QScrollArea* scrollArea() const { return scrollArea_; }
+
+    static QUrl helpUrl();
+    static QUrl supportUrl();
+
+private:
+    QWidget* buildSidebar();
+    QWidget* makeContent(SettingsSection section);
+
+    AppSettings& settings_;
+    HotkeyField::ChangedCallback onHotkeyChanged_;
+    Services services_;
+    SettingsSection selected_ = SettingsSection::home;
+    QMap<int, SidebarButton*> buttons_;
+    QAbstractButton* helpLink_ = nullptr;
+    QAbstractButton* supportLink_ = nullptr;
+    QScrollArea* scrollArea_ = nullptr;
+    QWidget* content_ = nullptr;
+};

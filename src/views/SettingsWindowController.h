@@ -1,0 +1,48 @@
+#pragma once
+
+#include "views/HotkeyField.h"
+
+#include <QObject>
+#include <QPointer>
+
+class ActivationPolicy;
+class AppSettings;
+class LoginItemService;
+class SettingsView;
+
+// Owns the one settings window: created by the first show(), brought forward by later ones,
+// hidden (never destroyed) when the user closes it.
+class SettingsWindowController : public QObject {
+    Q_OBJECT
+public:
+    // The process-wide controller, using the services installed before its first use.
+    static SettingsWindowController& shared();
+    // For the composition root, before the first shared(): the settings object and the
+    // platform services the System section works through. Without this, shared() uses
+    // AppSettings::shared() and leaves the login item and taskbar presence alone.
+    static void installServices(AppSettings& settings, LoginItemService* loginItems,
+                                ActivationPolicy* activationPolicy);
+
+    SettingsWindowController(AppSettings& settings, LoginItemService* loginItems,
+                             ActivationPolicy* activationPolicy, QObject* parent = nullptr);
+    ~SettingsWindowController() override;
+
+    // Told about every hotkey recorded in the window, including a window opened before this
+    // was set: the callback is looked up when the hotkey changes, not when the window opens.
+    void setOnHotkeyChanged(HotkeyField::ChangedCallback callback);
+    void show();
+
+    QWidget* window() const { return window_; }
+    SettingsView* view() const { return view_; }
+
+private:
+    void createWindow();
+    void hotkeyChanged(int keyCode, int modifiers);
+
+    AppSettings& settings_;
+    LoginItemService* loginItems_;
+    ActivationPolicy* activationPolicy_;
+    HotkeyField::ChangedCallback onHotkeyChanged_;
+    QPointer<QWidget> window_;
+    SettingsView* view_ = nullptr;
+};

@@ -1,0 +1,165 @@
+#include "integration/ui/UiTestSupport.h"
+#include "support/InMemoryDefaultsStore.h"
+
+#include "models/AppSettings.h"
+#include "views/HotkeyField.h"
+#include "views/KeyCaptureView.h"
+#include "views/KeyPill.h"
+
+#include <QLabel>
+#include <QShortcut>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// X key codes of the keys the tests press.
+constexpr quint32 xRightAlt = 108;
+constexpr quint32 xFn = 200;     // no X key code exists; a keyboard driver's private one
+constexpr quint32 xGlobe = 201;
+
+class HotkeyFieldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InMemoryDefaultsStore::sharedForTests().clear();
+        KeyCaptureView::installNativeKeyTranslator([](quint32 code) -> std::optional<int> {
+            if (code == xRightAlt) return 61;
+            if (code == xFn) return 63;
+            if (code == xGlobe) return 179;
+            return std::nullopt;
+        });
+        window.resize(400, 200);
+        field = new HotkeyField(settings(), [this](int key, int mods) {
+            reported.append({key, mods});
+        }, &window);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    void TearDown() override { KeyCaptureView::installNativeKeyTranslator({}); }
+
+    static AppSettings& settings() { return AppSettings::shared(); }
+    static bool hotkeyStored() {
+        return InMemoryDefaultsStore::sharedForTests().contains(AppSettings::Keys::hotkeyKeyCode);
+    }
+    void startRecording() {
+        QTest::mouseClick(field->button(), Qt::LeftButton);
+        ASSERT_TRUE(field->isRecording());
+        ASSERT_NE(field->captureView(), nullptr);
+    }
+    QWidget* capture() const { return field->captureView(); }
+    QStringList pillTexts() const {
+        QStringList texts;
+        for (auto* pill : field->findChildren<KeyPill*>()) texts << pill->text();
+        return texts;
+    }
+    bool showsLabel(const QString& text) const {
+        for (auto* label : field->button()->findChildren<QLabel*>()) {
+            if (label->text() == text) return true;
+        }
+        return false;
+    }
+
+    QWidget window;
+    HotkeyField* field = nullptr;
+    QList<QPair<int, int>> reported;
+};
+
+TEST_F(HotkeyFieldTest, ShowsStoredHotkeyAndRecordsALoneRightOptionAtOnce) {
+    EXPECT_EQ(pillTexts(), (QStringList{"⌥", "Space"}));
+    startRecording();
+    EXPECT_TRUE(capture()->hasFocus());
+    EXPECT_TRUE(showsLabel(qtTrId("hotkey.press_keys")));
+
+    pressKey(capture(), Qt::Key_Alt, Qt::NoModifier, xRightAlt);
+    settle();
+
+    EXPECT_EQ(settings().hotkeyKeyCode(), 61);
+    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+    EXPECT_EQ(reported, (QList<QPair<int, int>>{{61, 0}}));
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_EQ(field->captureView(), nullptr);
+    EXPECT_EQ(pillTexts(), QStringList{"⌥"});
+    EXPECT_TRUE(showsLabel("Option"));
+}
+
+TEST_F(HotkeyFieldTest, FnAndGlobeAreBothStoredAsFn) {
+    startRecording();
+    pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xFn);
+    EXPECT_EQ(settings().hotkeyKeyCode(), 63);
+    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+
+    settings().setHotkeyKeyCode(49);
+    startRecording();
+    pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xGlobe);
+    EXPECT_EQ(settings().hotkeyKeyCode(), 63);
+    EXPECT_EQ(reported, (QList<QPair<int, int>>{{63, 0}, {63, 0}}));
+    EXPECT_EQ(pillTexts(), QStringList{"fn"});
+}
+
+TEST_F(HotkeyFieldTest, ALetterAloneIsIgnoredButSpaceAloneIsAccepted) {
+    startRecording();
+    QTest::keyClick(capture(), Qt::Key_K);
+    EXPECT_TRUE(field->isRecording());
+    EXPECT_FALSE(hotkeyStored());
+    EXPECT_TRUE(reported.isEmpty());
+
+    QTest::keyClick(capture(), Qt::Key_Space);
+    EXPECT_EQ(settings().hotkeyKeyCode(), 49);
+    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+    EXPECT_EQ(reported, (QList<QPair<int, int>>{{49, 0}}));
+    EXPECT_FALSE(field->isRecording());
+}
+
+TEST_F(HotkeyFieldTest, AModifierHeldBeforeRecordingCombinesWithTheKey) {
+    startRecording();
+    // Option went down before the click: no modifier change arrives, only the Space press.
+    pressKey(capture(), Qt::Key_Space, Qt::AltModifier, 0, " ");
+    EXPECT_EQ(settings().hotkeyKeyCode(), 49);
+    EXPECT_EQ(settings().hotkeyModifiers(), 2048);
+}
+
+TEST_F(HotkeyFieldTest, EscapeAloneCancelsButWithCommandIsAHotkey) {
+    settings().setHotkeyKeyCode(40);
+    settings().setHotkeyModifiers(4096);
+    startRecording();
+    QTest::keyClick(capture(), Qt::Key_Escape);
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_EQ(settings().hotkeyKeyCode(), 40);
+    EXPECT_EQ(settings().hotkeyModifiers(), 4096);
+    EXPECT_TRUE(reported.isEmpty());
+
+    startRecording();
+    pressKey(capture(), Qt::Key_Escape, Qt::MetaModifier);
+    EXPECT_EQ(settings().hotkeyKeyCode(), 53);
+    EXPECT_EQ(settings().hotkeyModifiers(), 256);
+}
+
+TEST_F(HotkeyFieldTest, ControlCombinationsAreRecordedNotTakenByShortcuts) {
+    int shortcutFired = 0;
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), &window);
+    QObject::connect(shortcut, &QShortcut::activated, [&] { ++shortcutFired; });
+    startRecording();
+    // Control held before recording; the press is offered to the shortcuts first, as the
+    // platform plugin does.
+    QTest::simulateEvent(capture(), true, Qt::Key_K, Qt::ControlModifier, QString(), false);
+    EXPECT_EQ(shortcutFired, 0);
+    EXPECT_EQ(settings().hotkeyKeyCode(), 40);
+    EXPECT_EQ(settings().hotkeyModifiers(), 4096);
+}
+
+TEST_F(HotkeyFieldTest, LeavingTheScreenEndsRecordingWithoutStoring) {
+    startRecording();
+    window.hide();
+    settle();
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_EQ(field->captureView(), nullptr);
+    EXPECT_FALSE(hotkeyStored());
+    EXPECT_TRUE(reported.isEmpty());
+
+    window.show();
+    EXPECT_FALSE(field->isRecording());
+    EXPECT_EQ(pillTexts(), (QStringList{"⌥", "Space"}));
+}
+
+}  // namespace

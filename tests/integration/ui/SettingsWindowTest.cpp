@@ -1,0 +1,128 @@
+#include "integration/ui/UiTestSupport.h"
+#include "support/FakeActivationPolicy.h"
+#include "support/FakeLoginItemService.h"
+#include "support/InMemoryDefaultsStore.h"
+
+#include "BuildConfig.h"
+#include "models/AppSettings.h"
+#include "views/GeneralSettingsContent.h"
+#include "views/HomeSettingsContent.h"
+#include "views/KeyCaptureView.h"
+#include "views/SettingsView.h"
+#include "views/SettingsWindowController.h"
+#include "views/SidebarButton.h"
+#include "views/SystemSettingsContent.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+// Receives the addresses the window asks the desktop to open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void openUrl(const QUrl& url) { opened.append(url); }
+};
+
+namespace {
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { InMemoryDefaultsStore::sharedForTests().clear(); }
+
+    SettingsView* view() const { return controller.view(); }
+    void clickSection(SettingsSection section) {
+        QTest::mouseClick(view()->sidebarButton(section), Qt::LeftButton);
+    }
+    void recordRightOptionHotkey() {
+        clickSection(SettingsSection::general);
+        auto* general = qobject_cast<GeneralSettingsContent*>(view()->sectionContent());
+        ASSERT_NE(general, nullptr);
+        QTest::mouseClick(general->hotkeyField()->button(), Qt::LeftButton);
+        ASSERT_NE(general->hotkeyField()->captureView(), nullptr);
+        pressKey(general->hotkeyField()->captureView(), Qt::Key_AltGr);
+        settle();
+    }
+
+    FakeLoginItemService loginItems;
+    FakeActivationPolicy activationPolicy;
+    SettingsWindowController controller{AppSettings::shared(), &loginItems, &activationPolicy};
+};
+
+TEST_F(SettingsWindowTest, OneWindowThatKeepsItsSectionWhenClosedAndShownAgain) {
+    controller.show();
+    QWidget* window = controller.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), qtTrId("window.settings_title"));
+    EXPECT_EQ(window->size(), QSize(860, 650));
+    EXPECT_EQ(view()->selectedSection(), SettingsSection::home);
+
+    controller.show();
+    EXPECT_EQ(controller.window(), window);
+
+    clickSection(SettingsSection::system);
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    controller.show();
+    EXPECT_EQ(controller.window(), window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(view()->selectedSection(), SettingsSection::system);
+    EXPECT_NE(qobject_cast<SystemSettingsContent*>(view()->sectionContent()), nullptr);
+
+    EXPECT_EQ(&SettingsWindowController::shared(), &SettingsWindowController::shared());
+}
+
+TEST_F(SettingsWindowTest, SidebarSwitchesSectionsAndHighlightsTheSelectedOne) {
+    controller.show();
+    QWidget* home = view()->sectionContent();
+    EXPECT_NE(qobject_cast<HomeSettingsContent*>(home), nullptr);
+    EXPECT_TRUE(view()->sidebarButton(SettingsSection::home)->isSelected());
+
+    clickSection(SettingsSection::home);
+    EXPECT_EQ(view()->sectionContent(), home) << "the shown section is not rebuilt";
+
+    clickSection(SettingsSection::general);
+    EXPECT_NE(qobject_cast<GeneralSettingsContent*>(view()->sectionContent()), nullptr);
+    EXPECT_TRUE(view()->sidebarButton(SettingsSection::general)->isSelected());
+    EXPECT_FALSE(view()->sidebarButton(SettingsSection::home)->isSelected());
+
+    EXPECT_EQ(SettingsSection::fromRawValue("modes"), SettingsSection::modes);
+    EXPECT_FALSE(SettingsSection::fromRawValue("Modes").has_value());
+}
+
+TEST_F(SettingsWindowTest, HotkeyRecordedInAWindowOpenedByReactivationReachesTheCallback) {
+    // Re-activation opens the window before anything has set a callback.
+    controller.show();
+    QList<QPair<int, int>> first, second;
+    controller.setOnHotkeyChanged([&](int key, int mods) { first.append({key, mods}); });
+    recordRightOptionHotkey();
+    EXPECT_EQ(first, (QList<QPair<int, int>>{{61, 0}}));
+
+    // The menu hands over its own callback later: the open window uses it from then on.
+    controller.setOnHotkeyChanged([&](int key, int mods) { second.append({key, mods}); });
+    clickSection(SettingsSection::home);
+    recordRightOptionHotkey();
+    EXPECT_EQ(first.size(), 1);
+    EXPECT_EQ(second, (QList<QPair<int, int>>{{61, 0}}));
+}
+
+TEST_F(SettingsWindowTest, HelpAndSupportOpenTheProductPages) {
+    UrlRecorder recorder;
+    const QString scheme = QUrl(QString::fromUtf8(BuildConfig::webUrl)).scheme();
+    QDesktopServices::setUrlHandler(scheme, &recorder, "openUrl");
+    controller.show();
+    QTest::mouseClick(view()->helpLink(), Qt::LeftButton);
+    QTest::mouseClick(view()->supportLink(), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(scheme);
+
+    const QString web = QString::fromUtf8(BuildConfig::webUrl);
+    EXPECT_EQ(recorder.opened, (QList<QUrl>{QUrl(web + "/help"), QUrl(web + "/support")}));
+}
+
+}  // namespace
+
+#include "SettingsWindowTest.moc"
