@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/ScopedRegistration.h"
+
+#include <QtGlobal>
+
+#include <functional>
+#include <optional>
+
+// Identifies one registered combination: a four-character signature and a number.
+struct HotkeyId {
+    quint32 signature = 0;
+    quint32 id = 0;
+    bool operator==(const HotkeyId&) const = default;
+};
+
+// Packs a four-character code big-endian into 32 bits ("QUIL" -> 0x5155494C).
+constexpr quint32 fourCharCode(const char (&code)[5]) {
+    return (quint32(quint8(code[0])) << 24) | (quint32(quint8(code[1])) << 16) |
+           (quint32(quint8(code[2])) << 8) | quint32(quint8(code[3]));
+}
+
+enum class HotkeyEventKind : quint32 { pressed = 5, released = 6 };
+
+struct HotkeyEvent {
+    // Absent when the event belongs to no registration the backend knows.
+    std::optional<HotkeyId> id;
+    HotkeyEventKind kind = HotkeyEventKind::pressed;
+};
+
+// A system-wide key combination: pressed and released events reach the installed handlers
+// on the main thread.
+class GlobalHotkeyBackend {
+public:
+    static constexpr int noError = 0;
+    // The key code has no key on this keyboard.
+    static constexpr int paramError = -50;
+    // The backend has no connection to the window system.
+    static constexpr int notConnected = -1;
+
+    // Returns true when it handled the event; otherwise the next handler sees it.
+    using Handler = std::function<bool(const HotkeyEvent&)>;
+
+    struct Outcome {
+        // noError, or what refused the request (a window-system error code, or one above).
+        int status = noError;
+        // Set on success; destroying it removes the handler or the registration.
+        ScopedRegistration registration;
+        bool succeeded() const { return status == noError && registration.isSet(); }
+    };
+
+    virtual ~GlobalHotkeyBackend() = default;
+
+    virtual Outcome installHandler(Handler handler) = 0;
+    // keyCode and carbonModifiers in the portable numbering (Space 49; command 256,
+    // shift 512, option 2048, control 4096).
+    virtual Outcome registerHotkey(quint32 keyCode, quint32 carbonModifiers, HotkeyId id) = 0;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class FnKeySetting;
+class KeyboardLayout;
+
+// One key cap of a displayed hotkey: what is drawn on the cap and the word under it.
+struct KeyPart {
+    QString symbol;  // "⌥", "Space", "A"
+    QString label;   // "Option", "Space", "A"
+    bool operator==(const KeyPart&) const = default;
+};
+
+// Names of stored hotkeys, as the user sees them. A hotkey is a portable key code (Space 49,
+// A 0, Fn 63, ...) and a Carbon modifier mask (control 4096, option 2048, shift 512,
+// command 256). Modifiers are always listed in the order Control, Option, Shift, Command,
+// then the key. Main thread only.
+class HotkeyUtils {
+public:
+    static constexpr quint32 controlMask = 0x1000;
+    static constexpr quint32 optionMask = 0x800;
+    static constexpr quint32 shiftMask = 0x200;
+    static constexpr quint32 commandMask = 0x100;
+
+    HotkeyUtils() = delete;
+
+    // The key's display name: a fixed name for special keys ("Space", "Return", "⌥", "fn",
+    // "F1", "←", ...), otherwise the upper-cased character the current layout types for it
+    // ("A" for key code 0 on a US layout), otherwise "Key " and the number ("Key 57").
+    static QString keyName(int keyCode);
+    // The symbols of the set modifiers, then keyName: 49 with 2048 gives "⌥", "Space".
+    static QStringList keyParts(int keyCode, quint32 modifiers);
+    // The same caps with a label under each: 49 with 2048 gives {"⌥","Option"},
+    // {"Space","Space"}. A lone modifier key (mask 0) is labelled with the modifier's word:
+    // 61 alone gives {"⌥","Option"}, 63 alone {"fn","fn"}.
+    static QList<KeyPart> keyPartsWithLabels(int keyCode, quint32 modifiers);
+    // Key-event modifier flags (command 0x100000, option 0x80000, shift 0x20000, control
+    // 0x40000) to the stored mask; Caps Lock, Fn and other flags are dropped.
+    static quint32 carbonModifiers(quint64 eventFlags);
+    // Makes sure that the system does nothing of its own when Fn is pressed alone.
+    static void ensureFnKeyAvailable();
+
+    // The composition root installs the real ports; tests install fakes. Without a layout
+    // every key outside the fixed table gets the "Key " name; without an Fn setting
+    // ensureFnKeyAvailable() does nothing. The caller keeps ownership.
+    static void installKeyboardLayout(KeyboardLayout* layout);
+    static void installFnKeySetting(FnKeySetting* setting);
+
+private:
+    static std::optional<QString> characterForKeyCode(int keyCode);
+};

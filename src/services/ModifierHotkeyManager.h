@@ -1,0 +1,79 @@
+#pragma once
+
+#include "platform/ModifierEventSource.h"
+#include "platform/Scheduler.h"
+
+#include <functional>
+#include <memory>
+
+class AccessibilityTrust;
+
+// Reports when one lone modifier key (Fn, Command, Shift, Option or Control, left or right)
+// goes down and comes up. Knows nothing of gestures; its owner turns the reports into them.
+//
+// Two detection paths watch the modifier changes: the "tap" path, which tells left from
+// right by key code and probes the hardware state for Fn, and the "monitor" path, which
+// only looks at the modifier flag. Both may see one press; their reports are merged so that
+// a physical press gives exactly one onKeyDown and one onKeyUp, each on a later turn of the
+// main loop.
+class ModifierHotkeyManager {
+public:
+    static constexpr quint64 commandFlag = 0x100000;
+    static constexpr quint64 optionFlag = 0x80000;
+    static constexpr quint64 controlFlag = 0x40000;
+    static constexpr quint64 shiftFlag = 0x20000;
+    static constexpr quint64 fnFlag = 0x800000;
+    static constexpr int fnKeyCode = 63;
+
+    // True for the ten lone-modifier key codes 54-56, 58-63 and 179 (not 57, Caps Lock).
+    static bool isModifierOnlyKey(int keyCode);
+    // The tap path's and the monitor path's flag for a key code; 0 for any other key.
+    static quint64 flagForKeyCode(int keyCode);
+    static quint64 nsFlagForKeyCode(int keyCode) { return flagForKeyCode(keyCode); }
+    static bool isFnKeyCode(int keyCode) { return keyCode == 63 || keyCode == 179; }
+
+    ModifierHotkeyManager(ModifierEventSource& events, AccessibilityTrust& trust, Scheduler& scheduler);
+    ModifierHotkeyManager(const ModifierHotkeyManager&) = delete;
+    ModifierHotkeyManager& operator=(const ModifierHotkeyManager&) = delete;
+
+    // keyCode in 0...65535.
+    void configure(int keyCode);
+    // True when at least one path can deliver events.
+    bool start();
+    void stop();
+
+    quint16 targetKeyCode() const { return targetKeyCode_; }
+    quint64 targetFlag() const { return targetFlag_; }
+
+    std::function<void()> onKeyDown;
+    std::function<void()> onKeyUp;
+
+private:
+    enum class Report { keyDown, keyUp };
+
+    bool startCGEventTap();
+    void startNSEventMonitors();
+    void handleCGFlags(const ModifierChange& change);
+    void handleNSFlags(const ModifierChange& change);
+    bool isFnTarget() const { return isFnKeyCode(targetKeyCode_); }
+    void report(Report report);
+
+    ModifierEventSource& events_;
+    AccessibilityTrust& trust_;
+    Scheduler& scheduler_;
+    // Reports scheduled for a later turn hold this weakly: they do nothing once it is gone.
+    std::shared_ptr<ModifierHotkeyManager*> self_;
+
+    ScopedRegistration eventTap_;
+    ScopedRegistration globalMonitor_;
+    quint64 previousCGFlags_ = 0;
+    quint64 previousNSFlags_ = 0;
+    // Set while a press that only the hardware probe saw is down.
+    bool probedFnDown_ = false;
+    // The key's state as last reported to the owner; the merge point of both paths.
+    bool reportedDown_ = false;
+
+    quint16 targetKeyCode_ = fnKeyCode;
+    quint64 targetFlag_ = fnFlag;
+    quint64 targetNSFlag_ = fnFlag;
+};
