@@ -99,8 +99,9 @@ MenuBarView::LabelLine MenuBarView::addLabelLine(const QString& objectName) {
     layout->addWidget(line.symbol);
     layout->addWidget(line.text, 1);
     line.action = new QWidgetAction(this);
+    // Left enabled: a disabled line would grey its symbol whatever colour it is given.
+    // Clicking it does nothing, as the widget takes the click and nothing listens.
     line.action->setDefaultWidget(widget);
-    line.action->setEnabled(false);
     addAction(line.action);
     return line;
 }
