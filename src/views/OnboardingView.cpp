@@ -314,8 +314,13 @@ void OnboardingView::goToStep(int step) {
 
 void OnboardingView::refresh() {
     micGrantedLine_->setVisible(micGranted_);
-    //% "Allow Microphone"
-    micButton_->setText(micGranted_ ? qtTrId("onboarding.next") : qtTrId("onboarding.mic.cta"));
+    if (micGranted_) {
+        //% "Continue"
+        micButton_->setText(qtTrId("onboarding.next"));
+    } else {
+        //% "Allow Microphone"
+        micButton_->setText(qtTrId("onboarding.mic.cta"));
+    }
     micButton_->updateGeometry();
 
     const bool confirmed = accessibilityConfirmed_;
