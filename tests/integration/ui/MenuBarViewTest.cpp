@@ -2,6 +2,8 @@
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
 #include "support/InMemoryDefaultsStore.h"
+#include "theme/QuilloTheme.h"
+#include "views/MenuBarIcon.h"
 #include "views/MenuBarView.h"
 #include "views/Translations.h"
 
@@ -165,6 +167,25 @@ TEST_F(MenuBarViewTest, ShowsGermanTextsWhenGermanIsInstalled) {
     EXPECT_EQ(menu->modeAction(DictationMode::notes)->text(), "Notizen");
     EXPECT_EQ(statusText(), "Halte den Hotkey gedrückt, um zu diktieren");
     saveScreenshot(QStringLiteral("menu-de.png"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MenuBarIconTest, PicksTheSymbolAndColourOfEachState) {
+    const QColor label(Qt::black);
+    EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::idle), "mic");
+    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::pendingIntent, label), label);
+    EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::handsfreeRecording), "mic.fill");
+    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::holdRecording, label),
+              QuilloTheme::accent());
+    EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::processing), "ellipsis.circle");
+    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::processing, label), QColor(255, 149, 0));
+    for (RecordingStateValue state : {RecordingStateValue::idle, RecordingStateValue::holdRecording,
+                                      RecordingStateValue::processing}) {
+        EXPECT_FALSE(MenuBarIcon::icon(state, label).pixmap(22).isNull());
+    }
 }
 
 }  // namespace
