@@ -6,7 +6,7 @@
 
 CapsuleButton::CapsuleButton(Style style, QWidget* parent) : QAbstractButton(parent), style_(style) {
     QFont font = this->font();
-    font.setPointSizeF(style_ == Style::main ? 14 : 13);
+    font.setPixelSize(style_ == Style::main ? 14 : 13);
     font.setWeight(style_ == Style::main ? QFont::DemiBold : QFont::Medium);
     setFont(font);
     setCursor(Qt::PointingHandCursor);

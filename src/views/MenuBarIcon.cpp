@@ -1,7 +1,7 @@
 #include "views/MenuBarIcon.h"
 
 #include "theme/QuilloTheme.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 namespace {
 constexpr int traySize = 22;
@@ -28,5 +28,5 @@ QColor MenuBarIcon::color(RecordingStateValue state, const QColor& labelColor) {
 }
 
 QIcon MenuBarIcon::icon(RecordingStateValue state, const QColor& labelColor) {
-    return SymbolIcon::icon(symbolName(state), traySize, color(state, labelColor));
+    return SymbolImage::icon(symbolName(state), traySize, color(state, labelColor));
 }

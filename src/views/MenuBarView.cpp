@@ -4,7 +4,7 @@
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
 #include "theme/QuilloTheme.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -109,7 +109,7 @@ MenuBarView::LabelLine MenuBarView::addLabelLine(const QString& objectName) {
 void MenuBarView::showLine(const LabelLine& line, const QString& symbol, const QString& text,
                            const QColor& color) {
     line.symbol->setPixmap(
-        SymbolIcon::pixmap(symbol, symbolSize, color, line.symbol->devicePixelRatioF()));
+        SymbolImage::pixmap(symbol, symbolSize, color, line.symbol->devicePixelRatioF()));
     line.symbol->setProperty("symbol", symbol);
     line.text->setText(text);
     QPalette palette = line.text->palette();
@@ -135,7 +135,7 @@ void MenuBarView::refreshModes() {
         const QString symbol =
             selected ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("circle");
         action->setText(mode.displayName());
-        action->setIcon(SymbolIcon::icon(symbol, symbolSize,
+        action->setIcon(SymbolImage::icon(symbol, symbolSize,
                                          selected ? QuilloTheme::accent() : secondaryColor()));
         action->setProperty("symbol", symbol);
     }

@@ -8,7 +8,7 @@
 #include "theme/QuilloTheme.h"
 #include "views/CapsuleButton.h"
 #include "views/ProgressDots.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 #include <QDesktopServices>
 #include <QGraphicsOpacityEffect>
@@ -29,17 +29,18 @@ QColor secondaryColor(const QWidget* widget) {
 
 QLabel* symbolLabel(const QString& name, int size, const QColor& color, QWidget* parent) {
     auto* label = new QLabel(parent);
-    label->setPixmap(SymbolIcon::pixmap(name, size, color, label->devicePixelRatioF()));
+    label->setPixmap(SymbolImage::pixmap(name, size, color, label->devicePixelRatioF()));
     label->setProperty("symbol", name);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
 
-QLabel* textLabel(const QString& text, qreal pointSize, QFont::Weight weight,
+// Sizes are in pixels: the layout's points are the window's pixels.
+QLabel* textLabel(const QString& text, int pixelSize, QFont::Weight weight,
                   const QColor& color, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
-    font.setPointSizeF(pointSize);
+    font.setPixelSize(pixelSize);
     font.setWeight(weight);
     label->setFont(font);
     QPalette palette = label->palette();
@@ -48,16 +49,16 @@ QLabel* textLabel(const QString& text, qreal pointSize, QFont::Weight weight,
     return label;
 }
 
-QLabel* titleLabel(const QString& text, qreal pointSize, QWidget* parent) {
-    auto* label = textLabel(text, pointSize, QFont::Bold,
+QLabel* titleLabel(const QString& text, int pixelSize, QWidget* parent) {
+    auto* label = textLabel(text, pixelSize, QFont::Bold,
                             parent->palette().color(QPalette::WindowText), parent);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     return label;
 }
 
-QLabel* bodyLabel(const QString& text, qreal pointSize, QWidget* parent) {
-    auto* label = textLabel(text, pointSize, QFont::Normal, secondaryColor(parent), parent);
+QLabel* bodyLabel(const QString& text, int pixelSize, QWidget* parent) {
+    auto* label = textLabel(text, pixelSize, QFont::Normal, secondaryColor(parent), parent);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     label->setContentsMargins(20, 0, 20, 0);
@@ -90,7 +91,7 @@ QLabel* keyCap(const QString& text, QWidget* parent) {
     auto* cap = new QLabel(text, parent);
     cap->setObjectName(QStringLiteral("keyCap"));
     QFont font = cap->font();
-    font.setPointSizeF(13);
+    font.setPixelSize(13);
     font.setWeight(QFont::Medium);
     cap->setFont(font);
     cap->setStyleSheet(QStringLiteral(
@@ -134,7 +135,7 @@ QWidget* OnboardingView::buildWelcomeStep() {
     page->setObjectName(QStringLiteral("welcomeStep"));
     auto* layout = stepLayout(page);
     auto* logo = new QLabel(page);
-    logo->setPixmap(SymbolIcon::artwork(QStringLiteral("QuilloLogo"), 56, devicePixelRatioF()));
+    logo->setPixmap(SymbolImage::artwork(QStringLiteral("QuilloLogo"), 56, devicePixelRatioF()));
     logo->setAlignment(Qt::AlignCenter);
     layout->addWidget(logo);
     //% "Welcome to Quillo"
@@ -213,7 +214,7 @@ QWidget* OnboardingView::buildAccessibilityStep() {
     //% "I have allowed Quillo to type"
     confirmBox_->setText(qtTrId("onboarding.accessibility.confirm"));
     QFont confirmFont = confirmBox_->font();
-    confirmFont.setPointSizeF(12);
+    confirmFont.setPixelSize(12);
     confirmBox_->setFont(confirmFont);
     QPalette confirmPalette = confirmBox_->palette();
     confirmPalette.setColor(QPalette::ButtonText, secondaryColor(this));
@@ -266,7 +267,8 @@ QWidget* OnboardingView::buildReadyStep() {
                                secondaryColor(this), hint);
     hintText->setWordWrap(true);
     hintLayout->addWidget(hintText, 1);
-    layout->addWidget(hint, 0, Qt::AlignHCenter);
+    // Full width: a centred item gets its one-line width, and a wrapped text would be cut.
+    layout->addWidget(hint);
 
     //% "Start Dictating"
     auto* button =
@@ -324,7 +326,7 @@ void OnboardingView::refresh() {
     micButton_->updateGeometry();
 
     const bool confirmed = accessibilityConfirmed_;
-    confirmBox_->setIcon(SymbolIcon::icon(
+    confirmBox_->setIcon(SymbolImage::icon(
         confirmed ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"), 16,
         confirmed ? palette().color(QPalette::WindowText) : secondaryColor(this)));
     confirmBox_->setProperty("symbol", confirmed ? QStringLiteral("checkmark.square.fill")

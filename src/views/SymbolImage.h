@@ -7,9 +7,9 @@
 
 // Our own monochrome symbols (resources/icons/<name>.svg), tinted to the colour a view asks
 // for. Unknown names give an empty pixmap.
-class SymbolIcon {
+class SymbolImage {
 public:
-    SymbolIcon() = delete;
+    SymbolImage() = delete;
 
     static QPixmap pixmap(const QString& name, int size, const QColor& color,
                           qreal devicePixelRatio = 1.0);

@@ -1,4 +1,4 @@
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -21,7 +21,7 @@ QImage render(QSvgRenderer& renderer, const QSize& pixels) {
 
 }  // namespace
 
-QPixmap SymbolIcon::pixmap(const QString& name, int size, const QColor& color,
+QPixmap SymbolImage::pixmap(const QString& name, int size, const QColor& color,
                            qreal devicePixelRatio) {
     QSvgRenderer renderer(resourcePath(name));
     if (!renderer.isValid()) {
@@ -39,14 +39,14 @@ QPixmap SymbolIcon::pixmap(const QString& name, int size, const QColor& color,
     return result;
 }
 
-QIcon SymbolIcon::icon(const QString& name, int size, const QColor& color) {
+QIcon SymbolImage::icon(const QString& name, int size, const QColor& color) {
     QIcon icon;
     icon.addPixmap(pixmap(name, size, color, 1.0));
     icon.addPixmap(pixmap(name, size, color, 2.0));
     return icon;
 }
 
-QPixmap SymbolIcon::artwork(const QString& name, int height, qreal devicePixelRatio) {
+QPixmap SymbolImage::artwork(const QString& name, int height, qreal devicePixelRatio) {
     QSvgRenderer renderer(resourcePath(name));
     if (!renderer.isValid()) {
         return {};
