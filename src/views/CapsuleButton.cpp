@@ -4,7 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-CapsuleButton::CapsuleButton(Style style, QWidget* parent) : QAbstractButton(parent), style_(style) {
+CapsuleButton::CapsuleButton(Style style, QWidget* parent)
+    : QAbstractButton(parent), style_(style) {
     QFont font = this->font();
     font.setPixelSize(style_ == Style::main ? 14 : 13);
     font.setWeight(style_ == Style::main ? QFont::DemiBold : QFont::Medium);

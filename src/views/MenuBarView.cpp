@@ -23,9 +23,8 @@ const QColor& systemOrange() {
 }  // namespace
 
 MenuBarView::MenuBarView(AppSettings& settings, AppState& appState,
-                         RecordingStateMachine& pipelineMachine,
-                         std::function<void()> openSettings, std::function<void()> quit,
-                         QWidget* parent)
+                         RecordingStateMachine& pipelineMachine, std::function<void()> openSettings,
+                         std::function<void()> quit, QWidget* parent)
     : QMenu(parent),
       settings_(settings),
       appState_(appState),
@@ -136,7 +135,7 @@ void MenuBarView::refreshModes() {
             selected ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("circle");
         action->setText(mode.displayName());
         action->setIcon(SymbolImage::icon(symbol, symbolSize,
-                                         selected ? QuilloTheme::accent() : secondaryColor()));
+                                          selected ? QuilloTheme::accent() : secondaryColor()));
         action->setProperty("symbol", symbol);
     }
 }

@@ -36,8 +36,8 @@ QLabel* symbolLabel(const QString& name, int size, const QColor& color, QWidget*
 }
 
 // Sizes are in pixels: the layout's points are the window's pixels.
-QLabel* textLabel(const QString& text, int pixelSize, QFont::Weight weight,
-                  const QColor& color, QWidget* parent) {
+QLabel* textLabel(const QString& text, int pixelSize, QFont::Weight weight, const QColor& color,
+                  QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont font = label->font();
     font.setPixelSize(pixelSize);
@@ -143,8 +143,8 @@ QWidget* OnboardingView::buildWelcomeStep() {
     //% "Speak instead of typing: hold a key, talk, let go, and your words appear where you write."
     layout->addWidget(bodyLabel(qtTrId("onboarding.welcome.subtitle"), 14, page));
     //% "Get Started"
-    auto* button = mainButton(QStringLiteral("welcomeButton"), qtTrId("onboarding.welcome.cta"),
-                              page);
+    auto* button =
+        mainButton(QStringLiteral("welcomeButton"), qtTrId("onboarding.welcome.cta"), page);
     connect(button, &QAbstractButton::clicked, this, [this] { goToStep(1); });
     finishStep(layout, button);
     return page;
@@ -157,7 +157,8 @@ QWidget* OnboardingView::buildMicrophoneStep() {
     layout->addWidget(symbolLabel(QStringLiteral("mic.fill"), 40, QuilloTheme::accent(), page));
     //% "Microphone Access"
     layout->addWidget(titleLabel(qtTrId("onboarding.mic.title"), 22, page));
-    //% "Quillo listens only while you hold the hotkey. Your recording is turned into text and not kept."
+    //% "Quillo listens only while you hold the hotkey. Your recording is turned into text and "
+    //% "not kept."
     layout->addWidget(bodyLabel(qtTrId("onboarding.mic.description"), 13, page));
 
     micGrantedLine_ = new QWidget(page);
@@ -194,7 +195,8 @@ QWidget* OnboardingView::buildAccessibilityStep() {
         symbolLabel(QStringLiteral("hand.raised.fill"), 40, QuilloTheme::accent(), page));
     //% "Allow Typing"
     layout->addWidget(titleLabel(qtTrId("onboarding.accessibility.title"), 22, page));
-    //% "To paste your text into other apps, Quillo sends the paste keys for you. The help page explains what your desktop needs for that."
+    //% "To paste your text into other apps, Quillo sends the paste keys for you. The help page "
+    //% "explains what your desktop needs for that."
     layout->addWidget(bodyLabel(qtTrId("onboarding.accessibility.description"), 13, page));
 
     auto* openSettings = new CapsuleButton(CapsuleButton::Style::outlined, page);
@@ -242,8 +244,8 @@ QWidget* OnboardingView::buildReadyStep() {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("readyStep"));
     auto* layout = stepLayout(page);
-    layout->addWidget(symbolLabel(QStringLiteral("checkmark.circle.fill"), 48,
-                                  QuilloTheme::success(), page));
+    layout->addWidget(
+        symbolLabel(QStringLiteral("checkmark.circle.fill"), 48, QuilloTheme::success(), page));
     //% "You're All Set"
     layout->addWidget(titleLabel(qtTrId("onboarding.ready.title"), 24, page));
     //% "Hold your hotkey, speak, and release it to insert the text."
@@ -260,8 +262,8 @@ QWidget* OnboardingView::buildReadyStep() {
     auto* hintLayout = new QHBoxLayout(hint);
     hintLayout->setContentsMargins(0, 12, 0, 0);
     hintLayout->setSpacing(8);
-    hintLayout->addWidget(symbolLabel(QStringLiteral("menubar.arrow.up.rectangle"), 16,
-                                      secondaryColor(this), hint));
+    hintLayout->addWidget(
+        symbolLabel(QStringLiteral("menubar.arrow.up.rectangle"), 16, secondaryColor(this), hint));
     //% "Quillo lives in the system tray. Click its icon for modes and settings."
     auto* hintText = textLabel(qtTrId("onboarding.ready.menubar_hint"), 12, QFont::Normal,
                                secondaryColor(this), hint);
@@ -271,16 +273,14 @@ QWidget* OnboardingView::buildReadyStep() {
     layout->addWidget(hint);
 
     //% "Start Dictating"
-    auto* button =
-        mainButton(QStringLiteral("readyButton"), qtTrId("onboarding.ready.cta"), page);
+    auto* button = mainButton(QStringLiteral("readyButton"), qtTrId("onboarding.ready.cta"), page);
     connect(button, &QAbstractButton::clicked, this, &OnboardingView::completeOnboarding);
     finishStep(layout, button);
     return page;
 }
 
 bool OnboardingView::isAnimating() const {
-    return dots_->isAnimating() ||
-           (fadeIn_ && fadeIn_->state() == QAbstractAnimation::Running);
+    return dots_->isAnimating() || (fadeIn_ && fadeIn_->state() == QAbstractAnimation::Running);
 }
 
 void OnboardingView::goToStep(int step) {
@@ -309,7 +309,8 @@ void OnboardingView::goToStep(int step) {
     fadeIn_->setStartValue(0.0);
     fadeIn_->setEndValue(1.0);
     // An opacity effect renders the page through an offscreen buffer: drop it once visible.
-    connect(fadeIn_, &QAbstractAnimation::finished, page, [page] { page->setGraphicsEffect(nullptr); });
+    connect(fadeIn_, &QAbstractAnimation::finished, page,
+            [page] { page->setGraphicsEffect(nullptr); });
     fadeIn_->start();
     refresh();
 }
@@ -329,8 +330,8 @@ void OnboardingView::refresh() {
     confirmBox_->setIcon(SymbolImage::icon(
         confirmed ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"), 16,
         confirmed ? palette().color(QPalette::WindowText) : secondaryColor(this)));
-    confirmBox_->setProperty("symbol", confirmed ? QStringLiteral("checkmark.square.fill")
-                                                 : QStringLiteral("square"));
+    confirmBox_->setProperty(
+        "symbol", confirmed ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"));
     accessibilityNext_->setEnabled(confirmed);
     update();
 }

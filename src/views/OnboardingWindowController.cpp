@@ -21,15 +21,16 @@ void OnboardingWindowController::installServices(OnboardingView::Services servic
 
 void OnboardingWindowController::show() {
     if (!window_) {
-        auto* window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint |
-                                                Qt::WindowCloseButtonHint |
-                                                Qt::CustomizeWindowHint);
+        auto* window =
+            new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                                     Qt::CustomizeWindowHint);
         window->setObjectName(QStringLiteral("onboardingWindow"));
         window->setWindowTitle(QStringLiteral("Quillo"));
         window->setFixedSize(contentSize);
         auto* layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);
-        view_ = new OnboardingView(AppSettings::shared(), services_, [this] { finish(); }, window);
+        view_ = new OnboardingView(
+            AppSettings::shared(), services_, [this] { finish(); }, window);
         layout->addWidget(view_);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             window->move(screen->availableGeometry().center() - window->rect().center());

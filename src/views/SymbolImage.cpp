@@ -22,7 +22,7 @@ QImage render(QSvgRenderer& renderer, const QSize& pixels) {
 }  // namespace
 
 QPixmap SymbolImage::pixmap(const QString& name, int size, const QColor& color,
-                           qreal devicePixelRatio) {
+                            qreal devicePixelRatio) {
     QSvgRenderer renderer(resourcePath(name));
     if (!renderer.isValid()) {
         return {};

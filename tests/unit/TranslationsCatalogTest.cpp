@@ -86,10 +86,10 @@ TEST(TranslationsCatalogTest, AnIdWithoutTextIsReported) {
     QTemporaryDir sources;
     QFile file(sources.filePath(QStringLiteral("Sample.cpp")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("//% \"Known\"\nqtTrId(\"mode.email\");\n//% \"New\"\nqtTrId( \"sample.new_key\");\n");
+    file.write(
+        "//% \"Known\"\nqtTrId(\"mode.email\");\n//% \"New\"\nqtTrId( \"sample.new_key\");\n");
     file.close();
-    const QSet<QString> translated =
-        translatedIds(catalogueDir + QStringLiteral("/quillo_de.ts"));
+    const QSet<QString> translated = translatedIds(catalogueDir + QStringLiteral("/quillo_de.ts"));
     const QStringList missing = idsWithoutText(idsUsedUnder(sources.path()), translated);
     ASSERT_EQ(missing.size(), 1);
     EXPECT_TRUE(missing.first().startsWith(QStringLiteral("sample.new_key")));

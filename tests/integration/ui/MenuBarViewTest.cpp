@@ -178,8 +178,7 @@ TEST(MenuBarIconTest, PicksTheSymbolAndColourOfEachState) {
     EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::idle), "mic");
     EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::pendingIntent, label), label);
     EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::handsfreeRecording), "mic.fill");
-    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::holdRecording, label),
-              QuilloTheme::accent());
+    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::holdRecording, label), QuilloTheme::accent());
     EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::processing), "ellipsis.circle");
     EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::processing, label), QColor(255, 149, 0));
     for (RecordingStateValue state : {RecordingStateValue::idle, RecordingStateValue::holdRecording,
