@@ -268,8 +268,8 @@
         <translation>Um deinen Text in andere Apps einzufügen, drückt Quillo die Einfügetasten für dich. Die Hilfeseite erklärt, was dein Desktop dafür braucht.</translation>
     </message>
     <message id="onboarding.accessibility.open_settings">
-        <source>Open Settings</source>
-        <translation>Einstellungen öffnen</translation>
+        <source>Show Me How</source>
+        <translation>Zeig mir, wie</translation>
     </message>
     <message id="onboarding.accessibility.confirm">
         <source>I have allowed Quillo to type</source>

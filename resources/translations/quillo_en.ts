@@ -268,8 +268,8 @@
         <translation>To paste your text into other apps, Quillo sends the paste keys for you. The help page explains what your desktop needs for that.</translation>
     </message>
     <message id="onboarding.accessibility.open_settings">
-        <source>Open Settings</source>
-        <translation>Open Settings</translation>
+        <source>Show Me How</source>
+        <translation>Show Me How</translation>
     </message>
     <message id="onboarding.accessibility.confirm">
         <source>I have allowed Quillo to type</source>

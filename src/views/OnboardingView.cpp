@@ -201,7 +201,7 @@ QWidget* OnboardingView::buildAccessibilityStep() {
 
     auto* openSettings = new CapsuleButton(CapsuleButton::Style::outlined, page);
     openSettings->setObjectName(QStringLiteral("openAccessibilitySettingsButton"));
-    //% "Open Settings"
+    //% "Show Me How"
     openSettings->setText(qtTrId("onboarding.accessibility.open_settings"));
     connect(openSettings, &QAbstractButton::clicked, this,
             &OnboardingView::openAccessibilitySettings);
