@@ -2,14 +2,11 @@
 
 #include "models/AppState.h"
 #include "platform/Log.h"
-#include "theme/QuilloTheme.h"
+#include "views/MenuBarIcon.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMenu>
-#include <QPainter>
 #include <QPalette>
-#include <QSvgRenderer>
 #include <QSystemTrayIcon>
 
 TrayIcon::TrayIcon(AppState& state, QMenu* menu, QObject* parent)
@@ -37,47 +34,7 @@ TrayIcon::~TrayIcon() = default;
 
 bool TrayIcon::isShown() const { return tray_ && tray_->isVisible(); }
 
-QString TrayIcon::symbolName(RecordingStateValue state) {
-    if (isRecording(state)) {
-        return QStringLiteral("mic.fill");
-    }
-    if (state == RecordingStateValue::processing) {
-        return QStringLiteral("ellipsis.circle");
-    }
-    return QStringLiteral("mic");
-}
-
-QColor TrayIcon::symbolColor(RecordingStateValue state, const QColor& labelColor) {
-    if (isRecording(state)) {
-        return QuilloTheme::accent();
-    }
-    if (state == RecordingStateValue::processing) {
-        return QColor(255, 149, 0);  // the desktop's orange
-    }
-    return labelColor;
-}
-
-QIcon TrayIcon::symbolIcon(const QString& name, const QColor& color) {
-    QFile file(QStringLiteral(":/icons/%1.svg").arg(name));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QByteArray svg = file.readAll();
-    svg.replace("#000000", color.name(QColor::HexRgb).toLatin1());
-    QSvgRenderer renderer(svg);
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
-
 void TrayIcon::update(RecordingStateValue state) {
     const QColor label = QApplication::palette().color(QPalette::WindowText);
-    tray_->setIcon(symbolIcon(symbolName(state), symbolColor(state, label)));
+    tray_->setIcon(MenuBarIcon::icon(state, label));
 }

@@ -2,8 +2,6 @@
 
 #include "models/RecordingStateValue.h"
 
-#include <QColor>
-#include <QIcon>
 #include <QObject>
 #include <QString>
 
@@ -20,11 +18,6 @@ class TrayIcon : public QObject {
 public:
     TrayIcon(AppState& state, QMenu* menu, QObject* parent = nullptr);
     ~TrayIcon() override;
-
-    static QString symbolName(RecordingStateValue state);
-    static QColor symbolColor(RecordingStateValue state, const QColor& labelColor);
-    // One of our SVG symbols drawn in `color`.
-    static QIcon symbolIcon(const QString& name, const QColor& color);
 
     bool isShown() const;
     QSystemTrayIcon* trayIcon() const { return tray_.get(); }

@@ -2,6 +2,7 @@
 #include "models/AppSettings.h"
 #include "platform/Log.h"
 #include "platform/linux/SqliteDefaultsStore.h"
+#include "views/Translations.h"
 
 #include <QApplication>
 
@@ -19,6 +20,8 @@ int main(int argc, char* argv[]) {
 
     SqliteDefaultsStore store;
     AppSettings::installSharedStore(store);
+    // The interface language is read once: a new choice applies from the next launch.
+    Translations::install(AppSettings::shared().appLanguage());
     Log::line(QStringLiteral("[Quillo] Preferences store: %1").arg(store.path()));
     return QApplication::exec();
 }

@@ -4,17 +4,21 @@
 
 #include <QList>
 
+#include <functional>
+
 // Remembers every policy it was given.
 class FakeActivationPolicy final : public ActivationPolicy {
 public:
     void setPolicy(Policy policy) override {
-        policy_ = policy;
-        changes.append(policy);
+        if (onSet) {
+            onSet(policy);
+        }
+        current = policy;
+        history.append(policy);
     }
-    Policy policy() const override { return policy_; }
+    Policy policy() const override { return current; }
 
-    QList<Policy> changes;
-
-private:
-    Policy policy_ = Policy::regular;
+    Policy current = Policy::accessory;
+    QList<Policy> history;
+    std::function<void(Policy)> onSet;
 };

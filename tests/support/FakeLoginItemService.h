@@ -2,19 +2,42 @@
 
 #include "platform/LoginItemService.h"
 
-// A login item kept in memory; registration can be made to fail.
+#include <functional>
+
+// Registers in memory; can be told to refuse. `onRegister` lets a test look around at the
+// moment of the call.
 class FakeLoginItemService final : public LoginItemService {
 public:
-    bool registerItem(QString* error = nullptr) override;
-    bool unregisterItem(QString* error = nullptr) override;
-    Status status() const override { return status_; }
+    bool registerItem(QString* error = nullptr) override {
+        ++registerCount;
+        if (onRegister) {
+            onRegister();
+        }
+        if (refuse) {
+            if (error) {
+                *error = QStringLiteral("refused by the test");
+            }
+            return false;
+        }
+        currentStatus = Status::enabled;
+        return true;
+    }
+    bool unregisterItem(QString* error = nullptr) override {
+        ++unregisterCount;
+        if (refuse) {
+            if (error) {
+                *error = QStringLiteral("refused by the test");
+            }
+            return false;
+        }
+        currentStatus = Status::notRegistered;
+        return true;
+    }
+    Status status() const override { return currentStatus; }
 
-    void setStatus(Status status) { status_ = status; }
-    void setFailing(bool failing) { failing_ = failing; }
-    int registerCalls = 0;
-    int unregisterCalls = 0;
-
-private:
-    Status status_ = Status::notRegistered;
-    bool failing_ = false;
+    Status currentStatus = Status::notRegistered;
+    bool refuse = false;
+    int registerCount = 0;
+    int unregisterCount = 0;
+    std::function<void()> onRegister;
 };

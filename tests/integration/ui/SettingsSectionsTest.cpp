@@ -141,7 +141,7 @@ TEST_F(SystemSectionTest, TaskbarSwitchIsOnWhenFreshAndOffStoresFalseAndHidesThe
     EXPECT_TRUE(system->showInDockSwitch()->isChecked());
 
     QTest::mouseClick(system->showInDockSwitch(), Qt::LeftButton);
-    EXPECT_EQ(activationPolicy.changes, QList{ActivationPolicy::Policy::accessory});
+    EXPECT_EQ(activationPolicy.history, QList{ActivationPolicy::Policy::accessory});
     ASSERT_TRUE(store().contains(AppSettings::Keys::showInDock));
     EXPECT_FALSE(store().boolean(AppSettings::Keys::showInDock));
 
@@ -150,14 +150,14 @@ TEST_F(SystemSectionTest, TaskbarSwitchIsOnWhenFreshAndOffStoresFalseAndHidesThe
 
 TEST_F(SystemSectionTest, LaunchAtLoginShowsTheServiceStatusNotThePreference) {
     settings().setLaunchAtLogin(false);
-    loginItems.setStatus(LoginItemService::Status::enabled);
+    loginItems.currentStatus = LoginItemService::Status::enabled;
     auto* system = openSection();
     EXPECT_TRUE(system->launchAtLoginSwitch()->isChecked());
 
     // A refused change is not reported; the switch keeps the user's choice until shown again.
-    loginItems.setFailing(true);
+    loginItems.refuse = true;
     QTest::mouseClick(system->launchAtLoginSwitch(), Qt::LeftButton);
-    EXPECT_EQ(loginItems.unregisterCalls, 1);
+    EXPECT_EQ(loginItems.unregisterCount, 1);
     EXPECT_FALSE(system->launchAtLoginSwitch()->isChecked());
     EXPECT_TRUE(openSection()->launchAtLoginSwitch()->isChecked());
     EXPECT_FALSE(settings().launchAtLogin());

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
+#include <qcoro/qcorotask.h>
+
+#include <functional>
+
+class ActivationPolicy;
+class AppSettings;
+class CapsuleButton;
+class LoginItemService;
+class ProgressDots;
+class QHBoxLayout;
+class QLabel;
+class QPropertyAnimation;
+class QStackedWidget;
+class QToolButton;
+
+// The first-run guide: welcome, microphone, accessibility, ready. Its state lives here and
+// starts afresh with every new view; only finishing the last step stores anything.
+class OnboardingView : public QWidget {
+    Q_OBJECT
+public:
+    struct Services {
+        // Asks for the microphone; the answer may come from any thread. Without it, access
+        // counts as granted (a desktop without a permission system of its own).
+        std::function<QCoro::Task<bool>()> requestMicrophone;
+        LoginItemService* loginItems = nullptr;
+        ActivationPolicy* activationPolicy = nullptr;
+        // Opens an address in the browser; QDesktopServices when empty.
+        std::function<void(const QUrl&)> openUrl;
+    };
+
+    static constexpr int totalSteps = 4;
+
+    OnboardingView(AppSettings& settings, Services services, std::function<void()> onComplete,
+                   QWidget* parent = nullptr);
+
+    int currentStep() const { return currentStep_; }
+    bool micGranted() const { return micGranted_; }
+    bool accessibilityConfirmed() const { return accessibilityConfirmed_; }
+    bool isAnimating() const;
+
+    void requestMicrophoneAccess();
+    void openAccessibilitySettings();
+    void completeOnboarding();
+
+    // The help page that explains what the display server needs for synthetic input.
+    static QUrl accessibilityHelpUrl();
+
+private:
+    static QCoro::Task<> askForMicrophone(QPointer<OnboardingView> view,
+                                          std::function<QCoro::Task<bool>()> request);
+    void applyMicrophoneAnswer(bool granted);
+    void goToStep(int step);
+    void refresh();
+    void refreshHotkeyCaps();
+
+    QWidget* buildWelcomeStep();
+    QWidget* buildMicrophoneStep();
+    QWidget* buildAccessibilityStep();
+    QWidget* buildReadyStep();
+
+    AppSettings& settings_;
+    Services services_;
+    std::function<void()> onComplete_;
+    int currentStep_ = 0;
+    bool micGranted_ = false;
+    bool accessibilityConfirmed_ = false;
+
+    QStackedWidget* steps_ = nullptr;
+    ProgressDots* dots_ = nullptr;
+    QPropertyAnimation* fadeIn_ = nullptr;
+    QWidget* micGrantedLine_ = nullptr;
+    CapsuleButton* micButton_ = nullptr;
+    QToolButton* confirmBox_ = nullptr;
+    CapsuleButton* accessibilityNext_ = nullptr;
+    QHBoxLayout* hotkeyCaps_ = nullptr;
+};

@@ -1,0 +1,190 @@
+#include "models/AppSettings.h"
+#include "models/AppState.h"
+#include "models/RecordingStateMachine.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "theme/QuilloTheme.h"
+#include "views/MenuBarIcon.h"
+#include "views/MenuBarView.h"
+#include "views/Translations.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+#include <QWidgetAction>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString artifactPath(const QString& fileName) {
+    const QString dir = qEnvironmentVariableIsSet("QUILLO_ARTIFACT_DIR")
+                            ? qEnvironmentVariable("QUILLO_ARTIFACT_DIR")
+                            : QStringLiteral(QUILLO_SOURCE_DIR "/build/test-artifacts");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + fileName;
+}
+
+class MenuBarViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InMemoryDefaultsStore::sharedForTests().clear();
+        Translations::install(QStringLiteral("en"));
+        menu = std::make_unique<MenuBarView>(
+            settings, appState, pipelineMachine, [this] { ++settingsOpened; },
+            [this] { ++quitRequests; });
+    }
+    void TearDown() override {
+        menu.reset();
+        Translations::install(QStringLiteral("en"));
+    }
+
+    QString statusText() const {
+        return menu->findChild<QLabel*>(QStringLiteral("statusLineText"))->text();
+    }
+    QString statusSymbol() const {
+        return menu->findChild<QLabel*>(QStringLiteral("statusLineSymbol"))
+            ->property("symbol")
+            .toString();
+    }
+    bool warningShown() const {
+        const auto* line = menu->findChild<QWidget*>(QStringLiteral("apiKeyWarning"));
+        for (QAction* action : menu->actions()) {
+            if (auto* widgetAction = qobject_cast<QWidgetAction*>(action);
+                widgetAction && widgetAction->defaultWidget() == line) {
+                return action->isVisible();
+            }
+        }
+        return false;
+    }
+    QStringList markedModes() const {
+        QStringList marked;
+        for (DictationMode mode : DictationMode::allCases()) {
+            if (menu->modeAction(mode)->property("symbol") ==
+                QLatin1String("checkmark.circle.fill")) {
+                marked << mode.rawValue();
+            }
+        }
+        return marked;
+    }
+    void saveScreenshot(const QString& fileName) {
+        menu->popup(QPoint(200, 100));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu.get()));
+        EXPECT_TRUE(menu->grab().save(artifactPath(fileName)));
+        menu->hide();
+    }
+
+    AppSettings& settings = AppSettings::shared();
+    AppState appState{settings};
+    RecordingStateMachine pipelineMachine;
+    int settingsOpened = 0;
+    int quitRequests = 0;
+    std::unique_ptr<MenuBarView> menu;
+};
+
+TEST_F(MenuBarViewTest, ListsModesInOrderAndMarksTheStoredOneWithEmailForUnknownValues) {
+    QStringList titles;
+    for (QAction* action : menu->actions()) {
+        if (action->data().isValid()) {
+            titles << action->text();
+        }
+    }
+    EXPECT_EQ(titles, (QStringList{"E-Mail", "Chat", "Code", "Notes", "Raw"}));
+    EXPECT_EQ(markedModes(), QStringList{"email"});
+
+    settings.setSelectedModeRaw(QStringLiteral("Code"));  // names no mode: case-sensitive
+    EXPECT_EQ(markedModes(), QStringList{"email"});
+
+    menu->modeAction(DictationMode::notes)->trigger();
+    EXPECT_EQ(settings.selectedModeRaw(), "notes");
+    EXPECT_EQ(markedModes(), QStringList{"notes"});
+    EXPECT_EQ(menu->settingsAction()->text(), "Settings…");
+    EXPECT_EQ(menu->quitAction()->text(), "Quit Quillo");
+}
+
+TEST_F(MenuBarViewTest, StatusLineFollowsTheMachineForRecordingAndThePublishedStateForProcessing) {
+    EXPECT_EQ(statusText(), "Hold the hotkey to dictate");
+    EXPECT_EQ(statusSymbol(), "keyboard");
+
+    // The published state has not caught up yet: the machine's word counts.
+    pipelineMachine.setState(RecordingStateValue::holdRecording);
+    EXPECT_EQ(statusText(), "Recording…");
+    EXPECT_EQ(statusSymbol(), "mic.fill");
+
+    appState.setRecordingState(RecordingStateValue::processing);
+    EXPECT_EQ(statusText(), "Recording…");  // recording wins over processing
+
+    pipelineMachine.setState(RecordingStateValue::handsfreeRecording);
+    EXPECT_EQ(statusText(), "Recording…");
+
+    pipelineMachine.setState(RecordingStateValue::processing);
+    EXPECT_EQ(statusText(), "Processing…");
+    EXPECT_EQ(statusSymbol(), "arrow.triangle.2.circlepath");
+
+    // The machine alone in processing is not enough: that test reads the published state.
+    appState.setRecordingState(RecordingStateValue::idle);
+    EXPECT_EQ(statusText(), "Hold the hotkey to dictate");
+}
+
+TEST_F(MenuBarViewTest, WarnsAboutAMissingKeyOnlyOnTheDirectRoute) {
+    EXPECT_FALSE(warningShown());  // the backend is the default route
+
+    settings.setUseBackend(false);
+    EXPECT_TRUE(warningShown());
+    settings.setOpenAIAPIKey(QStringLiteral("  \n "));
+    EXPECT_TRUE(warningShown());
+    settings.setOpenAIAPIKey(QStringLiteral(" sk-test "));
+    EXPECT_FALSE(warningShown());
+
+    settings.setOpenAIAPIKey(QString());
+    settings.setUseBackend(true);
+    EXPECT_FALSE(warningShown());
+}
+
+TEST_F(MenuBarViewTest, FollowsChangesWhileOpenAndRunsSettingsAndQuit) {
+    settings.setUseBackend(false);
+    saveScreenshot(QStringLiteral("menu-en.png"));
+
+    menu->popup(QPoint(200, 100));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu.get()));
+    settings.setSelectedModeRaw(QStringLiteral("chat"));
+    pipelineMachine.setState(RecordingStateValue::holdRecording);
+    EXPECT_EQ(markedModes(), QStringList{"chat"});
+    EXPECT_EQ(statusText(), "Recording…");
+
+    menu->settingsAction()->trigger();
+    EXPECT_EQ(settingsOpened, 1);
+
+    EXPECT_EQ(menu->quitAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QTest::keyClick(menu.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quitRequests, 1);
+    menu->hide();
+}
+
+TEST_F(MenuBarViewTest, ShowsGermanTextsWhenGermanIsInstalled) {
+    ASSERT_EQ(Translations::install(QStringLiteral("de")), "de");
+    settings.setUseBackend(false);  // a change makes the menu read its texts again
+    EXPECT_EQ(menu->settingsAction()->text(), "Einstellungen…");
+    EXPECT_EQ(menu->modeAction(DictationMode::notes)->text(), "Notizen");
+    EXPECT_EQ(statusText(), "Halte den Hotkey gedrückt, um zu diktieren");
+    saveScreenshot(QStringLiteral("menu-de.png"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MenuBarIconTest, PicksTheSymbolAndColourOfEachState) {
+    const QColor label(Qt::black);
+    EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::idle), "mic");
+    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::pendingIntent, label), label);
+    EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::handsfreeRecording), "mic.fill");
+    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::holdRecording, label), QuilloTheme::accent());
+    EXPECT_EQ(MenuBarIcon::symbolName(RecordingStateValue::processing), "ellipsis.circle");
+    EXPECT_EQ(MenuBarIcon::color(RecordingStateValue::processing, label), QColor(255, 149, 0));
+    for (RecordingStateValue state : {RecordingStateValue::idle, RecordingStateValue::holdRecording,
+                                      RecordingStateValue::processing}) {
+        EXPECT_FALSE(MenuBarIcon::icon(state, label).pixmap(22).isNull());
+    }
+}
+
+}  // namespace
