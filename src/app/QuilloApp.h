@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+class DefaultsStore;
+
+// The composition root: builds the real platform parts, the pipeline, the tray icon and its
+// menu, and wires the windows to them. Lives as long as the process.
+class QuilloApp : public QObject {
+    Q_OBJECT
+public:
+    explicit QuilloApp(DefaultsStore& store, QObject* parent = nullptr);
+    ~QuilloApp() override;
+
+    // The start-up sequence; the hotkey works from here on.
+    void start();
+    // Starting Quillo again while it runs opens the settings window.
+    void reopen();
+
+private:
+    struct Parts;
+    void decideTaskbarPresence();
+    void installWindowServices();
+    void openSettings();
+
+    std::unique_ptr<Parts> parts_;
+};
