@@ -11,7 +11,7 @@
 #include "views/SettingsCard.h"
 #include "views/SettingsDivider.h"
 #include "views/SettingsText.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -76,7 +76,7 @@ QWidget* combination(const QString& modifiers, const QString& key) {
 
 QLabel* symbolLabel(const QString& name, int size, const QColor& colour, qreal ratio) {
     auto* label = new QLabel;
-    label->setPixmap(SymbolIcon::pixmap(name, size, colour, ratio));
+    label->setPixmap(SymbolImage::pixmap(name, size, colour, ratio));
     return label;
 }
 

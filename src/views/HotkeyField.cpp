@@ -6,7 +6,7 @@
 #include "views/KeyCaptureView.h"
 #include "views/KeyPill.h"
 #include "views/SettingsText.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
@@ -115,7 +115,7 @@ void HotkeyField::rebuildFace() {
     }
     faceLayout_->addStretch(1);
     auto* symbol = new QLabel;
-    symbol->setPixmap(SymbolIcon::pixmap(
+    symbol->setPixmap(SymbolImage::pixmap(
         recording_ ? QStringLiteral("xmark.circle.fill") : QStringLiteral("pencil.circle.fill"), 20,
         recording_ ? secondary : SemanticColors::withOpacity(secondary, 0.35), devicePixelRatioF()));
     faceLayout_->addWidget(symbol);

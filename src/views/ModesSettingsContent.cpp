@@ -9,7 +9,7 @@
 #include "views/SegmentedControl.h"
 #include "views/SettingsCard.h"
 #include "views/SettingsText.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -92,7 +92,7 @@ ModesSettingsContent::ModesSettingsContent(AppSettings& settings, QWidget* paren
     auto* info = new QHBoxLayout;
     info->setSpacing(8);
     auto* symbol = new QLabel;
-    symbol->setPixmap(SymbolIcon::pixmap(QStringLiteral("info.circle"), 13,
+    symbol->setPixmap(SymbolImage::pixmap(QStringLiteral("info.circle"), 13,
                                          SemanticColors::secondary(this), devicePixelRatioF()));
     info->addWidget(symbol, 0, Qt::AlignTop);
     //% "Raw mode pastes the recognised text as it is, without any rewriting."

@@ -6,7 +6,9 @@
 #include "platform/LoginItemService.h"
 #include "services/HotkeyUtils.h"
 #include "theme/QuilloTheme.h"
+#include "theme/SemanticColors.h"
 #include "views/CapsuleButton.h"
+#include "views/KeyCap.h"
 #include "views/ProgressDots.h"
 #include "views/SymbolImage.h"
 
@@ -86,17 +88,11 @@ CapsuleButton* mainButton(const QString& objectName, const QString& text, QWidge
     return button;
 }
 
-// A key cap as the settings window draws it, until that widget can be shared.
-QLabel* keyCap(const QString& text, QWidget* parent) {
-    auto* cap = new QLabel(text, parent);
+// The key caps of the settings window's examples.
+KeyCap* keyCap(const QString& text, QWidget* parent) {
+    auto* cap = new KeyCap(text, SemanticColors::systemFont(13, QFont::Medium), QMargins(12, 6, 12, 6),
+                           6, KeyCap::Look::onPage, parent);
     cap->setObjectName(QStringLiteral("keyCap"));
-    QFont font = cap->font();
-    font.setPixelSize(13);
-    font.setWeight(QFont::Medium);
-    cap->setFont(font);
-    cap->setStyleSheet(QStringLiteral(
-        "QLabel#keyCap { padding: 6px 12px; border-radius: 6px;"
-        " background: rgba(142, 142, 147, 31); border: 1px solid rgba(142, 142, 147, 64); }"));
     return cap;
 }
 

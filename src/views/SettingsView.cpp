@@ -9,7 +9,7 @@
 #include "views/SettingsSectionGroup.h"
 #include "views/SettingsText.h"
 #include "views/SidebarButton.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 #include "views/SystemSettingsContent.h"
 
 #include <QAbstractButton>
@@ -64,7 +64,7 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QColor ink = SemanticColors::secondary(this);
         painter.drawPixmap(20, (height() - 14) / 2,
-                           SymbolIcon::pixmap(symbol_, 14, ink, devicePixelRatioF()));
+                           SymbolImage::pixmap(symbol_, 14, ink, devicePixelRatioF()));
         painter.setPen(ink);
         painter.drawText(QRect(20 + 14 + 8, 0, width(), height()),
                          Qt::AlignLeft | Qt::AlignVCenter, text());
@@ -76,7 +76,7 @@ private:
 
 QLabel* logo() {
     auto* label = new QLabel;
-    QSvgRenderer renderer(QStringLiteral(":/settings/QuilloLogo.svg"));
+    QSvgRenderer renderer(QStringLiteral(":/icons/QuilloLogo.svg"));
     const QSize size = renderer.defaultSize().scaled(QSize(1000, 52), Qt::KeepAspectRatio);
     const qreal ratio = label->devicePixelRatioF();
     QPixmap pixmap(size * ratio);

@@ -1,7 +1,7 @@
 #include "views/SidebarButton.h"
 
 #include "theme/SemanticColors.h"
-#include "views/SymbolIcon.h"
+#include "views/SymbolImage.h"
 
 #include <QPainter>
 #include <QVariantAnimation>
@@ -51,7 +51,7 @@ void SidebarButton::paintEvent(QPaintEvent*) {
     const int iconSize = 16;
     const QRect iconFrame(12, 0, 22, height());
     painter.drawPixmap(iconFrame.center().x() - iconSize / 2 + 1, (height() - iconSize) / 2,
-                       SymbolIcon::pixmap(section_.iconName(), iconSize, ink, devicePixelRatioF()));
+                       SymbolImage::pixmap(section_.iconName(), iconSize, ink, devicePixelRatioF()));
     painter.setPen(ink);
     painter.drawText(QRect(iconFrame.right() + 1 + 10, 0, width(), height()),
                      Qt::AlignLeft | Qt::AlignVCenter, text());

@@ -28,7 +28,7 @@ bool sameFile(const QString& candidate, const QFileInfo& running) {
     return !canonical.isEmpty() && canonical == running.canonicalFilePath();
 }
 
-// Desktop Entry specification, "The Exec key": an argument with a reserved character goes in
+// freedesktop.org Desktop Entry format, "The Exec key": an argument with a reserved character goes in
 // double quotes, inside which ", `, $ and \ take a backslash; a literal % is written %%.
 QString quoteExecArgument(const QString& argument) {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");

@@ -4,6 +4,7 @@
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "views/CapsuleButton.h"
+#include "views/KeyCap.h"
 #include "views/OnboardingView.h"
 #include "views/OnboardingWindowController.h"
 #include "views/Translations.h"
@@ -172,7 +173,7 @@ TEST_F(OnboardingViewTest, ReadyStepShowsTheStoredHotkeyAndCompletionStoresInOrd
     click(view, "accessibilityNextButton");
     auto capTexts = [&] {
         QStringList texts;
-        for (auto* cap : find(view, "hotkeyCaps")->findChildren<QLabel*>()) {
+        for (auto* cap : find(view, "hotkeyCaps")->findChildren<KeyCap*>()) {
             texts << cap->text();
         }
         return texts;
