@@ -20,6 +20,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils x11-xkb-utils xdotool trayer
   pulseaudio pulseaudio-utils espeak-ng sox
+  # fonts for the windows, also on a machine without a desktop
+  fonts-dejavu-core
   # packaging checks
   desktop-file-utils
 )
