@@ -5,6 +5,7 @@
 #include "models/AppSettings.h"
 #include "views/SettingsView.h"
 #include "views/SettingsWindowController.h"
+#include "views/Translations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,6 +24,7 @@ QString artifactDir() {
 // Renders every section in the window, and its whole scrolling page, for review.
 TEST(SettingsScreenshotTest, EverySectionRendersAtTheWindowSize) {
     InMemoryDefaultsStore::sharedForTests().clear();
+    Translations::install(QStringLiteral("en"));
     AppSettings& settings = AppSettings::shared();
     const QDateTime now = QDateTime::currentDateTime();
     settings.addDictation({"Meeting moved to Thursday at ten, please bring the draft.",
