@@ -37,10 +37,11 @@ void keepRunningFor(int milliseconds) {
     }
 }
 
-// 32 bytes per millisecond of wall time between start and stop, less what the server still
-// holds at stop: the pipe source's 43 ms buffer and a fragment of ours.
+// 32 bytes per millisecond of wall time between start and stop, give or take what the server
+// holds: the pipe source's 43 ms buffer (already full when a capture starts, still held at
+// stop) and a 10 ms fragment of ours.
 void expectAboutRealTime(double bytes, qint64 recordedMs) {
-    EXPECT_LE(bytes, 32.0 * static_cast<double>(recordedMs + 10));
+    EXPECT_LE(bytes, 32.0 * static_cast<double>(recordedMs + 55));
     EXPECT_GE(bytes, 32.0 * static_cast<double>(recordedMs - 120));
 }
 
