@@ -103,11 +103,14 @@ void QuilloApp::start() {
     p.coordinator.start();
 }
 
-// Shown by default; only an explicit false keeps Quillo's windows out of the taskbar.
+bool QuilloApp::showsInTaskbarAtLaunch(const DefaultsStore& store) {
+    const QString key = QLatin1String(AppSettings::Keys::showInDock);
+    return !store.contains(key) || store.boolean(key);
+}
+
 void QuilloApp::decideTaskbarPresence() {
     Parts& p = *parts_;
-    const QString key = QLatin1String(AppSettings::Keys::showInDock);
-    if (!p.defaults.contains(key) || p.defaults.boolean(key)) {
+    if (showsInTaskbarAtLaunch(p.defaults)) {
         QPointer<QuilloApp> self(this);
         p.scheduler
             .scheduleOnce(0ms,

@@ -19,6 +19,9 @@ public:
     // Starting Quillo again while it runs opens the settings window.
     void reopen();
 
+    // Shown by default; only an explicitly stored false keeps the windows out of the taskbar.
+    static bool showsInTaskbarAtLaunch(const DefaultsStore& store);
+
 private:
     struct Parts;
     void decideTaskbarPresence();
