@@ -261,6 +261,8 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     if (deps_.settings.showOverlay()) {
         deps_.overlayController.show(S::processing, nullptr);
     }
+    // Read once: a mode chosen in the menu during the run applies from the next one.
+    const DictationMode mode = deps_.settings.selectedMode();
     const QString language = deps_.settings.whisperLanguage();
     const std::optional<QString> languageToSend =
         language == QLatin1String("auto") ? std::nullopt : std::optional<QString>(language);
@@ -268,7 +270,7 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     std::exception_ptr failure;
     std::optional<QString> result;
     try {
-        result = co_await transcribeAndFormat(audio, languageToSend);
+        result = co_await transcribeAndFormat(audio, languageToSend, mode);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -295,7 +297,6 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     if (!self) {
         co_return;
     }
-    const DictationMode mode = deps_.settings.selectedMode();
     deps_.settings.addDictation(DictationEntry{
         finalText.trimmed(), DictationEntry::timestampFrom(QDateTime::currentDateTimeUtc()),
         DictationEntry::countWords(finalText), mode.rawValue()});
@@ -304,12 +305,11 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
 
 // The transcript, formatted unless the mode is raw; none when the transcript was empty (the
 // run is then over).
-QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QByteArray audio,
-                                                                std::optional<QString> language) {
+QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
+    QByteArray audio, std::optional<QString> language, DictationMode mode) {
     QPointer<DictationCoordinator> self(this);
     AppSettings& settings = deps_.settings;
     const RemoteServices remote = deps_.remoteServices;
-    const DictationMode mode = settings.selectedMode();
 
     if (!settings.useBackend()) {
         Log::line(QStringLiteral("[Quillo] Sending to Whisper API (direct)..."));
@@ -352,8 +352,7 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
         co_return std::nullopt;
     }
     Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
-                  .arg(response.text)
-                  .arg(response.words));
+                  .arg(response.text, QString::number(response.words)));
     if (response.text.trimmed().isEmpty()) {
         Log::line(QStringLiteral("[Quillo] Empty transcription"));
         finishRun();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "models/DictationMode.h"
 #include "models/RecordingStateMachine.h"
 #include "services/HttpTransport.h"
 
@@ -94,7 +95,9 @@ private:
     void startProcessingTask();
 
     QCoro::Task<void> requestMicrophonePermission();
-    QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio, std::optional<QString> language);
+    QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio,
+                                                            std::optional<QString> language,
+                                                            DictationMode mode);
     void handleFailure(const std::exception_ptr& error);
     void markOverlayShowingError();
     QCoro::Task<void> clearOverlayErrorLater();

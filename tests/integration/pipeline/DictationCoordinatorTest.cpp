@@ -451,3 +451,23 @@ TEST_F(DictationCoordinatorTest, FirstLaunchSchedulesOnboardingAndRegistersTheLo
     EXPECT_EQ(loginItems.registerCount, 1);
     EXPECT_EQ(onboardingShown, 1);
 }
+
+TEST_F(DictationCoordinatorTest, ARunKeepsTheModeItStartedWithAndLogsTheTranscriptVerbatim) {
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"up 5%1 today","words":3})");
+    slow.delay = 200ms;
+    server.enqueue(slow);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Up 5%1 today."})"));
+    coordinator();
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    scheduler.runDue();
+    hotkeys.release(quil);
+    scheduler.runDue();
+    settings.setSelectedMode(DictationMode::chat);  // chosen in the menu while the run waits
+    finishRun();
+
+    EXPECT_TRUE(log.contains("[Quillo] Transcription: \"up 5%1 today\" (3 words)"));
+    ASSERT_EQ(server.requests().size(), 2);
+    EXPECT_TRUE(server.requests()[1].body.contains(R"("mode":"email")"));
+    EXPECT_EQ(settings.recentDictations().value(0).mode, "email");
+}
