@@ -1,20 +1,10 @@
 #pragma once
 
-#include <QWidget>
+#include "views/KeyCap.h"
 
-// One key cap: the key's symbol or name on a small rounded, outlined cap.
-class KeyPill : public QWidget {
+// One key cap of a hotkey: the key's symbol or name on a small rounded, outlined cap.
+class KeyPill : public KeyCap {
     Q_OBJECT
 public:
     explicit KeyPill(const QString& text, QWidget* parent = nullptr);
-
-    QString text() const { return text_; }
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QString text_;
 };

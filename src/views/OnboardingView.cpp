@@ -8,7 +8,7 @@
 #include "theme/QuilloTheme.h"
 #include "theme/SemanticColors.h"
 #include "views/CapsuleButton.h"
-#include "views/KeyCap.h"
+#include "views/KeyPill.h"
 #include "views/ProgressDots.h"
 #include "views/SymbolImage.h"
 
@@ -88,13 +88,6 @@ CapsuleButton* mainButton(const QString& objectName, const QString& text, QWidge
     return button;
 }
 
-// The key caps of the settings window's examples.
-KeyCap* keyCap(const QString& text, QWidget* parent) {
-    auto* cap = new KeyCap(text, SemanticColors::systemFont(13, QFont::Medium), QMargins(12, 6, 12, 6),
-                           6, KeyCap::Look::onPage, parent);
-    cap->setObjectName(QStringLiteral("keyCap"));
-    return cap;
-}
 
 }  // namespace
 
@@ -342,7 +335,7 @@ void OnboardingView::refreshHotkeyCaps() {
         HotkeyUtils::keyParts(static_cast<int>(settings_.hotkeyKeyCode()),
                               static_cast<quint32>(settings_.hotkeyModifiers()));
     for (const QString& part : parts) {
-        hotkeyCaps_->addWidget(keyCap(part, caps));
+        hotkeyCaps_->addWidget(new KeyPill(part, caps));
     }
 }
 
