@@ -2,6 +2,7 @@
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
 #include "support/InMemoryDefaultsStore.h"
+#include "support/TestArtifacts.h"
 #include "theme/QuilloTheme.h"
 #include "views/MenuBarIcon.h"
 #include "views/MenuBarView.h"
@@ -15,14 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString artifactPath(const QString& fileName) {
-    const QString dir = qEnvironmentVariableIsSet("QUILLO_ARTIFACT_DIR")
-                            ? qEnvironmentVariable("QUILLO_ARTIFACT_DIR")
-                            : QStringLiteral(QUILLO_SOURCE_DIR "/build/test-artifacts");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + fileName;
-}
 
 class MenuBarViewTest : public ::testing::Test {
 protected:
@@ -69,7 +62,7 @@ protected:
     void saveScreenshot(const QString& fileName) {
         menu->popup(QPoint(200, 100));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu.get()));
-        EXPECT_TRUE(menu->grab().save(artifactPath(fileName)));
+        EXPECT_TRUE(menu->grab().save(testArtifactPath(fileName)));
         menu->hide();
     }
 

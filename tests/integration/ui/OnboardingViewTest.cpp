@@ -3,6 +3,7 @@
 #include "support/FakeActivationPolicy.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
+#include "support/TestArtifacts.h"
 #include "views/CapsuleButton.h"
 #include "views/KeyCap.h"
 #include "views/OnboardingView.h"
@@ -20,14 +21,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString artifactPath(const QString& fileName) {
-    const QString dir = qEnvironmentVariableIsSet("QUILLO_ARTIFACT_DIR")
-                            ? qEnvironmentVariable("QUILLO_ARTIFACT_DIR")
-                            : QStringLiteral(QUILLO_SOURCE_DIR "/build/test-artifacts");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + fileName;
-}
 
 // Stands for the microphone permission: answers at once, or when the test opens the gate.
 class MicrophoneGate : public QObject {
@@ -89,7 +82,7 @@ protected:
         QWidget* window = OnboardingWindowController::shared().window();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isAnimating(); }));
-        EXPECT_TRUE(window->grab().save(artifactPath(fileName)));
+        EXPECT_TRUE(window->grab().save(testArtifactPath(fileName)));
     }
 
     MicrophoneGate microphone;

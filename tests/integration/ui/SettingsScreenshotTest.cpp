@@ -1,6 +1,7 @@
 #include "support/FakeActivationPolicy.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
+#include "support/TestArtifacts.h"
 
 #include "models/AppSettings.h"
 #include "views/SettingsView.h"
@@ -14,12 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString artifactDir() {
-    const QString configured = qEnvironmentVariable("QUILLO_ARTIFACT_DIR");
-    return configured.isEmpty() ? QStringLiteral(QUILLO_SOURCE_DIR "/build/test-artifacts")
-                                : configured;
-}
 
 // Renders every section in the window, and its whole scrolling page, for review.
 TEST(SettingsScreenshotTest, EverySectionRendersAtTheWindowSize) {
@@ -39,13 +34,12 @@ TEST(SettingsScreenshotTest, EverySectionRendersAtTheWindowSize) {
     FakeActivationPolicy policy;
     SettingsWindowController controller(settings, &loginItems, &policy);
     controller.show();
-    ASSERT_TRUE(QDir().mkpath(artifactDir()));
     for (SettingsSection section : SettingsSection::allCases()) {
         controller.view()->select(section);
         QCoreApplication::processEvents();
         const QImage shot = controller.window()->grab().toImage();
         EXPECT_EQ(shot.size(), QSize(860, 650) * controller.window()->devicePixelRatioF());
-        const QString base = artifactDir() + "/settings-" + section.rawValue();
+        const QString base = testArtifactPath("settings-" + section.rawValue());
         EXPECT_TRUE(shot.save(base + ".png"));
         QWidget* page = controller.view()->scrollArea()->widget();
         EXPECT_TRUE(page->grab().toImage().save(base + "-page.png"));
