@@ -34,20 +34,22 @@ QList<QByteArray> RecordedRequest::headerOrder(const QList<QByteArray>& names) c
     return order;
 }
 
-ScriptedResponse ScriptedResponse::json(int status, const QByteArray& body) {
+namespace {
+ScriptedResponse answer(int status, const QByteArray& contentType, const QByteArray& body) {
     ScriptedResponse response;
     response.status = status;
-    response.headers = {{"Content-Type", "application/json"}};
+    response.headers = {{"Content-Type", contentType}};
     response.body = body;
     return response;
 }
+}  // namespace
+
+ScriptedResponse ScriptedResponse::json(int status, const QByteArray& body) {
+    return answer(status, "application/json", body);
+}
 
 ScriptedResponse ScriptedResponse::text(int status, const QByteArray& body) {
-    ScriptedResponse response;
-    response.status = status;
-    response.headers = {{"Content-Type", "text/plain"}};
-    response.body = body;
-    return response;
+    return answer(status, "text/plain", body);
 }
 
 LoopbackHttpServer::LoopbackHttpServer() {
