@@ -13,6 +13,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Waits until the server answers PROBE. A loaded machine can take many seconds to start one,
+# so this gives up only when the server's process has ended or after a minute
+# (QUILLO_TEST_ENV_START_SECONDS), and then shows the server's log.
+wait_for_server() {
+  local name=$1 pid=$2 log=$3
+  shift 3
+  local deadline=$((SECONDS + ${QUILLO_TEST_ENV_START_SECONDS:-60}))
+  until "$@" >/dev/null 2>&1; do
+    if ! kill -0 "$pid" 2>/dev/null || ((SECONDS >= deadline)); then
+      "$@" >/dev/null 2>&1 && return 0
+      echo "$name did not start" >&2
+      kill -0 "$pid" 2>/dev/null && echo "($name still runs but did not answer in time)" >&2 \
+        || echo "($name exited)" >&2
+      cat "$log" >&2
+      exit 1
+    fi
+    sleep 0.1
+  done
+}
+
 # --- X server ---------------------------------------------------------------------------
 display=99
 while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
@@ -20,8 +40,7 @@ Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp +extension XTEST +extension
   >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=":$display"
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+wait_for_server "Xvfb" "$!" "$work/xvfb.log" xdpyinfo
 
 # --- sound server -----------------------------------------------------------------------
 export XDG_RUNTIME_DIR="$work/runtime"
@@ -40,8 +59,7 @@ PA
 pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n -F "$work/default.pa" \
   --use-pid-file=no --system=no >"$work/pulse.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl info >/dev/null 2>&1 || { echo "PulseAudio did not start" >&2; cat "$work/pulse.log" >&2; exit 1; }
+wait_for_server "PulseAudio" "$!" "$work/pulse.log" pactl info
 
 echo "[test-env] DISPLAY=$DISPLAY, PulseAudio at $PULSE_RUNTIME_PATH, microphone pipe $QUILLO_TEST_MIC_PIPE"
 "$@"

@@ -1,14 +1,17 @@
 #include "app/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 
 #include <unistd.h>
 
 namespace {
 constexpr char activateMessage[] = "activate\n";
-}
+constexpr std::chrono::milliseconds retryInterval{25};
+}  // namespace
 
 QString SingleInstance::defaultSocketPath() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -19,11 +22,41 @@ QString SingleInstance::defaultSocketPath() {
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
-    : QObject(parent), socketPath_(std::move(socketPath)) {}
+    : QObject(parent), socketPath_(std::move(socketPath)), lock_(lockPath()) {
+    // A running instance may run for days: only a lock whose process is gone is stale.
+    lock_.setStaleLockTime(0);
+}
 
 SingleInstance::~SingleInstance() {
     if (server_) {
         server_->close();
+    }
+}
+
+SingleInstance::Claim SingleInstance::claim(std::chrono::milliseconds answerWait) {
+    const QDeadlineTimer deadline(answerWait);
+    for (;;) {
+        if (lock_.tryLock(0)) {
+            // An instance that runs without the lock (started by an older build) still answers.
+            if (handOverToRunningInstance()) {
+                lock_.unlock();
+                return Claim::handedOver;
+            }
+            return Claim::primary;
+        }
+        if (lock_.error() != QLockFile::LockFailedError) {
+            // The folder allows no lock file: the socket alone decides, as well as it can.
+            return handOverToRunningInstance() ? Claim::handedOver : Claim::primary;
+        }
+        // The holder is alive (QLockFile took over a dead one's lock above); it may be
+        // between taking the lock and listening.
+        if (handOverToRunningInstance()) {
+            return Claim::handedOver;
+        }
+        if (deadline.hasExpired()) {
+            return Claim::noAnswer;
+        }
+        QThread::msleep(static_cast<unsigned long>(retryInterval.count()));
     }
 }
 
@@ -41,9 +74,20 @@ bool SingleInstance::handOverToRunningInstance() {
 }
 
 bool SingleInstance::listen() {
+    if (!lock_.isLocked() && !lock_.tryLock(0)) {
+        return false;
+    }
+    {
+        // Holding the lock, a socket that still answers belongs to an instance without one.
+        QLocalSocket probe;
+        probe.connectToServer(socketPath_);
+        if (probe.waitForConnected(200)) {
+            return false;
+        }
+    }
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket left by a crashed instance answers nobody; take its place.
+    // Nobody answers on it, so it was left by an instance that died: take its place.
     QLocalServer::removeServer(socketPath_);
     if (!server_->listen(socketPath_)) {
         return false;
@@ -55,10 +99,15 @@ bool SingleInstance::listen() {
 void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        const auto readMessage = [this, socket] {
             if (socket->readAll().contains("activate")) {
                 emit activationRequested();
             }
-        });
+        };
+        connect(socket, &QLocalSocket::readyRead, this, readMessage);
+        // The message may have come in before the connection was accepted.
+        if (socket->bytesAvailable() > 0) {
+            readMessage();
+        }
     }
 }

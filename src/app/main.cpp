@@ -22,10 +22,23 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance;
-    if (instance.handOverToRunningInstance()) {
-        Log::line(QStringLiteral(
-            "[Quillo] Quillo is already running; asked it to open its settings window"));
-        return 0;
+    switch (instance.claim()) {
+        case SingleInstance::Claim::primary:
+            break;
+        case SingleInstance::Claim::handedOver:
+            Log::line(QStringLiteral(
+                "[Quillo] Quillo is already running; asked it to open its settings window"));
+            return 0;
+        case SingleInstance::Claim::noAnswer:
+            Log::line(QStringLiteral("[Quillo] Another Quillo holds %1 but does not answer; "
+                                     "not starting a second one")
+                          .arg(instance.lockPath()));
+            return 1;
+    }
+    // Listening at once lets a start in the next few milliseconds hand over instead of waiting.
+    if (!instance.listen()) {
+        Log::line(QStringLiteral("[Quillo] Could not listen for later starts at %1")
+                      .arg(SingleInstance::defaultSocketPath()));
     }
 
     SqliteDefaultsStore store;
@@ -34,10 +47,6 @@ int main(int argc, char* argv[]) {
     Translations::install(AppSettings::shared().appLanguage());
 
     QuilloApp quillo(store);
-    if (!instance.listen()) {
-        Log::line(QStringLiteral("[Quillo] Could not listen for later starts at %1")
-                      .arg(SingleInstance::defaultSocketPath()));
-    }
     QObject::connect(&instance, &SingleInstance::activationRequested, &quillo, &QuilloApp::reopen);
     quillo.start();
     return QApplication::exec();

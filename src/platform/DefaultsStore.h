@@ -16,9 +16,12 @@ public:
     virtual ~DefaultsStore() = default;
 
     virtual std::optional<Value> value(const QString& key) const = 0;
-    virtual void setValue(const QString& key, const Value& value) = 0;
-    virtual void remove(const QString& key) = 0;
+    // Both return false when the store could not change; lastError() then says why.
+    virtual bool setValue(const QString& key, const Value& value) = 0;
+    virtual bool remove(const QString& key) = 0;
     virtual QStringList keys() const = 0;
+    // Why the last failed write or removal failed.
+    virtual QString lastError() const { return {}; }
 
     // The stored string, or none when absent or of another type.
     std::optional<QString> string(const QString& key) const;
@@ -30,8 +33,8 @@ public:
     std::optional<QByteArray> data(const QString& key) const;
     bool contains(const QString& key) const { return value(key).has_value(); }
 
-    void setString(const QString& key, const QString& v) { setValue(key, Value(v)); }
-    void setBoolean(const QString& key, bool v) { setValue(key, Value(v)); }
-    void setInteger(const QString& key, qint64 v) { setValue(key, Value(v)); }
-    void setData(const QString& key, const QByteArray& v) { setValue(key, Value(v)); }
+    bool setString(const QString& key, const QString& v) { return setValue(key, Value(v)); }
+    bool setBoolean(const QString& key, bool v) { return setValue(key, Value(v)); }
+    bool setInteger(const QString& key, qint64 v) { return setValue(key, Value(v)); }
+    bool setData(const QString& key, const QByteArray& v) { return setValue(key, Value(v)); }
 };

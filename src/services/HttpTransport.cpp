@@ -45,6 +45,8 @@ bool HttpTransport::isHttpStatusError(QNetworkReply::NetworkError error) {
     return (error >= QNetworkReply::ContentAccessDenied &&
             error <= QNetworkReply::UnknownContentError) ||
            error == QNetworkReply::ProtocolInvalidOperationError ||
+           // A 407 from the server itself: we configure no proxy credentials to answer it with.
+           error == QNetworkReply::ProxyAuthenticationRequiredError ||
            (error >= QNetworkReply::InternalServerError &&
             error <= QNetworkReply::UnknownServerError);
 }
@@ -55,6 +57,10 @@ QCoro::Task<HttpReply> HttpTransport::post(QUrl url, HttpHeaders headers, QByteA
         request.setRawHeader(name, value);
     }
     request.setTransferTimeout(static_cast<int>(transferTimeout_.count()));
+    // Qt would follow a redirect and replay our headers (API key, shared secret) to wherever
+    // it points: a 3xx is handed back as the answer instead.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
     QNetworkAccessManager& manager = network_ ? *network_ : processManager();
 
     // Freed with deleteLater only after it finished: deleting an unfinished reply would leave

@@ -40,11 +40,12 @@ public:
     std::chrono::milliseconds transferTimeout() const { return transferTimeout_; }
 
     // Sends the headers in the given order. Throws TransportError when no complete answer
-    // arrived; an HTTP error status is an answer, not a failure.
+    // arrived; an HTTP error status is an answer, not a failure. Redirects are never followed:
+    // a 3xx comes back as the answer, so no header reaches another address.
     QCoro::Task<HttpReply> post(QUrl url, HttpHeaders headers, QByteArray body) const;
 
-    // True for the codes Qt derives from an HTTP status the server did send (401, 404, 500...),
-    // as opposed to failures of the connection or of the answer's framing.
+    // True for the codes Qt derives from an HTTP status the server did send (401, 404, 407,
+    // 500...), as opposed to failures of the connection or of the answer's framing.
     static bool isHttpStatusError(QNetworkReply::NetworkError error);
 
 private:

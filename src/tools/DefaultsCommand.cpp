@@ -116,9 +116,10 @@ int DefaultsCommand::run(const QStringList& arguments) {
         return remove(arguments.at(1));
     }
     if (command == QLatin1String("read") || command == QLatin1String("delete")) {
-        return refuse(QStringLiteral("'%1' takes %2").arg(command,
-            command == QLatin1String("read") ? QStringLiteral("at most one KEY")
-                                             : QStringLiteral("exactly one KEY")));
+        return refuse(QStringLiteral("'%1' takes %2")
+                          .arg(command, command == QLatin1String("read")
+                                            ? QStringLiteral("at most one KEY")
+                                            : QStringLiteral("exactly one KEY")));
     }
     return refuse(QStringLiteral("unknown command '%1'").arg(command));
 }
@@ -152,30 +153,35 @@ int DefaultsCommand::write(const QStringList& arguments) {
     if (key.isEmpty()) {
         return refuse(QStringLiteral("the KEY must not be empty"));
     }
+    bool stored = false;
     if (flag == QLatin1String("-string")) {
-        store_.setString(key, text);
+        stored = store_.setString(key, text);
     } else if (flag == QLatin1String("-bool")) {
         const auto b = parseBoolean(text);
         if (!b) {
             return refuse(QStringLiteral("'%1' is not a Boolean (use true or false)").arg(text));
         }
-        store_.setBoolean(key, *b);
+        stored = store_.setBoolean(key, *b);
     } else if (flag == QLatin1String("-int")) {
         bool ok = false;
         const qint64 n = text.toLongLong(&ok);
         if (!ok) {
             return refuse(QStringLiteral("'%1' is not an integer").arg(text));
         }
-        store_.setInteger(key, n);
+        stored = store_.setInteger(key, n);
     } else if (flag == QLatin1String("-data")) {
         const auto bytes = parseHex(text);
         if (!bytes) {
-            return refuse(QStringLiteral("'%1' is not an even number of hexadecimal digits").arg(text));
+            return refuse(
+                QStringLiteral("'%1' is not an even number of hexadecimal digits").arg(text));
         }
-        store_.setData(key, *bytes);
+        stored = store_.setData(key, *bytes);
     } else {
-        return refuse(QStringLiteral("unknown type flag '%1' (use -string, -bool, -int or -data)")
-                          .arg(flag));
+        return refuse(
+            QStringLiteral("unknown type flag '%1' (use -string, -bool, -int or -data)").arg(flag));
+    }
+    if (!stored) {
+        return fail(QStringLiteral("could not write '%1'").arg(key));
     }
     return success;
 }
@@ -185,8 +191,15 @@ int DefaultsCommand::remove(const QString& key) {
         err_ << "quillo-defaults: the key '" << key << "' does not exist\n";
         return failure;
     }
-    store_.remove(key);
+    if (!store_.remove(key)) {
+        return fail(QStringLiteral("could not delete '%1'").arg(key));
+    }
     return success;
+}
+
+int DefaultsCommand::fail(const QString& what) {
+    err_ << "quillo-defaults: " << what << ": " << store_.lastError() << '\n';
+    return failure;
 }
 
 int DefaultsCommand::refuse(const QString& message) {

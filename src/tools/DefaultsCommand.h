@@ -22,6 +22,8 @@ private:
     int write(const QStringList& arguments);
     int remove(const QString& key);
     int refuse(const QString& message);
+    // A change the store did not make: what, and the store's reason.
+    int fail(const QString& what);
 
     DefaultsStore& store_;
     QTextStream& out_;

@@ -18,5 +18,11 @@ int main(int argc, char* argv[]) {
         return DefaultsCommand::success;
     }
     SqliteDefaultsStore store;
+    // Reading or writing the session-only store it falls back to would report what is not so.
+    if (!store.openFailure().isEmpty()) {
+        err << "quillo-defaults: cannot use the preferences store at "
+            << SqliteDefaultsStore::defaultPath() << ": " << store.openFailure() << '\n';
+        return DefaultsCommand::failure;
+    }
     return DefaultsCommand(store, out, err).run(arguments);
 }

@@ -11,8 +11,14 @@ public:
     static InMemoryDefaultsStore& sharedForTests();
 
     std::optional<Value> value(const QString& key) const override;
-    void setValue(const QString& key, const Value& value) override { values_.insert(key, value); }
-    void remove(const QString& key) override { values_.remove(key); }
+    bool setValue(const QString& key, const Value& value) override {
+        values_.insert(key, value);
+        return true;
+    }
+    bool remove(const QString& key) override {
+        values_.remove(key);
+        return true;
+    }
     QStringList keys() const override { return values_.keys(); }
 
     void clear() { values_.clear(); }

@@ -43,8 +43,7 @@ void AudioCaptureWorker::removeHandler() {
 
 QString AudioCaptureWorker::open(const QAudioDevice& device, const QAudioFormat& format) {
     close();
-    channels_ = format.channelCount();
-    samples_.resize(static_cast<size_t>(readCapacityFrames * channels_));
+    reader_.emplace(format.channelCount(), readCapacityFrames);
 
     source_ = std::make_unique<QAudioSource>(device, format);
     source_->setBufferSize(format.bytesForDuration(fragmentMilliseconds * 1000));
@@ -73,20 +72,13 @@ void AudioCaptureWorker::close() {
 }
 
 void AudioCaptureWorker::readAvailable() {
-    if (stream_ == nullptr) {
+    if (stream_ == nullptr || !reader_) {
         return;
     }
-    const auto frameBytes = static_cast<qint64>(sizeof(float)) * channels_;
-    for (;;) {
-        const qint64 bytes = stream_->read(reinterpret_cast<char*>(samples_.data()),
-                                           static_cast<qint64>(samples_.size() * sizeof(float)));
-        const qint64 frames = bytes / frameBytes;
-        if (frames <= 0) {
-            return;
-        }
+    reader_->readFrom(*stream_, [this](const float* interleaved, qsizetype frames) {
         std::lock_guard lock(handlerMutex_);
         if (handler_) {
-            handler_(samples_.data(), frames);
+            handler_(interleaved, frames);
         }
-    }
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AudioInput.h"
+#include "platform/linux/CaptureFrameReader.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -8,7 +9,7 @@
 
 #include <memory>
 #include <mutex>
-#include <vector>
+#include <optional>
 
 class QAudioSource;
 class QIODevice;
@@ -33,8 +34,7 @@ private:
 
     std::unique_ptr<QAudioSource> source_;
     QIODevice* stream_ = nullptr;  // owned by source_
-    int channels_ = 1;
-    std::vector<float> samples_;
+    std::optional<CaptureFrameReader> reader_;
 
     // Held for one buffer at a time, so removing the handler waits for a running call.
     std::mutex handlerMutex_;

@@ -22,31 +22,40 @@ constexpr char schema[] =
     " type TEXT NOT NULL CHECK (type IN ('string', 'bool', 'int', 'data')),"
     " value BLOB)";
 
-bool exec(sqlite3* db, const char* sql, QString* failure) {
+using OpenFailure = SqliteDefaultsStore::OpenFailure;
+
+bool exec(sqlite3* db, const char* sql, OpenFailure* failure) {
     char* message = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) {
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    if (rc == SQLITE_OK) {
         return true;
     }
-    if (failure) {
-        *failure = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
-    }
+    *failure = {rc, QString::fromUtf8(message ? message : sqlite3_errmsg(db))};
     sqlite3_free(message);
     return false;
 }
 
-QString quickCheck(sqlite3* db) {
+// A file whose pages disagree with each other reads fine row by row but is damaged all the same.
+bool quickCheck(sqlite3* db, OpenFailure* failure) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &stmt, nullptr) != SQLITE_OK) {
-        return QString::fromUtf8(sqlite3_errmsg(db));
+        *failure = {sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db))};
+        return false;
     }
-    QString result;
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-        result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    const int rc = sqlite3_step(stmt);
+    bool ok = false;
+    if (rc == SQLITE_ROW) {
+        const QString result =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        ok = result == QLatin1String("ok");
+        if (!ok) {
+            *failure = {SQLITE_CORRUPT, result};
+        }
     } else {
-        result = QString::fromUtf8(sqlite3_errmsg(db));
+        *failure = {sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db))};
     }
     sqlite3_finalize(stmt);
-    return result;
+    return ok;
 }
 
 // The folder and the file hold API keys: only the user may read them.
@@ -79,42 +88,62 @@ QString SqliteDefaultsStore::defaultPath() {
 }
 
 SqliteDefaultsStore::SqliteDefaultsStore(const QString& path) : path_(path) {
-    if (open()) {
+    OpenFailure failure;
+    if (open(&failure)) {
         return;
     }
+    openFailure_ = failure.message.isEmpty() ? QStringLiteral("unknown error") : failure.message;
     // Nowhere to keep them: the application still runs, with preferences for this session only.
     Log::line(QStringLiteral("[Quillo] Could not open the preferences store at %1; "
                              "preferences are kept in memory until Quillo quits")
                   .arg(path_));
     path_ = QStringLiteral(":memory:");
-    open();
+    open(&failure);
 }
 
-SqliteDefaultsStore::~SqliteDefaultsStore() { close(); }
+SqliteDefaultsStore::~SqliteDefaultsStore() {
+    close();
+}
 
-bool SqliteDefaultsStore::open() {
-    QString failure;
-    if (openFile(&failure)) {
+bool SqliteDefaultsStore::isDamage(int sqliteCode) {
+    const int primary = sqliteCode & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+bool SqliteDefaultsStore::open(OpenFailure* failure) {
+    if (openFile(failure)) {
         return true;
     }
     close();
-    if (path_ == QLatin1String(":memory:") || !QFileInfo::exists(path_) ||
-        QFileInfo(path_).size() == 0) {
+    // Only a file SQLite calls damaged is moved aside. One that is merely locked by another
+    // process, read-only or not ours to read holds the user's preferences intact: leave it be.
+    if (path_ == QLatin1String(":memory:") || !isDamage(failure->code) ||
+        !QFileInfo::exists(path_) || QFileInfo(path_).size() == 0) {
         return false;
     }
-    moveAside(failure);
-    return openFile(&failure);
+    moveAside(failure->message);
+    if (openFile(failure)) {
+        return true;
+    }
+    close();
+    return false;
 }
 
-bool SqliteDefaultsStore::openFile(QString* failure) {
+bool SqliteDefaultsStore::openFile(OpenFailure* failure) {
     const bool inMemory = path_ == QLatin1String(":memory:");
     if (!inMemory) {
         makePrivate(path_);
     }
     const QByteArray name = inMemory ? QByteArray(":memory:") : QFile::encodeName(path_);
-    if (sqlite3_open_v2(name.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr) != SQLITE_OK) {
-        *failure = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "out of memory");
+    const int rc = sqlite3_open_v2(name.constData(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        *failure = {rc, QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "out of memory")};
+        return false;
+    }
+    // SQLite falls back to reading a file it may not write; every later write would fail.
+    if (sqlite3_db_readonly(db_, "main") == 1) {
+        *failure = {SQLITE_READONLY, QStringLiteral("the file is read-only")};
         return false;
     }
     sqlite3_busy_timeout(db_, 5000);
@@ -122,11 +151,7 @@ bool SqliteDefaultsStore::openFile(QString* failure) {
         !exec(db_, "PRAGMA synchronous=FULL", failure)) {
         return false;
     }
-    if (const QString check = quickCheck(db_); check != QLatin1String("ok")) {
-        *failure = check;
-        return false;
-    }
-    if (!exec(db_, schema, failure)) {
+    if (!quickCheck(db_, failure) || !exec(db_, schema, failure)) {
         return false;
     }
     select_ = prepare("SELECT type, value FROM defaults WHERE key = ?1");
@@ -136,7 +161,7 @@ bool SqliteDefaultsStore::openFile(QString* failure) {
     delete_ = prepare("DELETE FROM defaults WHERE key = ?1");
     listKeys_ = prepare("SELECT key FROM defaults ORDER BY key");
     if (!select_ || !upsert_ || !delete_ || !listKeys_) {
-        *failure = QString::fromUtf8(sqlite3_errmsg(db_));
+        *failure = {sqlite3_errcode(db_), QString::fromUtf8(sqlite3_errmsg(db_))};
         return false;
     }
     return true;
@@ -157,7 +182,8 @@ void SqliteDefaultsStore::moveAside(const QString& reason) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = path_ + QStringLiteral(".damaged-") + stamp;
     for (int n = 2; QFileInfo::exists(target); ++n) {
-        target = path_ + QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n);
+        target =
+            path_ + QStringLiteral(".damaged-") + stamp + QLatin1Char('-') + QString::number(n);
     }
     QFile::rename(path_, target);
     for (const char* suffix : {"-wal", "-shm"}) {
@@ -214,9 +240,23 @@ std::optional<DefaultsStore::Value> SqliteDefaultsStore::value(const QString& ke
     return result;
 }
 
-void SqliteDefaultsStore::setValue(const QString& key, const Value& value) {
+bool SqliteDefaultsStore::finishChange(sqlite3_stmt* stmt, const char* operation) {
+    const bool done = sqlite3_step(stmt) == SQLITE_DONE;
+    if (done) {
+        lastError_.clear();
+    } else {
+        lastError_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        reportFailure(operation);
+    }
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    return done;
+}
+
+bool SqliteDefaultsStore::setValue(const QString& key, const Value& value) {
     if (!upsert_) {
-        return;
+        lastError_ = QStringLiteral("the preferences store is not open");
+        return false;
     }
     sqlite3_reset(upsert_);
     bindText(upsert_, 1, key);
@@ -236,24 +276,17 @@ void SqliteDefaultsStore::setValue(const QString& key, const Value& value) {
         sqlite3_bind_blob(upsert_, 3, bytes.isEmpty() ? "" : bytes.constData(),
                           static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
     }
-    if (sqlite3_step(upsert_) != SQLITE_DONE) {
-        reportFailure("write");
-    }
-    sqlite3_reset(upsert_);
-    sqlite3_clear_bindings(upsert_);
+    return finishChange(upsert_, "write");
 }
 
-void SqliteDefaultsStore::remove(const QString& key) {
+bool SqliteDefaultsStore::remove(const QString& key) {
     if (!delete_) {
-        return;
+        lastError_ = QStringLiteral("the preferences store is not open");
+        return false;
     }
     sqlite3_reset(delete_);
     bindText(delete_, 1, key);
-    if (sqlite3_step(delete_) != SQLITE_DONE) {
-        reportFailure("remove");
-    }
-    sqlite3_reset(delete_);
-    sqlite3_clear_bindings(delete_);
+    return finishChange(delete_, "remove");
 }
 
 QStringList SqliteDefaultsStore::keys() const {

@@ -1,3 +1,4 @@
+#include "StoreLockHolder.h"
 #include "platform/linux/SqliteDefaultsStore.h"
 
 #include <QProcess>
@@ -23,11 +24,13 @@ protected:
         env.insert("XDG_CONFIG_HOME", dir.path());
         tool.setProcessEnvironment(env);
         tool.start(QStringLiteral(QUILLO_BINARY_DIR "/src/quillo-defaults"), args);
-        tool.waitForFinished(10000);
+        tool.waitForFinished(30000);
         return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
                 QString::fromUtf8(tool.readAllStandardError())};
     }
-    SqliteDefaultsStore store() { return SqliteDefaultsStore(dir.filePath("quillo/defaults.sqlite3")); }
+    SqliteDefaultsStore store() {
+        return SqliteDefaultsStore(dir.filePath("quillo/defaults.sqlite3"));
+    }
 };
 
 }  // namespace
@@ -97,4 +100,21 @@ TEST_F(DefaultsCommandTest, HelpNeedsNoStore) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith("Usage: quillo-defaults"));
     EXPECT_FALSE(QFile::exists(dir.filePath("quillo/defaults.sqlite3")));
+}
+
+TEST_F(DefaultsCommandTest, AWriteTheStoreRefusesFailsWithTheReason) {
+    ASSERT_EQ(run({"write", "use_backend", "-bool", "true"}).exitCode, 0);
+    {
+        // Another process in the middle of a write: ours waits its turn, then gives up.
+        const StoreLockHolder holder(dir.filePath("quillo/defaults.sqlite3"), /*exclusive=*/false);
+        const Result write = run({"write", "use_backend", "-bool", "false"});
+        EXPECT_EQ(write.exitCode, 1);
+        EXPECT_EQ(write.err,
+                  "quillo-defaults: could not write 'use_backend': database is locked\n");
+        const Result removal = run({"delete", "use_backend"});
+        EXPECT_EQ(removal.exitCode, 1);
+        EXPECT_EQ(removal.err,
+                  "quillo-defaults: could not delete 'use_backend': database is locked\n");
+    }
+    EXPECT_EQ(store().value("use_backend"), DefaultsStore::Value(true)) << "nothing changed";
 }

@@ -1,3 +1,4 @@
+#include "StoreLockHolder.h"
 #include "platform/linux/SqliteDefaultsStore.h"
 #include "support/LogCapture.h"
 
@@ -11,6 +12,7 @@
 
 #include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +25,18 @@ protected:
     QTemporaryDir dir;
     QString path() const { return dir.filePath("quillo/defaults.sqlite3"); }
 };
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString fallbackLine(const QString& path) {
+    return QStringLiteral(
+               "[Quillo] Could not open the preferences store at %1; "
+               "preferences are kept in memory until Quillo quits")
+        .arg(path);
+}
 
 mode_t permissions(const QString& path) {
     struct stat st {};
@@ -102,7 +116,8 @@ TEST_F(SqliteDefaultsStoreTest, AWriterKilledMidWriteLeavesAReadableStore) {
 
 TEST_F(SqliteDefaultsStoreTest, ADamagedFileIsMovedAsideNotOverwritten) {
     QDir().mkpath(QFileInfo(path()).absolutePath());
-    const QByteArray garbage = QByteArray("this is not a database, but the user's data\n").repeated(100);
+    const QByteArray garbage =
+        QByteArray("this is not a database, but the user's data\n").repeated(100);
     {
         QFile file(path());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -130,4 +145,78 @@ TEST_F(SqliteDefaultsStoreTest, AnUnusableLocationStillGivesAWorkingStoreForTheS
     store.setBoolean("show_overlay", false);
     EXPECT_TRUE(store.contains("show_overlay"));
     EXPECT_FALSE(log.lines().isEmpty());
+}
+
+TEST_F(SqliteDefaultsStoreTest,
+       AStoreLockedByAnotherProcessIsLeftUntouchedAndTheSessionRunsInMemory) {
+    {
+        SqliteDefaultsStore store(path());
+        store.setString("keep", "me");
+    }
+    {
+        const StoreLockHolder holder(path(), /*exclusive=*/true);
+        LogCapture log;
+        SqliteDefaultsStore store(path());
+        EXPECT_TRUE(store.movedAsidePath().isEmpty()) << "a locked store is not damaged";
+        EXPECT_EQ(store.openFailure(), QStringLiteral("database is locked"));
+        EXPECT_EQ(log.lines(), QStringList{fallbackLine(path())});
+        EXPECT_TRUE(store.setBoolean("show_overlay", false)) << "the session still has a store";
+        EXPECT_TRUE(store.contains("show_overlay"));
+    }
+    EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList({"*.damaged-*"}), QStringList{});
+    SqliteDefaultsStore store(path());
+    EXPECT_EQ(store.string("keep"), "me");
+    EXPECT_EQ(store.string("holder"), "was here") << "the other process's write went through";
+    EXPECT_FALSE(store.contains("show_overlay")) << "the session's writes stayed in memory";
+}
+
+// As root, the store file belongs to root and its folder to nobody, who opens it (a store left
+// by "sudo quillo" in the user's folder); otherwise the file's mode is taken away from us.
+TEST_F(SqliteDefaultsStoreTest, AStoreWeMayNotReadOrWriteIsLeftUntouched) {
+    const bool root = ::geteuid() == 0;
+    struct Case {
+        const char* name;
+        mode_t mode;
+    };
+    const Case cases[] = {{"unreadable", root ? 0600u : 0000u},
+                          {"read-only", root ? 0644u : 0444u}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path());
+        {
+            SqliteDefaultsStore store(path());
+            store.setString("keep", "me");
+        }
+        const QByteArray before = bytesOf(path());
+        ASSERT_FALSE(before.isEmpty());
+        ::chmod(QFile::encodeName(path()).constData(), c.mode);
+
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", dir.path());
+        tool.setProcessEnvironment(env);
+        const QStringList args{"read", "keep"};
+        if (root) {
+            ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+            ASSERT_EQ(::chown(QFile::encodeName(QFileInfo(path()).absolutePath()).constData(),
+                              65534, 65534),
+                      0);
+            tool.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                              binary("src/quillo-defaults")} +
+                                      args);
+        } else {
+            tool.start(binary("src/quillo-defaults"), args);
+        }
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+
+        EXPECT_EQ(out.count(fallbackLine(path())), 1) << out.toStdString();
+        EXPECT_NE(tool.exitCode(), 0) << "nothing can be read from a store that could not be used";
+        EXPECT_TRUE(err.contains("cannot use the preferences store")) << err.toStdString();
+        EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList({"*.damaged-*"}), QStringList{});
+        EXPECT_EQ(bytesOf(path()), before) << "the file is where it was, as it was";
+        ::chmod(QFile::encodeName(path()).constData(), 0600);
+        EXPECT_EQ(SqliteDefaultsStore(path()).string("keep"), "me");
+    }
 }

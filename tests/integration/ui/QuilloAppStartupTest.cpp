@@ -36,9 +36,12 @@ TEST(QuilloAppStartup, ASecondInstanceHandsOverToTheRunningOne) {
     EXPECT_TRUE(activated.wait(3000));
     EXPECT_EQ(activated.size(), 1);
 
-    // A socket left behind by a crashed instance does not keep the next one from starting.
-    SingleInstance afterCrash(socket);
-    EXPECT_TRUE(afterCrash.listen());
+    // A third start never takes the running instance's place (a killed instance's leftovers
+    // are tested with real processes in SingleInstanceTest).
+    SingleInstance third(socket);
+    EXPECT_FALSE(third.listen());
+    EXPECT_EQ(third.claim(), SingleInstance::Claim::handedOver);
+    EXPECT_TRUE(activated.wait(3000));
 }
 
 TEST(QuilloAppStartup, TrayIconFollowsTheDictationStateAndWithoutATrayQuilloRunsOn) {
