@@ -133,6 +133,5 @@ private:
     void keepUndecodableHistory(const QByteArray& document);
     void writeWordList(const char* key, const QByteArray& document, bool storedIsDecodable);
 
-
     DefaultsStore& store_;
 };

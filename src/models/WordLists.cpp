@@ -9,7 +9,8 @@ namespace {
 std::optional<QJsonArray> arrayOf(const QByteArray& document) {
     QJsonParseError error{};
     const QJsonDocument parsed = QJsonDocument::fromJson(document, &error);
-    if (error.error != QJsonParseError::NoError || !parsed.isArray()) return std::nullopt;
+    if (error.error != QJsonParseError::NoError || !parsed.isArray())
+        return std::nullopt;
     return parsed.array();
 }
 
@@ -21,10 +22,12 @@ QByteArray compact(const QJsonArray& array) {
 
 std::optional<QStringList> WordLists::decodeVocabulary(const QByteArray& document) {
     const auto array = arrayOf(document);
-    if (!array) return std::nullopt;
+    if (!array)
+        return std::nullopt;
     QStringList words;
     for (const QJsonValue& value : *array) {
-        if (!value.isString()) return std::nullopt;
+        if (!value.isString())
+            return std::nullopt;
         words.append(value.toString());
     }
     return words;
@@ -36,13 +39,15 @@ QByteArray WordLists::encodeVocabulary(const QStringList& words) {
 
 std::optional<QList<Replacement>> WordLists::decodeReplacements(const QByteArray& document) {
     const auto array = arrayOf(document);
-    if (!array) return std::nullopt;
+    if (!array)
+        return std::nullopt;
     QList<Replacement> replacements;
     for (const QJsonValue& value : *array) {
         const QJsonObject object = value.toObject();
         const QJsonValue heard = object.value(QStringLiteral("heard"));
         const QJsonValue written = object.value(QStringLiteral("written"));
-        if (!value.isObject() || !heard.isString() || !written.isString()) return std::nullopt;
+        if (!value.isObject() || !heard.isString() || !written.isString())
+            return std::nullopt;
         replacements.append({heard.toString(), written.toString()});
     }
     return replacements;

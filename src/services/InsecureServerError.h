@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <utility>
+
 // A request refused before it was sent: its server is reached over plain http but is neither
 // this computer nor on a private network, so the key would cross the internet in clear.
 class InsecureServerError : public QuilloError {

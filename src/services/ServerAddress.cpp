@@ -4,9 +4,12 @@
 
 ServerAddress::ServerAddress(const QString& typed) {
     QString base = typed.trimmed();
-    while (base.endsWith(QLatin1Char('/'))) base.chop(1);
-    if (base.endsWith(QLatin1String("/v1"))) base.chop(3);
-    while (base.endsWith(QLatin1Char('/'))) base.chop(1);
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    if (base.endsWith(QLatin1String("/v1")))
+        base.chop(3);
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
     base_ = base;
 
     const QUrl url(base, QUrl::StrictMode);
@@ -22,9 +25,11 @@ ServerAddress::ServerAddress(const QString& typed) {
 }
 
 bool ServerAddress::isLocalHost(const QString& host) {
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
     const QHostAddress address(host);
-    if (address.isNull()) return false;  // a name: where it leads is not known here
+    if (address.isNull())
+        return false;  // a name: where it leads is not known here
     static const QList<QPair<QHostAddress, int>> privateNets = {
         QHostAddress::parseSubnet(QStringLiteral("10.0.0.0/8")),
         QHostAddress::parseSubnet(QStringLiteral("172.16.0.0/12")),
@@ -34,7 +39,8 @@ bool ServerAddress::isLocalHost(const QString& host) {
         return true;
     }
     for (const auto& net : privateNets) {
-        if (address.isInSubnet(net)) return true;
+        if (address.isInSubnet(net))
+            return true;
     }
     return false;
 }

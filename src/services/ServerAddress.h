@@ -14,7 +14,9 @@ public:
 
     Verdict verdict() const { return verdict_; }
     // Requests may go there: https, or http to a loopback or private-network address.
-    bool isAllowed() const { return verdict_ == Verdict::secure || verdict_ == Verdict::plainHttpLocal; }
+    bool isAllowed() const {
+        return verdict_ == Verdict::secure || verdict_ == Verdict::plainHttpLocal;
+    }
     // Scheme, host and port without a trailing "/" or a trailing "/v1": the clients append
     // the "/v1/..." paths themselves, and servers often document their base with "/v1".
     QString base() const { return base_; }

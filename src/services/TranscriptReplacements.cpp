@@ -3,10 +3,12 @@
 TranscriptReplacements::TranscriptReplacements(const QList<Replacement>& replacements) {
     for (const Replacement& r : replacements) {
         const QString heard = r.heard.trimmed();
-        if (heard.isEmpty()) continue;
+        if (heard.isEmpty())
+            continue;
         // Word boundaries by look-around rather than \b, so that a phrase starting or ending
         // with a non-word character ("c++") still matches as a whole.
-        QRegularExpression pattern(QStringLiteral("(?<![\\w])") + QRegularExpression::escape(heard) +
+        QRegularExpression pattern(QStringLiteral("(?<![\\w])") +
+                                       QRegularExpression::escape(heard) +
                                        QStringLiteral("(?![\\w])"),
                                    QRegularExpression::CaseInsensitiveOption |
                                        QRegularExpression::UseUnicodePropertiesOption);

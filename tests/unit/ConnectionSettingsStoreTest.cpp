@@ -11,7 +11,8 @@ protected:
     QStringList backupKeys(const QString& prefix) const {
         QStringList found;
         for (const QString& key : store.keys()) {
-            if (key.startsWith(prefix + "_backup_")) found << key;
+            if (key.startsWith(prefix + "_backup_"))
+                found << key;
         }
         return found;
     }

@@ -13,8 +13,8 @@ TEST(ServerAddressTest, HttpsIsAcceptedAnywhere) {
 
 TEST(ServerAddressTest, PlainHttpOnlyToThisComputerOrAPrivateNetwork) {
     for (const char* local :
-         {"http://127.0.0.1:8080", "http://localhost:11434", "http://[::1]:8080",
-          "http://10.1.2.3", "http://172.16.0.9", "http://172.31.255.1", "http://192.168.1.20:8000",
+         {"http://127.0.0.1:8080", "http://localhost:11434", "http://[::1]:8080", "http://10.1.2.3",
+          "http://172.16.0.9", "http://172.31.255.1", "http://192.168.1.20:8000",
           "http://169.254.3.4", "http://[fd12::1]"}) {
         EXPECT_EQ(ServerAddress(local).verdict(), V::plainHttpLocal) << local;
     }

@@ -38,8 +38,8 @@ TEST(TranscriptReplacementsTest, EmptyHeardIsIgnored) {
 TEST(VocabularyCardsTest, EditorLinesBecomeListsAndBack) {
     EXPECT_EQ(VocabularyCards::wordsFrom(" Quillo \n\n Dr. Okonkwo\n"),
               QStringList({"Quillo", "Dr. Okonkwo"}));
-    const QList<Replacement> parsed =
-        VocabularyCards::replacementsFrom("cube control → kubectl\nno arrow here\n-> nothing\nab->cd");
+    const QList<Replacement> parsed = VocabularyCards::replacementsFrom(
+        "cube control → kubectl\nno arrow here\n-> nothing\nab->cd");
     EXPECT_EQ(parsed, (QList<Replacement>{{"cube control", "kubectl"}, {"ab", "cd"}}));
     EXPECT_EQ(VocabularyCards::textOf(parsed), "cube control → kubectl\nab → cd");
 }

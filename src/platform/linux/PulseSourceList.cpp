@@ -8,6 +8,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -15,7 +16,9 @@ namespace {
 // RAII for the loop's lock, so that every early return unlocks.
 class LoopLock {
 public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) {
+        pa_threaded_mainloop_lock(loop_);
+    }
     ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
     LoopLock(const LoopLock&) = delete;
     LoopLock& operator=(const LoopLock&) = delete;
@@ -25,7 +28,8 @@ private:
 };
 
 void release(pa_operation* operation) {
-    if (operation) pa_operation_unref(operation);
+    if (operation)
+        pa_operation_unref(operation);
 }
 
 }  // namespace
@@ -39,12 +43,14 @@ struct PulseSourceList::Callbacks {
 
     static void contextState(pa_context* context, void* userdata) {
         auto* self = static_cast<PulseSourceList*>(userdata);
-        if (pa_context_get_state(context) != PA_CONTEXT_READY) return;
+        if (pa_context_get_state(context) != PA_CONTEXT_READY)
+            return;
         self->ready_ = true;
         pa_context_set_subscribe_callback(context, &Callbacks::sourceEvent, self);
         release(pa_context_subscribe(context, PA_SUBSCRIPTION_MASK_SOURCE, nullptr, nullptr));
         self->requestList();
-        if (self->meterWanted_) self->connectMeter();
+        if (self->meterWanted_)
+            self->connectMeter();
     }
 
     static void sourceEvent(pa_context*, pa_subscription_event_type_t, uint32_t, void* userdata) {
@@ -65,8 +71,8 @@ struct PulseSourceList::Callbacks {
         // Monitors of outputs are not microphones.
         if (info != nullptr && info->monitor_of_sink == PA_INVALID_INDEX) {
             request->found.append(
-                {QByteArray(info->name), QString::fromUtf8(info->description ? info->description
-                                                                             : info->name)});
+                {QByteArray(info->name),
+                 QString::fromUtf8(info->description ? info->description : info->name)});
         }
     }
 
@@ -75,7 +81,8 @@ struct PulseSourceList::Callbacks {
         const void* data = nullptr;
         size_t length = 0;
         while (pa_stream_readable_size(stream) > 0) {
-            if (pa_stream_peek(stream, &data, &length) < 0) return;
+            if (pa_stream_peek(stream, &data, &length) < 0)
+                return;
             if (data != nullptr && length >= sizeof(float)) {
                 // With peak detection every sample is the peak of its slice of time.
                 float peak = 0;
@@ -87,24 +94,29 @@ struct PulseSourceList::Callbacks {
                 QMetaObject::invokeMethod(
                     self, [self, level] { emit self->levelChanged(level); }, Qt::QueuedConnection);
             }
-            if (length > 0) pa_stream_drop(stream);  // a hole (no data) is dropped as well
+            if (length > 0)
+                pa_stream_drop(stream);  // a hole (no data) is dropped as well
         }
     }
 };
 
 PulseSourceList::PulseSourceList(QObject* parent) : AudioSourceList(parent) {
     loop_ = pa_threaded_mainloop_new();
-    if (!loop_) return;
+    if (!loop_)
+        return;
     context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Quillo");
-    if (!context_) return;
+    if (!context_)
+        return;
     pa_context_set_state_callback(context_, &Callbacks::contextState, this);
     // Answers arrive later: the list starts empty and sourcesChanged tells when it is read.
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return;
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        return;
     pa_threaded_mainloop_start(loop_);
 }
 
 PulseSourceList::~PulseSourceList() {
-    if (!loop_) return;
+    if (!loop_)
+        return;
     {
         LoopLock lock(loop_);
         disconnectMeter();
@@ -133,22 +145,26 @@ void PulseSourceList::requestList() {
 
 void PulseSourceList::setSources(const QList<Source>& sources) {
     connected_ = true;
-    if (sources == sources_) return;
+    if (sources == sources_)
+        return;
     sources_ = sources;
     emit sourcesChanged();
 }
 
 void PulseSourceList::startLevelMeter(const QByteArray& name) {
-    if (!loop_ || !context_) return;
+    if (!loop_ || !context_)
+        return;
     LoopLock lock(loop_);
     disconnectMeter();
     meterWanted_ = true;
     meterSource_ = name;
-    if (ready_) connectMeter();
+    if (ready_)
+        connectMeter();
 }
 
 void PulseSourceList::stopLevelMeter() {
-    if (!loop_ || !context_) return;
+    if (!loop_ || !context_)
+        return;
     LoopLock lock(loop_);
     meterWanted_ = false;
     disconnectMeter();
@@ -158,7 +174,8 @@ void PulseSourceList::connectMeter() {
     // One float per 40 ms slice, each the peak of its slice: a cheap meter.
     const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 25, 1};
     meter_ = pa_stream_new(context_, "Quillo input level", &spec, nullptr);
-    if (!meter_) return;
+    if (!meter_)
+        return;
     pa_stream_set_read_callback(meter_, &Callbacks::meterRead, this);
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<uint32_t>(-1);
@@ -172,7 +189,8 @@ void PulseSourceList::connectMeter() {
 }
 
 void PulseSourceList::disconnectMeter() {
-    if (!meter_) return;
+    if (!meter_)
+        return;
     pa_stream_set_read_callback(meter_, nullptr, nullptr);
     pa_stream_disconnect(meter_);
     pa_stream_unref(meter_);

@@ -19,12 +19,16 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 const QString backendRoute = QStringLiteral("backend");
 const QString ownRoute = QStringLiteral("own");
 
-QColor warningColour() { return QColor(0xE0, 0x7B, 0x00); }
+QColor warningColour() {
+    return QColor(0xE0, 0x7B, 0x00);
+}
 
 void colour(QLabel* label, const QColor& colour) {
     QPalette palette = label->palette();
@@ -90,8 +94,7 @@ ConnectionSettingsContent::ConnectionSettingsContent(AppSettings& settings, Serv
 }
 
 QLineEdit* ConnectionSettingsContent::textField(const QString& accessibleTitle,
-                                                const QString& value,
-                                                const QString& placeholder) {
+                                                const QString& value, const QString& placeholder) {
     auto* field = new QLineEdit;
     field->setFixedWidth(260);
     field->setAccessibleName(accessibleTitle);
@@ -126,15 +129,14 @@ QWidget* ConnectionSettingsContent::buildOpenAICard() {
 
     //% "Transcription model"
     const QString transcriptionTitle = qtTrId("connection.transcription_model");
-    transcriptionModel_ =
-        textField(transcriptionTitle, settings_.transcriptionModel(),
-                  QString::fromLatin1(WhisperService::model));
+    transcriptionModel_ = textField(transcriptionTitle, settings_.transcriptionModel(),
+                                    QString::fromLatin1(WhisperService::model));
     card->contentLayout()->addWidget(
         new SettingsRow(transcriptionTitle, {}, transcriptionModel_, true));
     //% "Formatting model"
     const QString chatTitle = qtTrId("connection.chat_model");
-    chatModel_ = textField(chatTitle, settings_.chatModel(),
-                           QString::fromLatin1(LLMService::openAIModel));
+    chatModel_ =
+        textField(chatTitle, settings_.chatModel(), QString::fromLatin1(LLMService::openAIModel));
     card->contentLayout()->addWidget(new SettingsRow(chatTitle, {}, chatModel_, true));
     card->contentLayout()->addWidget(checkRow(openAICheck_, LLMProvider::openai));
 
@@ -199,7 +201,8 @@ QWidget* ConnectionSettingsContent::checkRow(Check& check, LLMProvider provider)
     check.result->setObjectName(QStringLiteral("checkResult"));
     layout->addWidget(check.result, 1);
     layout->addWidget(check.button);
-    connect(check.button, &QAbstractButton::clicked, this, [this, provider] { runCheck(provider); });
+    connect(check.button, &QAbstractButton::clicked, this,
+            [this, provider] { runCheck(provider); });
     return row;
 }
 
@@ -213,17 +216,21 @@ QLabel* ConnectionSettingsContent::checkResult(LLMProvider provider) const {
 
 QString ConnectionSettingsContent::resultText(const ConnectionCheck::Result& result) {
     switch (result.outcome) {
-    //% "Connected"
-    case ConnectionCheck::Outcome::success: return qtTrId("connection.check.success");
-    //% "Key rejected"
-    case ConnectionCheck::Outcome::keyRejected: return qtTrId("connection.check.key_rejected");
-    //% "Server not reachable"
-    case ConnectionCheck::Outcome::notReachable: return qtTrId("connection.check.unreachable");
-    //% "Server answered with status %1"
-    case ConnectionCheck::Outcome::status:
-        return qtTrId("connection.check.status").arg(result.statusCode);
-    //% "Not sent: this address needs https"
-    case ConnectionCheck::Outcome::insecure: return qtTrId("connection.check.insecure");
+        //% "Connected"
+        case ConnectionCheck::Outcome::success:
+            return qtTrId("connection.check.success");
+        //% "Key rejected"
+        case ConnectionCheck::Outcome::keyRejected:
+            return qtTrId("connection.check.key_rejected");
+        //% "Server not reachable"
+        case ConnectionCheck::Outcome::notReachable:
+            return qtTrId("connection.check.unreachable");
+        //% "Server answered with status %1"
+        case ConnectionCheck::Outcome::status:
+            return qtTrId("connection.check.status").arg(result.statusCode);
+        //% "Not sent: this address needs https"
+        case ConnectionCheck::Outcome::insecure:
+            return qtTrId("connection.check.insecure");
     }
     return {};
 }
@@ -241,11 +248,12 @@ QCoro::Task<void> ConnectionSettingsContent::runCheck(LLMProvider provider) {
     label->setText(qtTrId("connection.check.running"));
     const ConnectionCheck::Result result =
         co_await ConnectionCheck::run(provider, base, key, services_.transport);
-    if (!self) co_return;
+    if (!self)
+        co_return;
     button->setEnabled(true);
     label->setText(resultText(result));
     colour(label, result.outcome == ConnectionCheck::Outcome::success ? QColor(0x2E, 0xA0, 0x5A)
-                                                                       : warningColour());
+                                                                      : warningColour());
 }
 
 void ConnectionSettingsContent::showRoute() {
@@ -262,19 +270,20 @@ void ConnectionSettingsContent::showAddressNote() {
     const ServerAddress address(settings_.openAIBaseURL());
     QString note;
     switch (address.verdict()) {
-    case ServerAddress::Verdict::secure: break;
-    case ServerAddress::Verdict::plainHttpLocal:
-        //% "Plain http: accepted because the server is on this computer or your local network."
-        note = qtTrId("connection.http_local");
-        break;
-    case ServerAddress::Verdict::plainHttpPublic:
-        //% "Plain http is only allowed to this computer or your local network: use https."
-        note = qtTrId("connection.http_refused");
-        break;
-    case ServerAddress::Verdict::invalid:
-        //% "Not a server address: enter it like https://api.example.com"
-        note = qtTrId("connection.address_invalid");
-        break;
+        case ServerAddress::Verdict::secure:
+            break;
+        case ServerAddress::Verdict::plainHttpLocal:
+            //% "Plain http: accepted because the server is on this computer or your local network."
+            note = qtTrId("connection.http_local");
+            break;
+        case ServerAddress::Verdict::plainHttpPublic:
+            //% "Plain http is only allowed to this computer or your local network: use https."
+            note = qtTrId("connection.http_refused");
+            break;
+        case ServerAddress::Verdict::invalid:
+            //% "Not a server address: enter it like https://api.example.com"
+            note = qtTrId("connection.address_invalid");
+            break;
     }
     addressNote_->setText(note);
     addressNote_->setVisible(!note.isEmpty());

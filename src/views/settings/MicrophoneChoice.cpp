@@ -7,8 +7,7 @@
 #include <QHBoxLayout>
 #include <QProgressBar>
 
-MicrophoneChoice::MicrophoneChoice(AppSettings& settings, AudioSourceList& sources,
-                                   QWidget* parent)
+MicrophoneChoice::MicrophoneChoice(AppSettings& settings, AudioSourceList& sources, QWidget* parent)
     : QWidget(parent),
       settings_(settings),
       sources_(&sources),
@@ -55,18 +54,22 @@ void MicrophoneChoice::fill() {
 
 void MicrophoneChoice::chosen(int index) {
     const QString name = choice_->itemData(index).toString();
-    if (name == settings_.inputDevice()) return;
+    if (name == settings_.inputDevice())
+        return;
     settings_.setInputDevice(name);
-    if (isVisible() && sources_) sources_->startLevelMeter(name.toUtf8());
+    if (isVisible() && sources_)
+        sources_->startLevelMeter(name.toUtf8());
 }
 
 void MicrophoneChoice::showEvent(QShowEvent* event) {
-    if (sources_) sources_->startLevelMeter(settings_.inputDevice().toUtf8());
+    if (sources_)
+        sources_->startLevelMeter(settings_.inputDevice().toUtf8());
     QWidget::showEvent(event);
 }
 
 void MicrophoneChoice::hideEvent(QHideEvent* event) {
-    if (sources_) sources_->stopLevelMeter();
+    if (sources_)
+        sources_->stopLevelMeter();
     level_->setValue(0);
     QWidget::hideEvent(event);
 }

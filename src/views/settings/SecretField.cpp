@@ -23,9 +23,15 @@ SecretField::SecretField(const QString& accessibleTitle, QWidget* parent)
     connect(edit_, &QLineEdit::textEdited, this, &SecretField::edited);
 }
 
-QString SecretField::text() const { return edit_->text(); }
-void SecretField::setText(const QString& text) { edit_->setText(text); }
-bool SecretField::isRevealed() const { return edit_->echoMode() == QLineEdit::Normal; }
+QString SecretField::text() const {
+    return edit_->text();
+}
+void SecretField::setText(const QString& text) {
+    edit_->setText(text);
+}
+bool SecretField::isRevealed() const {
+    return edit_->echoMode() == QLineEdit::Normal;
+}
 
 void SecretField::reveal(bool on) {
     edit_->setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password);

@@ -69,15 +69,15 @@ VocabularyCards::VocabularyCards(AppSettings& settings, QWidget* parent)
 
     connect(vocabulary_, &QPlainTextEdit::textChanged, this,
             [this] { settings_.setVocabulary(wordsFrom(vocabulary_->toPlainText())); });
-    connect(replacements_, &QPlainTextEdit::textChanged, this, [this] {
-        settings_.setReplacements(replacementsFrom(replacements_->toPlainText()));
-    });
+    connect(replacements_, &QPlainTextEdit::textChanged, this,
+            [this] { settings_.setReplacements(replacementsFrom(replacements_->toPlainText())); });
 }
 
 QStringList VocabularyCards::wordsFrom(const QString& text) {
     QStringList words;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
-        if (!line.trimmed().isEmpty()) words.append(line.trimmed());
+        if (!line.trimmed().isEmpty())
+            words.append(line.trimmed());
     }
     return words;
 }
@@ -87,10 +87,12 @@ QList<Replacement> VocabularyCards::replacementsFrom(const QString& text) {
     QList<Replacement> replacements;
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         const qsizetype at = line.indexOf(separator);
-        if (at < 0) continue;
+        if (at < 0)
+            continue;
         const QRegularExpressionMatch match = separator.match(line, at);
         const QString heard = line.left(at).trimmed();
-        if (heard.isEmpty()) continue;
+        if (heard.isEmpty())
+            continue;
         replacements.append({heard, line.mid(at + match.capturedLength()).trimmed()});
     }
     return replacements;
@@ -98,6 +100,7 @@ QList<Replacement> VocabularyCards::replacementsFrom(const QString& text) {
 
 QString VocabularyCards::textOf(const QList<Replacement>& replacements) {
     QStringList lines;
-    for (const Replacement& r : replacements) lines.append(r.heard + arrow + r.written);
+    for (const Replacement& r : replacements)
+        lines.append(r.heard + arrow + r.written);
     return lines.join(QLatin1Char('\n'));
 }

@@ -82,8 +82,8 @@ TEST_F(CustomServerTest, CustomBaseAndModelChangeOnlyTheAddressAndTheModelPart) 
     ASSERT_EQ(server.requests().size(), 2);
     const RecordedRequest& chat = server.requests()[1];
     EXPECT_EQ(chat.path, "/v1/chat/completions");
-    EXPECT_EQ(chat.body, LLMService::buildOpenAIRequestBody("Be brief.", "hi").replace(
-                             "gpt-5.4-mini", "llama3.1:8b"));
+    EXPECT_EQ(chat.body, LLMService::buildOpenAIRequestBody("Be brief.", "hi")
+                             .replace("gpt-5.4-mini", "llama3.1:8b"));
 }
 
 TEST_F(CustomServerTest, AnthropicModelOverrideKeepsTheRestOfTheBody) {
@@ -102,8 +102,8 @@ TEST_F(CustomServerTest, VocabularyIsSentAsThePromptPartBeforeTheFile) {
     transcribe({server.baseURL(), "gpt-4o-mini-transcribe", {" Quillo ", "", "Dr. Okonkwo"}});
     ASSERT_EQ(server.requests().size(), 1);
     const RecordedRequest& request = server.requests().first();
-    EXPECT_EQ(request.body, expectedBody(boundaryOf(request), "gpt-4o-mini-transcribe",
-                                         "Quillo, Dr. Okonkwo"));
+    EXPECT_EQ(request.body,
+              expectedBody(boundaryOf(request), "gpt-4o-mini-transcribe", "Quillo, Dr. Okonkwo"));
 }
 
 // The key would cross the internet in clear: nothing is sent at all.

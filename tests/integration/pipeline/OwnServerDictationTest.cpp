@@ -41,12 +41,13 @@ protected:
 
     DictationCoordinator& coordinator() {
         if (!coordinator_) {
-            coordinator_ = std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                settings, recorder, paster, overlay, sounds, trust, scheduler, hotkeys, modifiers,
-                loginItems, deviceIdentity,
-                DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms), {}, {},
-                                                     server.baseURL()},
-                [] {}});
+            coordinator_ =
+                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
+                    settings, recorder, paster, overlay, sounds, trust, scheduler, hotkeys,
+                    modifiers, loginItems, deviceIdentity,
+                    DictationCoordinator::RemoteServices{
+                        HttpTransport(&network, 5000ms), {}, {}, server.baseURL()},
+                    [] {}});
             coordinator_->start();
         }
         return *coordinator_;
@@ -105,7 +106,8 @@ TEST_F(OwnServerDictationTest, ServerModelsVocabularyAndReplacementsFromTheSetti
     settings.setVocabulary({"Kubernetes", "Okonkwo"});
     settings.setReplacements({{"cube control", "kubectl"}});
     server.enqueue(ScriptedResponse::json(200, R"({"text":"run Cube Control now"})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Run kubectl now."}}]})"));
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Run kubectl now."}}]})"));
     holdGesture();
 
     ASSERT_EQ(server.requests().size(), 2);
@@ -153,7 +155,8 @@ TEST_F(OwnServerDictationTest, PlainHttpToAPublicServerFailsTheRunWithoutSending
     settings.setOpenAIBaseURL("http://203.0.113.7");
     holdGesture();
     EXPECT_EQ(server.connectionCount(), 0);
-    EXPECT_TRUE(overlay.calls.join("|").contains("error ")) << overlay.calls.join("|").toStdString();
+    EXPECT_TRUE(overlay.calls.join("|").contains("error "))
+        << overlay.calls.join("|").toStdString();
     for (const QString& line : log.lines()) {
         EXPECT_FALSE(line.contains("sk-secret-xyz")) << line.toStdString();
     }

@@ -144,6 +144,7 @@ TEST_F(ConnectionSectionTest, EveryFieldWritesItsKeyAtOnceAndReadsItBackOnReopen
 
 TEST_F(ConnectionSectionTest, KeysAreMaskedAndNeverInTheLogOrAnAccessibleName) {
     settings().setUseBackend(false);
+    settings().setOpenAIBaseURL(server.baseURL());
     LogCapture log;
     open();
     typeInto(section->openAIKeyField()->lineEdit(), "sk-secret-openai");
@@ -155,8 +156,10 @@ TEST_F(ConnectionSectionTest, KeysAreMaskedAndNeverInTheLogOrAnAccessibleName) {
 
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         QAccessibleInterface* node = QAccessible::queryAccessibleInterface(widget);
-        if (!node) continue;
-        EXPECT_FALSE(node->text(QAccessible::Name).contains("sk-secret")) << node->text(QAccessible::Name).toStdString();
+        if (!node)
+            continue;
+        EXPECT_FALSE(node->text(QAccessible::Name).contains("sk-secret"))
+            << node->text(QAccessible::Name).toStdString();
         EXPECT_FALSE(node->text(QAccessible::Description).contains("sk-secret"));
         if (widget == section->openAIKeyField()->lineEdit()) {
             EXPECT_FALSE(node->text(QAccessible::Value).contains("sk-secret"));
@@ -224,7 +227,8 @@ TEST_F(ConnectionSectionTest, MissingKeyWarningInTheMenuOpensTheConnectionSectio
     SettingsWindowController controller(settings(), &loginItems, &policy);
     AppState appState(settings());
     RecordingStateMachine machine;
-    MenuBarView menu(settings(), appState, machine, [] {}, [] {});
+    MenuBarView menu(
+        settings(), appState, machine, [] {}, [] {});
     menu.setOpenConnectionSettings(
         [&controller] { controller.showSection(SettingsSection::connection); });
     menu.popup(QPoint(10, 10));
@@ -264,8 +268,8 @@ TEST(MicrophoneChoiceTest, ListsDefaultAndInputsFollowsPlugsAndKeepsAMissingChoi
     sources.setSources({{"test_other_mic", "Other Mic"}});
     ASSERT_EQ(box->count(), 3);
     EXPECT_EQ(box->currentText(), "test_mic (not connected)");
-    sources.setSources({{"test_other_mic", "Other Mic"}, {"test_mic", "USB Headset"},
-                        {"usb_new", "New Mic"}});
+    sources.setSources(
+        {{"test_other_mic", "Other Mic"}, {"test_mic", "USB Headset"}, {"usb_new", "New Mic"}});
     EXPECT_EQ(box->count(), 4);
     EXPECT_EQ(box->currentText(), "USB Headset");
 
@@ -306,13 +310,13 @@ TEST(HistoryRowTest, ClickOrContextMenuCopiesTheTextWithAShortConfirmation) {
     ASSERT_NE(restore, nullptr);
     EXPECT_TRUE(restore->isActive());
     EXPECT_EQ(restore->interval(), HistoryRow::confirmationMs);
-    emit restore->timeout(QTimer::QPrivateSignal());
+    QMetaObject::invokeMethod(restore, "timeout", Qt::DirectConnection);
     EXPECT_EQ(row.timeLabel()->text(), "12:30");
 }
 
 // Screenshots of the new and changed sections, in English and German, for review.
 TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
-    for (const QString language : {QStringLiteral("en"), QStringLiteral("de")}) {
+    for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
         InMemoryDefaultsStore::sharedForTests().clear();
         ASSERT_EQ(Translations::install(language), language);
         AppSettings& settings = AppSettings::shared();
@@ -326,8 +330,8 @@ TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
         settings.setHotkeyKeyCode(62);
         settings.setHotkeyModifiers(0);
         const QDateTime now = QDateTime::currentDateTime();
-        settings.addDictation({"Meeting moved to Thursday at ten.",
-                               DictationEntry::timestampFrom(now), 6, "email"});
+        settings.addDictation(
+            {"Meeting moved to Thursday at ten.", DictationEntry::timestampFrom(now), 6, "email"});
         FakeAudioSourceList sources;
         sources.list = {{"test_mic", "USB Headset Mono"}, {"alsa_input.pci", "Built-in Audio"}};
         FakeLoginItemService loginItems;
@@ -335,9 +339,9 @@ TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
         SettingsWindowController controller(settings, &loginItems, &policy);
         controller.setAudioSources(&sources);
         controller.show();
-        for (SettingsSection section : {SettingsSection::connection, SettingsSection::system,
-                                        SettingsSection::modes, SettingsSection::general,
-                                        SettingsSection::home}) {
+        for (SettingsSection section :
+             {SettingsSection::connection, SettingsSection::system, SettingsSection::modes,
+              SettingsSection::general, SettingsSection::home}) {
             controller.view()->select(section);
             QCoreApplication::processEvents();
             const QString base =
