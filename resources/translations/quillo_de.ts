@@ -291,5 +291,263 @@
         <source>Start Dictating</source>
         <translation>Diktieren starten</translation>
     </message>
+    <message id="nav.connection">
+        <source>Connection</source>
+        <translation>Verbindung</translation>
+    </message>
+    <message id="connection.title">
+        <source>Connection</source>
+        <translation>Verbindung</translation>
+    </message>
+    <message id="connection.route">
+        <source>Where your speech is turned into text</source>
+        <translation>Wo deine Sprache zu Text wird</translation>
+    </message>
+    <message id="connection.route.backend">
+        <source>Quillo service</source>
+        <translation>Quillo-Dienst</translation>
+    </message>
+    <message id="connection.route.own">
+        <source>Own API keys</source>
+        <translation>Eigene API-Schlüssel</translation>
+    </message>
+    <message id="connection.route.title">
+        <source>Route</source>
+        <translation>Weg</translation>
+    </message>
+    <message id="connection.route.backend_info">
+        <source>Quillo's service transcribes and formats for you: no key needed.</source>
+        <translation>Der Quillo-Dienst transkribiert und formatiert für dich: kein Schlüssel nötig.</translation>
+    </message>
+    <message id="connection.route.own_info">
+        <source>Your own keys, sent only to the servers below.</source>
+        <translation>Deine eigenen Schlüssel, nur an die Server unten gesendet.</translation>
+    </message>
+    <message id="connection.openai">
+        <source>OpenAI or a compatible server</source>
+        <translation>OpenAI oder ein kompatibler Server</translation>
+    </message>
+    <message id="connection.anthropic">
+        <source>Anthropic</source>
+        <translation>Anthropic</translation>
+    </message>
+    <message id="connection.formatting">
+        <source>Formatting</source>
+        <translation>Formatierung</translation>
+    </message>
+    <message id="connection.openai_key">
+        <source>OpenAI API key</source>
+        <translation>OpenAI-API-Schlüssel</translation>
+    </message>
+    <message id="connection.base_url">
+        <source>Server address</source>
+        <translation>Serveradresse</translation>
+    </message>
+    <message id="connection.base_url.hint">
+        <source>A whisper.cpp, vLLM, LocalAI or Ollama server works too</source>
+        <translation>Auch ein whisper.cpp-, vLLM-, LocalAI- oder Ollama-Server geht</translation>
+    </message>
+    <message id="connection.transcription_model">
+        <source>Transcription model</source>
+        <translation>Transkriptionsmodell</translation>
+    </message>
+    <message id="connection.chat_model">
+        <source>Formatting model</source>
+        <translation>Formatierungsmodell</translation>
+    </message>
+    <message id="connection.anthropic_key">
+        <source>Anthropic API key</source>
+        <translation>Anthropic-API-Schlüssel</translation>
+    </message>
+    <message id="connection.anthropic_model">
+        <source>Model</source>
+        <translation>Modell</translation>
+    </message>
+    <message id="connection.llm_provider">
+        <source>Formatting provider</source>
+        <translation>Anbieter für die Formatierung</translation>
+    </message>
+    <message id="connection.llm_provider.hint">
+        <source>Rewrites the transcript in the chosen mode; raw mode skips it</source>
+        <translation>Überarbeitet das Transkript im gewählten Modus; Rohtext überspringt das</translation>
+    </message>
+    <message id="connection.check">
+        <source>Check connection</source>
+        <translation>Verbindung prüfen</translation>
+    </message>
+    <message id="connection.check.success">
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message id="connection.check.key_rejected">
+        <source>Key rejected</source>
+        <translation>Schlüssel abgelehnt</translation>
+    </message>
+    <message id="connection.check.unreachable">
+        <source>Server not reachable</source>
+        <translation>Server nicht erreichbar</translation>
+    </message>
+    <message id="connection.check.status">
+        <source>Server answered with status %1</source>
+        <translation>Server antwortete mit Status %1</translation>
+    </message>
+    <message id="connection.check.insecure">
+        <source>Not sent: this address needs https</source>
+        <translation>Nicht gesendet: diese Adresse braucht https</translation>
+    </message>
+    <message id="connection.check.running">
+        <source>Checking…</source>
+        <translation>Wird geprüft…</translation>
+    </message>
+    <message id="connection.http_local">
+        <source>Plain http: accepted because the server is on this computer or your local network.</source>
+        <translation>Unverschlüsseltes http: erlaubt, weil der Server auf diesem Computer oder im lokalen Netz läuft.</translation>
+    </message>
+    <message id="connection.http_refused">
+        <source>Plain http is only allowed to this computer or your local network: use https.</source>
+        <translation>Unverschlüsseltes http ist nur zu diesem Computer oder ins lokale Netz erlaubt: nutze https.</translation>
+    </message>
+    <message id="connection.address_invalid">
+        <source>Not a server address: enter it like https://api.example.com</source>
+        <translation>Keine Serveradresse: gib sie so ein: https://api.example.com</translation>
+    </message>
+    <message id="connection.key.show">
+        <source>Show</source>
+        <translation>Anzeigen</translation>
+    </message>
+    <message id="connection.key.hide">
+        <source>Hide</source>
+        <translation>Verbergen</translation>
+    </message>
+    <message id="key.ctrl">
+        <source>Ctrl</source>
+        <translation>Strg</translation>
+    </message>
+    <message id="key.alt">
+        <source>Alt</source>
+        <translation>Alt</translation>
+    </message>
+    <message id="key.shift">
+        <source>Shift</source>
+        <translation>Umschalt</translation>
+    </message>
+    <message id="key.super">
+        <source>Super</source>
+        <translation>Super</translation>
+    </message>
+    <message id="key.return">
+        <source>Enter</source>
+        <translation>Eingabe</translation>
+    </message>
+    <message id="key.tab">
+        <source>Tab</source>
+        <translation>Tab</translation>
+    </message>
+    <message id="key.space">
+        <source>Space</source>
+        <translation>Leertaste</translation>
+    </message>
+    <message id="key.backspace">
+        <source>Backspace</source>
+        <translation>Rücktaste</translation>
+    </message>
+    <message id="key.right_super">
+        <source>Right Super</source>
+        <translation>Super rechts</translation>
+    </message>
+    <message id="key.right_shift">
+        <source>Right Shift</source>
+        <translation>Umschalt rechts</translation>
+    </message>
+    <message id="key.altgr">
+        <source>AltGr</source>
+        <translation>Alt Gr</translation>
+    </message>
+    <message id="key.right_ctrl">
+        <source>Right Ctrl</source>
+        <translation>Strg rechts</translation>
+    </message>
+    <message id="key.delete">
+        <source>Delete</source>
+        <translation>Entf</translation>
+    </message>
+    <message id="key.ctrl.label">
+        <source>Control</source>
+        <translation>Steuerung</translation>
+    </message>
+    <message id="key.alt.label">
+        <source>Alt or AltGr</source>
+        <translation>Alt oder Alt Gr</translation>
+    </message>
+    <message id="key.shift.label">
+        <source>Shift</source>
+        <translation>Umschalttaste</translation>
+    </message>
+    <message id="key.super.label">
+        <source>Windows key</source>
+        <translation>Windows-Taste</translation>
+    </message>
+    <message id="system.microphone">
+        <source>Microphone</source>
+        <translation>Mikrofon</translation>
+    </message>
+    <message id="system.microphone.input">
+        <source>Input</source>
+        <translation>Eingang</translation>
+    </message>
+    <message id="system.microphone.level">
+        <source>Input level</source>
+        <translation>Eingangspegel</translation>
+    </message>
+    <message id="system.microphone.default">
+        <source>System default</source>
+        <translation>Systemstandard</translation>
+    </message>
+    <message id="system.microphone.missing">
+        <source>%1 (not connected)</source>
+        <translation>%1 (nicht verbunden)</translation>
+    </message>
+    <message id="vocabulary.title">
+        <source>Vocabulary</source>
+        <translation>Vokabular</translation>
+    </message>
+    <message id="vocabulary.hint">
+        <source>Names and words that speech-to-text should know, one per line. They go with every transcription through your own server; Quillo's service has no field for them.</source>
+        <translation>Namen und Wörter, die die Spracherkennung kennen soll, einer pro Zeile. Sie gehen mit jeder Transkription über deinen eigenen Server mit; der Quillo-Dienst hat dafür kein Feld.</translation>
+    </message>
+    <message id="vocabulary.placeholder">
+        <source>Quillo
+Kubernetes
+Dr. Okonkwo</source>
+        <translation>Quillo
+Kubernetes
+Dr. Okonkwo</translation>
+    </message>
+    <message id="replacements.title">
+        <source>Replacements</source>
+        <translation>Ersetzungen</translation>
+    </message>
+    <message id="replacements.hint">
+        <source>One per line as heard → written. Whole words, letter case ignored, applied before formatting.</source>
+        <translation>Eine pro Zeile als gehört → geschrieben. Nur ganze Wörter, Groß- und Kleinschreibung egal, vor dem Formatieren angewandt.</translation>
+    </message>
+    <message id="replacements.placeholder">
+        <source>cube control → kubectl
+quill o → Quillo</source>
+        <translation>kuh bernetis → Kubernetes
+quill o → Quillo</translation>
+    </message>
+    <message id="home.copied">
+        <source>Copied</source>
+        <translation>Kopiert</translation>
+    </message>
+    <message id="home.copy_hint">
+        <source>Click to copy</source>
+        <translation>Klicken zum Kopieren</translation>
+    </message>
+    <message id="home.copy">
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
 </context>
 </TS>

@@ -291,5 +291,263 @@
         <source>Start Dictating</source>
         <translation>Start Dictating</translation>
     </message>
+    <message id="nav.connection">
+        <source>Connection</source>
+        <translation>Connection</translation>
+    </message>
+    <message id="connection.title">
+        <source>Connection</source>
+        <translation>Connection</translation>
+    </message>
+    <message id="connection.route">
+        <source>Where your speech is turned into text</source>
+        <translation>Where your speech is turned into text</translation>
+    </message>
+    <message id="connection.route.backend">
+        <source>Quillo service</source>
+        <translation>Quillo service</translation>
+    </message>
+    <message id="connection.route.own">
+        <source>Own API keys</source>
+        <translation>Own API keys</translation>
+    </message>
+    <message id="connection.route.title">
+        <source>Route</source>
+        <translation>Route</translation>
+    </message>
+    <message id="connection.route.backend_info">
+        <source>Quillo's service transcribes and formats for you: no key needed.</source>
+        <translation>Quillo's service transcribes and formats for you: no key needed.</translation>
+    </message>
+    <message id="connection.route.own_info">
+        <source>Your own keys, sent only to the servers below.</source>
+        <translation>Your own keys, sent only to the servers below.</translation>
+    </message>
+    <message id="connection.openai">
+        <source>OpenAI or a compatible server</source>
+        <translation>OpenAI or a compatible server</translation>
+    </message>
+    <message id="connection.anthropic">
+        <source>Anthropic</source>
+        <translation>Anthropic</translation>
+    </message>
+    <message id="connection.formatting">
+        <source>Formatting</source>
+        <translation>Formatting</translation>
+    </message>
+    <message id="connection.openai_key">
+        <source>OpenAI API key</source>
+        <translation>OpenAI API key</translation>
+    </message>
+    <message id="connection.base_url">
+        <source>Server address</source>
+        <translation>Server address</translation>
+    </message>
+    <message id="connection.base_url.hint">
+        <source>A whisper.cpp, vLLM, LocalAI or Ollama server works too</source>
+        <translation>A whisper.cpp, vLLM, LocalAI or Ollama server works too</translation>
+    </message>
+    <message id="connection.transcription_model">
+        <source>Transcription model</source>
+        <translation>Transcription model</translation>
+    </message>
+    <message id="connection.chat_model">
+        <source>Formatting model</source>
+        <translation>Formatting model</translation>
+    </message>
+    <message id="connection.anthropic_key">
+        <source>Anthropic API key</source>
+        <translation>Anthropic API key</translation>
+    </message>
+    <message id="connection.anthropic_model">
+        <source>Model</source>
+        <translation>Model</translation>
+    </message>
+    <message id="connection.llm_provider">
+        <source>Formatting provider</source>
+        <translation>Formatting provider</translation>
+    </message>
+    <message id="connection.llm_provider.hint">
+        <source>Rewrites the transcript in the chosen mode; raw mode skips it</source>
+        <translation>Rewrites the transcript in the chosen mode; raw mode skips it</translation>
+    </message>
+    <message id="connection.check">
+        <source>Check connection</source>
+        <translation>Check connection</translation>
+    </message>
+    <message id="connection.check.success">
+        <source>Connected</source>
+        <translation>Connected</translation>
+    </message>
+    <message id="connection.check.key_rejected">
+        <source>Key rejected</source>
+        <translation>Key rejected</translation>
+    </message>
+    <message id="connection.check.unreachable">
+        <source>Server not reachable</source>
+        <translation>Server not reachable</translation>
+    </message>
+    <message id="connection.check.status">
+        <source>Server answered with status %1</source>
+        <translation>Server answered with status %1</translation>
+    </message>
+    <message id="connection.check.insecure">
+        <source>Not sent: this address needs https</source>
+        <translation>Not sent: this address needs https</translation>
+    </message>
+    <message id="connection.check.running">
+        <source>Checking…</source>
+        <translation>Checking…</translation>
+    </message>
+    <message id="connection.http_local">
+        <source>Plain http: accepted because the server is on this computer or your local network.</source>
+        <translation>Plain http: accepted because the server is on this computer or your local network.</translation>
+    </message>
+    <message id="connection.http_refused">
+        <source>Plain http is only allowed to this computer or your local network: use https.</source>
+        <translation>Plain http is only allowed to this computer or your local network: use https.</translation>
+    </message>
+    <message id="connection.address_invalid">
+        <source>Not a server address: enter it like https://api.example.com</source>
+        <translation>Not a server address: enter it like https://api.example.com</translation>
+    </message>
+    <message id="connection.key.show">
+        <source>Show</source>
+        <translation>Show</translation>
+    </message>
+    <message id="connection.key.hide">
+        <source>Hide</source>
+        <translation>Hide</translation>
+    </message>
+    <message id="key.ctrl">
+        <source>Ctrl</source>
+        <translation>Ctrl</translation>
+    </message>
+    <message id="key.alt">
+        <source>Alt</source>
+        <translation>Alt</translation>
+    </message>
+    <message id="key.shift">
+        <source>Shift</source>
+        <translation>Shift</translation>
+    </message>
+    <message id="key.super">
+        <source>Super</source>
+        <translation>Super</translation>
+    </message>
+    <message id="key.return">
+        <source>Enter</source>
+        <translation>Enter</translation>
+    </message>
+    <message id="key.tab">
+        <source>Tab</source>
+        <translation>Tab</translation>
+    </message>
+    <message id="key.space">
+        <source>Space</source>
+        <translation>Space</translation>
+    </message>
+    <message id="key.backspace">
+        <source>Backspace</source>
+        <translation>Backspace</translation>
+    </message>
+    <message id="key.right_super">
+        <source>Right Super</source>
+        <translation>Right Super</translation>
+    </message>
+    <message id="key.right_shift">
+        <source>Right Shift</source>
+        <translation>Right Shift</translation>
+    </message>
+    <message id="key.altgr">
+        <source>AltGr</source>
+        <translation>AltGr</translation>
+    </message>
+    <message id="key.right_ctrl">
+        <source>Right Ctrl</source>
+        <translation>Right Ctrl</translation>
+    </message>
+    <message id="key.delete">
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message id="key.ctrl.label">
+        <source>Control</source>
+        <translation>Control</translation>
+    </message>
+    <message id="key.alt.label">
+        <source>Alt or AltGr</source>
+        <translation>Alt or AltGr</translation>
+    </message>
+    <message id="key.shift.label">
+        <source>Shift</source>
+        <translation>Shift</translation>
+    </message>
+    <message id="key.super.label">
+        <source>Windows key</source>
+        <translation>Windows key</translation>
+    </message>
+    <message id="system.microphone">
+        <source>Microphone</source>
+        <translation>Microphone</translation>
+    </message>
+    <message id="system.microphone.input">
+        <source>Input</source>
+        <translation>Input</translation>
+    </message>
+    <message id="system.microphone.level">
+        <source>Input level</source>
+        <translation>Input level</translation>
+    </message>
+    <message id="system.microphone.default">
+        <source>System default</source>
+        <translation>System default</translation>
+    </message>
+    <message id="system.microphone.missing">
+        <source>%1 (not connected)</source>
+        <translation>%1 (not connected)</translation>
+    </message>
+    <message id="vocabulary.title">
+        <source>Vocabulary</source>
+        <translation>Vocabulary</translation>
+    </message>
+    <message id="vocabulary.hint">
+        <source>Names and words that speech-to-text should know, one per line. They go with every transcription through your own server; Quillo's service has no field for them.</source>
+        <translation>Names and words that speech-to-text should know, one per line. They go with every transcription through your own server; Quillo's service has no field for them.</translation>
+    </message>
+    <message id="vocabulary.placeholder">
+        <source>Quillo
+Kubernetes
+Dr. Okonkwo</source>
+        <translation>Quillo
+Kubernetes
+Dr. Okonkwo</translation>
+    </message>
+    <message id="replacements.title">
+        <source>Replacements</source>
+        <translation>Replacements</translation>
+    </message>
+    <message id="replacements.hint">
+        <source>One per line as heard → written. Whole words, letter case ignored, applied before formatting.</source>
+        <translation>One per line as heard → written. Whole words, letter case ignored, applied before formatting.</translation>
+    </message>
+    <message id="replacements.placeholder">
+        <source>cube control → kubectl
+quill o → Quillo</source>
+        <translation>cube control → kubectl
+quill o → Quillo</translation>
+    </message>
+    <message id="home.copied">
+        <source>Copied</source>
+        <translation>Copied</translation>
+    </message>
+    <message id="home.copy_hint">
+        <source>Click to copy</source>
+        <translation>Click to copy</translation>
+    </message>
+    <message id="home.copy">
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
 </context>
 </TS>

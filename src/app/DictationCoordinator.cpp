@@ -21,6 +21,7 @@
 #include "services/TextPaster.h"
 #include "services/TransportError.h"
 #include "services/WhisperError.h"
+#include "services/TranscriptReplacements.h"
 #include "services/WhisperService.h"
 
 #include <QDateTime>
@@ -313,12 +314,16 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
 
     if (!settings.useBackend()) {
         Log::line(QStringLiteral("[Quillo] Sending to Whisper API (direct)..."));
-        const WhisperService whisper(settings.openAIAPIKey(), remote.transport, remote.openAIHost);
-        const QString transcript = co_await whisper.transcribe(audio, language);
+        const WhisperService whisper(
+            settings.openAIAPIKey(), remote.transport,
+            {remote.openAIHost.isEmpty() ? settings.openAIBaseURL() : remote.openAIHost,
+             settings.transcriptionModel(), settings.vocabulary()});
+        const QString heard = co_await whisper.transcribe(audio, language);
         if (!self) {
             co_return std::nullopt;
         }
-        Log::line(quotedLine("[Quillo] Whisper result: \"", transcript));
+        const QString transcript = TranscriptReplacements(settings.replacements()).apply(heard);
+        Log::line(quotedLine("[Quillo] Whisper result: \"", heard));
         if (transcript.trimmed().isEmpty()) {
             Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
             finishRun();
@@ -333,9 +338,10 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
                                                                : settings.openAIAPIKey();
         const QString prompt = settings.effectivePrompt(mode);
         Log::line(QStringLiteral("[Quillo] Formatting with %1...").arg(provider.rawValue()));
-        const LLMService llm(provider, key, remote.transport,
-                             provider == LLMProvider::anthropic ? remote.anthropicHost
-                                                                : remote.openAIHost);
+        const LLMService llm(
+            provider, key, remote.transport,
+            {remote.openAIHost.isEmpty() ? settings.openAIBaseURL() : remote.openAIHost,
+             settings.chatModel(), settings.anthropicModel(), remote.anthropicHost});
         const QString formatted = co_await llm.format(transcript, prompt);
         if (self) {
             Log::line(quotedLine("[Quillo] LLM result: \"", formatted));
@@ -353,18 +359,19 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
     }
     Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
                   .arg(response.text, QString::number(response.words)));
-    if (response.text.trimmed().isEmpty()) {
+    const QString transcript = TranscriptReplacements(settings.replacements()).apply(response.text);
+    if (transcript.trimmed().isEmpty()) {
         Log::line(QStringLiteral("[Quillo] Empty transcription"));
         finishRun();
         co_return std::nullopt;
     }
     if (mode.skipsLLM()) {
         Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
-        co_return response.text;
+        co_return transcript;
     }
     const QString prompt = settings.effectivePrompt(mode);
     Log::line(QStringLiteral("[Quillo] Formatting via backend (mode: %1)...").arg(mode.rawValue()));
-    const QString formatted = co_await backend.format(response.text, prompt, mode.rawValue());
+    const QString formatted = co_await backend.format(transcript, prompt, mode.rawValue());
     if (self) {
         Log::line(quotedLine("[Quillo] Formatted: \"", formatted));
     }

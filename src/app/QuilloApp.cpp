@@ -9,6 +9,7 @@
 #include "platform/linux/LinuxActivationPolicy.h"
 #include "platform/linux/LinuxDeviceIdentity.h"
 #include "platform/linux/LinuxFnKeySetting.h"
+#include "platform/linux/PulseSourceList.h"
 #include "platform/linux/QtAudioInput.h"
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/QtSoundPlayer.h"
@@ -80,6 +81,7 @@ struct QuilloApp::Parts {
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;
     std::unique_ptr<TrayIcon> tray;
+    PulseSourceList audioSources;
 };
 
 QuilloApp::QuilloApp(DefaultsStore& store, QObject* parent)
@@ -99,6 +101,10 @@ void QuilloApp::start() {
     p.menu = std::make_unique<MenuBarView>(
         p.settings, p.appState, p.coordinator.stateMachine(), [this] { openSettings(); },
         [] { QApplication::quit(); });
+    p.menu->setOpenConnectionSettings([this] {
+        openSettings();
+        SettingsWindowController::shared().showSection(SettingsSection::connection);
+    });
     p.tray = std::make_unique<TrayIcon>(p.appState, p.menu.get());
     p.coordinator.start();
 }
@@ -134,6 +140,9 @@ void QuilloApp::installWindowServices() {
             return X11KeyCodes::fromX(static_cast<quint8>(scanCode));
         });
     SettingsWindowController::installServices(p.settings, &p.loginItems, &p.activationPolicy);
+    SettingsWindowController::shared().setAudioSources(&p.audioSources);
+    AppSettings* settings = &p.settings;
+    p.audioInput->setDeviceChoice([settings] { return settings->inputDevice().toUtf8(); });
     // Wired at start-up too, so a window first opened by re-activation installs new hotkeys.
     QPointer<DictationCoordinator> coordinator(&p.coordinator);
     SettingsWindowController::shared().setOnHotkeyChanged([coordinator](int keyCode, int modifiers) {

@@ -4,6 +4,8 @@
 #include "models/DictationHistory.h"
 #include "platform/DefaultsStore.h"
 #include "platform/Log.h"
+#include "services/LLMService.h"
+#include "services/WhisperService.h"
 
 #include <QDateTime>
 
@@ -15,6 +17,13 @@ DefaultsStore*& sharedStore() {
 }
 
 QString trimmedOfWhitespace(const QString& s) { return s.trimmed(); }
+
+// A JSON document stored as data, or as text written by the command-line tool.
+std::optional<QByteArray> documentAt(const DefaultsStore& store, const char* key) {
+    if (auto data = store.data(QLatin1String(key))) return data;
+    if (auto text = store.string(QLatin1String(key))) return text->toUtf8();
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -175,4 +184,72 @@ void AppSettings::keepUndecodableHistory(const QByteArray& document) {
                              "bytes under \"%2\" before writing a new one")
                   .arg(document.size())
                   .arg(backupKey));
+}
+
+// A server address or model name left blank in the window reads as the default, as if absent.
+QString AppSettings::nonBlankString(const char* key, const QString& fallback) const {
+    const QString value = stringValue(key, fallback);
+    return value.trimmed().isEmpty() ? fallback : value.trimmed();
+}
+
+QString AppSettings::openAIBaseURL() const {
+    return nonBlankString(Keys::openAIBaseURL, QString::fromLatin1(WhisperService::apiHost));
+}
+void AppSettings::setOpenAIBaseURL(const QString& v) { write(Keys::openAIBaseURL, v); }
+QString AppSettings::transcriptionModel() const {
+    return nonBlankString(Keys::transcriptionModel, QString::fromLatin1(WhisperService::model));
+}
+void AppSettings::setTranscriptionModel(const QString& v) { write(Keys::transcriptionModel, v); }
+QString AppSettings::chatModel() const {
+    return nonBlankString(Keys::chatModel, QString::fromLatin1(LLMService::openAIModel));
+}
+void AppSettings::setChatModel(const QString& v) { write(Keys::chatModel, v); }
+QString AppSettings::anthropicModel() const {
+    return nonBlankString(Keys::anthropicModel, QString::fromLatin1(LLMService::anthropicModel));
+}
+void AppSettings::setAnthropicModel(const QString& v) { write(Keys::anthropicModel, v); }
+QString AppSettings::inputDevice() const { return stringValue(Keys::inputDevice, {}); }
+void AppSettings::setInputDevice(const QString& v) { write(Keys::inputDevice, v); }
+
+QStringList AppSettings::vocabulary() const {
+    const auto document = documentAt(store_, Keys::vocabulary);
+    return document ? WordLists::decodeVocabulary(*document).value_or(QStringList{})
+                    : QStringList{};
+}
+
+void AppSettings::setVocabulary(const QStringList& words) {
+    const auto stored = documentAt(store_, Keys::vocabulary);
+    writeWordList(Keys::vocabulary, WordLists::encodeVocabulary(words),
+                  stored && WordLists::decodeVocabulary(*stored));
+}
+
+QList<Replacement> AppSettings::replacements() const {
+    const auto document = documentAt(store_, Keys::replacements);
+    return document ? WordLists::decodeReplacements(*document).value_or(QList<Replacement>{})
+                    : QList<Replacement>{};
+}
+
+void AppSettings::setReplacements(const QList<Replacement>& replacements) {
+    const auto stored = documentAt(store_, Keys::replacements);
+    writeWordList(Keys::replacements, WordLists::encodeReplacements(replacements),
+                  stored && WordLists::decodeReplacements(*stored));
+}
+
+// Like the history: a stored value that cannot be read is kept under a backup key before it
+// is replaced, so nothing the user had is destroyed.
+void AppSettings::writeWordList(const char* key, const QByteArray& document,
+                                bool storedIsDecodable) {
+    const QString name = QLatin1String(key);
+    const auto old = store_.value(name);
+    if (old && !storedIsDecodable) {
+        const QString backupKey =
+            name + QLatin1String(Keys::wordListBackupInfix) +
+            QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz"));
+        store_.setValue(backupKey, *old);
+        Log::line(QStringLiteral("[Quillo] Stored %1 could not be read; kept it under \"%2\" "
+                                 "before writing a new one")
+                      .arg(name, backupKey));
+    }
+    store_.setData(name, document);
+    emit changed(name);
 }

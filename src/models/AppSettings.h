@@ -2,6 +2,7 @@
 
 #include "models/DictationEntry.h"
 #include "models/DictationMode.h"
+#include "models/WordLists.h"
 
 #include <QList>
 #include <QObject>
@@ -36,6 +37,14 @@ public:
         static constexpr char showInDock[] = "show_in_dock";
         static constexpr char onboardingCompleted[] = "onboarding_completed";
         static constexpr char launchAtLoginSet[] = "launch_at_login_set";
+        static constexpr char openAIBaseURL[] = "openai_base_url";
+        static constexpr char transcriptionModel[] = "transcription_model";
+        static constexpr char chatModel[] = "chat_model";
+        static constexpr char anthropicModel[] = "anthropic_model";
+        static constexpr char inputDevice[] = "input_device";
+        static constexpr char vocabulary[] = "vocabulary";
+        static constexpr char replacements[] = "replacements";
+        static constexpr char wordListBackupInfix[] = "_backup_";
     };
 
     explicit AppSettings(DefaultsStore& store, QObject* parent = nullptr);
@@ -71,6 +80,27 @@ public:
     bool useBackend() const;
     void setUseBackend(bool value);
 
+    // The OpenAI-compatible server used for transcription and chat on the direct route, and
+    // the model names sent to it; Anthropic keeps its host, its model may be overridden.
+    QString openAIBaseURL() const;
+    void setOpenAIBaseURL(const QString& value);
+    QString transcriptionModel() const;
+    void setTranscriptionModel(const QString& value);
+    QString chatModel() const;
+    void setChatModel(const QString& value);
+    QString anthropicModel() const;
+    void setAnthropicModel(const QString& value);
+    // The sound server's name of the chosen microphone; empty for the system default.
+    QString inputDevice() const;
+    void setInputDevice(const QString& value);
+    // Words handed to speech-to-text as its prompt, and the replacements applied to
+    // transcripts. An undecodable stored value reads as empty and is kept aside before the
+    // first write replaces it.
+    QStringList vocabulary() const;
+    void setVocabulary(const QStringList& words);
+    QList<Replacement> replacements() const;
+    void setReplacements(const QList<Replacement>& replacements);
+
     QString backendURL() const;
     QString apiSecret() const;
 
@@ -94,12 +124,14 @@ signals:
 
 private:
     QString stringValue(const char* key, const QString& fallback) const;
+    QString nonBlankString(const char* key, const QString& fallback) const;
     bool booleanValue(const char* key, bool fallback) const;
     qint64 integerValue(const char* key, qint64 fallback) const;
     void write(const char* key, const QString& value);
     void write(const char* key, bool value);
     void write(const char* key, qint64 value);
     void keepUndecodableHistory(const QByteArray& document);
+    void writeWordList(const char* key, const QByteArray& document, bool storedIsDecodable);
 
     DefaultsStore& store_;
 };

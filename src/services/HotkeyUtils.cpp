@@ -12,37 +12,65 @@ namespace {
 KeyboardLayout* installedLayout = nullptr;
 FnKeySetting* installedFnSetting = nullptr;
 
+// The names a Linux desktop gives the keys, translated. The stored codes keep the portable
+// numbering: option is Alt, command is Super, and 61 (right Option) is the right Alt key,
+// which most European layouts use as AltGr.
+QString ctrlName() {
+    //% "Ctrl"
+    return qtTrId("key.ctrl");
+}
+QString altName() {
+    //% "Alt"
+    return qtTrId("key.alt");
+}
+QString shiftName() {
+    //% "Shift"
+    return qtTrId("key.shift");
+}
+QString superName() {
+    //% "Super"
+    return qtTrId("key.super");
+}
+
 struct ModifierRow {
     quint32 mask;
-    const char* symbol;
-    const char* label;
+    QString (*name)();
 };
 
 // Display order.
 constexpr std::array<ModifierRow, 4> modifierRows{{
-    {HotkeyUtils::controlMask, "⌃", "Control"},
-    {HotkeyUtils::optionMask, "⌥", "Option"},
-    {HotkeyUtils::shiftMask, "⇧", "Shift"},
-    {HotkeyUtils::commandMask, "⌘", "Command"},
+    {HotkeyUtils::controlMask, ctrlName},
+    {HotkeyUtils::optionMask, altName},
+    {HotkeyUtils::shiftMask, shiftName},
+    {HotkeyUtils::commandMask, superName},
 }};
 
 std::optional<QString> fixedKeyName(int keyCode) {
     switch (keyCode) {
-    case 36: return QStringLiteral("Return");
-    case 48: return QStringLiteral("Tab");
-    case 49: return QStringLiteral("Space");
-    case 51: return QStringLiteral("Delete");
+    //% "Enter"
+    case 36: return qtTrId("key.return");
+    //% "Tab"
+    case 48: return qtTrId("key.tab");
+    //% "Space"
+    case 49: return qtTrId("key.space");
+    //% "Backspace"
+    case 51: return qtTrId("key.backspace");
     case 53: return QStringLiteral("Esc");
-    case 54:
-    case 55: return QStringLiteral("⌘");
-    case 56:
-    case 60: return QStringLiteral("⇧");
-    case 58:
-    case 61: return QStringLiteral("⌥");
-    case 59:
-    case 62: return QStringLiteral("⌃");
-    case 63: return QStringLiteral("fn");
-    case 117: return QStringLiteral("Fwd Delete");
+    //% "Right Super"
+    case 54: return qtTrId("key.right_super");
+    case 55: return superName();
+    case 56: return shiftName();
+    //% "Right Shift"
+    case 60: return qtTrId("key.right_shift");
+    case 58: return altName();
+    //% "AltGr"
+    case 61: return qtTrId("key.altgr");
+    case 59: return ctrlName();
+    //% "Right Ctrl"
+    case 62: return qtTrId("key.right_ctrl");
+    case 63: return QStringLiteral("Fn");
+    //% "Delete"
+    case 117: return qtTrId("key.delete");
     case 122: return QStringLiteral("F1");
     case 120: return QStringLiteral("F2");
     case 99: return QStringLiteral("F3");
@@ -60,22 +88,6 @@ std::optional<QString> fixedKeyName(int keyCode) {
     case 125: return QStringLiteral("↓");
     case 126: return QStringLiteral("↑");
     default: return std::nullopt;
-    }
-}
-
-// The word under a lone modifier key's cap.
-QString loneModifierLabel(int keyCode) {
-    switch (keyCode) {
-    case 54:
-    case 55: return QStringLiteral("Command");
-    case 56:
-    case 60: return QStringLiteral("Shift");
-    case 58:
-    case 61: return QStringLiteral("Option");
-    case 59:
-    case 62: return QStringLiteral("Control");
-    case 63: return QStringLiteral("fn");
-    default: return HotkeyUtils::keyName(keyCode);
     }
 }
 
@@ -98,10 +110,17 @@ QString HotkeyUtils::keyName(int keyCode) {
     return QStringLiteral("Key %1").arg(keyCode);
 }
 
+QString HotkeyUtils::modifierName(quint32 mask) {
+    for (const auto& row : modifierRows) {
+        if (mask == row.mask) return row.name();
+    }
+    return {};
+}
+
 QStringList HotkeyUtils::keyParts(int keyCode, quint32 modifiers) {
     QStringList parts;
     for (const auto& row : modifierRows) {
-        if (modifiers & row.mask) parts.append(QString::fromUtf8(row.symbol));
+        if (modifiers & row.mask) parts.append(row.name());
     }
     parts.append(keyName(keyCode));
     return parts;
@@ -110,11 +129,10 @@ QStringList HotkeyUtils::keyParts(int keyCode, quint32 modifiers) {
 QList<KeyPart> HotkeyUtils::keyPartsWithLabels(int keyCode, quint32 modifiers) {
     QList<KeyPart> parts;
     for (const auto& row : modifierRows) {
-        if (modifiers & row.mask) parts.append({QString::fromUtf8(row.symbol), QString::fromUtf8(row.label)});
+        if (modifiers & row.mask) parts.append({row.name(), row.name()});
     }
     const QString name = keyName(keyCode);
-    const bool loneModifier = modifiers == 0 && ModifierHotkeyManager::isModifierOnlyKey(keyCode);
-    parts.append({name, loneModifier ? loneModifierLabel(keyCode) : name});
+    parts.append({name, name});
     return parts;
 }
 

@@ -9,10 +9,11 @@
 class FnKeySetting;
 class KeyboardLayout;
 
-// One key cap of a displayed hotkey: what is drawn on the cap and the word under it.
+// One key cap of a displayed hotkey: what is drawn on the cap and the word under it. On the
+// Linux desktop both are the key's name ("Alt", "Space", "A"), translated.
 struct KeyPart {
-    QString symbol;  // "⌥", "Space", "A"
-    QString label;   // "Option", "Space", "A"
+    QString symbol;
+    QString label;
     bool operator==(const KeyPart&) const = default;
 };
 
@@ -29,15 +30,17 @@ public:
 
     HotkeyUtils() = delete;
 
-    // The key's display name: a fixed name for special keys ("Space", "Return", "⌥", "fn",
-    // "F1", "←", ...), otherwise the upper-cased character the current layout types for it
-    // ("A" for key code 0 on a US layout), otherwise "Key " and the number ("Key 57").
+    // The key's display name as a Linux desktop shows it, in the interface language: a fixed
+    // name for special keys ("Space", "Enter", "Alt", "Right Ctrl", "AltGr", "F1", "←", ...),
+    // otherwise the upper-cased character the current layout types for it ("A" for key code 0
+    // on a US layout), otherwise "Key " and the number ("Key 57").
     static QString keyName(int keyCode);
-    // The symbols of the set modifiers, then keyName: 49 with 2048 gives "⌥", "Space".
+    // The name of one modifier mask ("Ctrl", "Alt", "Shift", "Super"); empty for others.
+    static QString modifierName(quint32 mask);
+    // The names of the set modifiers, then keyName: 49 with 2048 gives "Alt", "Space".
     static QStringList keyParts(int keyCode, quint32 modifiers);
-    // The same caps with a label under each: 49 with 2048 gives {"⌥","Option"},
-    // {"Space","Space"}. A lone modifier key (mask 0) is labelled with the modifier's word:
-    // 61 alone gives {"⌥","Option"}, 63 alone {"fn","fn"}.
+    // The same caps with a label under each, the same name: 49 with 2048 gives
+    // {"Alt","Alt"}, {"Space","Space"}; 61 alone gives {"AltGr","AltGr"}.
     static QList<KeyPart> keyPartsWithLabels(int keyCode, quint32 modifiers);
     // Key-event modifier flags (command 0x100000, option 0x80000, shift 0x20000, control
     // 0x40000) to the stored mask; Caps Lock, Fn and other flags are dropped.

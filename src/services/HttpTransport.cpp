@@ -71,6 +71,21 @@ QCoro::Task<HttpReply> HttpTransport::post(QUrl url, HttpHeaders headers, QByteA
     co_return settle(*reply);
 }
 
+QCoro::Task<HttpReply> HttpTransport::get(QUrl url, HttpHeaders headers) const {
+    QNetworkRequest request(url);
+    for (const auto& [name, value] : headers) {
+        request.setRawHeader(name, value);
+    }
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    request.setTransferTimeout(static_cast<int>(transferTimeout_.count()));
+    QNetworkAccessManager& manager = network_ ? *network_ : processManager();
+    std::unique_ptr<QNetworkReply, DeleteLater> reply(manager.get(request));
+    QNetworkReply* pending = reply.get();
+    co_await pending;
+    co_return settle(*reply);
+}
+
 HttpReply HttpTransport::settle(QNetworkReply& reply) {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = reply.error();

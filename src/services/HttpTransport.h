@@ -38,11 +38,15 @@ public:
                   std::chrono::milliseconds transferTimeout = defaultTransferTimeout);
 
     std::chrono::milliseconds transferTimeout() const { return transferTimeout_; }
+    // The manager sent through; none means the process-wide one.
+    QNetworkAccessManager* network() const { return network_; }
 
     // Sends the headers in the given order. Throws TransportError when no complete answer
     // arrived; an HTTP error status is an answer, not a failure. Redirects are never followed:
     // a 3xx comes back as the answer, so no header reaches another address.
     QCoro::Task<HttpReply> post(QUrl url, HttpHeaders headers, QByteArray body) const;
+    // The same for a GET without body. Redirects are not followed: the headers carry a key.
+    QCoro::Task<HttpReply> get(QUrl url, HttpHeaders headers) const;
 
     // True for the codes Qt derives from an HTTP status the server did send (401, 404, 407,
     // 500...), as opposed to failures of the connection or of the answer's framing.

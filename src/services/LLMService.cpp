@@ -1,6 +1,8 @@
 #include "services/LLMService.h"
 
+#include "services/InsecureServerError.h"
 #include "services/JsonBody.h"
+#include "services/ServerAddress.h"
 #include "services/LLMError.h"
 
 #include <QJsonArray>
@@ -24,18 +26,32 @@ LLMService::LLMService(LLMProvider provider, QString apiKey, HttpTransport trans
       hostForTests_(hostForTests),
       transport_(std::move(transport)) {}
 
+LLMService::LLMService(LLMProvider provider, QString apiKey, HttpTransport transport,
+                       Options options)
+    : provider_(provider),
+      apiKey_(std::move(apiKey)),
+      transport_(std::move(transport)),
+      options_(std::move(options)) {}
+
 QString LLMService::endpoint() const {
     const bool openAI = provider_ == LLMProvider::openai;
+    if (options_) {
+        const QString host = openAI ? ServerAddress(options_->openAIBaseURL).base()
+                             : options_->anthropicHost.isEmpty()
+                                 ? QString::fromLatin1(anthropicHost)
+                                 : options_->anthropicHost;
+        return host + QLatin1String(openAI ? openAIPath : anthropicPath);
+    }
     const QString host = !hostForTests_.isEmpty() ? hostForTests_
                          : openAI                 ? QString::fromLatin1(openAIHost)
                                                   : QString::fromLatin1(anthropicHost);
     return host + QLatin1String(openAI ? openAIPath : anthropicPath);
 }
 
-QByteArray LLMService::buildOpenAIRequestBody(const QString& systemPrompt,
-                                              const QString& userText) {
+QByteArray LLMService::buildOpenAIRequestBody(const QString& systemPrompt, const QString& userText,
+                                              const QString& model) {
     const QJsonObject body{
-        {QStringLiteral("model"), QString::fromLatin1(openAIModel)},
+        {QStringLiteral("model"), model},
         {QStringLiteral("messages"), QJsonArray{message(QStringLiteral("system"), systemPrompt),
                                                 message(QStringLiteral("user"), userText)}},
         {QStringLiteral("temperature"), openAITemperature},
@@ -45,9 +61,9 @@ QByteArray LLMService::buildOpenAIRequestBody(const QString& systemPrompt,
 }
 
 QByteArray LLMService::buildAnthropicRequestBody(const QString& systemPrompt,
-                                                 const QString& userText) {
+                                                 const QString& userText, const QString& model) {
     const QJsonObject body{
-        {QStringLiteral("model"), QString::fromLatin1(anthropicModel)},
+        {QStringLiteral("model"), model},
         {QStringLiteral("system"), systemPrompt},
         {QStringLiteral("messages"), QJsonArray{message(QStringLiteral("user"), userText)}},
         {QStringLiteral("max_tokens"), maxTokens},
@@ -65,7 +81,13 @@ QCoro::Task<QString> LLMService::format(QString text, QString systemPrompt) cons
 QCoro::Task<QString> LLMService::callOpenAI(QString systemPrompt, QString userText) const {
     const HttpHeaders headers{{"Authorization", "Bearer " + apiKey_.toUtf8()},
                               {"Content-Type", "application/json"}};
-    const QByteArray body = buildOpenAIRequestBody(systemPrompt, userText);
+    if (options_ && ServerAddress(options_->openAIBaseURL).verdict() ==
+                        ServerAddress::Verdict::plainHttpPublic) {
+        throw InsecureServerError(endpoint());
+    }
+    const QByteArray body =
+        options_ ? buildOpenAIRequestBody(systemPrompt, userText, options_->openAIModel)
+                 : buildOpenAIRequestBody(systemPrompt, userText);
     // Nothing of this object is touched after the request is on its way.
     const HttpReply reply = co_await transport_.post(QUrl(endpoint()), headers, body);
     co_return answerText(LLMProvider::openai, reply);
@@ -75,7 +97,9 @@ QCoro::Task<QString> LLMService::callAnthropic(QString systemPrompt, QString use
     const HttpHeaders headers{{"x-api-key", apiKey_.toUtf8()},
                               {"anthropic-version", anthropicVersion},
                               {"Content-Type", "application/json"}};
-    const QByteArray body = buildAnthropicRequestBody(systemPrompt, userText);
+    const QByteArray body =
+        options_ ? buildAnthropicRequestBody(systemPrompt, userText, options_->anthropicModel)
+                 : buildAnthropicRequestBody(systemPrompt, userText);
     const HttpReply reply = co_await transport_.post(QUrl(endpoint()), headers, body);
     co_return answerText(LLMProvider::anthropic, reply);
 }

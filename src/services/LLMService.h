@@ -9,6 +9,8 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <optional>
+
 // Rewrites a transcript with a language model: the mode's prompt as the system instruction,
 // the transcript as the user's message. Created per dictation; holds no mutable state.
 // Nothing is retried or logged here.
@@ -29,6 +31,16 @@ public:
     LLMService(LLMProvider provider, QString apiKey, HttpTransport transport = {},
                const QString& hostForTests = {});
 
+    // The OpenAI-compatible server's base (as "openai_base_url" holds it) and the model names
+    // to send. Anthropic's host stays fixed; anthropicHost is for tests only.
+    struct Options {
+        QString openAIBaseURL = QString::fromLatin1(openAIHost);
+        QString openAIModel = QString::fromLatin1(LLMService::openAIModel);
+        QString anthropicModel = QString::fromLatin1(LLMService::anthropicModel);
+        QString anthropicHost;
+    };
+    LLMService(LLMProvider provider, QString apiKey, HttpTransport transport, Options options);
+
     LLMProvider provider() const { return provider_; }
     // The full address of the provider's endpoint.
     QString endpoint() const;
@@ -37,9 +49,11 @@ public:
     // TransportError or DecodingError (a 200 body that is not JSON).
     QCoro::Task<QString> format(QString text, QString systemPrompt) const;
 
-    static QByteArray buildOpenAIRequestBody(const QString& systemPrompt, const QString& userText);
-    static QByteArray buildAnthropicRequestBody(const QString& systemPrompt,
-                                                const QString& userText);
+    static QByteArray buildOpenAIRequestBody(const QString& systemPrompt, const QString& userText,
+                                             const QString& model = QString::fromLatin1(openAIModel));
+    static QByteArray buildAnthropicRequestBody(
+        const QString& systemPrompt, const QString& userText,
+        const QString& model = QString::fromLatin1(anthropicModel));
 
 private:
     QCoro::Task<QString> callOpenAI(QString systemPrompt, QString userText) const;
@@ -51,4 +65,5 @@ private:
     QString apiKey_;
     QString hostForTests_;
     HttpTransport transport_;
+    std::optional<Options> options_;
 };

@@ -1,5 +1,7 @@
 #include "services/WhisperService.h"
 
+#include "services/InsecureServerError.h"
+#include "services/ServerAddress.h"
 #include "services/WhisperError.h"
 #include "services/WhisperResponse.h"
 
@@ -13,13 +15,34 @@ WhisperService::WhisperService(QString apiKey, HttpTransport transport, const QS
                QLatin1String(endpointPath)),
       transport_(std::move(transport)) {}
 
+WhisperService::WhisperService(QString apiKey, HttpTransport transport, Options options)
+    : apiKey_(std::move(apiKey)),
+      model_(std::move(options.model)),
+      prompt_(promptFor(options.vocabulary)),
+      transport_(std::move(transport)) {
+    const ServerAddress server(options.baseURL);
+    baseURL_ = server.base() + QLatin1String(endpointPath);
+    allowed_ = server.verdict() != ServerAddress::Verdict::plainHttpPublic;
+}
+
+QString WhisperService::promptFor(const QStringList& vocabulary) {
+    QStringList words;
+    for (const QString& word : vocabulary) {
+        if (!word.trimmed().isEmpty()) words.append(word.trimmed());
+    }
+    return words.join(QStringLiteral(", "));
+}
+
 MultipartBody WhisperService::buildMultipartBody(const QByteArray& audioData, const QString& model,
                                                  const std::optional<QString>& language,
-                                                 const QString& boundary) {
+                                                 const QString& boundary, const QString& prompt) {
     MultipartBody body(boundary);
     body.addField("model", model.toUtf8());
     if (language) {
         body.addField("language", language->toUtf8());
+    }
+    if (!prompt.isEmpty()) {
+        body.addField("prompt", prompt.toUtf8());
     }
     body.addFile("file", "audio.wav", "audio/wav", audioData);
     return body;
@@ -30,8 +53,11 @@ QCoro::Task<QString> WhisperService::transcribe(QByteArray audioData,
     if (language == QStringLiteral("auto")) {
         language.reset();
     }
-    const MultipartBody body = buildMultipartBody(audioData, QString::fromLatin1(model), language,
-                                                  MultipartBody::newBoundary());
+    if (!allowed_) {
+        throw InsecureServerError(baseURL_);
+    }
+    const MultipartBody body =
+        buildMultipartBody(audioData, model_, language, MultipartBody::newBoundary(), prompt_);
     const HttpHeaders headers{{"Authorization", "Bearer " + apiKey_.toUtf8()},
                               {"Content-Type", body.contentType()}};
     // Nothing of this object is touched after the request is on its way.

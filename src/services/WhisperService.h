@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <qcoro/qcorotask.h>
 
@@ -23,6 +24,18 @@ public:
     explicit WhisperService(QString apiKey, HttpTransport transport = {},
                             const QString& hostForTests = {});
 
+    // Where and what to send on the direct route: an OpenAI-compatible server (its base, as
+    // "openai_base_url" holds it), the model name, and words that steer recognition.
+    struct Options {
+        QString baseURL = QString::fromLatin1(apiHost);
+        QString model = QString::fromLatin1(WhisperService::model);
+        QStringList vocabulary;
+    };
+    WhisperService(QString apiKey, HttpTransport transport, Options options);
+
+    // The vocabulary as one prompt text; empty when there is no word.
+    static QString promptFor(const QStringList& vocabulary);
+
     // The full address of the transcription endpoint.
     QString baseURL() const { return baseURL_; }
 
@@ -31,15 +44,19 @@ public:
     QCoro::Task<QString> transcribe(QByteArray audioData,
                                     std::optional<QString> language = std::nullopt) const;
 
-    // Model part, the optional language part, then the file part.
+    // Model part, the optional language part, the optional prompt part, then the file part.
     static MultipartBody buildMultipartBody(const QByteArray& audioData, const QString& model,
                                             const std::optional<QString>& language,
-                                            const QString& boundary);
+                                            const QString& boundary,
+                                            const QString& prompt = {});
 
 private:
     static QString interpret(const HttpReply& reply);
 
     QString apiKey_;
     QString baseURL_;
+    QString model_ = QString::fromLatin1(model);
+    QString prompt_;
+    bool allowed_ = true;
     HttpTransport transport_;
 };

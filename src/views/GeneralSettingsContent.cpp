@@ -52,7 +52,8 @@ QWidget* labelledKey(const QString& symbol, const QString& label) {
     stack->setSpacing(4);
     auto* cap = new KeyCap(symbol, SemanticColors::systemFont(16, QFont::Medium), {}, 7,
                            KeyCap::Look::onPage);
-    cap->setFixedSize(36, 36);
+    // Linux names are words, not symbols: the cap grows with them from its 36-point square.
+    cap->setMinimumSize(36, 36);
     stack->addWidget(cap, 0, Qt::AlignHCenter);
     stack->addWidget(SettingsText::label(label, 10, QFont::Normal, SettingsText::Tone::secondary),
                      0, Qt::AlignHCenter);
@@ -153,10 +154,18 @@ QWidget* GeneralSettingsContent::buildShortcutInfoCard() {
         headed(qtTrId("general.shortcut_modifiers"), 12, QFont::Medium, secondary);
     auto* keys = new QHBoxLayout;
     keys->setSpacing(16);
-    keys->addWidget(labelledKey(QStringLiteral("⌥"), QStringLiteral("Option")));
-    keys->addWidget(labelledKey(QStringLiteral("⌘"), QStringLiteral("Command")));
-    keys->addWidget(labelledKey(QStringLiteral("⇧"), QStringLiteral("Shift")));
-    keys->addWidget(labelledKey(QStringLiteral("⌃"), QStringLiteral("Control")));
+    //% "Control"
+    keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::controlMask),
+                                qtTrId("key.ctrl.label")));
+    //% "Alt or AltGr"
+    keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::optionMask),
+                                qtTrId("key.alt.label")));
+    //% "Shift"
+    keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::shiftMask),
+                                qtTrId("key.shift.label")));
+    //% "Windows key"
+    keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::commandMask),
+                                qtTrId("key.super.label")));
     keys->addStretch(1);
     modifiers->addLayout(keys);
     stack->addLayout(modifiers);
@@ -166,11 +175,16 @@ QWidget* GeneralSettingsContent::buildShortcutInfoCard() {
     QVBoxLayout* combos = headed(qtTrId("general.shortcut_combos"), 12, QFont::Medium, secondary);
     auto* examples = new QHBoxLayout;
     examples->setSpacing(3);
-    examples->addWidget(combination(QStringLiteral("⌥"), QStringLiteral("Space")));
+    examples->addWidget(
+        combination(HotkeyUtils::modifierName(HotkeyUtils::optionMask), HotkeyUtils::keyName(49)));
     examples->addSpacing(13);
-    examples->addWidget(combination(QStringLiteral("⌘"), QStringLiteral("K")));
+    examples->addWidget(
+        combination(HotkeyUtils::modifierName(HotkeyUtils::commandMask), QStringLiteral("K")));
     examples->addSpacing(13);
-    examples->addWidget(combination(QStringLiteral("⌃⇧"), QStringLiteral("D")));
+    examples->addWidget(combination(HotkeyUtils::modifierName(HotkeyUtils::controlMask) +
+                                        QLatin1Char('+') +
+                                        HotkeyUtils::modifierName(HotkeyUtils::shiftMask),
+                                    QStringLiteral("D")));
     examples->addStretch(1);
     combos->addLayout(examples);
     stack->addLayout(combos);

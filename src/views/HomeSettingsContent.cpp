@@ -9,6 +9,7 @@
 #include "views/SettingsCard.h"
 #include "views/SettingsDivider.h"
 #include "views/SettingsText.h"
+#include "views/settings/HistoryRow.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,20 +57,8 @@ QString shortTimeText(const DictationEntry& entry) {
 }
 
 QWidget* historyRow(const DictationEntry& entry) {
-    auto* row = new QWidget;
+    auto* row = new HistoryRow(shortTimeText(entry), entry.text);
     row->setObjectName(QStringLiteral("historyRow"));
-    auto* line = new QHBoxLayout(row);
-    line->setContentsMargins(0, 10, 0, 10);
-    line->setSpacing(14);
-    auto* time = SettingsText::label(shortTimeText(entry), 12, QFont::Normal,
-                                     SettingsText::Tone::secondary);
-    time->setFont(SemanticColors::systemFont(12, QFont::Normal, true));
-    // At least 50 points; wider where the locale's time needs it ("12:56 PM").
-    time->setMinimumWidth(qMax(50, time->sizeHint().width()));
-    line->addWidget(time, 0, Qt::AlignTop);
-    auto* text = new ClampedTextLabel(entry.text, 2);
-    text->setFont(SemanticColors::systemFont(13));
-    line->addWidget(text, 1, Qt::AlignTop);
     return row;
 }
 

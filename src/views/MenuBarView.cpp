@@ -42,6 +42,7 @@ MenuBarView::MenuBarView(AppSettings& settings, AppState& appState,
     status_ = addLabelLine(QStringLiteral("statusLine"));
     warningSeparator_ = addSeparator();
     warning_ = addLabelLine(QStringLiteral("apiKeyWarning"));
+    apiKeyWarning()->installEventFilter(this);
     addSeparator();
     settingsAction_ = addAction(QString());
     connect(settingsAction_, &QAction::triggered, this, [this] {
@@ -63,6 +64,23 @@ MenuBarView::MenuBarView(AppSettings& settings, AppState& appState,
             &MenuBarView::refreshStatus);
     connect(this, &QMenu::aboutToShow, this, &MenuBarView::refresh);
     refresh();
+}
+
+void MenuBarView::setOpenConnectionSettings(std::function<void()> open) {
+    openConnectionSettings_ = std::move(open);
+    apiKeyWarning()->setCursor(openConnectionSettings_ ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+QWidget* MenuBarView::apiKeyWarning() const { return warning_.action->defaultWidget(); }
+
+bool MenuBarView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == apiKeyWarning() && event->type() == QEvent::MouseButtonRelease &&
+        openConnectionSettings_) {
+        hide();
+        openConnectionSettings_();
+        return true;
+    }
+    return QMenu::eventFilter(watched, event);
 }
 
 QAction* MenuBarView::modeAction(DictationMode mode) const {

@@ -25,6 +25,11 @@ public:
                 std::function<void()> openSettings, std::function<void()> quit,
                 QWidget* parent = nullptr);
 
+    // Choosing the missing-key warning calls this (the composition root opens the Connection
+    // section of the settings window with it).
+    void setOpenConnectionSettings(std::function<void()> open);
+    QWidget* apiKeyWarning() const;
+
     QAction* modeAction(DictationMode mode) const;
     QAction* settingsAction() const { return settingsAction_; }
     QAction* quitAction() const { return quitAction_; }
@@ -36,6 +41,7 @@ protected:
     // An open popup menu has the keyboard to itself, so its entries' shortcuts never reach
     // the shortcut map: the quit chord is handled here.
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct LabelLine {
@@ -59,6 +65,7 @@ private:
     QPointer<RecordingStateMachine> pipelineMachine_;
     std::function<void()> openSettings_;
     std::function<void()> quit_;
+    std::function<void()> openConnectionSettings_;
     QList<QAction*> modeActions_;
     LabelLine status_;
     QAction* warningSeparator_ = nullptr;

@@ -14,6 +14,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include "views/settings/VocabularyCards.h"
+
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -102,6 +104,7 @@ ModesSettingsContent::ModesSettingsContent(AppSettings& settings, QWidget* paren
     info->addWidget(rawInfo, 1);
     infoCard->contentLayout()->addLayout(info);
     column->addWidget(infoCard);
+    column->addWidget(new VocabularyCards(settings_));
 
     connect(&settings_, &AppSettings::changed, this, [this](const QString& key) {
         if (key == QLatin1String(AppSettings::Keys::selectedMode)) {

@@ -1,7 +1,7 @@
 #include "views/SettingsSection.h"
 
-const std::array<SettingsSection, 4>& SettingsSection::allCases() {
-    static const std::array<SettingsSection, 4> cases = {home, general, system, modes};
+const std::array<SettingsSection, 5>& SettingsSection::allCases() {
+    static const std::array<SettingsSection, 5> cases = {home, general, system, modes, connection};
     return cases;
 }
 
@@ -18,6 +18,7 @@ QString SettingsSection::rawValue() const {
     case general: return QStringLiteral("general");
     case system: return QStringLiteral("system");
     case modes: return QStringLiteral("modes");
+    case connection: return QStringLiteral("connection");
     }
     return {};
 }
@@ -34,6 +35,8 @@ QString SettingsSection::label() const {
     case system: return qtTrId("nav.system");
     //% "Modes"
     case modes: return qtTrId("nav.modes");
+    //% "Connection"
+    case connection: return qtTrId("nav.connection");
     }
     return {};
 }
@@ -44,6 +47,7 @@ QString SettingsSection::iconName() const {
     case general: return QStringLiteral("slider.horizontal.3");
     case system: return QStringLiteral("desktopcomputer");
     case modes: return QStringLiteral("text.bubble");
+    case connection: return QStringLiteral("network");
     }
     return {};
 }

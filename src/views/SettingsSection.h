@@ -8,11 +8,11 @@
 // The sections of the settings window, in sidebar order.
 class SettingsSection {
 public:
-    enum Case : quint8 { home, general, system, modes };
+    enum Case : quint8 { home, general, system, modes, connection };
 
     constexpr SettingsSection(Case c) : case_(c) {}  // NOLINT: implicit on purpose, like an enum
 
-    static const std::array<SettingsSection, 4>& allCases();
+    static const std::array<SettingsSection, 5>& allCases();
     static std::optional<SettingsSection> fromRawValue(const QString& rawValue);
 
     constexpr Case value() const { return case_; }

@@ -11,6 +11,7 @@
 #include "views/SidebarButton.h"
 #include "views/SymbolImage.h"
 #include "views/SystemSettingsContent.h"
+#include "views/settings/ConnectionSettingsContent.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>
@@ -204,9 +205,10 @@ QWidget* SettingsView::makeContent(SettingsSection section) {
         break;
     case SettingsSection::system:
         content = new SystemSettingsContent(settings_, services_.loginItems,
-                                            services_.activationPolicy);
+                                            services_.activationPolicy, services_.audioSources);
         break;
     case SettingsSection::modes: content = new ModesSettingsContent(settings_); break;
+    case SettingsSection::connection: content = new ConnectionSettingsContent(settings_); break;
     }
     auto* page = new QWidget;
     page->setBackgroundRole(QPalette::Window);

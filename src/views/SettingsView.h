@@ -8,6 +8,7 @@
 
 class ActivationPolicy;
 class AppSettings;
+class AudioSourceList;
 class LoginItemService;
 class QAbstractButton;
 class QScrollArea;
@@ -21,6 +22,7 @@ public:
     struct Services {
         LoginItemService* loginItems = nullptr;
         ActivationPolicy* activationPolicy = nullptr;
+        AudioSourceList* audioSources = nullptr;
     };
 
     SettingsView(AppSettings& settings, HotkeyField::ChangedCallback onHotkeyChanged,

@@ -60,6 +60,11 @@ void SettingsWindowController::show() {
     window_->activateWindow();
 }
 
+void SettingsWindowController::showSection(SettingsSection section) {
+    show();
+    view_->select(section);
+}
+
 void SettingsWindowController::createWindow() {
     window_ = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                        Qt::WindowCloseButtonHint |
@@ -72,7 +77,7 @@ void SettingsWindowController::createWindow() {
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new SettingsView(
         settings_, [this](int keyCode, int modifiers) { hotkeyChanged(keyCode, modifiers); },
-        {loginItems_, activationPolicy_});
+        {loginItems_, activationPolicy_, audioSources_});
     layout->addWidget(view_);
     // Centred on the screen the window opens on.
     if (const QScreen* screen = window_->screen()) {

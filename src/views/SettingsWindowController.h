@@ -1,12 +1,14 @@
 #pragma once
 
 #include "views/HotkeyField.h"
+#include "views/SettingsSection.h"
 
 #include <QObject>
 #include <QPointer>
 
 class ActivationPolicy;
 class AppSettings;
+class AudioSourceList;
 class LoginItemService;
 class SettingsView;
 
@@ -30,7 +32,13 @@ public:
     // Told about every hotkey recorded in the window, including a window opened before this
     // was set: the callback is looked up when the hotkey changes, not when the window opens.
     void setOnHotkeyChanged(HotkeyField::ChangedCallback callback);
+    // The sound server's inputs for the System section's microphone choice; set before the
+    // window is first shown (without it the choice is left out).
+    void setAudioSources(AudioSourceList* sources) { audioSources_ = sources; }
     void show();
+    // Shows the window with `section` selected (the menu's missing-key warning opens the
+    // Connection section this way).
+    void showSection(SettingsSection section);
 
     QWidget* window() const { return window_; }
     SettingsView* view() const { return view_; }
@@ -42,6 +50,7 @@ private:
     AppSettings& settings_;
     LoginItemService* loginItems_;
     ActivationPolicy* activationPolicy_;
+    AudioSourceList* audioSources_ = nullptr;
     HotkeyField::ChangedCallback onHotkeyChanged_;
     QPointer<QWidget> window_;
     SettingsView* view_ = nullptr;

@@ -9,6 +9,7 @@
 #include "views/SectionTitle.h"
 #include "views/SettingsCard.h"
 #include "views/SettingsRow.h"
+#include "views/settings/MicrophoneChoice.h"
 
 #include <QComboBox>
 #include <QVBoxLayout>
@@ -27,7 +28,8 @@ QComboBox* choiceBox(const QList<SystemSettingsContent::Choice>& choices, const 
 }  // namespace
 
 SystemSettingsContent::SystemSettingsContent(AppSettings& settings, LoginItemService* loginItems,
-                                             ActivationPolicy* activationPolicy, QWidget* parent)
+                                             ActivationPolicy* activationPolicy,
+                                             AudioSourceList* audioSources, QWidget* parent)
     : QWidget(parent),
       settings_(settings),
       loginItems_(loginItems),
@@ -65,6 +67,17 @@ SystemSettingsContent::SystemSettingsContent(AppSettings& settings, LoginItemSer
     soundCard->contentLayout()->addWidget(
         new SettingsRow(qtTrId("system.sound_effects"), {}, sound_, false));
     column->addWidget(soundCard);
+
+    if (audioSources) {
+        //% "Microphone"
+        column->addWidget(new SectionSubtitle(qtTrId("system.microphone")));
+        auto* microphoneCard = new SettingsCard;
+        microphone_ = new MicrophoneChoice(settings_, *audioSources);
+        //% "Input"
+        microphoneCard->contentLayout()->addWidget(
+            new SettingsRow(qtTrId("system.microphone.input"), {}, microphone_, false));
+        column->addWidget(microphoneCard);
+    }
 
     //% "Language"
     column->addWidget(new SectionSubtitle(qtTrId("system.language")));

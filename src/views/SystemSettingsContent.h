@@ -6,6 +6,8 @@
 
 class ActivationPolicy;
 class AppSettings;
+class AudioSourceList;
+class MicrophoneChoice;
 class LoginItemService;
 class QComboBox;
 class QuilloToggleStyle;
@@ -18,8 +20,10 @@ class SystemSettingsContent : public QWidget {
 public:
     using Choice = QPair<QString, QString>;  // stored value, shown name
 
+    // Without `audioSources` the microphone row is left out.
     SystemSettingsContent(AppSettings& settings, LoginItemService* loginItems,
-                          ActivationPolicy* activationPolicy, QWidget* parent = nullptr);
+                          ActivationPolicy* activationPolicy,
+                          AudioSourceList* audioSources = nullptr, QWidget* parent = nullptr);
 
     static const QList<Choice>& whisperLanguages();
     static const QList<Choice>& appLanguages();
@@ -30,6 +34,7 @@ public:
     QuilloToggleStyle* soundSwitch() const { return sound_; }
     QComboBox* whisperLanguageChoice() const { return whisperLanguage_; }
     QComboBox* appLanguageChoice() const { return appLanguage_; }
+    MicrophoneChoice* microphoneChoice() const { return microphone_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,4 +53,5 @@ private:
     QuilloToggleStyle* sound_;
     QComboBox* whisperLanguage_;
     QComboBox* appLanguage_;
+    MicrophoneChoice* microphone_ = nullptr;
 };

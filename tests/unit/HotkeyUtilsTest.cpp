@@ -2,6 +2,7 @@
 #include "support/FakeFnKeySetting.h"
 #include "support/FakeKeyboardLayout.h"
 #include "support/LogCapture.h"
+#include "views/Translations.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@ namespace {
 class HotkeyUtilsTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        Translations::install(QStringLiteral("en"));
         layout.characters = {{0, "a"}, {12, "q"}};
         HotkeyUtils::installKeyboardLayout(&layout);
         HotkeyUtils::installFnKeySetting(&fnSetting);
@@ -25,10 +27,12 @@ protected:
 };
 
 TEST_F(HotkeyUtilsTest, KeyNamesComeFromTheTableThenTheLayoutThenTheNumber) {
-    EXPECT_EQ(HotkeyUtils::keyName(54), "⌘");
-    EXPECT_EQ(HotkeyUtils::keyName(55), "⌘");
-    EXPECT_EQ(HotkeyUtils::keyName(63), "fn");
-    EXPECT_EQ(HotkeyUtils::keyName(117), "Fwd Delete");
+    EXPECT_EQ(HotkeyUtils::keyName(54), "Right Super");
+    EXPECT_EQ(HotkeyUtils::keyName(55), "Super");
+    EXPECT_EQ(HotkeyUtils::keyName(63), "Fn");
+    EXPECT_EQ(HotkeyUtils::keyName(117), "Delete");
+    EXPECT_EQ(HotkeyUtils::keyName(51), "Backspace");
+    EXPECT_EQ(HotkeyUtils::keyName(36), "Enter");
     EXPECT_EQ(HotkeyUtils::keyName(122), "F1");
     EXPECT_EQ(HotkeyUtils::keyName(111), "F12");
     EXPECT_EQ(HotkeyUtils::keyName(0), "A");
@@ -43,19 +47,39 @@ TEST_F(HotkeyUtilsTest, KeyNamesComeFromTheTableThenTheLayoutThenTheNumber) {
 }
 
 TEST_F(HotkeyUtilsTest, PartsListModifiersInDisplayOrderThenTheKey) {
-    EXPECT_EQ(HotkeyUtils::keyParts(49, 2048), QStringList({"⌥", "Space"}));
-    EXPECT_EQ(HotkeyUtils::keyParts(49, 256 | 512 | 2048 | 4096), QStringList({"⌃", "⌥", "⇧", "⌘", "Space"}));
+    EXPECT_EQ(HotkeyUtils::keyParts(49, 2048), QStringList({"Alt", "Space"}));
+    EXPECT_EQ(HotkeyUtils::keyParts(49, 256 | 512 | 2048 | 4096),
+              QStringList({"Ctrl", "Alt", "Shift", "Super", "Space"}));
     EXPECT_EQ(HotkeyUtils::keyParts(0, 0), QStringList{"A"});
 }
 
-TEST_F(HotkeyUtilsTest, LoneModifierKeysAreLabelledWithTheModifierWord) {
+// A Linux desktop names each modifier key, left and right, by word; the stored codes stay.
+TEST_F(HotkeyUtilsTest, EveryModifierKeyHasItsLinuxNameLeftAndRight) {
     using Parts = QList<KeyPart>;
-    EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(61, 0), Parts({{"⌥", "Option"}}));
-    EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(63, 0), Parts({{"fn", "fn"}}));
-    EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(54, 0), Parts({{"⌘", "Command"}}));
+    const QList<QPair<int, QString>> lone{
+        {59, "Ctrl"},  {62, "Right Ctrl"},  {58, "Alt"},   {61, "AltGr"},
+        {56, "Shift"}, {60, "Right Shift"}, {55, "Super"}, {54, "Right Super"},
+        {63, "Fn"}};
+    for (const auto& [code, name] : lone) {
+        EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(code, 0), Parts({{name, name}})) << code;
+    }
     EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(179, 0), Parts({{"Key 179", "Key 179"}}));
-    EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(61, 256), Parts({{"⌘", "Command"}, {"⌥", "⌥"}}));
-    EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(49, 2048), Parts({{"⌥", "Option"}, {"Space", "Space"}}));
+    EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(61, 256), Parts({{"Super", "Super"}, {"AltGr", "AltGr"}}));
+    EXPECT_EQ(HotkeyUtils::keyPartsWithLabels(49, 2048), Parts({{"Alt", "Alt"}, {"Space", "Space"}}));
+    EXPECT_EQ(HotkeyUtils::modifierName(HotkeyUtils::controlMask), "Ctrl");
+    EXPECT_EQ(HotkeyUtils::modifierName(1), QString());
+}
+
+TEST_F(HotkeyUtilsTest, KeyNamesFollowTheInterfaceLanguage) {
+    Translations::install(QStringLiteral("de"));
+    EXPECT_EQ(HotkeyUtils::keyParts(49, 4096 | 512 | 2048 | 256),
+              QStringList({"Strg", "Alt", "Umschalt", "Super", "Leertaste"}));
+    EXPECT_EQ(HotkeyUtils::keyName(61), "Alt Gr");
+    EXPECT_EQ(HotkeyUtils::keyName(62), "Strg rechts");
+    EXPECT_EQ(HotkeyUtils::keyName(60), "Umschalt rechts");
+    EXPECT_EQ(HotkeyUtils::keyName(54), "Super rechts");
+    EXPECT_EQ(HotkeyUtils::keyName(117), "Entf");
+    Translations::install(QStringLiteral("en"));
 }
 
 TEST_F(HotkeyUtilsTest, CarbonModifiersKeepOnlyTheFourModifiers) {

@@ -1,6 +1,7 @@
 #include "platform/linux/QtAudioInput.h"
 
 #include "platform/linux/AudioCaptureWorker.h"
+#include "platform/Log.h"
 #include "platform/linux/PulseDefaultSource.h"
 
 #include <QAudioDevice>
@@ -56,8 +57,20 @@ QAudioDevice QtAudioInput::defaultDevice() {
     return qtDefault.isNull() ? inputs.first() : qtDefault;
 }
 
+QAudioDevice QtAudioInput::deviceFor(const QByteArray& chosen) {
+    if (!chosen.isEmpty()) {
+        for (const QAudioDevice& device : QMediaDevices::audioInputs()) {
+            if (device.id() == chosen) return device;
+        }
+        Log::line(QStringLiteral("[Quillo] Microphone \"%1\" is not available; recording from "
+                                 "the default input")
+                      .arg(QString::fromUtf8(chosen)));
+    }
+    return defaultDevice();
+}
+
 AudioInput::StartResult QtAudioInput::start() {
-    const QAudioDevice device = defaultDevice();
+    const QAudioDevice device = deviceFor(choice_ ? choice_() : QByteArray());
     if (device.isNull()) {
         return {std::nullopt, QStringLiteral("No microphone available")};
     }
@@ -69,6 +82,7 @@ AudioInput::StartResult QtAudioInput::start() {
     if (!failure.isEmpty()) {
         return {std::nullopt, failure};
     }
+    opened_ = device.id();
     return {Format{format.sampleRate(), format.channelCount()}, {}};
 }
 

@@ -2,7 +2,10 @@
 
 #include "platform/AudioInput.h"
 
+#include <QByteArray>
 #include <QThread>
+
+#include <functional>
 
 class AudioCaptureWorker;
 class QAudioDevice;
@@ -26,7 +29,18 @@ public:
     // else Qt's own choice. Null when there is no input at all.
     static QAudioDevice defaultDevice();
 
+    // The user's microphone, asked at every start(): the sound server's source name, empty
+    // for the default. A chosen source that is gone falls back to the default with a log line.
+    using DeviceChoice = std::function<QByteArray()>;
+    void setDeviceChoice(DeviceChoice choice) { choice_ = std::move(choice); }
+    // The chosen input when it is listed, else the default one.
+    static QAudioDevice deviceFor(const QByteArray& chosen);
+    // The id of the input the last successful start() opened.
+    QByteArray openedDevice() const { return opened_; }
+
 private:
     QThread thread_;
     AudioCaptureWorker* worker_;  // lives on thread_, deleted when it finishes
+    DeviceChoice choice_;
+    QByteArray opened_;
 };

@@ -171,10 +171,10 @@ TEST_F(OnboardingViewTest, ReadyStepShowsTheStoredHotkeyAndCompletionStoresInOrd
         }
         return texts;
     };
-    EXPECT_EQ(capTexts(), (QStringList{"⌥", "Space"}));
+    EXPECT_EQ(capTexts(), (QStringList{"Alt", "Space"}));
     settings.setHotkeyKeyCode(63);
     settings.setHotkeyModifiers(0);
-    EXPECT_EQ(capTexts(), QStringList{"fn"});
+    EXPECT_EQ(capTexts(), QStringList{"Fn"});
 
     DefaultsStore& store = InMemoryDefaultsStore::sharedForTests();
     const QString completedKey = AppSettings::Keys::onboardingCompleted;

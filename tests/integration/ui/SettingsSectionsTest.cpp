@@ -8,6 +8,7 @@
 #include "views/HomeSettingsContent.h"
 #include "views/KeyCap.h"
 #include "views/KeyPill.h"
+#include "views/Translations.h"
 #include "views/GeneralSettingsContent.h"
 #include "views/ModesSettingsContent.h"
 #include "views/PillButton.h"
@@ -27,7 +28,10 @@ namespace {
 
 class SettingsSectionsTest : public ::testing::Test {
 protected:
-    void SetUp() override { store().clear(); }
+    void SetUp() override {
+        store().clear();
+        Translations::install(QStringLiteral("en"));
+    }
 
     static InMemoryDefaultsStore& store() { return InMemoryDefaultsStore::sharedForTests(); }
     static AppSettings& settings() { return AppSettings::shared(); }
@@ -60,7 +64,7 @@ TEST_F(SettingsSectionsTest, HomeWithoutHistoryShowsTheGuideWithTheHotkeyAndTheE
     for (auto* cap : home->findChild<QWidget*>("guideCard")->findChildren<KeyCap*>()) {
         caps << cap->text();
     }
-    EXPECT_EQ(caps, (QStringList{"⌥", "Space"}));
+    EXPECT_EQ(caps, (QStringList{"Alt", "Space"}));
 
     settings().setHotkeyKeyCode(63);
     settings().setHotkeyModifiers(0);
@@ -68,7 +72,7 @@ TEST_F(SettingsSectionsTest, HomeWithoutHistoryShowsTheGuideWithTheHotkeyAndTheE
     for (auto* cap : home->findChild<QWidget*>("guideCard")->findChildren<KeyCap*>()) {
         caps << cap->text();
     }
-    EXPECT_EQ(caps, QStringList{"fn"});
+    EXPECT_EQ(caps, QStringList{"Fn"});
 }
 
 TEST_F(SettingsSectionsTest, HomeShowsTheNewestThirtyGroupedByDayWithDividersBetweenRows) {
@@ -116,13 +120,13 @@ TEST_F(SettingsSectionsTest, GeneralShowsTheHandsFreeCapsOfTheCurrentHotkey) {
         }
         return texts;
     };
-    EXPECT_EQ(handsFreeCaps(), (QStringList{"⌥", "Space"}));
+    EXPECT_EQ(handsFreeCaps(), (QStringList{"Alt", "Space"}));
     EXPECT_EQ(general->findChild<QLabel*>("handsFreeTimes")->text(), "×2");
     EXPECT_FALSE(general->restartCard()->isVisible());
 
     settings().setHotkeyKeyCode(63);
     settings().setHotkeyModifiers(0);
-    EXPECT_EQ(handsFreeCaps(), QStringList{"fn"});
+    EXPECT_EQ(handsFreeCaps(), QStringList{"Fn"});
 }
 
 class SystemSectionTest : public SettingsSectionsTest {

@@ -21,7 +21,7 @@ TEST(KeyboardLayout, KeyZeroIsNamedAfterTheCurrentLayout) {
     EXPECT_EQ(HotkeyUtils::keyName(12), "Q");
     // Return types a control character: the fixed table names it; the layout gives nothing.
     EXPECT_EQ(layout.characterForKeyCode(36), std::nullopt);
-    EXPECT_EQ(HotkeyUtils::keyName(63), "fn");
+    EXPECT_EQ(HotkeyUtils::keyName(63), "Fn");
     EXPECT_EQ(HotkeyUtils::keyName(200), "Key 200");
 
     ASSERT_TRUE(setLayout("fr"));

@@ -1,0 +1,358 @@
+#include "integration/ui/UiTestSupport.h"
+#include "support/FakeActivationPolicy.h"
+#include "support/FakeAudioSourceList.h"
+#include "support/FakeLoginItemService.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/TestArtifacts.h"
+
+#include "models/AppSettings.h"
+#include "services/LLMProvider.h"
+#include "views/MenuBarView.h"
+#include "views/PillButton.h"
+#include "views/SegmentedControl.h"
+#include "views/SettingsView.h"
+#include "views/SettingsWindowController.h"
+#include "views/Translations.h"
+#include "views/settings/ConnectionSettingsContent.h"
+#include "views/settings/HistoryRow.h"
+#include "views/settings/MicrophoneChoice.h"
+#include "views/settings/SecretField.h"
+#include "views/settings/VocabularyCards.h"
+#include "views/SystemSettingsContent.h"
+#include "models/AppState.h"
+#include "models/RecordingStateMachine.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QTcpServer>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class ConnectionSectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        store().clear();
+        Translations::install(QStringLiteral("en"));
+        network.setProxy(QNetworkProxy::NoProxy);
+    }
+    void TearDown() override { Translations::install(QStringLiteral("en")); }
+
+    static InMemoryDefaultsStore& store() { return InMemoryDefaultsStore::sharedForTests(); }
+    static AppSettings& settings() { return AppSettings::shared(); }
+
+    // A fresh section, as selecting it in the sidebar makes one, shown in its own window.
+    ConnectionSettingsContent* open(std::chrono::milliseconds timeout = 10'000ms) {
+        delete window;
+        window = new QWidget;
+        auto* layout = new QVBoxLayout(window);
+        section = new ConnectionSettingsContent(
+            settings(), {HttpTransport(&network, timeout), server.baseURL()}, window);
+        layout->addWidget(section);
+        window->resize(780, 900);
+        window->show();
+        settle();
+        return section;
+    }
+
+    static void typeInto(QLineEdit* field, const QString& text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+
+    QString checkOutcome(LLMProvider provider) {
+        QTest::mouseClick(section->checkButton(provider), Qt::LeftButton);
+        QElapsedTimer waited;
+        waited.start();
+        const QString running = qtTrId("connection.check.running");
+        while (section->checkResult(provider)->text() == running && waited.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return section->checkResult(provider)->text();
+    }
+
+    QNetworkAccessManager network;
+    LoopbackHttpServer server;
+    QWidget* window = nullptr;
+    ConnectionSettingsContent* section = nullptr;
+
+public:
+    ~ConnectionSectionTest() override { delete window; }
+};
+
+void chooseSegment(SegmentedControl* control, int index) {
+    QTest::mouseClick(control, Qt::LeftButton, {}, control->segmentRect(index).center());
+}
+
+TEST_F(ConnectionSectionTest, RouteHidesOrShowsTheOwnProvidersAndIsStoredAtOnce) {
+    open();
+    EXPECT_EQ(section->routeChoice()->value(), "backend");
+    EXPECT_FALSE(section->ownProviders()->isVisible());
+    EXPECT_TRUE(store().keys().isEmpty()) << "opening writes nothing";
+
+    chooseSegment(section->routeChoice(), 1);
+    EXPECT_EQ(store().boolean("use_backend"), false);
+    EXPECT_TRUE(section->ownProviders()->isVisible());
+    open();
+    EXPECT_EQ(section->routeChoice()->value(), "own");
+    EXPECT_TRUE(section->ownProviders()->isVisible());
+}
+
+TEST_F(ConnectionSectionTest, EveryFieldWritesItsKeyAtOnceAndReadsItBackOnReopening) {
+    settings().setUseBackend(false);
+    open();
+    typeInto(section->openAIKeyField()->lineEdit(), "sk-openai-111");
+    EXPECT_EQ(store().string("openai_api_key"), "sk-openai-111");
+    typeInto(section->anthropicKeyField()->lineEdit(), "sk-ant-222");
+    EXPECT_EQ(store().string("anthropic_api_key"), "sk-ant-222");
+    typeInto(section->baseURLField(), "http://127.0.0.1:8080/v1");
+    EXPECT_EQ(store().string("openai_base_url"), "http://127.0.0.1:8080/v1");
+    typeInto(section->transcriptionModelField(), "whisper-1");
+    EXPECT_EQ(store().string("transcription_model"), "whisper-1");
+    typeInto(section->chatModelField(), "llama3.1:8b");
+    EXPECT_EQ(store().string("chat_model"), "llama3.1:8b");
+    typeInto(section->anthropicModelField(), "claude-sonnet-4-5");
+    EXPECT_EQ(store().string("anthropic_model"), "claude-sonnet-4-5");
+    chooseSegment(section->providerChoice(), 1);
+    EXPECT_EQ(store().string("llm_provider"), "anthropic");
+
+    open();
+    EXPECT_EQ(section->openAIKeyField()->text(), "sk-openai-111");
+    EXPECT_EQ(section->anthropicKeyField()->text(), "sk-ant-222");
+    EXPECT_EQ(section->baseURLField()->text(), "http://127.0.0.1:8080/v1");
+    EXPECT_EQ(section->transcriptionModelField()->text(), "whisper-1");
+    EXPECT_EQ(section->chatModelField()->text(), "llama3.1:8b");
+    EXPECT_EQ(section->anthropicModelField()->text(), "claude-sonnet-4-5");
+    EXPECT_EQ(section->providerChoice()->value(), "anthropic");
+}
+
+TEST_F(ConnectionSectionTest, KeysAreMaskedAndNeverInTheLogOrAnAccessibleName) {
+    settings().setUseBackend(false);
+    settings().setOpenAIBaseURL(server.baseURL());
+    LogCapture log;
+    open();
+    typeInto(section->openAIKeyField()->lineEdit(), "sk-secret-openai");
+    typeInto(section->anthropicKeyField()->lineEdit(), "sk-secret-anthropic");
+    EXPECT_EQ(section->openAIKeyField()->lineEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_NE(section->openAIKeyField()->lineEdit()->displayText(), "sk-secret-openai");
+    server.enqueue(ScriptedResponse::json(200, "{}"));
+    checkOutcome(LLMProvider::openai);
+
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(widget);
+        if (!node)
+            continue;
+        EXPECT_FALSE(node->text(QAccessible::Name).contains("sk-secret"))
+            << node->text(QAccessible::Name).toStdString();
+        EXPECT_FALSE(node->text(QAccessible::Description).contains("sk-secret"));
+        if (widget == section->openAIKeyField()->lineEdit()) {
+            EXPECT_FALSE(node->text(QAccessible::Value).contains("sk-secret"));
+        }
+    }
+    for (const QString& line : log.lines()) {
+        EXPECT_FALSE(line.contains("sk-secret")) << line.toStdString();
+    }
+
+    QTest::mouseClick(section->openAIKeyField()->showButton(), Qt::LeftButton);
+    EXPECT_TRUE(section->openAIKeyField()->isRevealed());
+    EXPECT_EQ(section->openAIKeyField()->lineEdit()->displayText(), "sk-secret-openai");
+}
+
+TEST_F(ConnectionSectionTest, CheckButtonShowsSuccessRejectedKeyStatusRefusedAndTimeOut) {
+    settings().setUseBackend(false);
+    settings().setOpenAIBaseURL(server.baseURL());
+    settings().setOpenAIAPIKey("sk-check");
+    open(400ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"data":[]})"));
+    EXPECT_EQ(checkOutcome(LLMProvider::openai), "Connected");
+    server.enqueue(ScriptedResponse::json(401, R"({"error":"invalid key"})"));
+    EXPECT_EQ(checkOutcome(LLMProvider::openai), "Key rejected");
+    server.enqueue(ScriptedResponse::json(429, "{}"));
+    EXPECT_EQ(checkOutcome(LLMProvider::anthropic), "Server answered with status 429");
+    ScriptedResponse silent;
+    silent.ending = ScriptedResponse::Ending::neverAnswer;
+    server.enqueue(silent);
+    EXPECT_EQ(checkOutcome(LLMProvider::openai), "Server not reachable");
+    EXPECT_TRUE(section->checkButton(LLMProvider::openai)->isEnabled());
+
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const QString closed = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
+    probe.close();
+    typeInto(section->baseURLField(), closed);
+    EXPECT_EQ(checkOutcome(LLMProvider::openai), "Server not reachable");
+    ASSERT_EQ(server.requests().size(), 4);
+    EXPECT_EQ(server.requests()[0].header("Authorization"), "Bearer sk-check");
+}
+
+TEST_F(ConnectionSectionTest, PlainHttpIsRefusedForAPublicHostAndAcceptedForLoopback) {
+    settings().setUseBackend(false);
+    open();
+    EXPECT_FALSE(section->addressNote()->isVisible()) << "the default https host needs no note";
+    typeInto(section->baseURLField(), "http://api.example.com");
+    EXPECT_TRUE(section->addressNote()->isVisible());
+    EXPECT_EQ(section->addressNote()->text(), qtTrId("connection.http_refused"));
+    EXPECT_EQ(checkOutcome(LLMProvider::openai), "Not sent: this address needs https");
+    EXPECT_EQ(server.connectionCount(), 0);
+
+    typeInto(section->baseURLField(), "http://127.0.0.1:8080");
+    EXPECT_EQ(section->addressNote()->text(), qtTrId("connection.http_local"));
+    typeInto(section->baseURLField(), "https://llm.example.org");
+    EXPECT_FALSE(section->addressNote()->isVisible());
+    section->baseURLField()->selectAll();
+    QTest::keyClick(section->baseURLField(), Qt::Key_Backspace);
+    EXPECT_EQ(settings().openAIBaseURL(), "https://api.openai.com") << "blank means the default";
+}
+
+TEST_F(ConnectionSectionTest, MissingKeyWarningInTheMenuOpensTheConnectionSection) {
+    settings().setUseBackend(false);
+    FakeLoginItemService loginItems;
+    FakeActivationPolicy policy;
+    SettingsWindowController controller(settings(), &loginItems, &policy);
+    AppState appState(settings());
+    RecordingStateMachine machine;
+    MenuBarView menu(
+        settings(), appState, machine, [] {}, [] {});
+    menu.setOpenConnectionSettings(
+        [&controller] { controller.showSection(SettingsSection::connection); });
+    menu.popup(QPoint(10, 10));
+    settle();
+    ASSERT_TRUE(menu.apiKeyWarning()->isVisible());
+    QTest::mouseClick(menu.apiKeyWarning(), Qt::LeftButton);
+    settle();
+    ASSERT_NE(controller.view(), nullptr);
+    EXPECT_EQ(controller.view()->selectedSection(), SettingsSection::connection);
+    EXPECT_NE(qobject_cast<ConnectionSettingsContent*>(controller.view()->sectionContent()),
+              nullptr);
+    EXPECT_FALSE(menu.isVisible());
+}
+
+TEST(MicrophoneChoiceTest, ListsDefaultAndInputsFollowsPlugsAndKeepsAMissingChoice) {
+    InMemoryDefaultsStore::sharedForTests().clear();
+    Translations::install(QStringLiteral("en"));
+    AppSettings& settings = AppSettings::shared();
+    FakeAudioSourceList sources;
+    sources.list = {{"test_other_mic", "Other Mic"}, {"test_mic", "USB Headset"}};
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* choice = new MicrophoneChoice(settings, sources);
+    layout->addWidget(choice);
+    window.show();
+    settle();
+    QComboBox* box = choice->choice();
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->itemText(0), "System default");
+    EXPECT_EQ(box->currentIndex(), 0);
+    EXPECT_TRUE(sources.metering) << "the level bar runs while the choice is on screen";
+
+    box->activated(2);
+    EXPECT_EQ(InMemoryDefaultsStore::sharedForTests().string("input_device"), "test_mic");
+    EXPECT_EQ(sources.meteredSource, "test_mic");
+
+    sources.setSources({{"test_other_mic", "Other Mic"}});
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->currentText(), "test_mic (not connected)");
+    sources.setSources(
+        {{"test_other_mic", "Other Mic"}, {"test_mic", "USB Headset"}, {"usb_new", "New Mic"}});
+    EXPECT_EQ(box->count(), 4);
+    EXPECT_EQ(box->currentText(), "USB Headset");
+
+    emit sources.levelChanged(0.5f);
+    EXPECT_EQ(choice->levelBar()->value(), 50);
+    window.hide();
+    EXPECT_FALSE(sources.metering);
+}
+
+TEST(VocabularyCardsWidgetTest, EditsAreStoredAtOnceAndReadBack) {
+    InMemoryDefaultsStore::sharedForTests().clear();
+    Translations::install(QStringLiteral("en"));
+    AppSettings& settings = AppSettings::shared();
+    auto* cards = new VocabularyCards(settings);
+    cards->show();
+    cards->vocabularyEditor()->setFocus();
+    QTest::keyClicks(cards->vocabularyEditor(), "Quillo");
+    EXPECT_EQ(settings.vocabulary(), QStringList{"Quillo"});
+    QTest::keyClicks(cards->replacementsEditor(), "cube control -> kubectl");
+    EXPECT_EQ(settings.replacements(), (QList<Replacement>{{"cube control", "kubectl"}}));
+    delete cards;
+    VocabularyCards reopened(settings);
+    EXPECT_EQ(reopened.vocabularyEditor()->toPlainText(), "Quillo");
+    EXPECT_EQ(reopened.replacementsEditor()->toPlainText(), "cube control → kubectl");
+}
+
+TEST(HistoryRowTest, ClickOrContextMenuCopiesTheTextWithAShortConfirmation) {
+    Translations::install(QStringLiteral("en"));
+    HistoryRow row("12:30", "Meeting moved to Thursday.");
+    row.resize(400, 40);
+    row.show();
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(&row, Qt::LeftButton, {}, QPoint(200, 20));
+    EXPECT_EQ(QApplication::clipboard()->text(), "Meeting moved to Thursday.");
+    EXPECT_EQ(row.timeLabel()->text(), "Copied");
+    // The time comes back when the confirmation's timer runs out.
+    QTimer* restore = row.findChild<QTimer*>();
+    ASSERT_NE(restore, nullptr);
+    EXPECT_TRUE(restore->isActive());
+    EXPECT_EQ(restore->interval(), HistoryRow::confirmationMs);
+    QMetaObject::invokeMethod(restore, "timeout", Qt::DirectConnection);
+    EXPECT_EQ(row.timeLabel()->text(), "12:30");
+}
+
+// Screenshots of the new and changed sections, in English and German, for review.
+TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
+    for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
+        InMemoryDefaultsStore::sharedForTests().clear();
+        ASSERT_EQ(Translations::install(language), language);
+        AppSettings& settings = AppSettings::shared();
+        settings.setUseBackend(false);
+        settings.setOpenAIAPIKey("sk-example");
+        settings.setOpenAIBaseURL("http://192.168.1.20:8080/v1");
+        settings.setTranscriptionModel("whisper-large-v3");
+        settings.setVocabulary({"Quillo", "Kubernetes", "Dr. Okonkwo"});
+        settings.setReplacements({{"cube control", "kubectl"}, {"quill o", "Quillo"}});
+        settings.setInputDevice("test_mic");
+        settings.setHotkeyKeyCode(62);
+        settings.setHotkeyModifiers(0);
+        const QDateTime now = QDateTime::currentDateTime();
+        settings.addDictation(
+            {"Meeting moved to Thursday at ten.", DictationEntry::timestampFrom(now), 6, "email"});
+        FakeAudioSourceList sources;
+        sources.list = {{"test_mic", "USB Headset Mono"}, {"alsa_input.pci", "Built-in Audio"}};
+        FakeLoginItemService loginItems;
+        FakeActivationPolicy policy;
+        SettingsWindowController controller(settings, &loginItems, &policy);
+        controller.setAudioSources(&sources);
+        controller.show();
+        for (SettingsSection section :
+             {SettingsSection::connection, SettingsSection::system, SettingsSection::modes,
+              SettingsSection::general, SettingsSection::home}) {
+            controller.view()->select(section);
+            QCoreApplication::processEvents();
+            const QString base =
+                testArtifactPath("settings-" + section.rawValue() + "-linux-" + language);
+            EXPECT_TRUE(controller.window()->grab().toImage().save(base + ".png"));
+            QWidget* page = controller.view()->scrollArea()->widget();
+            EXPECT_TRUE(page->grab().toImage().save(base + "-page.png"));
+        }
+        controller.window()->close();
+    }
+    Translations::install(QStringLiteral("en"));
+}
+
+}  // namespace
