@@ -3,6 +3,8 @@
 #include "models/DictationEntry.h"
 #include "models/DictationMode.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -96,10 +98,13 @@ private:
     QString stringValue(const char* key, const QString& fallback) const;
     bool booleanValue(const char* key, bool fallback) const;
     qint64 integerValue(const char* key, qint64 fallback) const;
+    qint64 checkedIntegerValue(const char* key, qint64 fallback, bool (*inRange)(qint64)) const;
     void write(const char* key, const QString& value);
     void write(const char* key, bool value);
     void write(const char* key, qint64 value);
     void keepUndecodableHistory(const QByteArray& document);
 
     DefaultsStore& store_;
+    // The out-of-range value last reported per key.
+    mutable QHash<QByteArray, qint64> reportedOutOfRange_;
 };
