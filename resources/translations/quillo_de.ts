@@ -291,5 +291,9 @@
         <source>Start Dictating</source>
         <translation>Diktieren starten</translation>
     </message>
+    <message id="general.fn_unavailable">
+        <source>The fn key cannot be a hotkey on this desktop: the keyboard keeps it to itself.</source>
+        <translation>Die Fn-Taste kann auf diesem Desktop kein Hotkey sein: Die Tastatur behält sie für sich.</translation>
+    </message>
 </context>
 </TS>

@@ -291,5 +291,9 @@
         <source>Start Dictating</source>
         <translation>Start Dictating</translation>
     </message>
+    <message id="general.fn_unavailable">
+        <source>The fn key cannot be a hotkey on this desktop: the keyboard keeps it to itself.</source>
+        <translation>The fn key cannot be a hotkey on this desktop: the keyboard keeps it to itself.</translation>
+    </message>
 </context>
 </TS>
