@@ -18,7 +18,7 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils x11-xkb-utils xdotool trayer
+  xvfb xauth x11-utils x11-xkb-utils xdotool trayer xserver-xephyr
   pulseaudio pulseaudio-utils espeak-ng sox
   # fonts for the windows, also on a machine without a desktop
   fonts-dejavu-core

@@ -549,5 +549,13 @@ quill o → Quillo</translation>
         <source>Copy</source>
         <translation>Kopieren</translation>
     </message>
+    <message id="general.fn_unavailable">
+        <source>The fn key cannot be a hotkey on this desktop: the keyboard keeps it to itself.</source>
+        <translation>Die Fn-Taste kann auf diesem Desktop kein Hotkey sein: Die Tastatur behält sie für sich.</translation>
+    </message>
+    <message id="onboarding.mic.missing">
+        <source>No microphone found. You can continue and connect one later.</source>
+        <translation>Kein Mikrofon gefunden. Du kannst fortfahren und später eines anschließen.</translation>
+    </message>
 </context>
 </TS>

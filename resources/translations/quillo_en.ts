@@ -549,5 +549,13 @@ quill o → Quillo</translation>
         <source>Copy</source>
         <translation>Copy</translation>
     </message>
+    <message id="general.fn_unavailable">
+        <source>The fn key cannot be a hotkey on this desktop: the keyboard keeps it to itself.</source>
+        <translation>The fn key cannot be a hotkey on this desktop: the keyboard keeps it to itself.</translation>
+    </message>
+    <message id="onboarding.mic.missing">
+        <source>No microphone found. You can continue and connect one later.</source>
+        <translation>No microphone found. You can continue and connect one later.</translation>
+    </message>
 </context>
 </TS>

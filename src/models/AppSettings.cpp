@@ -58,6 +58,27 @@ qint64 AppSettings::integerValue(const char* key, qint64 fallback) const {
     return n ? *n : fallback;
 }
 
+// Anyone can write the store (quillo-defaults): a value the readers cannot take reads as the
+// default, with one line per stored value rather than one per read.
+qint64 AppSettings::checkedIntegerValue(const char* key, qint64 fallback,
+                                        bool (*inRange)(qint64)) const {
+    const qint64 value = integerValue(key, fallback);
+    const QByteArray name(key);
+    if (inRange(value)) {
+        reportedOutOfRange_.remove(name);
+        return value;
+    }
+    const auto reported = reportedOutOfRange_.constFind(name);
+    if (reported == reportedOutOfRange_.constEnd() || reported.value() != value) {
+        reportedOutOfRange_.insert(name, value);
+        Log::line(QStringLiteral("[Quillo] Stored %1 %2 is out of range; using %3")
+                      .arg(QLatin1String(key))
+                      .arg(value)
+                      .arg(fallback));
+    }
+    return fallback;
+}
+
 void AppSettings::write(const char* key, const QString& value) {
     store_.setString(QLatin1String(key), value);
     emit changed(QLatin1String(key));
@@ -106,9 +127,16 @@ QString AppSettings::appLanguage() const {
     return stringValue(Keys::appLanguage, QStringLiteral("system"));
 }
 void AppSettings::setAppLanguage(const QString& v) { write(Keys::appLanguage, v); }
-qint64 AppSettings::hotkeyKeyCode() const { return integerValue(Keys::hotkeyKeyCode, 49); }
+qint64 AppSettings::hotkeyKeyCode() const {
+    return checkedIntegerValue(Keys::hotkeyKeyCode, 49,
+                               [](qint64 v) { return v >= 0 && v <= 0xFFFF; });
+}
 void AppSettings::setHotkeyKeyCode(qint64 v) { write(Keys::hotkeyKeyCode, v); }
-qint64 AppSettings::hotkeyModifiers() const { return integerValue(Keys::hotkeyModifiers, 2048); }
+qint64 AppSettings::hotkeyModifiers() const {
+    // Any sum of command 256, shift 512, option 2048 and control 4096.
+    return checkedIntegerValue(Keys::hotkeyModifiers, 2048,
+                               [](qint64 v) { return (v & ~qint64(0x1B00)) == 0; });
+}
 void AppSettings::setHotkeyModifiers(qint64 v) { write(Keys::hotkeyModifiers, v); }
 bool AppSettings::useBackend() const { return booleanValue(Keys::useBackend, true); }
 void AppSettings::setUseBackend(bool v) { write(Keys::useBackend, v); }

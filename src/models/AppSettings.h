@@ -4,6 +4,8 @@
 #include "models/DictationMode.h"
 #include "models/WordLists.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -127,6 +129,7 @@ private:
     QString nonBlankString(const char* key, const QString& fallback) const;
     bool booleanValue(const char* key, bool fallback) const;
     qint64 integerValue(const char* key, qint64 fallback) const;
+    qint64 checkedIntegerValue(const char* key, qint64 fallback, bool (*inRange)(qint64)) const;
     void write(const char* key, const QString& value);
     void write(const char* key, bool value);
     void write(const char* key, qint64 value);
@@ -134,4 +137,6 @@ private:
     void writeWordList(const char* key, const QByteArray& document, bool storedIsDecodable);
 
     DefaultsStore& store_;
+    // The out-of-range value last reported per key.
+    mutable QHash<QByteArray, qint64> reportedOutOfRange_;
 };

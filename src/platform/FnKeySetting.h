@@ -10,4 +10,6 @@ public:
     virtual std::optional<int> usageType() = 0;
     // Makes the setting 0; failures go unnoticed.
     virtual void setUsageToNothing() = 0;
+    // Whether applications see the Fn key at all, so that it can serve as a hotkey.
+    virtual bool isFnKeyUsable() const { return true; }
 };

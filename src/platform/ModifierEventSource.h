@@ -28,4 +28,10 @@ public:
     virtual ScopedRegistration subscribe(Handler handler) = 0;
     // Whether the key (portable code) is down right now, asked of the hardware state.
     virtual bool isKeyDown(int keyCode) = 0;
+    // Whether the system ever reports this key (portable code). A key it never sends, such as
+    // Fn on keyboards that handle Fn themselves, cannot serve as a hotkey.
+    virtual bool canReport(int keyCode) const {
+        Q_UNUSED(keyCode);
+        return true;
+    }
 };

@@ -145,6 +145,10 @@ quint32 HotkeyUtils::carbonModifiers(quint64 eventFlags) {
     return mask;
 }
 
+bool HotkeyUtils::isFnKeyUsable() {
+    return !installedFnSetting || installedFnSetting->isFnKeyUsable();
+}
+
 void HotkeyUtils::ensureFnKeyAvailable() {
     if (!installedFnSetting) return;
     // An absent or unreadable setting counts as the system default, 2.

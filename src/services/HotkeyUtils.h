@@ -47,6 +47,8 @@ public:
     static quint32 carbonModifiers(quint64 eventFlags);
     // Makes sure that the system does nothing of its own when Fn is pressed alone.
     static void ensureFnKeyAvailable();
+    // Whether Fn can serve as a hotkey on this desktop; true when no setting is installed.
+    static bool isFnKeyUsable();
 
     // The composition root installs the real ports; tests install fakes. Without a layout
     // every key outside the fixed table gets the "Key " name; without an Fn setting

@@ -42,6 +42,12 @@ void ModifierHotkeyManager::configure(int keyCode) {
 }
 
 bool ModifierHotkeyManager::start() {
+    if (!events_.canReport(targetKeyCode_)) {
+        // Nothing would ever be reported: fail, so that the owner says the hotkey is dead.
+        Log::line(QStringLiteral("[ModifierHotkey] keyCode=%1 is never reported on this desktop")
+                      .arg(targetKeyCode_));
+        return false;
+    }
     const bool trusted = trust_.isTrusted();
     Log::line(QStringLiteral("[ModifierHotkey] AXIsProcessTrusted: ") + boolText(trusted));
     bool tapStarted = false;
@@ -87,11 +93,13 @@ void ModifierHotkeyManager::stop() {
     reportedDown_ = false;
 }
 
+bool ModifierHotkeyManager::isTargetKey(int keyCode) const {
+    return isFnTarget() ? (isFnKeyCode(keyCode) || keyCode == -1) : keyCode == targetKeyCode_;
+}
+
 void ModifierHotkeyManager::handleCGFlags(const ModifierChange& change) {
     const quint64 flags = change.flags;
-    const bool counts = isFnTarget() ? (isFnKeyCode(change.keyCode) || change.keyCode == -1)
-                                     : change.keyCode == targetKeyCode_;
-    if (!counts) {
+    if (!isTargetKey(change.keyCode)) {
         previousCGFlags_ = flags;
         return;
     }
@@ -124,6 +132,12 @@ void ModifierHotkeyManager::handleCGFlags(const ModifierChange& change) {
 
 void ModifierHotkeyManager::handleNSFlags(const ModifierChange& change) {
     const quint64 flags = change.flags;
+    // The flag alone cannot tell left from right: a left Alt (Alt+Tab) would fire a right-Alt
+    // hotkey. When the source names the key, it must be the target.
+    if (change.keyCode != -1 && !isTargetKey(change.keyCode)) {
+        previousNSFlags_ = flags;
+        return;
+    }
     const bool wasDown = targetNSFlag_ != 0 && (previousNSFlags_ & targetNSFlag_) != 0;
     const bool isDown = targetNSFlag_ != 0 && (flags & targetNSFlag_) != 0;
     if (!wasDown && isDown) {

@@ -13,7 +13,8 @@ class AccessibilityTrust;
 //
 // Two detection paths watch the modifier changes: the "tap" path, which tells left from
 // right by key code and probes the hardware state for Fn, and the "monitor" path, which
-// only looks at the modifier flag. Both may see one press; their reports are merged so that
+// follows the modifier flag of changes to the target key (of any change when the system does
+// not say which key changed). Both may see one press; their reports are merged so that
 // a physical press gives exactly one onKeyDown and one onKeyUp, each on a later turn of the
 // main loop.
 class ModifierHotkeyManager {
@@ -38,7 +39,8 @@ public:
 
     // keyCode in 0...65535.
     void configure(int keyCode);
-    // True when at least one path can deliver events.
+    // True when at least one path can deliver events. False at once for a key the system
+    // never reports (Fn on X11).
     bool start();
     void stop();
 
@@ -56,6 +58,7 @@ private:
     void handleCGFlags(const ModifierChange& change);
     void handleNSFlags(const ModifierChange& change);
     bool isFnTarget() const { return isFnKeyCode(targetKeyCode_); }
+    bool isTargetKey(int keyCode) const;
     void report(Report report);
 
     ModifierEventSource& events_;

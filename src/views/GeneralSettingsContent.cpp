@@ -210,7 +210,18 @@ QWidget* GeneralSettingsContent::buildShortcutInfoCard() {
     auto* notSupported = SettingsText::label(qtTrId("general.shortcut_not_supported"), 11,
                                              QFont::Normal, secondary);
     notSupported->setWordWrap(true);
-    note->addWidget(notSupported, 1);
+    auto* notes = new QVBoxLayout;
+    notes->setSpacing(6);
+    notes->addWidget(notSupported);
+    if (!HotkeyUtils::isFnKeyUsable()) {
+        //% "The fn key cannot be a hotkey on this desktop: the keyboard keeps it to itself."
+        auto* fnNote =
+            SettingsText::label(qtTrId("general.fn_unavailable"), 11, QFont::Normal, secondary);
+        fnNote->setObjectName(QStringLiteral("fnUnavailableNote"));
+        fnNote->setWordWrap(true);
+        notes->addWidget(fnNote);
+    }
+    note->addLayout(notes, 1);
     stack->addLayout(note);
     return card;
 }

@@ -127,6 +127,8 @@ void HotkeyField::rebuildFace() {
 void HotkeyField::setRecording(bool recording) {
     if (recording == recording_) return;
     recording_ = recording;
+    modifiersDown_.clear();
+    loneModifier_.reset();
     static_cast<HotkeyFieldFace*>(button_)->setRecordingLook(recording);
     enterNewHint_->setVisible(recording);
     if (recording) {
@@ -146,6 +148,8 @@ void HotkeyField::setRecording(bool recording) {
 
 void HotkeyField::handleKeyEvent(const CapturedKey& key) {
     if (!recording_) return;
+    // Another key came in: a modifier held now is part of a combination, not alone.
+    loneModifier_.reset();
     const quint32 mask = HotkeyUtils::carbonModifiers(key.flags);
     if (key.keyCode == 53 && mask == 0) {
         setRecording(false);
@@ -156,12 +160,24 @@ void HotkeyField::handleKeyEvent(const CapturedKey& key) {
 }
 
 void HotkeyField::handleFlagsChanged(const CapturedKey& key) {
-    if (!recording_) return;
-    if ((key.keyCode == 63 || key.keyCode == 179) && (key.flags & fnFlag)) {
-        applyHotkey(63, 0);
-    } else if (KeyCaptureView::isModifierOnlyKey(key.keyCode)) {
-        applyHotkey(key.keyCode, 0);
+    if (!recording_ || !KeyCaptureView::isModifierOnlyKey(key.keyCode))
+        return;
+    if (key.pressed) {
+        // The Globe key's code is stored as Fn's.
+        const bool fn = (key.keyCode == 63 || key.keyCode == 179) && (key.flags & fnFlag);
+        if (modifiersDown_.isEmpty()) {
+            loneModifier_ = std::pair(key.keyCode, fn ? 63 : key.keyCode);
+        } else {
+            loneModifier_.reset();
+        }
+        modifiersDown_.insert(key.keyCode);
+        return;
     }
+    // A release of a modifier held before recording began is no choice of the user's.
+    if (!modifiersDown_.remove(key.keyCode))
+        return;
+    if (loneModifier_ && loneModifier_->first == key.keyCode)
+        applyHotkey(loneModifier_->second, 0);
 }
 
 void HotkeyField::applyHotkey(int keyCode, int modifiers) {

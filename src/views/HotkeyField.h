@@ -3,9 +3,12 @@
 #include "views/KeyCaptureView.h"
 
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <utility>
 
 class AppSettings;
 class QAbstractButton;
@@ -13,7 +16,9 @@ class QHBoxLayout;
 class QLabel;
 
 // Shows the stored hotkey as key caps; a click starts recording, and the next accepted key
-// or lone modifier becomes the new hotkey: it is stored and reported to `onChanged`.
+// or lone modifier becomes the new hotkey: it is stored and reported to `onChanged`. A lone
+// modifier counts on its release, when no other key came between its press and release, so
+// that a modifier pressed after the click can still begin a combination.
 class HotkeyField : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +47,11 @@ private:
     AppSettings& settings_;
     ChangedCallback onChanged_;
     bool recording_ = false;
+    // Modifiers pressed since recording began and not yet released.
+    QSet<int> modifiersDown_;
+    // The modifier that becomes the hotkey if it is released before any other key goes down,
+    // and the key code to store for it.
+    std::optional<std::pair<int, int>> loneModifier_;
     QAbstractButton* button_;
     QHBoxLayout* faceLayout_;
     QLabel* enterNewHint_;

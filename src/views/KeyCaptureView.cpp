@@ -107,7 +107,8 @@ void KeyCaptureView::handleKey(const QKeyEvent& event, bool pressed) {
     if (isModifierOnlyKey(*code)) {
         // The Fn flag is set while Fn is down, as on the keyboards that report it.
         if ((*code == 63 || *code == 179) && pressed) flags |= fnFlag;
-        if (onFlagsChanged_) onFlagsChanged_({*code, flags});
+        if (onFlagsChanged_)
+            onFlagsChanged_({*code, flags, pressed});
     } else if (pressed && onKeyDown_) {
         onKeyDown_({*code, flags});
     }

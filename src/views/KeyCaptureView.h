@@ -13,6 +13,8 @@ class QKeyEvent;
 struct CapturedKey {
     int keyCode;
     quint64 flags;
+    // For modifier changes: whether the key went down (true) or came up.
+    bool pressed = true;
 };
 
 // An invisible, zero-sized view that takes the keyboard focus and hands every key press and

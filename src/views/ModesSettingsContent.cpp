@@ -169,12 +169,10 @@ void ModesSettingsContent::resetPrompt(DictationMode mode) {
 
 void ModesSettingsContent::promptEdited(DictationMode mode) {
     const ModeCard parts = card(mode);
+    // Emptied, the custom prompt is gone, but the editor keeps what the user typed (nothing)
+    // so that a prompt can be cleared and written anew; the built-in one shows again when the
+    // editor is next opened.
     settings_.setCustomPrompt(parts.editor->toPlainText(), mode);
-    if (settings_.customPrompt(mode).isEmpty()) {
-        // Emptied: the custom prompt is gone, and the editor falls back to the built-in one.
-        const QSignalBlocker blocker(parts.editor);
-        parts.editor->setPlainText(settings_.effectivePrompt(mode));
-    }
 }
 
 void ModesSettingsContent::setEditingMode(std::optional<DictationMode> mode) {

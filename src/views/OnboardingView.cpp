@@ -164,9 +164,16 @@ QWidget* OnboardingView::buildMicrophoneStep() {
     granted->addStretch(1);
     layout->addWidget(micGrantedLine_);
 
+    // Without any input device there is nothing to grant: say so and let the user go on,
+    // or a machine without a microphone would see this step at every launch.
+    //% "No microphone found. You can continue and connect one later."
+    micMissingHint_ = bodyLabel(qtTrId("onboarding.mic.missing"), 13, page);
+    micMissingHint_->setObjectName(QStringLiteral("micMissingHint"));
+    layout->addWidget(micMissingHint_);
+
     micButton_ = mainButton(QStringLiteral("micButton"), QString(), page);
     connect(micButton_, &QAbstractButton::clicked, this, [this] {
-        if (micGranted_) {
+        if (micGranted_ || micMissing_) {
             goToStep(2);
         } else {
             requestMicrophoneAccess();
@@ -306,7 +313,8 @@ void OnboardingView::goToStep(int step) {
 
 void OnboardingView::refresh() {
     micGrantedLine_->setVisible(micGranted_);
-    if (micGranted_) {
+    micMissingHint_->setVisible(micMissing_);
+    if (micGranted_ || micMissing_) {
         //% "Continue"
         micButton_->setText(qtTrId("onboarding.next"));
     } else {
@@ -364,6 +372,7 @@ QCoro::Task<> OnboardingView::askForMicrophone(QPointer<OnboardingView> view,
 
 void OnboardingView::applyMicrophoneAnswer(bool granted) {
     micGranted_ = granted;
+    micMissing_ = !granted;
     refresh();
     if (granted && currentStep_ == 1) {
         goToStep(2);

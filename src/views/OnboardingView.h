@@ -41,6 +41,8 @@ public:
 
     int currentStep() const { return currentStep_; }
     bool micGranted() const { return micGranted_; }
+    // The request answered that there is no input device: the step lets the user go on.
+    bool micMissing() const { return micMissing_; }
     bool accessibilityConfirmed() const { return accessibilityConfirmed_; }
     bool isAnimating() const;
 
@@ -69,12 +71,14 @@ private:
     std::function<void()> onComplete_;
     int currentStep_ = 0;
     bool micGranted_ = false;
+    bool micMissing_ = false;
     bool accessibilityConfirmed_ = false;
 
     QStackedWidget* steps_ = nullptr;
     ProgressDots* dots_ = nullptr;
     QPropertyAnimation* fadeIn_ = nullptr;
     QWidget* micGrantedLine_ = nullptr;
+    QLabel* micMissingHint_ = nullptr;
     CapsuleButton* micButton_ = nullptr;
     QToolButton* confirmBox_ = nullptr;
     CapsuleButton* accessibilityNext_ = nullptr;

@@ -11,6 +11,9 @@ public:
         value = 0;
     }
 
+    bool isFnKeyUsable() const override { return usable; }
+
     std::optional<int> value;
+    bool usable = true;
     int writeCount = 0;
 };

@@ -11,12 +11,15 @@ class FakeModifierEventSource final : public ModifierEventSource {
 public:
     ScopedRegistration subscribe(Handler handler) override;
     bool isKeyDown(int keyCode) override { return hardwareDown.contains(keyCode); }
+    bool canReport(int keyCode) const override { return !unreportable.contains(keyCode); }
 
     void send(int keyCode, quint64 flags);
     int subscriberCount() const { return static_cast<int>(subscribers_.size()); }
 
     bool refuseSubscriptions = false;
     QSet<int> hardwareDown;
+    // Keys the system never sends.
+    QSet<int> unreportable;
 
 private:
     quint64 nextToken_ = 1;

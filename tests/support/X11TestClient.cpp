@@ -14,8 +14,8 @@ struct X11TestClient::Private {
     xcb_window_t root = 0;
 };
 
-X11TestClient::X11TestClient() : d(std::make_unique<Private>()) {
-    d->connection = xcb_connect(nullptr, nullptr);
+X11TestClient::X11TestClient(const QByteArray& displayName) : d(std::make_unique<Private>()) {
+    d->connection = xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), nullptr);
     if (xcb_connection_has_error(d->connection)) {
         xcb_disconnect(d->connection);
         d->connection = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <chrono>
@@ -11,7 +12,8 @@
 // right Alt 108, D 40, Caps Lock 66).
 class X11TestClient {
 public:
-    X11TestClient();
+    // Connects to $DISPLAY, or to `displayName` when given.
+    explicit X11TestClient(const QByteArray& displayName = {});
     ~X11TestClient();
 
     bool isConnected() const;

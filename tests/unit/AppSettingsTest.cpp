@@ -1,6 +1,7 @@
 #include "models/AppSettings.h"
 #include "models/AppState.h"
 #include "support/InMemoryDefaultsStore.h"
+#include "support/LogCapture.h"
 
 #include <QSignalSpy>
 
@@ -60,6 +61,49 @@ TEST_F(AppSettingsTest, AValueOfAnotherTypeReadsAsTheDefault) {
     EXPECT_EQ(settings.hotkeyKeyCode(), 49);
     EXPECT_TRUE(settings.showOverlay());
     EXPECT_EQ(settings.whisperLanguage(), "auto");
+}
+
+// Written from a shell with quillo-defaults: the stored value stays, the hotkey reads as the
+// default, and each bad value is reported once however often it is read.
+TEST_F(AppSettingsTest, AnOutOfRangeHotkeyReadsAsTheDefaultWithOneLogLine) {
+    LogCapture log;
+    store.setInteger("hotkey_keycode", -1);
+    store.setInteger("hotkey_modifiers", qint64(1) << 40);
+    for (int read = 0; read < 3; ++read) {
+        EXPECT_EQ(settings.hotkeyKeyCode(), 49);
+        EXPECT_EQ(settings.hotkeyModifiers(), 2048);
+    }
+    EXPECT_EQ(log.lines(),
+              QStringList({"[Quillo] Stored hotkey_keycode -1 is out of range; using 49",
+                           "[Quillo] Stored hotkey_modifiers 1099511627776 is out of "
+                           "range; using 2048"}));
+    EXPECT_EQ(store.value("hotkey_keycode"), DefaultsStore::Value(qint64(-1))) << "nothing is lost";
+
+    log.clear();
+    store.setInteger("hotkey_keycode", 65536);
+    store.setInteger("hotkey_modifiers", 1024);  // Caps Lock is no hotkey modifier
+    EXPECT_EQ(settings.hotkeyKeyCode(), 49);
+    EXPECT_EQ(settings.hotkeyModifiers(), 2048);
+    store.setInteger("hotkey_modifiers", -2048);
+    EXPECT_EQ(settings.hotkeyModifiers(), 2048);
+    EXPECT_EQ(log.lines().size(), 3);
+
+    // The edges of the range are taken as they are.
+    log.clear();
+    store.setInteger("hotkey_keycode", 65535);
+    store.setInteger("hotkey_modifiers", 256 + 512 + 2048 + 4096);
+    EXPECT_EQ(settings.hotkeyKeyCode(), 65535);
+    EXPECT_EQ(settings.hotkeyModifiers(), 6912);
+    store.setInteger("hotkey_keycode", 0);
+    store.setInteger("hotkey_modifiers", 0);
+    EXPECT_EQ(settings.hotkeyKeyCode(), 0);
+    EXPECT_EQ(settings.hotkeyModifiers(), 0);
+    EXPECT_TRUE(log.lines().isEmpty());
+
+    // A bad value again after a good one is a new event.
+    store.setInteger("hotkey_keycode", -1);
+    EXPECT_EQ(settings.hotkeyKeyCode(), 49);
+    EXPECT_EQ(log.lines().size(), 1);
 }
 
 TEST_F(AppSettingsTest, SelectedModeFallsBackToEmailForUnknownOrMiscasedValues) {

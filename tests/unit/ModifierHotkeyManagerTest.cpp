@@ -62,17 +62,34 @@ TEST_F(ModifierHotkeyManagerTest, DoublePressGivesTwoDownsAndTwoUps) {
     EXPECT_EQ(delivered(), QStringList({"down", "up", "down", "up"}));
 }
 
-TEST_F(ModifierHotkeyManagerTest, LeftOptionTargetSeesRightOptionOnlyThroughTheMonitorPath) {
-    startWatching(58);
-    events.send(61, option);
-    EXPECT_EQ(delivered(), QStringList{"down"});
-    EXPECT_EQ(log.lines(), QStringList{"[ModifierHotkey] >>> TARGET KEY DOWN (keyCode=61)"});
-
-    // Left Option joins while right Option is down: the Option bit was already set.
-    log.clear();
+TEST_F(ModifierHotkeyManagerTest, RightOptionTargetIgnoresLeftOptionOnBothPaths) {
+    startWatching(61);
+    // Alt+Tab held long enough for a hold: the left key must not fire a right-Alt hotkey.
     events.send(58, option);
-    EXPECT_EQ(delivered(), QStringList{"down"});
+    scheduler.advance(std::chrono::milliseconds(300));
+    events.send(58, 0);
+    EXPECT_TRUE(delivered().isEmpty());
     EXPECT_TRUE(log.lines().isEmpty());
+
+    // Right Option joins while left Option is down: the Option bit was already set.
+    events.send(58, option);
+    events.send(61, option);
+    EXPECT_TRUE(delivered().isEmpty());
+    events.send(61, option);
+    events.send(58, 0);
+
+    events.send(61, option);
+    events.send(61, 0);
+    EXPECT_EQ(delivered(), QStringList({"down", "up"}));
+}
+
+TEST_F(ModifierHotkeyManagerTest, ASourceThatDoesNotNameTheKeyIsFollowedByItsFlag) {
+    startWatching(61);
+    events.send(-1, option);
+    EXPECT_EQ(delivered(), QStringList{"down"});
+    EXPECT_EQ(log.lines(), QStringList{"[ModifierHotkey] >>> TARGET KEY DOWN (keyCode=-1)"});
+    events.send(-1, 0);
+    EXPECT_EQ(delivered(), QStringList({"down", "up"}));
 }
 
 TEST_F(ModifierHotkeyManagerTest, ShiftTargetIgnoresOtherModifierBits) {
@@ -154,6 +171,19 @@ TEST_F(ModifierHotkeyManagerTest, StartLogsWhichPathsRun) {
     EXPECT_FALSE(manager->start());
     EXPECT_TRUE(log.contains("[ModifierHotkey] Failed to create any event tap"));
     EXPECT_TRUE(log.contains("[ModifierHotkey] NSEvent monitors active: global=false, local=false"));
+}
+
+TEST_F(ModifierHotkeyManagerTest, AKeyTheSystemNeverReportsFailsToStart) {
+    events.unreportable = {63, 179};
+    manager->configure(63);
+    EXPECT_FALSE(manager->start());
+    EXPECT_EQ(events.subscriberCount(), 0);
+    EXPECT_EQ(log.lines(),
+              QStringList{"[ModifierHotkey] keyCode=63 is never reported on this desktop"});
+
+    manager->configure(61);
+    EXPECT_TRUE(manager->start());
+    manager->stop();
 }
 
 TEST(ModifierHotkeyKeys, OnlyTheTenModifierKeyCodesAreModifierOnly) {

@@ -6,8 +6,9 @@
 
 #include <cstdlib>
 
-X11Connection::X11Connection() {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+X11Connection::X11Connection(const QByteArray& displayName) {
+    xcb_connection_t* connection =
+        xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), nullptr);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         return;

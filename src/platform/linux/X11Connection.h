@@ -2,6 +2,7 @@
 
 // Internal to the X11 implementations: include it from .cpp files only, after the Qt headers.
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <functional>
@@ -18,7 +19,8 @@ class X11Connection {
 public:
     using EventHandler = std::function<void(const xcb_generic_event_t& event)>;
 
-    X11Connection();
+    // Connects to $DISPLAY, or to `displayName` when given.
+    explicit X11Connection(const QByteArray& displayName = {});
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;

@@ -2,6 +2,8 @@
 
 #include "platform/ModifierEventSource.h"
 
+#include <QByteArray>
+
 #include <memory>
 
 // Modifier changes from XInput 2 raw key events on the root window, over a connection of
@@ -10,11 +12,14 @@
 // right keys separately.
 class X11ModifierEventSource final : public ModifierEventSource {
 public:
-    X11ModifierEventSource();
+    // Watches $DISPLAY, or `displayName` when given.
+    explicit X11ModifierEventSource(const QByteArray& displayName = {});
     ~X11ModifierEventSource() override;
 
     ScopedRegistration subscribe(Handler handler) override;
     bool isKeyDown(int keyCode) override;
+    // X has no key code for Fn: the keyboard handles it in its firmware.
+    bool canReport(int keyCode) const override;
 
 private:
     struct Private;

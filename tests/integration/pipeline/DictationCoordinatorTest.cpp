@@ -426,6 +426,34 @@ TEST_F(DictationCoordinatorTest, HotkeyChoiceFnAtLaunchOnlyAndReplacement) {
     EXPECT_TRUE(hotkeys.registrations().isEmpty());
 }
 
+TEST_F(DictationCoordinatorTest, AnOutOfRangeStoredHotkeyInstallsTheDefault) {
+    store.setInteger("hotkey_keycode", -5);
+    store.setInteger("hotkey_modifiers", qint64(1) << 33);
+    coordinator();
+    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
+    ASSERT_EQ(hotkeys.registrations().size(), 1);
+    EXPECT_EQ(hotkeys.registrations().first().keyCode, 49u);
+    EXPECT_EQ(hotkeys.registrations().first().modifiers, 2048u);
+}
+
+// X sends no event for Fn: the hotkey is reported as failed, not as active.
+TEST_F(DictationCoordinatorTest, AnFnHotkeyTheSystemNeverReportsIsLoggedAsFailed) {
+    modifiers.unreportable = {63, 179};
+    settings.setHotkeyKeyCode(63);
+    settings.setHotkeyModifiers(0);
+    coordinator();
+    EXPECT_EQ(coordinator().modifierHotkeyManager(), nullptr);
+    EXPECT_EQ(modifiers.subscriberCount(), 0);
+    EXPECT_TRUE(log.contains("[ModifierHotkey] keyCode=63 is never reported on this desktop"));
+    EXPECT_TRUE(
+        log.contains("[Quillo] Failed to start modifier hotkey — Accessibility permission needed"));
+    EXPECT_FALSE(log.contains("[Quillo] Modifier hotkey active (keyCode=63)"));
+
+    coordinator().updateHotkey(61, 0);
+    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
+    EXPECT_TRUE(log.contains("[Quillo] Modifier hotkey active (keyCode=61)"));
+}
+
 TEST_F(DictationCoordinatorTest, FirstLaunchSchedulesOnboardingAndRegistersTheLoginItemOnce) {
     store.clear();
     trust.trusted = false;

@@ -50,6 +50,9 @@ protected:
         ASSERT_NE(field->captureView(), nullptr);
     }
     QWidget* capture() const { return field->captureView(); }
+    void releaseKey(Qt::Key key, Qt::KeyboardModifiers held, quint32 nativeScanCode = 0) {
+        sendKey(capture(), QEvent::KeyRelease, key, held, nativeScanCode);
+    }
     QStringList pillTexts() const {
         QStringList texts;
         for (auto* pill : field->findChildren<KeyPill*>()) texts << pill->text();
@@ -67,13 +70,16 @@ protected:
     QList<QPair<int, int>> reported;
 };
 
-TEST_F(HotkeyFieldTest, ShowsStoredHotkeyAndRecordsALoneRightOptionAtOnce) {
+TEST_F(HotkeyFieldTest, ShowsStoredHotkeyAndRecordsALoneRightOptionOnItsRelease) {
     EXPECT_EQ(pillTexts(), (QStringList{"Alt", "Space"}));
     startRecording();
     EXPECT_TRUE(capture()->hasFocus());
     EXPECT_TRUE(showsLabel(qtTrId("hotkey.press_keys")));
 
     pressKey(capture(), Qt::Key_Alt, Qt::NoModifier, xRightAlt);
+    EXPECT_TRUE(field->isRecording()) << "the press may still begin a combination";
+    EXPECT_FALSE(hotkeyStored());
+    releaseKey(Qt::Key_Alt, Qt::AltModifier, xRightAlt);
     settle();
 
     EXPECT_EQ(settings().hotkeyKeyCode(), 61);
@@ -88,12 +94,14 @@ TEST_F(HotkeyFieldTest, ShowsStoredHotkeyAndRecordsALoneRightOptionAtOnce) {
 TEST_F(HotkeyFieldTest, FnAndGlobeAreBothStoredAsFn) {
     startRecording();
     pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xFn);
+    releaseKey(Qt::Key_unknown, Qt::NoModifier, xFn);
     EXPECT_EQ(settings().hotkeyKeyCode(), 63);
     EXPECT_EQ(settings().hotkeyModifiers(), 0);
 
     settings().setHotkeyKeyCode(49);
     startRecording();
     pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xGlobe);
+    releaseKey(Qt::Key_unknown, Qt::NoModifier, xGlobe);
     EXPECT_EQ(settings().hotkeyKeyCode(), 63);
     EXPECT_EQ(reported, (QList<QPair<int, int>>{{63, 0}, {63, 0}}));
     EXPECT_EQ(pillTexts(), QStringList{"Fn"});
@@ -119,6 +127,57 @@ TEST_F(HotkeyFieldTest, AModifierHeldBeforeRecordingCombinesWithTheKey) {
     pressKey(capture(), Qt::Key_Space, Qt::AltModifier, 0, " ");
     EXPECT_EQ(settings().hotkeyKeyCode(), 49);
     EXPECT_EQ(settings().hotkeyModifiers(), 2048);
+}
+
+TEST_F(HotkeyFieldTest, AModifierPressedAfterTheClickCombinesWithTheNextKey) {
+    startRecording();
+    pressKey(capture(), Qt::Key_Control);
+    pressKey(capture(), Qt::Key_Shift, Qt::ControlModifier);
+    pressKey(capture(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier, 0, "d");
+    EXPECT_EQ(settings().hotkeyKeyCode(), 2);
+    EXPECT_EQ(settings().hotkeyModifiers(), 4096 + 512);
+    EXPECT_EQ(reported, (QList<QPair<int, int>>{{2, 4608}}));
+    EXPECT_FALSE(field->isRecording());
+}
+
+// The user held Option while clicking: letting it go is no choice of a hotkey.
+TEST_F(HotkeyFieldTest, TheReleaseOfAModifierHeldBeforeTheClickIsIgnored) {
+    startRecording();
+    releaseKey(Qt::Key_Alt, Qt::AltModifier);
+    EXPECT_TRUE(field->isRecording());
+    EXPECT_FALSE(hotkeyStored());
+    EXPECT_TRUE(reported.isEmpty());
+
+    pressKey(capture(), Qt::Key_Shift);
+    releaseKey(Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_EQ(settings().hotkeyKeyCode(), 56);
+    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+}
+
+// Control and Shift pressed together, or Control with a key the field does not take, name no
+// lone modifier; the next modifier pressed and released alone does.
+TEST_F(HotkeyFieldTest, AModifierWithAnotherKeyInBetweenIsNotRecordedAlone) {
+    startRecording();
+    pressKey(capture(), Qt::Key_Control);
+    pressKey(capture(), Qt::Key_Shift, Qt::ControlModifier);
+    releaseKey(Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
+    releaseKey(Qt::Key_Control, Qt::ControlModifier);
+    pressKey(capture(), Qt::Key_Alt);
+    QTest::keyClick(capture(), Qt::Key_Escape, Qt::AltModifier);
+    EXPECT_FALSE(field->isRecording()) << "Option+Escape is a hotkey";
+    EXPECT_EQ(reported, (QList<QPair<int, int>>{{53, 2048}}));
+
+    startRecording();
+    pressKey(capture(), Qt::Key_Control);
+    pressKey(capture(), Qt::Key_Shift, Qt::ControlModifier);
+    releaseKey(Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
+    releaseKey(Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_TRUE(field->isRecording());
+    pressKey(capture(), Qt::Key_Control);
+    releaseKey(Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_EQ(settings().hotkeyKeyCode(), 59);
+    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+    EXPECT_FALSE(field->isRecording());
 }
 
 TEST_F(HotkeyFieldTest, EscapeAloneCancelsButWithCommandIsAHotkey) {

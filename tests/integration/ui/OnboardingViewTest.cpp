@@ -92,24 +92,40 @@ protected:
     AppSettings& settings = AppSettings::shared();
 };
 
-TEST_F(OnboardingViewTest, MicrophoneStepAsksEvenWhenGrantedAndMovesOnOnlyWhenGranted) {
+TEST_F(OnboardingViewTest, MicrophoneStepAsksEvenWhenGrantedAndMovesOnWhenGranted) {
     OnboardingView* view = show();
     click(view, "welcomeButton");
     ASSERT_EQ(view->currentStep(), 1);
+    EXPECT_FALSE(find(view, "micMissingHint")->isVisible());
 
-    microphone.answer = false;
+    // Already granted earlier: the same button, the platform answers at once.
     EXPECT_EQ(find<CapsuleButton>(view, "micButton")->text(), "Allow Microphone");
+    click(view, "micButton");
+    EXPECT_EQ(microphone.requests, 1);
+    EXPECT_TRUE(view->micGranted());
+    EXPECT_EQ(view->currentStep(), 2);
+}
+
+// A machine without any input device: a hint instead of a dead end. Nothing is stored, so a
+// later launch asks again once a microphone is connected.
+TEST_F(OnboardingViewTest, WithoutAMicrophoneTheStepSaysSoAndLetsTheUserGoOn) {
+    OnboardingView* view = show();
+    click(view, "welcomeButton");
+    microphone.answer = false;
     click(view, "micButton");
     EXPECT_EQ(view->currentStep(), 1);
     EXPECT_FALSE(view->micGranted());
+    EXPECT_TRUE(view->micMissing());
     EXPECT_FALSE(find(view, "micGrantedLine")->isVisible());
+    EXPECT_TRUE(find(view, "micMissingHint")->isVisible());
+    EXPECT_EQ(find<QLabel>(view, "micMissingHint")->text(),
+              "No microphone found. You can continue and connect one later.");
+    EXPECT_EQ(find<CapsuleButton>(view, "micButton")->text(), "Continue");
 
-    // Already granted earlier: the same button, the platform answers at once.
-    microphone.answer = true;
     click(view, "micButton");
-    EXPECT_EQ(microphone.requests, 2);
-    EXPECT_TRUE(view->micGranted());
+    EXPECT_EQ(microphone.requests, 1) << "going on asks nothing more";
     EXPECT_EQ(view->currentStep(), 2);
+    EXPECT_FALSE(InMemoryDefaultsStore::sharedForTests().contains("onboarding_completed"));
 }
 
 TEST_F(OnboardingViewTest, ALateMicrophoneAnswerReachesTheViewOrNothingWhenTheWindowIsGone) {

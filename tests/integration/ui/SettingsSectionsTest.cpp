@@ -1,9 +1,11 @@
 #include "integration/ui/UiTestSupport.h"
 #include "support/FakeActivationPolicy.h"
+#include "support/FakeFnKeySetting.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
 
 #include "models/AppSettings.h"
+#include "services/HotkeyUtils.h"
 #include "views/ClampedTextLabel.h"
 #include "views/HomeSettingsContent.h"
 #include "views/KeyCap.h"
@@ -129,6 +131,24 @@ TEST_F(SettingsSectionsTest, GeneralShowsTheHandsFreeCapsOfTheCurrentHotkey) {
     EXPECT_EQ(handsFreeCaps(), QStringList{"Fn"});
 }
 
+// On a desktop where no application sees Fn (X11), the section says so; elsewhere it does not.
+TEST_F(SettingsSectionsTest, GeneralSaysWhenFnCannotBeAHotkey) {
+    FakeFnKeySetting fnKey;
+    HotkeyUtils::installFnKeySetting(&fnKey);
+    fnKey.usable = false;
+    auto* general = new GeneralSettingsContent(settings(), {});
+    show(general);
+    auto* note = general->findChild<QLabel*>("fnUnavailableNote");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), qtTrId("general.fn_unavailable"));
+
+    fnKey.usable = true;
+    show(new GeneralSettingsContent(settings(), {}));
+    EXPECT_EQ(holder->findChild<QLabel*>("fnUnavailableNote"), nullptr);
+    HotkeyUtils::installFnKeySetting(nullptr);
+}
+
 class SystemSectionTest : public SettingsSectionsTest {
 protected:
     SystemSettingsContent* openSection() {
@@ -248,8 +268,31 @@ TEST_F(ModesSectionTest, EditsAreStoredAtOnceAndEmptyingRemovesTheCustomPrompt) 
     QTest::keyClick(parts.editor, Qt::Key_Delete);
     EXPECT_TRUE(settings().customPrompt(DictationMode::notes).isEmpty());
     EXPECT_FALSE(store().contains(QString(AppSettings::Keys::customPromptPrefix) + "notes"));
-    EXPECT_EQ(parts.editor->toPlainText(), DictationMode(DictationMode::notes).systemPrompt());
     EXPECT_FALSE(parts.badge->isVisible());
+    // The emptied editor stays empty while it is open, so that a new prompt can be typed.
+    EXPECT_EQ(parts.editor->toPlainText(), "");
+    QTest::keyClicks(parts.editor, "Be brief.");
+    EXPECT_EQ(parts.editor->toPlainText(), "Be brief.");
+    EXPECT_EQ(settings().customPrompt(DictationMode::notes), "Be brief.");
+    EXPECT_TRUE(parts.badge->isVisible());
+}
+
+TEST_F(ModesSectionTest, AnEditorEmptiedOrLeftBlankShowsTheBuiltInPromptWhenOpenedAgain) {
+    const auto parts = modes->card(DictationMode::chat);
+    clickEdit(DictationMode::chat);
+    parts.editor->selectAll();
+    QTest::keyClicks(parts.editor, "  ");
+    QTest::keyClick(parts.editor, Qt::Key_Return);
+    QTest::keyClicks(parts.editor, " ");
+    EXPECT_EQ(parts.editor->toPlainText(), "  \n ") << "white space is not replaced while typing";
+    EXPECT_TRUE(settings().customPrompt(DictationMode::chat).isEmpty());
+    EXPECT_FALSE(parts.reset->isVisible());
+
+    clickEdit(DictationMode::chat);
+    EXPECT_FALSE(editorOpen(DictationMode::chat));
+    clickEdit(DictationMode::chat);
+    EXPECT_EQ(parts.editor->toPlainText(), DictationMode(DictationMode::chat).systemPrompt());
+    EXPECT_TRUE(settings().customPrompt(DictationMode::chat).isEmpty()) << "opening stores nothing";
 }
 
 TEST(SettingsBuildingBlocksTest, RowsButtonsAndSwitchesFollowTheirOptions) {
