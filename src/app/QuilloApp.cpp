@@ -10,7 +10,7 @@
 #include "platform/linux/LinuxDeviceIdentity.h"
 #include "platform/linux/LinuxFnKeySetting.h"
 #include "platform/linux/QtAudioInput.h"
-#include "platform/linux/QtPasteboard.h"
+#include "platform/linux/X11Pasteboard.h"
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/WaylandSessionNotice.h"
 #include "platform/linux/X11AccessibilityTrust.h"
@@ -66,7 +66,7 @@ struct QuilloApp::Parts {
     X11AccessibilityTrust accessibility;
     std::shared_ptr<QtAudioInput> audioInput;
     AudioRecorder recorder;
-    QtPasteboard pasteboard;
+    X11Pasteboard pasteboard;
     XTestKeystrokeSender keystrokes;
     XdotoolScriptKeystroke script;
     ClipboardManager clipboard;
