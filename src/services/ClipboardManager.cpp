@@ -161,8 +161,9 @@ QCoro::Task<void> ClipboardManager::paste(QString text) {
         offered = pasteboard_.offerText(Selection::Primary, text, fetched) && offered;
     }
     if (!offered) {
-        Log::line(QStringLiteral("[ClipboardManager] Could not take the clipboard -- nothing "
-                                 "pasted"));
+        Log::line(
+            QStringLiteral("[ClipboardManager] Could not take the clipboard -- nothing "
+                           "pasted"));
         co_return;
     }
 
@@ -212,17 +213,18 @@ QCoro::Task<void> ClipboardManager::waitForModifierRelease() {
 KeystrokeSender::Result ClipboardManager::simulateCommandV(PasteChord chord) {
     const KeystrokeSender::Result result = keystrokes_.postPasteChord(chord);
     switch (result) {
-    case KeystrokeSender::Result::NotSent:
-        Log::line(QStringLiteral("[ClipboardManager] CGEvent creation failed"));
-        break;
-    case KeystrokeSender::Result::PartlySent:
-        Log::line(QStringLiteral("[ClipboardManager] Paste chord broke off -- keys released, "
-                                 "not retried"));
-        break;
-    case KeystrokeSender::Result::Sent:
-        Log::line(QStringLiteral("[ClipboardManager] CGEvent ⌘V posted (Accessibility: %1)")
-                      .arg(trueOrFalse(trust_.isTrusted())));
-        break;
+        case KeystrokeSender::Result::NotSent:
+            Log::line(QStringLiteral("[ClipboardManager] CGEvent creation failed"));
+            break;
+        case KeystrokeSender::Result::PartlySent:
+            Log::line(
+                QStringLiteral("[ClipboardManager] Paste chord broke off -- keys released, "
+                               "not retried"));
+            break;
+        case KeystrokeSender::Result::Sent:
+            Log::line(QStringLiteral("[ClipboardManager] CGEvent ⌘V posted (Accessibility: %1)")
+                          .arg(trueOrFalse(trust_.isTrusted())));
+            break;
     }
     return result;
 }
@@ -263,8 +265,9 @@ void ClipboardManager::restore(Selection selection,
     // Something copied while we waited is newer than what we saved: keep it.
     if (!pasteboard_.stillOffers(selection)) {
         if (selection == Selection::Clipboard) {
-            Log::line(QStringLiteral("[ClipboardManager] Clipboard changed during paste -- "
-                                     "previous contents not restored"));
+            Log::line(
+                QStringLiteral("[ClipboardManager] Clipboard changed during paste -- "
+                               "previous contents not restored"));
         }
         return;
     }

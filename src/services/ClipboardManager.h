@@ -50,8 +50,7 @@ private:
     KeystrokeSender::Result simulateCommandV(PasteChord chord);
     QCoro::Task<bool> simulateViaAppleScript(PasteChord chord);
     QCoro::Task<void> waitUntilFetched(std::shared_ptr<FetchWatch> watch);
-    void restore(Pasteboard::Selection selection,
-                 const std::optional<Pasteboard::Contents>& saved);
+    void restore(Pasteboard::Selection selection, const std::optional<Pasteboard::Contents>& saved);
     void passTurn();
 
     Pasteboard& pasteboard_;

@@ -19,8 +19,8 @@ public:
 
     Modifiers heldModifiers = 0;
     PasteChord focusedChord = PasteChord::ControlV;
-    bool refuses = false;  // as if the events could not be made
-    bool breaksOff = false;  // as if sending failed half-way
+    bool refuses = false;           // as if the events could not be made
+    bool breaksOff = false;         // as if sending failed half-way
     std::function<void()> onChord;  // what the target does when the chord arrives
     int modifierReads = 0;
     QList<Scheduler::Duration> chordsPostedAt;

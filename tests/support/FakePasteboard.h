@@ -5,16 +5,15 @@
 
 #include <QStringList>
 
-
 // A clipboard and primary selection in memory. The test plays the other programs: it copies
 // (copyFromElsewhere), fetches what was offered (fetchOffered), and sets what a save returns.
 class FakePasteboard final : public Pasteboard {
 public:
     struct State {
         Contents current;
-        bool readable = true;  // false: save() finds nothing readable at all
+        bool readable = true;    // false: save() finds nothing readable at all
         QList<GivenUp> givenUp;  // what save() reports as left out
-        bool offered = false;  // still holds the last offered text
+        bool offered = false;    // still holds the last offered text
         std::function<void()> fetched;
     };
 

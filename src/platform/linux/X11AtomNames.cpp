@@ -9,7 +9,7 @@ xcb_atom_t X11AtomNames::atom(const QString& name) {
     const QByteArray latin = name.toLatin1();
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
         connection_, xcb_intern_atom(connection_, 0, latin.size(), latin.constData()), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     if (atom != XCB_ATOM_NONE) {
         atoms_.insert(name, atom);

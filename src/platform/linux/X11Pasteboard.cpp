@@ -48,7 +48,7 @@ struct Link {
     xcb_atom_t atom(Pasteboard::Selection selection) {
         return selection == Pasteboard::Selection::Clipboard
                    ? atoms->atom(QStringLiteral("CLIPBOARD"))
-                   : XCB_ATOM_PRIMARY;
+                   : xcb_atom_t{XCB_ATOM_PRIMARY};
     }
     xcb_window_t ownerOf(xcb_atom_t selection);
 
@@ -84,8 +84,7 @@ bool Link::connect() {
     // Never mapped: it only carries the properties selections are transferred through.
     const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_EVENT_MASK,
-                      &mask);
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_EVENT_MASK, &mask);
     atoms = std::make_unique<X11AtomNames>(connection);
     clipboard = std::make_unique<X11SelectionOwner>(connection, window,
                                                     atom(Pasteboard::Selection::Clipboard), *atoms);
@@ -116,38 +115,38 @@ void Link::dispatch() {
 
 void Link::handle(const xcb_generic_event_t& event) {
     switch (event.response_type & 0x7f) {
-    case XCB_SELECTION_REQUEST: {
-        const auto& request = reinterpret_cast<const xcb_selection_request_event_t&>(event);
-        (request.selection == XCB_ATOM_PRIMARY ? *primary : *clipboard).handleRequest(request);
-        break;
-    }
-    case XCB_SELECTION_CLEAR: {
-        const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
-        clipboard->handleClear(clear);
-        primary->handleClear(clear);
-        break;
-    }
-    case XCB_SELECTION_NOTIFY:
-        reader->handleNotify(reinterpret_cast<const xcb_selection_notify_event_t&>(event));
-        break;
-    case XCB_PROPERTY_NOTIFY: {
-        const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        if (!reader->handlePropertyNewValue(property) &&
-            !clipboard->handlePropertyDeleted(property)) {
-            primary->handlePropertyDeleted(property);
+        case XCB_SELECTION_REQUEST: {
+            const auto& request = reinterpret_cast<const xcb_selection_request_event_t&>(event);
+            (request.selection == XCB_ATOM_PRIMARY ? *primary : *clipboard).handleRequest(request);
+            break;
         }
-        break;
-    }
-    default:  // errors included: a requestor's window may vanish during a transfer
-        break;
+        case XCB_SELECTION_CLEAR: {
+            const auto& clear = reinterpret_cast<const xcb_selection_clear_event_t&>(event);
+            clipboard->handleClear(clear);
+            primary->handleClear(clear);
+            break;
+        }
+        case XCB_SELECTION_NOTIFY:
+            reader->handleNotify(reinterpret_cast<const xcb_selection_notify_event_t&>(event));
+            break;
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (!reader->handlePropertyNewValue(property) &&
+                !clipboard->handlePropertyDeleted(property)) {
+                primary->handlePropertyDeleted(property);
+            }
+            break;
+        }
+        default:  // errors included: a requestor's window may vanish during a transfer
+            break;
     }
 }
 
 // The server's time now, for taking a selection: the time stamp of a change to our window.
 xcb_timestamp_t Link::serverTime() {
     const xcb_atom_t marker = atoms->atom(QStringLiteral("_QUILLO_TIME"));
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, window, marker, XCB_ATOM_INTEGER, 32,
-                        0, nullptr);
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, window, marker, XCB_ATOM_INTEGER, 32, 0,
+                        nullptr);
     xcb_flush(connection);
     xcb_timestamp_t time = XCB_CURRENT_TIME;
     QList<xcb_generic_event_t*> others;
@@ -171,7 +170,7 @@ xcb_timestamp_t Link::serverTime() {
 xcb_window_t Link::ownerOf(xcb_atom_t selection) {
     xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
         connection, xcb_get_selection_owner(connection, selection), nullptr);
-    const xcb_window_t owner = reply != nullptr ? reply->owner : XCB_WINDOW_NONE;
+    const xcb_window_t owner = reply != nullptr ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
     std::free(reply);
     return owner;
 }
@@ -274,8 +273,8 @@ bool X11Pasteboard::offerText(Selection selection, const QString& text,
     };
     bool taken = false;
     d->onWorker([&] {
-        taken = d->link->owner(selection).take(formats, textNames, onMainThread,
-                                              d->link->serverTime());
+        taken =
+            d->link->owner(selection).take(formats, textNames, onMainThread, d->link->serverTime());
         d->link->offering[int(selection)] = taken;
     });
     return taken;

@@ -27,10 +27,7 @@ struct X11SelectionOwner::Transfer {
 
 X11SelectionOwner::X11SelectionOwner(xcb_connection_t* connection, xcb_window_t window,
                                      xcb_atom_t selection, X11AtomNames& atoms)
-    : connection_(connection),
-      window_(window),
-      selection_(selection),
-      atoms_(atoms) {}
+    : connection_(connection), window_(window), selection_(selection), atoms_(atoms) {}
 
 X11SelectionOwner::~X11SelectionOwner() = default;
 
@@ -60,10 +57,10 @@ void X11SelectionOwner::handleClear(const xcb_selection_clear_event_t& clear) {
 void X11SelectionOwner::handleRequest(const xcb_selection_request_event_t& request) {
     dropStaleTransfers();
     // Obsolete requestors name no property: the target's name is used instead.
-    const xcb_atom_t property = request.property != XCB_ATOM_NONE ? request.property
-                                                                   : request.target;
-    const bool served = owning_ && (request.time == XCB_CURRENT_TIME ||
-                                    request.time >= ownedSince_) &&
+    const xcb_atom_t property =
+        request.property != XCB_ATOM_NONE ? request.property : request.target;
+    const bool served = owning_ &&
+                        (request.time == XCB_CURRENT_TIME || request.time >= ownedSince_) &&
                         serve(request, property);
     xcb_selection_notify_event_t notify{};
     notify.response_type = XCB_SELECTION_NOTIFY;
@@ -71,14 +68,13 @@ void X11SelectionOwner::handleRequest(const xcb_selection_request_event_t& reque
     notify.requestor = request.requestor;
     notify.selection = request.selection;
     notify.target = request.target;
-    notify.property = served ? property : XCB_ATOM_NONE;
+    notify.property = served ? property : xcb_atom_t{XCB_ATOM_NONE};
     xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&notify));
     xcb_flush(connection_);
 }
 
-bool X11SelectionOwner::serve(const xcb_selection_request_event_t& request,
-                              xcb_atom_t property) {
+bool X11SelectionOwner::serve(const xcb_selection_request_event_t& request, xcb_atom_t property) {
     const xcb_atom_t targets = atoms_.atom(QStringLiteral("TARGETS"));
     const xcb_atom_t timestamp = atoms_.atom(QStringLiteral("TIMESTAMP"));
     if (request.target == targets) {
@@ -96,8 +92,9 @@ bool X11SelectionOwner::serve(const xcb_selection_request_event_t& request,
         return true;
     }
     const QList<QString> names = atoms_.names({request.target});
-    const auto format = std::find_if(contents_.cbegin(), contents_.cend(),
-                                     [&](const Pasteboard::Format& f) { return f.first == names[0]; });
+    const auto format =
+        std::find_if(contents_.cbegin(), contents_.cend(),
+                     [&](const Pasteboard::Format& f) { return f.first == names[0]; });
     if (names[0].isEmpty() || format == contents_.cend()) {
         return false;  // MULTIPLE among them: no requestor we know of needs it
     }
@@ -119,8 +116,7 @@ bool X11SelectionOwner::serve(const xcb_selection_request_event_t& request,
     xcb_change_window_attributes(connection_, request.requestor, XCB_CW_EVENT_MASK, &mask);
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property,
                         atoms_.atom(QStringLiteral("INCR")), 32, 1, &size);
-    transfers_.append(
-        {request.requestor, property, type, format->second, 0, text, Clock::now()});
+    transfers_.append({request.requestor, property, type, format->second, 0, text, Clock::now()});
     return true;
 }
 
@@ -128,9 +124,9 @@ bool X11SelectionOwner::handlePropertyDeleted(const xcb_property_notify_event_t&
     if (event.state != XCB_PROPERTY_DELETE) {
         return false;
     }
-    const auto transfer = std::find_if(transfers_.begin(), transfers_.end(), [&](const Transfer& t) {
-        return t.requestor == event.window && t.property == event.atom;
-    });
+    const auto transfer = std::find_if(
+        transfers_.begin(), transfers_.end(),
+        [&](const Transfer& t) { return t.requestor == event.window && t.property == event.atom; });
     if (transfer == transfers_.end()) {
         return false;
     }
@@ -139,15 +135,15 @@ bool X11SelectionOwner::handlePropertyDeleted(const xcb_property_notify_event_t&
 }
 
 void X11SelectionOwner::sendIncrement(Transfer& transfer) {
-    const qsizetype length = std::min<qsizetype>(kIncrementSize, transfer.bytes.size() - transfer.sent);
+    const qsizetype length =
+        std::min<qsizetype>(kIncrementSize, transfer.bytes.size() - transfer.sent);
     xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, transfer.requestor, transfer.property,
                         transfer.type, 8, length, transfer.bytes.constData() + transfer.sent);
     transfer.sent += length;
     transfer.lastActivity = Clock::now();
     if (length == 0) {  // the empty increment ends the transfer
         const quint32 noEvents = XCB_EVENT_MASK_NO_EVENT;
-        xcb_change_window_attributes(connection_, transfer.requestor, XCB_CW_EVENT_MASK,
-                                     &noEvents);
+        xcb_change_window_attributes(connection_, transfer.requestor, XCB_CW_EVENT_MASK, &noEvents);
         const bool text = transfer.text;
         transfers_.removeIf([&](const Transfer& t) { return &t == &transfer; });
         if (text && fetched_) {

@@ -84,11 +84,11 @@ void X11SelectionReader::handleNotify(const xcb_selection_notify_event_t& notify
 
 QByteArray X11SelectionReader::property(bool remove, quint32 longLength, xcb_atom_t* type,
                                         quint8* format, quint32* bytesAfter) {
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        connection_,
-        xcb_get_property(connection_, remove ? 1 : 0, window_, property_, XCB_GET_PROPERTY_TYPE_ANY,
-                         0, longLength),
-        nullptr);
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(connection_,
+                               xcb_get_property(connection_, remove ? 1 : 0, window_, property_,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, longLength),
+                               nullptr);
     QByteArray bytes;
     *type = XCB_ATOM_NONE;
     *format = 0;
@@ -116,7 +116,8 @@ void X11SelectionReader::takeTargets() {
     }
     const QList<QString> names = atoms_.names(offered);
     for (qsizetype i = 0; i < offered.size(); ++i) {
-        if (!names[i].isEmpty() && !isProtocolTarget(names[i]) && !targetNames_.contains(names[i])) {
+        if (!names[i].isEmpty() && !isProtocolTarget(names[i]) &&
+            !targetNames_.contains(names[i])) {
             targets_.append(offered[i]);
             targetNames_.append(names[i]);
         }
@@ -138,7 +139,9 @@ void X11SelectionReader::next() {
     request(targets_[index_]);
 }
 
-qint64 X11SelectionReader::bytesLeft() const { return budget_.bytes - bytesTaken_; }
+qint64 X11SelectionReader::bytesLeft() const {
+    return budget_.bytes - bytesTaken_;
+}
 
 void X11SelectionReader::takeFormat() {
     xcb_atom_t type = XCB_ATOM_NONE;
@@ -147,7 +150,8 @@ void X11SelectionReader::takeFormat() {
     // A first look tells the size (or for increments the size announced) without the bytes.
     QByteArray head = property(false, 1, &type, &format, &bytesAfter);
     if (type == atoms_.atom(QStringLiteral("INCR"))) {
-        const qint64 announced = head.size() >= 4 ? *reinterpret_cast<const quint32*>(head.constData()) : 0;
+        const qint64 announced =
+            head.size() >= 4 ? *reinterpret_cast<const quint32*>(head.constData()) : 0;
         if (announced > bytesLeft()) {
             giveUp(Pasteboard::GivenUp::Reason::TooLarge);
             next();
@@ -164,8 +168,8 @@ void X11SelectionReader::takeFormat() {
         next();
         return;
     }
-    const QByteArray bytes = property(true, (quint32(head.size()) + bytesAfter + 3) / 4, &type,
-                                      &format, &bytesAfter);
+    const QByteArray bytes =
+        property(true, (quint32(head.size()) + bytesAfter + 3) / 4, &type, &format, &bytesAfter);
     if (!bytes.isEmpty()) {
         bytesTaken_ += bytes.size();
         saved_.contents->append({targetNames_[index_], bytes});

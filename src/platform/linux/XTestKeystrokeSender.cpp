@@ -64,8 +64,8 @@ std::optional<xcb_keycode_t> keycodeFor(xkb_keymap* keymap, xkb_state* state, xk
 QList<quint8> heldModifierKeys(xcb_connection_t* connection) {
     const Reply<xcb_query_keymap_reply_t> keys(
         xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr));
-    const Reply<xcb_get_modifier_mapping_reply_t> map(xcb_get_modifier_mapping_reply(
-        connection, xcb_get_modifier_mapping(connection), nullptr));
+    const Reply<xcb_get_modifier_mapping_reply_t> map(
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr));
     QList<quint8> held;
     if (!keys || !map) {
         return held;
@@ -292,17 +292,16 @@ KeystrokeSender::Result XTestKeystrokeSender::postPasteChord(PasteChord chord) {
     const bool terminalChord = chord == PasteChord::ShiftInsert;
     const std::optional<xcb_keycode_t> key =
         keycodeFor(keymap.get(), state.get(), terminalChord ? XKB_KEY_Insert : XKB_KEY_v);
-    const std::optional<xcb_keycode_t> modifierKey = keycodeFor(
-        keymap.get(), state.get(), terminalChord ? XKB_KEY_Shift_L : XKB_KEY_Control_L);
+    const std::optional<xcb_keycode_t> modifierKey =
+        keycodeFor(keymap.get(), state.get(), terminalChord ? XKB_KEY_Shift_L : XKB_KEY_Control_L);
     if (!key || !modifierKey) {
         return Result::NotSent;
     }
-    const QList<KeyEvent> events =
-        chordEvents(heldModifierKeys(connection), *modifierKey, *key);
+    const QList<KeyEvent> events = chordEvents(heldModifierKeys(connection), *modifierKey, *key);
     return sendChordEvents(events, [connection](const KeyEvent& event) {
-        const xcb_void_cookie_t cookie = xcb_test_fake_input_checked(
-            connection, event.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE, event.key,
-            XCB_CURRENT_TIME, kNoWindow, 0, 0, 0);
+        const xcb_void_cookie_t cookie =
+            xcb_test_fake_input_checked(connection, event.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
+                                        event.key, XCB_CURRENT_TIME, kNoWindow, 0, 0, 0);
         xcb_generic_error_t* error = xcb_request_check(connection, cookie);
         std::free(error);
         return error == nullptr;

@@ -29,7 +29,7 @@ public:
 
     struct KeyEvent {
         bool press;
-        quint8 key;  // X key code
+        quint8 key;    // X key code
         bool ofChord;  // false: lifting or restoring a modifier the user holds
     };
     // The held modifiers released, the chord, the held modifiers pressed again.

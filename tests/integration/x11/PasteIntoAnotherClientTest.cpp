@@ -120,7 +120,8 @@ TEST_F(PasteIntoAnotherClientTest, ASlowTargetGetsTheDictationAndThenTheOldCopyC
     QCoro::Task<void> task = manager.pasteText(kDictated);
     ASSERT_TRUE(finishes(task));
     EXPECT_GE(clock.elapsed(), 850 + 200) << "restored only after the late fetch and a grace";
-    EXPECT_EQ(target.line(QStringLiteral("pasted")), QStringLiteral("pasted clipboard ") + kDictated);
+    EXPECT_EQ(target.line(QStringLiteral("pasted")),
+              QStringLiteral("pasted clipboard ") + kDictated);
     EXPECT_EQ(readBack(Selection::Clipboard).contents, richCopy());
     EXPECT_EQ(log.lines(),
               QStringList({"[ClipboardManager] CGEvent ⌘V posted (Accessibility: true)",
@@ -139,7 +140,8 @@ TEST_F(PasteIntoAnotherClientTest, ATerminalGetsShiftInsertAndBothSelectionsCome
     ASSERT_TRUE(finishes(task));
     EXPECT_EQ(terminal.line(QStringLiteral("key")), QStringLiteral("key insert 1"))
         << "Shift alone with Insert";
-    EXPECT_EQ(terminal.line(QStringLiteral("pasted")), QStringLiteral("pasted primary ") + kDictated);
+    EXPECT_EQ(terminal.line(QStringLiteral("pasted")),
+              QStringLiteral("pasted primary ") + kDictated);
     EXPECT_EQ(readBack(Selection::Clipboard).contents, richCopy());
     EXPECT_EQ(readBack(Selection::Primary).contents, selected);
 }
@@ -178,8 +180,8 @@ TEST_F(PasteIntoAnotherClientTest, SavingFromADeadOwnerCostsOnlyTheBudgetAndNeve
     const xcb_window_t window = xcb_generate_id(dead);
     xcb_create_window(dead, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-    xcb_intern_atom_reply_t* clipboard = xcb_intern_atom_reply(
-        dead, xcb_intern_atom(dead, 0, 9, "CLIPBOARD"), nullptr);
+    xcb_intern_atom_reply_t* clipboard =
+        xcb_intern_atom_reply(dead, xcb_intern_atom(dead, 0, 9, "CLIPBOARD"), nullptr);
     xcb_set_selection_owner(dead, window, clipboard->atom, XCB_CURRENT_TIME);
     std::free(clipboard);
     std::free(xcb_get_input_focus_reply(dead, xcb_get_input_focus(dead), nullptr));

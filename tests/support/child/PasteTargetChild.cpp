@@ -30,7 +30,7 @@ constexpr uint16_t kReportedModifiers =
 xcb_atom_t intern(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* reply =
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t atom = reply != nullptr ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return atom;
 }
@@ -110,49 +110,53 @@ int main(int argc, char* argv[]) {
         }
         while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
             switch (event->response_type & 0x7f) {
-            case XCB_MAP_NOTIFY:
-                xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
-                std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-                say("ready");
-                break;
-            case XCB_KEY_PRESS: {
-                const auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
-                const uint16_t modifiers = key->state & kReportedModifiers;
-                const bool v = keyGives(c, key->detail, kXkV, kXkCapitalV);
-                const bool insert = keyGives(c, key->detail, kXkInsert, kXkInsert);
-                say(std::string("key ") + (v ? "v" : insert ? "insert" : "other") + " " +
-                    std::to_string(modifiers));
-                const bool pastes = terminal ? insert && modifiers == XCB_MOD_MASK_SHIFT
-                                             : v && (modifiers & XCB_MOD_MASK_CONTROL);
-                if (pastes) {
-                    fetchFrom = terminal ? XCB_ATOM_PRIMARY : clipboard;
-                    fetchTime = key->time;
-                    fetchAt = Clock::now() + std::chrono::milliseconds(fetchDelayMs);
-                }
-                break;
-            }
-            case XCB_SELECTION_NOTIFY: {
-                const auto* notify = reinterpret_cast<xcb_selection_notify_event_t*>(event);
-                const std::string from =
-                    notify->selection == XCB_ATOM_PRIMARY ? "primary" : "clipboard";
-                if (notify->property == XCB_ATOM_NONE) {
-                    say("pasted " + from + " refused");
+                case XCB_MAP_NOTIFY:
+                    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+                    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+                    say("ready");
+                    break;
+                case XCB_KEY_PRESS: {
+                    const auto* key = reinterpret_cast<xcb_key_press_event_t*>(event);
+                    const uint16_t modifiers = key->state & kReportedModifiers;
+                    const bool v = keyGives(c, key->detail, kXkV, kXkCapitalV);
+                    const bool insert = keyGives(c, key->detail, kXkInsert, kXkInsert);
+                    say(std::string("key ") +
+                        (v        ? "v"
+                         : insert ? "insert"
+                                  : "other") +
+                        " " + std::to_string(modifiers));
+                    const bool pastes = terminal ? insert && modifiers == XCB_MOD_MASK_SHIFT
+                                                 : v && (modifiers & XCB_MOD_MASK_CONTROL);
+                    if (pastes) {
+                        fetchFrom = terminal ? xcb_atom_t{XCB_ATOM_PRIMARY} : clipboard;
+                        fetchTime = key->time;
+                        fetchAt = Clock::now() + std::chrono::milliseconds(fetchDelayMs);
+                    }
                     break;
                 }
-                xcb_get_property_reply_t* reply = xcb_get_property_reply(
-                    c, xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                                        1 << 20),
-                    nullptr);
-                if (reply != nullptr) {
-                    say("pasted " + from + " " +
-                        std::string(static_cast<const char*>(xcb_get_property_value(reply)),
-                                    xcb_get_property_value_length(reply)));
+                case XCB_SELECTION_NOTIFY: {
+                    const auto* notify = reinterpret_cast<xcb_selection_notify_event_t*>(event);
+                    const std::string from =
+                        notify->selection == XCB_ATOM_PRIMARY ? "primary" : "clipboard";
+                    if (notify->property == XCB_ATOM_NONE) {
+                        say("pasted " + from + " refused");
+                        break;
+                    }
+                    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+                        c,
+                        xcb_get_property(c, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                                         1 << 20),
+                        nullptr);
+                    if (reply != nullptr) {
+                        say("pasted " + from + " " +
+                            std::string(static_cast<const char*>(xcb_get_property_value(reply)),
+                                        xcb_get_property_value_length(reply)));
+                    }
+                    std::free(reply);
+                    break;
                 }
-                std::free(reply);
-                break;
-            }
-            default:
-                break;
+                default:
+                    break;
             }
             std::free(event);
         }
