@@ -138,7 +138,7 @@ TEST_F(PasteIntoAnotherClientTest, ATerminalGetsShiftInsertAndBothSelectionsCome
 
     QCoro::Task<void> task = manager.pasteText(kDictated);
     ASSERT_TRUE(finishes(task));
-    EXPECT_EQ(terminal.line(QStringLiteral("key")), QStringLiteral("key insert 1"))
+    EXPECT_EQ(terminal.line(QStringLiteral("key insert")), QStringLiteral("key insert 1"))
         << "Shift alone with Insert";
     EXPECT_EQ(terminal.line(QStringLiteral("pasted")),
               QStringLiteral("pasted primary ") + kDictated);
@@ -166,7 +166,7 @@ TEST_F(PasteIntoAnotherClientTest, UnderARussianLayoutTheChordGoesOutWithoutTheF
     PasteTarget target({});
     ASSERT_TRUE(target.line(QStringLiteral("ready")));
     const KeystrokeSender::Result result = keystrokes.postPasteChord(PasteChord::ControlV);
-    const std::optional<QString> key = target.line(QStringLiteral("key"));
+    const std::optional<QString> key = target.line(QStringLiteral("key v"));
     ASSERT_EQ(QProcess::execute("setxkbmap", {"-display", display, "-layout", "us"}), 0);
 
     EXPECT_EQ(result, KeystrokeSender::Result::Sent);
@@ -201,7 +201,7 @@ TEST_F(PasteIntoAnotherClientTest, SavingFromADeadOwnerCostsOnlyTheBudgetAndNeve
     EXPECT_TRUE(saved.givenUp[0].format.isEmpty());
     EXPECT_GE(took, 300);
     EXPECT_LT(took, 1000);
-    EXPECT_GE(ticks, 15) << "the main thread went on meanwhile";
+    EXPECT_GE(ticks, 5) << "the main thread went on meanwhile";
 }
 
 TEST_F(PasteIntoAnotherClientTest, LargeFormatsComeInIncrementsAndWhatExceedsTheBudgetIsLeftOut) {

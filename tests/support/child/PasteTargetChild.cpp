@@ -95,19 +95,6 @@ int main(int argc, char* argv[]) {
     xcb_timestamp_t fetchTime = XCB_CURRENT_TIME;
 
     for (;;) {
-        int timeout = -1;
-        if (fetchAt) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(*fetchAt - Clock::now());
-            timeout = static_cast<int>(std::max<long long>(0, left.count()));
-        }
-        pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
-        poll(&fd, 1, timeout);
-        if (fetchAt && Clock::now() >= *fetchAt) {
-            fetchAt.reset();
-            xcb_convert_selection(c, window, fetchFrom, utf8, property, fetchTime);
-            xcb_flush(c);
-        }
         while (xcb_generic_event_t* event = xcb_poll_for_event(c)) {
             switch (event->response_type & 0x7f) {
                 case XCB_MAP_NOTIFY:
@@ -159,6 +146,19 @@ int main(int argc, char* argv[]) {
                     break;
             }
             std::free(event);
+        }
+        int timeout = -1;
+        if (fetchAt) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*fetchAt - Clock::now());
+            timeout = static_cast<int>(std::max<long long>(0, left.count()));
+        }
+        pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
+        poll(&fd, 1, timeout);
+        if (fetchAt && Clock::now() >= *fetchAt) {
+            fetchAt.reset();
+            xcb_convert_selection(c, window, fetchFrom, utf8, property, fetchTime);
+            xcb_flush(c);
         }
         if (xcb_connection_has_error(c) != 0) {
             return 1;
