@@ -38,6 +38,14 @@ void copyPreviousContents() {
 }
 
 void expectPreviousContentsBack() {
+    // Qt learns of another connection's new clipboard owner from an event.
+    const bool seen = QTest::qWaitFor(
+        [] {
+            const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+            return mime != nullptr && mime->hasFormat(QStringLiteral("text/html"));
+        },
+        kDeadlineMs);
+    EXPECT_TRUE(seen);
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->data(QStringLiteral("text/html")), QByteArrayLiteral("<i>previous</i> copy"));
