@@ -11,7 +11,7 @@
 #include "platform/linux/LinuxFnKeySetting.h"
 #include "platform/linux/PulseSourceList.h"
 #include "platform/linux/QtAudioInput.h"
-#include "platform/linux/QtPasteboard.h"
+#include "platform/linux/X11Pasteboard.h"
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/WaylandSessionNotice.h"
 #include "platform/linux/X11AccessibilityTrust.h"
@@ -67,7 +67,7 @@ struct QuilloApp::Parts {
     X11AccessibilityTrust accessibility;
     std::shared_ptr<QtAudioInput> audioInput;
     AudioRecorder recorder;
-    QtPasteboard pasteboard;
+    X11Pasteboard pasteboard;
     XTestKeystrokeSender keystrokes;
     XdotoolScriptKeystroke script;
     ClipboardManager clipboard;

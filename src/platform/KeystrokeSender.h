@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PasteChord.h"
+
 #include <QtGlobal>
 
 // Posts the synthetic paste chord to whatever window has the keyboard focus.
@@ -16,10 +18,23 @@ public:
     };
     using Modifiers = quint32;
 
+    enum class Result {
+        Sent,
+        // Nothing of the chord reached the target: another way may be tried.
+        NotSent,
+        // Sending broke off after part of the chord went out. The keys pressed have been
+        // released again; trying another way could paste twice.
+        PartlySent,
+    };
+
     virtual ~KeystrokeSender() = default;
 
     // The modifier keys held down at this moment.
     virtual Modifiers currentModifiers() = 0;
-    // Presses and releases the paste chord. False when the events could not be made or sent.
-    virtual bool postPasteChord() = 0;
+    // The chord the focused window pastes with.
+    virtual PasteChord chordForFocusedWindow() = 0;
+    // Presses and releases exactly `chord`: modifiers the user still holds are lifted for the
+    // moment and pressed again afterwards. Everything that can be checked is checked before
+    // the first event goes out.
+    virtual Result postPasteChord(PasteChord chord) = 0;
 };

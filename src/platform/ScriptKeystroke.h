@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PasteChord.h"
+
 #include <QString>
 
 #include <qcoro/qcorotask.h>
@@ -15,6 +17,7 @@ public:
 
     virtual ~ScriptKeystroke() = default;
 
-    // Returns once the program has ended (or could not be started).
-    virtual QCoro::Task<Outcome> pressPasteChord() = 0;
+    // Presses `chord`, with the user's held modifiers lifted for the moment. Returns once the
+    // program has ended (or could not be started).
+    virtual QCoro::Task<Outcome> pressPasteChord(PasteChord chord) = 0;
 };

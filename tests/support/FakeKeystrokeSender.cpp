@@ -5,10 +5,17 @@ KeystrokeSender::Modifiers FakeKeystrokeSender::currentModifiers() {
     return heldModifiers;
 }
 
-bool FakeKeystrokeSender::postPasteChord() {
+KeystrokeSender::Result FakeKeystrokeSender::postPasteChord(PasteChord chord) {
     if (refuses) {
-        return false;
+        return Result::NotSent;
+    }
+    if (breaksOff) {
+        return Result::PartlySent;
     }
     chordsPostedAt.append(clock_.now());
-    return true;
+    chords.append(chord);
+    if (onChord) {
+        onChord();
+    }
+    return Result::Sent;
 }

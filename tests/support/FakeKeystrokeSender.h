@@ -5,18 +5,26 @@
 
 #include <QList>
 
-// Records every paste chord with the time it went out; the test sets the held modifiers.
+#include <functional>
+
+// Records every paste chord with the time it went out; the test sets the held modifiers, the
+// focused window's chord and what sending returns.
 class FakeKeystrokeSender final : public KeystrokeSender {
 public:
     explicit FakeKeystrokeSender(const Scheduler& clock) : clock_(clock) {}
 
     Modifiers currentModifiers() override;
-    bool postPasteChord() override;
+    PasteChord chordForFocusedWindow() override { return focusedChord; }
+    Result postPasteChord(PasteChord chord) override;
 
     Modifiers heldModifiers = 0;
-    bool refuses = false;  // as if the events could not be made
+    PasteChord focusedChord = PasteChord::ControlV;
+    bool refuses = false;           // as if the events could not be made
+    bool breaksOff = false;         // as if sending failed half-way
+    std::function<void()> onChord;  // what the target does when the chord arrives
     int modifierReads = 0;
     QList<Scheduler::Duration> chordsPostedAt;
+    QList<PasteChord> chords;
 
 private:
     const Scheduler& clock_;

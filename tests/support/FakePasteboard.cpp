@@ -1,32 +1,67 @@
 #include "support/FakePasteboard.h"
 
-std::optional<Pasteboard::Contents> FakePasteboard::contents() const {
-    if (!readable) {
-        return std::nullopt;
+#include "platform/Scheduler.h"
+
+QCoro::Task<Pasteboard::Saved> FakePasteboard::save(Selection selection, Budget budget) {
+    budgetsAsked.append(budget);
+    if (clock_ != nullptr && saveTakes > Scheduler::Duration(0)) {
+        co_await clock_->sleep(saveTakes);
     }
-    return current;
+    const State& state = of(selection);
+    Saved saved;
+    if (state.readable) {
+        saved.contents = state.current;
+    }
+    saved.givenUp = state.givenUp;
+    co_return saved;
 }
 
-QString FakePasteboard::text() const {
-    for (const Format& format : current) {
+bool FakePasteboard::offerText(Selection selection, const QString& text,
+                               std::function<void()> fetched) {
+    if (refusesOffer) {
+        return false;
+    }
+    ++writes;
+    State& state = of(selection);
+    state.current = {{QStringLiteral("text/plain"), text.toUtf8()},
+                     {QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret")}};
+    state.offered = true;
+    state.fetched = std::move(fetched);
+    return true;
+}
+
+bool FakePasteboard::stillOffers(Selection selection) const {
+    return of(selection).offered;
+}
+
+void FakePasteboard::restore(Selection selection, const Contents& contents) {
+    ++writes;
+    State& state = of(selection);
+    state.current = contents;
+    state.offered = false;
+    state.fetched = {};
+}
+
+void FakePasteboard::copyFromElsewhere(const Contents& contents, Selection selection) {
+    State& state = of(selection);
+    state.current = contents;
+    state.offered = false;
+    state.fetched = {};
+}
+
+void FakePasteboard::fetchOffered(Selection selection) {
+    State& state = of(selection);
+    fetchedTexts.append(text(selection));
+    if (state.fetched) {
+        state.fetched();
+    }
+}
+
+QString FakePasteboard::text(Selection selection) const {
+    for (const Format& format : of(selection).current) {
         if (format.first == QLatin1String("text/plain")) {
             return QString::fromUtf8(format.second);
         }
     }
     return {};
-}
-
-void FakePasteboard::clear() {
-    current.clear();
-}
-
-void FakePasteboard::writeText(const QString& text) {
-    ++writes;
-    current = {{QStringLiteral("text/plain"), text.toUtf8()},
-               {QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret")}};
-}
-
-void FakePasteboard::writeContents(const Contents& contents) {
-    ++writes;
-    current = contents;
 }

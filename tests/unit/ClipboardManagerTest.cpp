@@ -1,4 +1,5 @@
 #include "platform/linux/XTestKeystrokeSender.h"
+#include "platform/linux/XdotoolScriptKeystroke.h"
 #include "services/ClipboardManager.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeKeystrokeSender.h"
@@ -32,10 +33,26 @@ protected:
         return task.isReady();
     }
 
+    void SetUp() override {
+        // A prompt target: it fetches the text as soon as the chord arrives.
+        keystrokes.onChord = [this] { pasteboard.fetchOffered(); };
+        script.onRun = keystrokes.onChord;
+    }
+
+    // The target fetches the text only `delay` after the chord.
+    void targetFetchesAfter(Scheduler::Duration delay,
+                            Pasteboard::Selection selection = Pasteboard::Selection::Clipboard) {
+        keystrokes.onChord = [this, delay, selection] {
+            lateFetch = scheduler.scheduleOnce(
+                delay, [this, selection] { pasteboard.fetchOffered(selection); });
+        };
+    }
+
     LogCapture log;
     ManualScheduler scheduler;
-    FakePasteboard pasteboard;
+    FakePasteboard pasteboard{&scheduler};
     FakeKeystrokeSender keystrokes{scheduler};
+    TimerHandle lateFetch;
     FakeScriptKeystroke script;
     FakeAccessibilityTrust trust{true};
     ClipboardManager manager{pasteboard, keystrokes, script, trust, scheduler};
@@ -70,7 +87,7 @@ TEST_F(ClipboardManagerTest, AnEmptyOrUnreadableClipboardIsNotRestored) {
     EXPECT_EQ(pasteboard.text(), kDictated);
     EXPECT_EQ(pasteboard.writes, 1);
 
-    pasteboard.readable = false;
+    pasteboard[Pasteboard::Selection::Clipboard].readable = false;
     ASSERT_TRUE(pasteAndRunFor(550ms));
     EXPECT_EQ(pasteboard.text(), kDictated);
     EXPECT_EQ(pasteboard.writes, 2);
@@ -157,6 +174,134 @@ TEST_F(ClipboardManagerTest, TheFallbackRescuesARefusedChordOrReportsWhyItCouldN
         log.contains("[ClipboardManager] Auto-paste failed -- text is on clipboard, press ⌘V"));
 }
 
+TEST_F(ClipboardManagerTest, ASlowTargetGetsTheDictationAndTheRestoreWaitsForIt) {
+    pasteboard.copyFromElsewhere(richCopy());
+    targetFetchesAfter(800ms);
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+
+    scheduler.advance(849ms);
+    EXPECT_EQ(pasteboard.text(), kDictated) << "not restored at 550 ms: nobody fetched yet";
+    scheduler.advance(1ms);
+    EXPECT_THAT(pasteboard.fetchedTexts, ElementsAre(kDictated));
+    scheduler.advance(199ms);
+    EXPECT_FALSE(task.isReady()) << "a short grace after the fetch";
+    scheduler.advance(1ms);
+    EXPECT_TRUE(task.isReady());
+    EXPECT_EQ(pasteboard.current, richCopy());
+}
+
+TEST_F(ClipboardManagerTest, WhenNobodyFetchesTheRestoreComesAtTheCap) {
+    pasteboard.copyFromElsewhere(richCopy());
+    keystrokes.onChord = {};
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+    // A clipboard manager reading every new selection before the chord is not the target.
+    scheduler.advance(10ms);
+    pasteboard.fetchOffered();
+
+    scheduler.advance(2039ms);
+    EXPECT_FALSE(task.isReady());
+    EXPECT_EQ(pasteboard.text(), kDictated);
+    scheduler.advance(1ms);
+    EXPECT_TRUE(task.isReady()) << "two seconds after the chord at 50 ms";
+    EXPECT_EQ(pasteboard.current, richCopy());
+}
+
+TEST_F(ClipboardManagerTest, ASecondPasteWaitsUntilTheFirstHasRestored) {
+    pasteboard.copyFromElsewhere(richCopy());
+    targetFetchesAfter(300ms);
+    const QString second = QStringLiteral("second dictation ");
+    QStringList textsAtChord;
+    keystrokes.onChord = [&] {
+        textsAtChord.append(pasteboard.text());
+        lateFetch = scheduler.scheduleOnce(300ms, [this] { pasteboard.fetchOffered(); });
+    };
+    QCoro::Task<void> first = manager.pasteText(kDictated);
+    scheduler.advance(10ms);
+    QCoro::Task<void> secondTask = manager.pasteText(second);
+
+    scheduler.advance(539ms);
+    EXPECT_EQ(pasteboard.text(), kDictated) << "the second waits: the first's target fetches";
+    scheduler.advance(1ms);  // the first restores at 550 ms, then the second begins
+    EXPECT_TRUE(first.isReady());
+    EXPECT_EQ(pasteboard.text(), second);
+    scheduler.advance(2s);
+    EXPECT_TRUE(secondTask.isReady());
+    EXPECT_THAT(textsAtChord, ElementsAre(kDictated, second));
+    EXPECT_THAT(pasteboard.fetchedTexts, ElementsAre(kDictated, second));
+    EXPECT_EQ(pasteboard.current, richCopy()) << "the second saved what the first put back";
+}
+
+TEST_F(ClipboardManagerTest, FormatsOverTheSaveBudgetAreGivenUpWithALine) {
+    using GivenUp = Pasteboard::GivenUp;
+    pasteboard.copyFromElsewhere(richCopy());
+    pasteboard.clipboard.givenUp = {{QStringLiteral("image/png"), GivenUp::Reason::TooLarge},
+                                    {QStringLiteral("image/bmp"), GivenUp::Reason::TooSlow}};
+    ASSERT_TRUE(pasteAndRunFor(550ms));
+    ASSERT_EQ(pasteboard.budgetsAsked.size(), 1);
+    EXPECT_EQ(pasteboard.budgetsAsked[0].time, 1000ms);
+    EXPECT_EQ(pasteboard.budgetsAsked[0].bytes, 32 * 1024 * 1024);
+    EXPECT_EQ(pasteboard.current, richCopy()) << "what did fit is restored";
+    EXPECT_TRUE(log.contains(
+        "[ClipboardManager] Not saving clipboard format image/png: over the size budget"));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] Not saving clipboard format image/bmp: its "
+                     "owner did not answer in time"));
+
+    log.clear();
+    pasteboard.clipboard.readable = false;
+    pasteboard.clipboard.givenUp = {{QString(), GivenUp::Reason::TooSlow}};
+    ASSERT_TRUE(pasteAndRunFor(550ms));
+    EXPECT_EQ(pasteboard.text(), kDictated) << "nothing saved, nothing restored";
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] Owner of the clipboard did not answer in time "
+                     "-- previous contents not saved"));
+}
+
+TEST_F(ClipboardManagerTest, TerminalsGetShiftInsertWithTheTextOnBothSelections) {
+    using Selection = Pasteboard::Selection;
+    const Pasteboard::Contents selected{{QStringLiteral("text/plain"), "selected words"}};
+    pasteboard.copyFromElsewhere(richCopy());
+    pasteboard.copyFromElsewhere(selected, Selection::Primary);
+    keystrokes.focusedChord = PasteChord::ShiftInsert;
+    targetFetchesAfter(700ms, Selection::Primary);
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+
+    scheduler.advance(50ms);
+    EXPECT_THAT(keystrokes.chords, ElementsAre(PasteChord::ShiftInsert));
+    EXPECT_EQ(pasteboard.text(Selection::Primary), kDictated);
+    EXPECT_EQ(pasteboard.text(Selection::Clipboard), kDictated);
+    scheduler.advance(949ms);
+    EXPECT_TRUE(task.isReady());
+    EXPECT_EQ(pasteboard.current, richCopy());
+    EXPECT_EQ(pasteboard.primary.current, selected);
+
+    keystrokes.refuses = true;
+    ASSERT_TRUE(pasteAndRunFor(2050ms));
+    EXPECT_THAT(script.chords, ElementsAre(PasteChord::ShiftInsert)) << "the same chord";
+}
+
+TEST_F(ClipboardManagerTest, AChordThatBrokeOffHalfWayIsNotSentAgain) {
+    pasteboard.copyFromElsewhere(richCopy());
+    keystrokes.breaksOff = true;
+    ASSERT_TRUE(pasteAndRunFor(550ms));
+    EXPECT_EQ(script.runs, 0) << "a second chord could paste twice";
+    EXPECT_EQ(pasteboard.text(), kDictated) << "left for the user to paste by hand";
+    EXPECT_EQ(log.lines(), QStringList({"[ClipboardManager] Paste chord broke off -- keys "
+                                        "released, not retried",
+                                        "[ClipboardManager] Auto-paste failed -- text is on "
+                                        "clipboard, press ⌘V"}));
+}
+
+TEST_F(ClipboardManagerTest, AClipboardThatCannotBeTakenIsNotPastedFrom) {
+    pasteboard.copyFromElsewhere(richCopy());
+    pasteboard.refusesOffer = true;
+    ASSERT_TRUE(pasteAndRunFor(0ms));
+    EXPECT_TRUE(keystrokes.chordsPostedAt.isEmpty()) << "the old contents would be pasted";
+    EXPECT_EQ(pasteboard.current, richCopy());
+    EXPECT_EQ(log.lines(), QStringList({"[ClipboardManager] Could not take the clipboard -- "
+                                        "nothing pasted"}));
+}
+
 TEST(ClipboardTerminalDetection, KnownTerminalsAreRecognisedByInstanceOrClass) {
     EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(QByteArray("xterm\0XTerm\0", 12)));
     EXPECT_TRUE(XTestKeystrokeSender::isTerminalWindowClass(
@@ -169,4 +314,67 @@ TEST(ClipboardTerminalDetection, KnownTerminalsAreRecognisedByInstanceOrClass) {
     EXPECT_FALSE(
         XTestKeystrokeSender::isTerminalWindowClass(QByteArray("xterminal\0Xterminal\0", 20)));
     EXPECT_FALSE(XTestKeystrokeSender::isTerminalWindowClass({}));
+}
+
+namespace {
+
+using KeyEvent = XTestKeystrokeSender::KeyEvent;
+constexpr quint8 kAlt = 64;
+constexpr quint8 kControl = 37;
+constexpr quint8 kV = 55;
+
+// Sends through a fake connection that refuses the attempt numbered `failAt`, recording what
+// went out.
+struct FlakyConnection {
+    explicit FlakyConnection(int failAt = -1) : failAt(failAt) {}
+    bool operator()(const KeyEvent& event) {
+        if (attempts++ == failAt) {
+            return false;
+        }
+        sent.append({event.press, event.key});
+        return true;
+    }
+    int failAt;
+    int attempts = 0;
+    QList<QPair<bool, quint8>> sent;
+};
+
+}  // namespace
+
+TEST(ClipboardChordEvents, HeldModifiersAreLiftedAroundExactlyTheChord) {
+    FlakyConnection connection;
+    const auto events = XTestKeystrokeSender::chordEvents({kAlt}, kControl, kV);
+    EXPECT_EQ(XTestKeystrokeSender::sendChordEvents(events, std::ref(connection)),
+              KeystrokeSender::Result::Sent);
+    EXPECT_THAT(connection.sent,
+                ElementsAre(QPair<bool, quint8>{false, kAlt}, QPair<bool, quint8>{true, kControl},
+                            QPair<bool, quint8>{true, kV}, QPair<bool, quint8>{false, kV},
+                            QPair<bool, quint8>{false, kControl}, QPair<bool, quint8>{true, kAlt}));
+}
+
+TEST(ClipboardChordEvents, AFailureBeforeTheChordLeavesNothingPressedAndAllowsAnotherWay) {
+    FlakyConnection connection{1};  // the Control press
+    const auto events = XTestKeystrokeSender::chordEvents({kAlt}, kControl, kV);
+    EXPECT_EQ(XTestKeystrokeSender::sendChordEvents(events, std::ref(connection)),
+              KeystrokeSender::Result::NotSent);
+    EXPECT_THAT(connection.sent,
+                ElementsAre(QPair<bool, quint8>{false, kAlt}, QPair<bool, quint8>{true, kAlt}));
+}
+
+TEST(ClipboardChordEvents, AFailureHalfWayReleasesWhatWasPressed) {
+    FlakyConnection connection{3};  // the V release
+    const auto events = XTestKeystrokeSender::chordEvents({}, kControl, kV);
+    EXPECT_EQ(XTestKeystrokeSender::sendChordEvents(events, std::ref(connection)),
+              KeystrokeSender::Result::PartlySent);
+    EXPECT_THAT(connection.sent,
+                ElementsAre(QPair<bool, quint8>{true, kControl}, QPair<bool, quint8>{true, kV},
+                            QPair<bool, quint8>{false, kV}, QPair<bool, quint8>{false, kControl}))
+        << "V and Control released once the connection answered again";
+}
+
+TEST(ClipboardChordEvents, TheFallbackPressesTheSameChordAsTheMainPath) {
+    EXPECT_EQ(XdotoolScriptKeystroke::arguments(PasteChord::ControlV),
+              QStringList({"key", "--clearmodifiers", "ctrl+v"}));
+    EXPECT_EQ(XdotoolScriptKeystroke::arguments(PasteChord::ShiftInsert),
+              QStringList({"key", "--clearmodifiers", "shift+Insert"}));
 }

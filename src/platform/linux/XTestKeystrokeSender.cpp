@@ -8,6 +8,7 @@
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
@@ -30,24 +31,58 @@ struct StateUnref {
     void operator()(xkb_state* state) const { xkb_state_unref(state); }
 };
 
-// The key that gives `keysym` without any modifier in the layout now in effect. Looked up
-// anew each time: the user may switch layouts between two dictations.
+// The key that gives `keysym` without any modifier, looked up anew each time since the user
+// may switch layouts between two dictations. The active layout's key comes first; otherwise
+// any layout's: under a Russian or Greek layout the Latin "v" sits in another group, and
+// toolkits match a shortcut by the key's symbol in any group.
 std::optional<xcb_keycode_t> keycodeFor(xkb_keymap* keymap, xkb_state* state, xkb_keysym_t keysym) {
-    for (xkb_keycode_t code = xkb_keymap_min_keycode(keymap);
-         code <= xkb_keymap_max_keycode(keymap) && code <= 255; ++code) {
-        const xkb_layout_index_t layout = xkb_state_key_get_layout(state, code);
-        if (layout == XKB_LAYOUT_INVALID) {
-            continue;
-        }
+    const auto gives = [&](xkb_keycode_t code, xkb_layout_index_t layout) {
         const xkb_keysym_t* syms = nullptr;
         const int count = xkb_keymap_key_get_syms_by_level(keymap, code, layout, 0, &syms);
-        for (int i = 0; i < count; ++i) {
-            if (syms[i] == keysym) {
+        return std::find(syms, syms + std::max(count, 0), keysym) != syms + std::max(count, 0);
+    };
+    const xkb_keycode_t first = xkb_keymap_min_keycode(keymap);
+    const xkb_keycode_t last = std::min<xkb_keycode_t>(xkb_keymap_max_keycode(keymap), 255);
+    for (xkb_keycode_t code = first; code <= last; ++code) {
+        const xkb_layout_index_t active = xkb_state_key_get_layout(state, code);
+        if (active != XKB_LAYOUT_INVALID && gives(code, active)) {
+            return static_cast<xcb_keycode_t>(code);
+        }
+    }
+    for (xkb_keycode_t code = first; code <= last; ++code) {
+        const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap, code);
+        for (xkb_layout_index_t layout = 0; layout < layouts; ++layout) {
+            if (gives(code, layout)) {
                 return static_cast<xcb_keycode_t>(code);
             }
         }
     }
     return std::nullopt;
+}
+
+// The modifier keys (Shift, Control, Mod1 to Mod5; not Lock) down at this moment.
+QList<quint8> heldModifierKeys(xcb_connection_t* connection) {
+    const Reply<xcb_query_keymap_reply_t> keys(
+        xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr));
+    const Reply<xcb_get_modifier_mapping_reply_t> map(
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr));
+    QList<quint8> held;
+    if (!keys || !map) {
+        return held;
+    }
+    const xcb_keycode_t* codes = xcb_get_modifier_mapping_keycodes(map.get());
+    const int perModifier = map->keycodes_per_modifier;
+    constexpr int kLockRow = 1;
+    for (int row = 0; row < 8; ++row) {
+        for (int i = 0; row != kLockRow && i < perModifier; ++i) {
+            const xcb_keycode_t code = codes[row * perModifier + i];
+            const bool down = (keys->keys[code / 8] >> (code % 8)) & 1;
+            if (code != 0 && down && !held.contains(code)) {
+                held.append(code);
+            }
+        }
+    }
+    return held;
 }
 
 xcb_window_t activeWindow(xcb_connection_t* connection, xcb_window_t root) {
@@ -179,59 +214,96 @@ bool XTestKeystrokeSender::focusedWindowIsTerminal() const {
     return false;
 }
 
-bool XTestKeystrokeSender::postPasteChord() {
+PasteChord XTestKeystrokeSender::chordForFocusedWindow() {
+    if (xcb_connection_has_error(connection_.get()) != 0 || root_ == 0) {
+        return PasteChord::ControlV;
+    }
+    return focusedWindowIsTerminal() ? PasteChord::ShiftInsert : PasteChord::ControlV;
+}
+
+QList<XTestKeystrokeSender::KeyEvent> XTestKeystrokeSender::chordEvents(
+    const QList<quint8>& heldModifiers, quint8 modifierKey, quint8 key) {
+    QList<KeyEvent> events;
+    for (quint8 held : heldModifiers) {
+        events.append({false, held, false});
+    }
+    events.append({true, modifierKey, true});
+    events.append({true, key, true});
+    events.append({false, key, true});
+    events.append({false, modifierKey, true});
+    for (quint8 held : heldModifiers) {
+        events.append({true, held, false});
+    }
+    return events;
+}
+
+KeystrokeSender::Result XTestKeystrokeSender::sendChordEvents(
+    const QList<KeyEvent>& events, const std::function<bool(const KeyEvent&)>& send) {
+    const qsizetype chordEvents =
+        std::count_if(events.cbegin(), events.cend(), [](const KeyEvent& e) { return e.ofChord; });
+    qsizetype chordSent = 0;
+    QList<quint8> chordDown;
+    QList<quint8> lifted;
+    for (const KeyEvent& event : events) {
+        if (!send(event)) {
+            break;
+        }
+        QList<quint8>& keys = event.ofChord ? chordDown : lifted;
+        if (event.press == event.ofChord) {
+            keys.append(event.key);
+        } else {
+            keys.removeOne(event.key);
+        }
+        chordSent += event.ofChord ? 1 : 0;
+    }
+    // Whatever happened, no key of ours stays down and the user's held keys are down again.
+    for (auto key = chordDown.crbegin(); key != chordDown.crend(); ++key) {
+        send({false, *key, true});
+    }
+    for (quint8 key : lifted) {
+        send({true, key, false});
+    }
+    if (chordSent == chordEvents) {
+        return Result::Sent;
+    }
+    return chordSent == 0 ? Result::NotSent : Result::PartlySent;
+}
+
+KeystrokeSender::Result XTestKeystrokeSender::postPasteChord(PasteChord chord) {
     xcb_connection_t* connection = connection_.get();
     if (xcb_connection_has_error(connection) != 0 || !xkb_ || keyboardDevice_ < 0) {
-        return false;
+        return Result::NotSent;
     }
     // A request of a missing extension would close the whole connection.
     const xcb_query_extension_reply_t* xtest = xcb_get_extension_data(connection, &xcb_test_id);
     if (xtest == nullptr || xtest->present == 0) {
-        return false;
+        return Result::NotSent;
     }
     const std::unique_ptr<xkb_keymap, KeymapUnref> keymap(xkb_x11_keymap_new_from_device(
         xkb_.get(), connection, keyboardDevice_, XKB_KEYMAP_COMPILE_NO_FLAGS));
     if (!keymap) {
-        return false;
+        return Result::NotSent;
     }
     const std::unique_ptr<xkb_state, StateUnref> state(
         xkb_x11_state_new_from_device(keymap.get(), connection, keyboardDevice_));
     if (!state) {
-        return false;
+        return Result::NotSent;
     }
-    const std::optional<xcb_keycode_t> vKey = keycodeFor(keymap.get(), state.get(), XKB_KEY_v);
-    const std::optional<xcb_keycode_t> controlKey =
-        keycodeFor(keymap.get(), state.get(), XKB_KEY_Control_L);
-    if (!vKey || !controlKey) {
-        return false;
+    const bool terminalChord = chord == PasteChord::ShiftInsert;
+    const std::optional<xcb_keycode_t> key =
+        keycodeFor(keymap.get(), state.get(), terminalChord ? XKB_KEY_Insert : XKB_KEY_v);
+    const std::optional<xcb_keycode_t> modifierKey =
+        keycodeFor(keymap.get(), state.get(), terminalChord ? XKB_KEY_Shift_L : XKB_KEY_Control_L);
+    if (!key || !modifierKey) {
+        return Result::NotSent;
     }
-    QList<xcb_keycode_t> chordModifiers{*controlKey};
-    if (focusedWindowIsTerminal()) {
-        const std::optional<xcb_keycode_t> shiftKey =
-            keycodeFor(keymap.get(), state.get(), XKB_KEY_Shift_L);
-        if (shiftKey) {
-            chordModifiers.append(*shiftKey);
-        }
-    }
-
-    QList<xcb_void_cookie_t> cookies;
-    const auto fake = [&](uint8_t type, xcb_keycode_t key) {
-        cookies.append(xcb_test_fake_input_checked(connection, type, key, XCB_CURRENT_TIME,
-                                                   kNoWindow, 0, 0, 0));
-    };
-    for (xcb_keycode_t key : chordModifiers)
-        fake(XCB_KEY_PRESS, key);
-    fake(XCB_KEY_PRESS, *vKey);
-    fake(XCB_KEY_RELEASE, *vKey);
-    for (auto key = chordModifiers.crbegin(); key != chordModifiers.crend(); ++key) {
-        fake(XCB_KEY_RELEASE, *key);
-    }
-    bool sent = true;
-    for (const xcb_void_cookie_t cookie : cookies) {
-        if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
-            std::free(error);
-            sent = false;
-        }
-    }
-    return sent;
+    const QList<KeyEvent> events = chordEvents(heldModifierKeys(connection), *modifierKey, *key);
+    return sendChordEvents(events, [connection](const KeyEvent& event) {
+        const xcb_void_cookie_t cookie =
+            xcb_test_fake_input_checked(connection, event.press ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
+                                        event.key, XCB_CURRENT_TIME, kNoWindow, 0, 0, 0);
+        xcb_generic_error_t* error = xcb_request_check(connection, cookie);
+        std::free(error);
+        return error == nullptr;
+    });
 }

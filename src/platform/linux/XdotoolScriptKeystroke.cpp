@@ -57,15 +57,16 @@ private:
 
 }  // namespace
 
-XdotoolScriptKeystroke::XdotoolScriptKeystroke(QString program, QStringList arguments)
-    : program_(std::move(program)), arguments_(std::move(arguments)) {}
+XdotoolScriptKeystroke::XdotoolScriptKeystroke(QString program) : program_(std::move(program)) {}
 
-QStringList XdotoolScriptKeystroke::defaultArguments() {
-    return {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+v")};
+QStringList XdotoolScriptKeystroke::arguments(PasteChord chord) {
+    return {QStringLiteral("key"), QStringLiteral("--clearmodifiers"),
+            chord == PasteChord::ShiftInsert ? QStringLiteral("shift+Insert")
+                                             : QStringLiteral("ctrl+v")};
 }
 
-QCoro::Task<ScriptKeystroke::Outcome> XdotoolScriptKeystroke::pressPasteChord() {
-    return run(program_, arguments_);
+QCoro::Task<ScriptKeystroke::Outcome> XdotoolScriptKeystroke::pressPasteChord(PasteChord chord) {
+    return run(program_, arguments(chord));
 }
 
 QCoro::Task<ScriptKeystroke::Outcome> XdotoolScriptKeystroke::run(QString program,

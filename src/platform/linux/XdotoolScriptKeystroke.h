@@ -4,19 +4,18 @@
 
 #include <QStringList>
 
-// Has xdotool press Control+V, clearing the modifiers the user still holds for the moment.
+// Has xdotool press the paste chord, clearing the modifiers the user still holds for the
+// moment.
 class XdotoolScriptKeystroke final : public ScriptKeystroke {
 public:
-    explicit XdotoolScriptKeystroke(QString program = QStringLiteral("xdotool"),
-                                    QStringList arguments = defaultArguments());
+    explicit XdotoolScriptKeystroke(QString program = QStringLiteral("xdotool"));
 
-    QCoro::Task<Outcome> pressPasteChord() override;
+    QCoro::Task<Outcome> pressPasteChord(PasteChord chord) override;
 
-    static QStringList defaultArguments();
+    static QStringList arguments(PasteChord chord);
 
 private:
     static QCoro::Task<Outcome> run(QString program, QStringList arguments);
 
     QString program_;
-    QStringList arguments_;
 };

@@ -2,7 +2,7 @@
 #include "models/AppSettings.h"
 #include "platform/QtScheduler.h"
 #include "platform/linux/QtAudioInput.h"
-#include "platform/linux/QtPasteboard.h"
+#include "platform/linux/X11Pasteboard.h"
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/X11CompositorStatus.h"
@@ -66,7 +66,7 @@ TEST(DictationEndToEnd, HoldingTheHotkeyPastesTheBackendsTextIntoTheFocusedField
     X11ModifierEventSource modifiers;
     X11AccessibilityTrust accessibility;
     AudioRecorder recorder(std::make_shared<QtAudioInput>());
-    QtPasteboard pasteboard;
+    X11Pasteboard pasteboard;
     XTestKeystrokeSender keystrokes;
     XdotoolScriptKeystroke script;
     ClipboardManager clipboard(pasteboard, keystrokes, script, accessibility, scheduler);

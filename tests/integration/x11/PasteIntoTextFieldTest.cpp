@@ -1,5 +1,5 @@
 #include "platform/QtScheduler.h"
-#include "platform/linux/QtPasteboard.h"
+#include "platform/linux/X11Pasteboard.h"
 #include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/linux/XdotoolScriptKeystroke.h"
@@ -38,6 +38,14 @@ void copyPreviousContents() {
 }
 
 void expectPreviousContentsBack() {
+    // Qt learns of another connection's new clipboard owner from an event.
+    const bool seen = QTest::qWaitFor(
+        [] {
+            const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+            return mime != nullptr && mime->hasFormat(QStringLiteral("text/html"));
+        },
+        kDeadlineMs);
+    EXPECT_TRUE(seen);
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->data(QStringLiteral("text/html")), QByteArrayLiteral("<i>previous</i> copy"));
@@ -70,24 +78,24 @@ protected:
 
     LogCapture log;
     QtScheduler scheduler;
-    QtPasteboard pasteboard;
+    X11Pasteboard pasteboard;
     XdotoolScriptKeystroke xdotool;
     QLineEdit field;
 };
 
-// Records the key presses that reach a widget.
+// Records the Insert presses that reach a widget.
 class KeyPressRecorder final : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_V) {
-                vModifiers.append(key->modifiers());
+            if (key->key() == Qt::Key_Insert) {
+                insertModifiers.append(key->modifiers());
             }
         }
         return QObject::eventFilter(watched, event);
     }
-    QList<Qt::KeyboardModifiers> vModifiers;
+    QList<Qt::KeyboardModifiers> insertModifiers;
 };
 
 void setWindowClass(WId window, const QByteArray& wmClass) {
@@ -133,14 +141,15 @@ TEST_F(PasteIntoTextFieldTest, WithXTestDeniedXdotoolPastesAndTheOldCopyComesBac
                                         "[ClipboardManager] Text pasted successfully"}));
 }
 
-TEST_F(PasteIntoTextFieldTest, ATerminalGetsControlShiftV) {
+TEST_F(PasteIntoTextFieldTest, ATerminalGetsShiftInsert) {
     KeyPressRecorder recorder;
     field.installEventFilter(&recorder);
-    setWindowClass(field.winId(), QByteArray("xterm\0XTerm\0", 12));
+    setWindowClass(field.winId(), QByteArray("urxvt\0URxvt\0", 12));
     XTestKeystrokeSender keystrokes;
-    ASSERT_TRUE(keystrokes.postPasteChord());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.vModifiers.isEmpty(); }, kDeadlineMs));
-    EXPECT_EQ(recorder.vModifiers.first(), Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(keystrokes.chordForFocusedWindow(), PasteChord::ShiftInsert);
+    ASSERT_EQ(keystrokes.postPasteChord(PasteChord::ShiftInsert), KeystrokeSender::Result::Sent);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.insertModifiers.isEmpty(); }, kDeadlineMs));
+    EXPECT_EQ(recorder.insertModifiers.first(), Qt::ShiftModifier);
 }
 
 TEST(PasteX11Parts, ModifierStateComesFromTheServer) {
@@ -157,7 +166,8 @@ TEST(PasteX11Parts, ModifierStateComesFromTheServer) {
 
 TEST(PasteX11Parts, AHelperThatCannotStartIsReportedWithTheReason) {
     XdotoolScriptKeystroke missing(QStringLiteral("/nonexistent/xdotool"));
-    const ScriptKeystroke::Outcome outcome = QCoro::waitFor(missing.pressPasteChord());
+    const ScriptKeystroke::Outcome outcome =
+        QCoro::waitFor(missing.pressPasteChord(PasteChord::ControlV));
     EXPECT_FALSE(outcome.launched);
     EXPECT_FALSE(outcome.launchError.isEmpty());
 }

@@ -1,0 +1,224 @@
+#include "platform/QtScheduler.h"
+#include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/linux/X11Pasteboard.h"
+#include "platform/linux/XTestKeystrokeSender.h"
+#include "platform/linux/XdotoolScriptKeystroke.h"
+#include "services/ClipboardManager.h"
+#include "support/LogCapture.h"
+#include "support/X11TestClient.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+using namespace std::chrono_literals;
+using Selection = Pasteboard::Selection;
+
+namespace {
+
+constexpr quint8 kLeftAlt = 64;
+const QString kDictated = QStringLiteral("dictated words ");
+
+Pasteboard::Contents richCopy() {
+    return {{QStringLiteral("text/html"), QByteArrayLiteral("<i>previous</i> copy")},
+            {QStringLiteral("UTF8_STRING"), QByteArrayLiteral("previous copy")},
+            {QStringLiteral("application/x-quillo-test"), QByteArray("\x00\xff\x10", 3)}};
+}
+
+// What a selection holds now, as another program reads it.
+Pasteboard::Saved readBack(Selection selection,
+                           Pasteboard::Budget budget = ClipboardManager::kSaveBudget) {
+    X11Pasteboard reader;
+    return QCoro::waitFor(reader.save(selection, budget));
+}
+
+// The paste target: tests/support/child/PasteTargetChild.cpp in a process of its own.
+class PasteTarget {
+public:
+    explicit PasteTarget(QStringList arguments) {
+        process_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/paste_target_child"), arguments);
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
+            while (process_.canReadLine()) {
+                lines_.append(QString::fromUtf8(process_.readLine()).chopped(1));
+            }
+        });
+    }
+    ~PasteTarget() {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+    // The first line that starts with `prefix`, waiting for it with the event loop running.
+    std::optional<QString> line(const QString& prefix, std::chrono::milliseconds timeout = 5s) {
+        std::optional<QString> found;
+        waitUntil(
+            [&] {
+                for (const QString& line : std::as_const(lines_)) {
+                    if (line.startsWith(prefix)) {
+                        found = line;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            timeout);
+        return found;
+    }
+
+private:
+    QProcess process_;
+    QStringList lines_;
+};
+
+// Another program that has copied something earlier.
+class PreviousOwner {
+public:
+    void copy(const Pasteboard::Contents& contents, Selection selection = Selection::Clipboard) {
+        pasteboard_.restore(selection, contents);
+    }
+
+private:
+    X11Pasteboard pasteboard_;
+};
+
+bool finishes(QCoro::Task<void>& task) {
+    return waitUntil([&task] { return task.isReady(); }, 10s);
+}
+
+class PasteIntoAnotherClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            GTEST_SKIP() << "needs an X display (run under scripts/with-test-env.sh)";
+        }
+    }
+
+    LogCapture log;
+    QtScheduler scheduler;
+    X11Pasteboard pasteboard;
+    XTestKeystrokeSender keystrokes;
+    XdotoolScriptKeystroke xdotool;
+    X11AccessibilityTrust trust;
+    ClipboardManager manager{pasteboard, keystrokes, xdotool, trust, scheduler};
+};
+
+}  // namespace
+
+TEST_F(PasteIntoAnotherClientTest, ASlowTargetGetsTheDictationAndThenTheOldCopyComesBack) {
+    PreviousOwner previous;
+    previous.copy(richCopy());
+    PasteTarget target({QStringLiteral("--fetch-delay"), QStringLiteral("800")});
+    ASSERT_TRUE(target.line(QStringLiteral("ready")));
+
+    QElapsedTimer clock;
+    clock.start();
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+    ASSERT_TRUE(finishes(task));
+    EXPECT_GE(clock.elapsed(), 850 + 200) << "restored only after the late fetch and a grace";
+    EXPECT_EQ(target.line(QStringLiteral("pasted")),
+              QStringLiteral("pasted clipboard ") + kDictated);
+    EXPECT_EQ(readBack(Selection::Clipboard).contents, richCopy());
+    EXPECT_EQ(log.lines(),
+              QStringList({"[ClipboardManager] CGEvent ⌘V posted (Accessibility: true)",
+                           "[ClipboardManager] Text pasted successfully"}));
+}
+
+TEST_F(PasteIntoAnotherClientTest, ATerminalGetsShiftInsertAndBothSelectionsComeBack) {
+    PreviousOwner previous;
+    previous.copy(richCopy());
+    const Pasteboard::Contents selected{{QStringLiteral("UTF8_STRING"), "selected words"}};
+    previous.copy(selected, Selection::Primary);
+    PasteTarget terminal({QStringLiteral("--terminal")});
+    ASSERT_TRUE(terminal.line(QStringLiteral("ready")));
+
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+    ASSERT_TRUE(finishes(task));
+    EXPECT_EQ(terminal.line(QStringLiteral("key insert")), QStringLiteral("key insert 1"))
+        << "Shift alone with Insert";
+    EXPECT_EQ(terminal.line(QStringLiteral("pasted")),
+              QStringLiteral("pasted primary ") + kDictated);
+    EXPECT_EQ(readBack(Selection::Clipboard).contents, richCopy());
+    EXPECT_EQ(readBack(Selection::Primary).contents, selected);
+}
+
+TEST_F(PasteIntoAnotherClientTest, AHeldAltIsLiftedAroundTheChordAndPressedAgain) {
+    PasteTarget target({});
+    ASSERT_TRUE(target.line(QStringLiteral("ready")));
+    X11TestClient user;
+    user.press(kLeftAlt);
+    const KeystrokeSender::Result result = keystrokes.postPasteChord(PasteChord::ControlV);
+    const KeystrokeSender::Modifiers heldAfter = keystrokes.currentModifiers();
+    user.release(kLeftAlt);
+
+    EXPECT_EQ(result, KeystrokeSender::Result::Sent);
+    EXPECT_EQ(target.line(QStringLiteral("key v")), QStringLiteral("key v 4")) << "Control only";
+    EXPECT_EQ(heldAfter, KeystrokeSender::Option) << "the user still holds Alt";
+}
+
+TEST_F(PasteIntoAnotherClientTest, UnderARussianLayoutTheChordGoesOutWithoutTheFallback) {
+    const QString display = qEnvironmentVariable("DISPLAY");
+    ASSERT_EQ(QProcess::execute("setxkbmap", {"-display", display, "-layout", "ru,us"}), 0);
+    PasteTarget target({});
+    ASSERT_TRUE(target.line(QStringLiteral("ready")));
+    const KeystrokeSender::Result result = keystrokes.postPasteChord(PasteChord::ControlV);
+    const std::optional<QString> key = target.line(QStringLiteral("key v"));
+    ASSERT_EQ(QProcess::execute("setxkbmap", {"-display", display, "-layout", "us"}), 0);
+
+    EXPECT_EQ(result, KeystrokeSender::Result::Sent);
+    EXPECT_EQ(key, QStringLiteral("key v 4")) << "the key that is v in the Latin group";
+}
+
+TEST_F(PasteIntoAnotherClientTest, SavingFromADeadOwnerCostsOnlyTheBudgetAndNeverTheMainThread) {
+    // An owner that never answers: it takes the clipboard and reads no events.
+    xcb_connection_t* dead = xcb_connect(nullptr, nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(dead)).data;
+    const xcb_window_t window = xcb_generate_id(dead);
+    xcb_create_window(dead, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_intern_atom_reply_t* clipboard =
+        xcb_intern_atom_reply(dead, xcb_intern_atom(dead, 0, 9, "CLIPBOARD"), nullptr);
+    xcb_set_selection_owner(dead, window, clipboard->atom, XCB_CURRENT_TIME);
+    std::free(clipboard);
+    std::free(xcb_get_input_focus_reply(dead, xcb_get_input_focus(dead), nullptr));
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    const Pasteboard::Saved saved = readBack(Selection::Clipboard, {300ms, 1024});
+    const qint64 took = clock.elapsed();
+    xcb_disconnect(dead);
+
+    EXPECT_FALSE(saved.contents.has_value());
+    ASSERT_EQ(saved.givenUp.size(), 1);
+    EXPECT_TRUE(saved.givenUp[0].format.isEmpty());
+    EXPECT_GE(took, 300);
+    EXPECT_LT(took, 1000);
+    EXPECT_GE(ticks, 5) << "the main thread went on meanwhile";
+}
+
+TEST_F(PasteIntoAnotherClientTest, LargeFormatsComeInIncrementsAndWhatExceedsTheBudgetIsLeftOut) {
+    QByteArray picture(3 * 1024 * 1024 + 17, '\0');
+    for (qsizetype i = 0; i < picture.size(); ++i) {
+        picture[i] = static_cast<char>(i * 7);
+    }
+    const Pasteboard::Contents copy{{QStringLiteral("UTF8_STRING"), "caption"},
+                                    {QStringLiteral("image/png"), picture},
+                                    {QStringLiteral("image/bmp"), QByteArray(5 << 20, 'b')}};
+    PreviousOwner previous;
+    previous.copy(copy);
+
+    const Pasteboard::Saved saved = readBack(Selection::Clipboard, {5s, 4 << 20});
+    ASSERT_TRUE(saved.contents.has_value());
+    EXPECT_EQ(*saved.contents, Pasteboard::Contents(copy.mid(0, 2)));
+    ASSERT_EQ(saved.givenUp.size(), 1);
+    EXPECT_EQ(saved.givenUp[0].format, QStringLiteral("image/bmp"));
+    EXPECT_EQ(saved.givenUp[0].reason, Pasteboard::GivenUp::Reason::TooLarge);
+}
