@@ -1,14 +1,21 @@
 #include "app/SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 constexpr char activateMessage[] = "activate\n";
-}
+constexpr char hotkeyPressMessage[] = "hotkey-press\n";
+constexpr char hotkeyReleaseMessage[] = "hotkey-release\n";
+}  // namespace
 
 QString SingleInstance::defaultSocketPath() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -56,9 +63,34 @@ void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (socket->readAll().contains("activate")) {
+            const QByteArray message = socket->readAll();
+            if (message.contains("activate")) {
                 emit activationRequested();
+            }
+            if (message.startsWith(hotkeyPressMessage)) {
+                emit hotkeyPressRequested();
+            } else if (message.startsWith(hotkeyReleaseMessage)) {
+                emit hotkeyReleaseRequested();
             }
         });
     }
+}
+
+bool SingleInstance::sendHotkeyEvent(const QString& socketPath, bool pressed) {
+    const QByteArray path = QFile::encodeName(socketPath);
+    sockaddr_un address{};
+    if (path.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const char* message = pressed ? hotkeyPressMessage : hotkeyReleaseMessage;
+    const size_t length = std::strlen(message);
+    const bool sent =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, message, length, MSG_NOSIGNAL) == ssize_t(length);
+    ::close(fd);
+    return sent;
 }

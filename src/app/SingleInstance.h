@@ -21,8 +21,14 @@ public:
     // Starts answering later instances; false when the socket cannot be created.
     bool listen();
 
+    // Hands one hotkey event from the compositor's key binding to the running instance, without
+    // any Qt application object so that it returns within milliseconds. False when none answers.
+    static bool sendHotkeyEvent(const QString& socketPath, bool pressed);
+
 signals:
     void activationRequested();
+    void hotkeyPressRequested();
+    void hotkeyReleaseRequested();
 
 private:
     void acceptConnections();
