@@ -20,6 +20,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils x11-xkb-utils xdotool trayer xserver-xephyr
   pulseaudio pulseaudio-utils espeak-ng sox
+  # Wayland: client library and protocol code generator; headless sway and clipboard tools for tests
+  libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
   # fonts for the windows, also on a machine without a desktop
   fonts-dejavu-core
   # packaging checks

@@ -9,12 +9,12 @@ jobs=$(nproc)
 
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
-bash scripts/with-test-env.sh ctest --preset ci -j "$jobs"
+bash scripts/with-test-env.sh bash scripts/with-sway.sh ctest --preset ci -j "$jobs"
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  bash scripts/with-test-env.sh ctest --preset asan -j "$jobs"
+  bash scripts/with-test-env.sh bash scripts/with-sway.sh ctest --preset asan -j "$jobs"
 
 # The Debian package: built, unpacked and checked.
 bash scripts/test-package.sh

@@ -557,5 +557,37 @@ quill o → Quillo</translation>
         <source>No microphone found. You can continue and connect one later.</source>
         <translation>Kein Mikrofon gefunden. Du kannst fortfahren und später eines anschließen.</translation>
     </message>
+    <message id="general.session.title">
+        <source>This session</source>
+        <translation>Diese Sitzung</translation>
+    </message>
+    <message id="general.session.bindings_hint">
+        <source>Add these lines to the compositor's configuration (sway: ~/.config/sway/config) and reload it, so that the hotkey reaches Quillo:</source>
+        <translation>Füge diese Zeilen der Konfiguration des Compositors hinzu (sway: ~/.config/sway/config) und lade sie neu, damit der Hotkey Quillo erreicht:</translation>
+    </message>
+    <message id="general.session.bindings_unavailable">
+        <source>This hotkey cannot be bound through the compositor's key bindings: choose one with a key other than a modifier.</source>
+        <translation>Dieser Hotkey lässt sich nicht über die Tastenbelegungen des Compositors belegen: Wähle einen mit einer Taste, die keine Sondertaste ist.</translation>
+    </message>
+    <message id="session.limit.no_overlay">
+        <source>No X server (XWayland) in this session: the overlay is not shown.</source>
+        <translation>Kein X-Server (XWayland) in dieser Sitzung: Das Overlay wird nicht angezeigt.</translation>
+    </message>
+    <message id="session.limit.clipboard">
+        <source>The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus.</source>
+        <translation>Der Compositor bietet keine Steuerung der Zwischenablage: Sie wird nur gesichert und wiederhergestellt, solange ein Quillo-Fenster den Fokus hat.</translation>
+    </message>
+    <message id="session.limit.paste">
+        <source>The compositor offers no virtual keyboard: text is pasted only into X11 applications.</source>
+        <translation>Der Compositor bietet keine virtuelle Tastatur: Text wird nur in X11-Anwendungen eingefügt.</translation>
+    </message>
+    <message id="session.limit.bindings">
+        <source>The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way.</source>
+        <translation>Der Hotkey kommt aus den Tastenbelegungen des Compositors; eine einzelne Sondertaste lässt sich so nicht belegen.</translation>
+    </message>
+    <message id="session.limit.hotkey">
+        <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
+        <translation>Der Hotkey erreicht Quillo nur, solange eine X11-Anwendung den Fokus hat.</translation>
+    </message>
 </context>
 </TS>

@@ -557,5 +557,37 @@ quill o → Quillo</translation>
         <source>No microphone found. You can continue and connect one later.</source>
         <translation>No microphone found. You can continue and connect one later.</translation>
     </message>
+    <message id="general.session.title">
+        <source>This session</source>
+        <translation>This session</translation>
+    </message>
+    <message id="general.session.bindings_hint">
+        <source>Add these lines to the compositor's configuration (sway: ~/.config/sway/config) and reload it, so that the hotkey reaches Quillo:</source>
+        <translation>Add these lines to the compositor's configuration (sway: ~/.config/sway/config) and reload it, so that the hotkey reaches Quillo:</translation>
+    </message>
+    <message id="general.session.bindings_unavailable">
+        <source>This hotkey cannot be bound through the compositor's key bindings: choose one with a key other than a modifier.</source>
+        <translation>This hotkey cannot be bound through the compositor's key bindings: choose one with a key other than a modifier.</translation>
+    </message>
+    <message id="session.limit.no_overlay">
+        <source>No X server (XWayland) in this session: the overlay is not shown.</source>
+        <translation>No X server (XWayland) in this session: the overlay is not shown.</translation>
+    </message>
+    <message id="session.limit.clipboard">
+        <source>The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus.</source>
+        <translation>The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus.</translation>
+    </message>
+    <message id="session.limit.paste">
+        <source>The compositor offers no virtual keyboard: text is pasted only into X11 applications.</source>
+        <translation>The compositor offers no virtual keyboard: text is pasted only into X11 applications.</translation>
+    </message>
+    <message id="session.limit.bindings">
+        <source>The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way.</source>
+        <translation>The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way.</translation>
+    </message>
+    <message id="session.limit.hotkey">
+        <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
+        <translation>The hotkey reaches Quillo only while an X11 application has the focus.</translation>
+    </message>
 </context>
 </TS>

@@ -34,9 +34,11 @@ std::optional<int> handle(int argc, char** argv, QTextStream& out, QTextStream& 
             return std::nullopt;
         }
         if (abbreviates(argument, QLatin1String("--help"))) {
-            out << "Usage: " << programName << " [--help] [--version]\n"
-                << "Push-to-talk dictation from the system tray; " << programName
-                << " takes no other options.\n";
+            out << "Usage: " << programName
+                << " [--help] [--version] [--hotkey-press | --hotkey-release]\n"
+                << "Push-to-talk dictation from the system tray; the hotkey options hand a "
+                   "compositor's key binding to the running "
+                << programName << ", which takes no other options.\n";
             out.flush();
             return success;
         }
@@ -45,11 +47,31 @@ std::optional<int> handle(int argc, char** argv, QTextStream& out, QTextStream& 
             out.flush();
             return success;
         }
+        if (argument == QLatin1String("--hotkey-press") ||
+            argument == QLatin1String("--hotkey-release")) {
+            if (i + 1 < argc) {
+                return refuse(
+                    err,
+                    QStringLiteral("extra operand '%1'").arg(QString::fromLocal8Bit(argv[i + 1])));
+            }
+            return std::nullopt;
+        }
         if (argument.size() > 1 && argument.startsWith(QLatin1Char('-'))) {
             return refuse(err, QStringLiteral("unrecognized option '%1'").arg(argument));
         }
         return refuse(err, QStringLiteral("extra operand '%1'").arg(argument));
     }
+    return std::nullopt;
+}
+
+std::optional<HotkeyCommand> hotkeyCommand(int argc, char** argv) {
+    if (argc != 2)
+        return std::nullopt;
+    const QByteArray argument(argv[1]);
+    if (argument == "--hotkey-press")
+        return HotkeyCommand::press;
+    if (argument == "--hotkey-release")
+        return HotkeyCommand::release;
     return std::nullopt;
 }
 

@@ -1,6 +1,8 @@
 #include "app/QuilloApp.h"
 
+#include "app/AbsentOverlay.h"
 #include "app/DictationCoordinator.h"
+#include "app/SessionPlatform.h"
 #include "app/TrayIcon.h"
 #include "models/AppSettings.h"
 #include "models/AppState.h"
@@ -11,18 +13,14 @@
 #include "platform/linux/LinuxFnKeySetting.h"
 #include "platform/linux/PulseSourceList.h"
 #include "platform/linux/QtAudioInput.h"
-#include "platform/linux/X11Pasteboard.h"
 #include "platform/linux/QtSoundPlayer.h"
-#include "platform/linux/WaylandSessionNotice.h"
-#include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/X11CompositorStatus.h"
-#include "platform/linux/X11GlobalHotkeyBackend.h"
 #include "platform/linux/X11KeyCodes.h"
 #include "platform/linux/X11KeyboardLayout.h"
 #include "platform/linux/X11ModifierEventSource.h"
-#include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/linux/XdgAutostartLoginItemService.h"
 #include "platform/linux/XdotoolScriptKeystroke.h"
+#include "platform/wayland/CommandHotkeyBackend.h"
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
 #include "services/HotkeyUtils.h"
@@ -43,16 +41,20 @@ struct QuilloApp::Parts {
     explicit Parts(DefaultsStore& store)
         : settings(AppSettings::shared()),
           defaults(store),
+          platform(SessionEnvironment::current(), scheduler),
           audioInput(std::make_shared<QtAudioInput>()),
           recorder(audioInput),
-          clipboard(pasteboard, keystrokes, script, accessibility, scheduler),
+          clipboard(platform.pasteboard(), platform.keystrokes(), script, platform.accessibility(),
+                    scheduler),
           overlay(scheduler, compositor),
           loginItems(QCoreApplication::applicationFilePath()),
           activationPolicy(ActivationPolicy::Policy::accessory),
           appState(settings),
           coordinator(DictationCoordinator::Dependencies{
-              settings, recorder, clipboard, overlay, sounds, accessibility, scheduler,
-              hotkeyBackend, modifierEvents, loginItems, deviceIdentity,
+              settings, recorder, clipboard,
+              platform.showsOverlay() ? static_cast<DictationOverlay&>(overlay) : absentOverlay,
+              sounds, platform.accessibility(), scheduler, platform.hotkeyBackend(),
+              modifierEvents, loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
               [] { OnboardingWindowController::shared().show(); }}) {}
 
@@ -62,17 +64,16 @@ struct QuilloApp::Parts {
     QNetworkAccessManager network;
     X11KeyboardLayout keyboardLayout;
     LinuxFnKeySetting fnKeySetting;
-    X11GlobalHotkeyBackend hotkeyBackend;
+    // The hotkey, paste chord, clipboard and input trust of this session (X11 or Wayland).
+    SessionPlatform platform;
     X11ModifierEventSource modifierEvents;
-    X11AccessibilityTrust accessibility;
     std::shared_ptr<QtAudioInput> audioInput;
     AudioRecorder recorder;
-    X11Pasteboard pasteboard;
-    XTestKeystrokeSender keystrokes;
     XdotoolScriptKeystroke script;
     ClipboardManager clipboard;
     X11CompositorStatus compositor;
     OverlayWindowController overlay;
+    AbsentOverlay absentOverlay;
     QtSoundPlayer sounds;
     XdgAutostartLoginItemService loginItems;
     LinuxDeviceIdentity deviceIdentity;
@@ -91,7 +92,7 @@ QuilloApp::~QuilloApp() = default;
 
 void QuilloApp::start() {
     Parts& p = *parts_;
-    WaylandSessionNotice::logOnce();
+    p.platform.announce();
     HotkeyUtils::installKeyboardLayout(&p.keyboardLayout);
     HotkeyUtils::installFnKeySetting(&p.fnKeySetting);
     decideTaskbarPresence();
@@ -167,3 +168,11 @@ void QuilloApp::openSettings() {
 }
 
 void QuilloApp::reopen() { SettingsWindowController::shared().show(); }
+
+void QuilloApp::hotkeyPressRequested() {
+    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys()) hotkeys->press();
+}
+
+void QuilloApp::hotkeyReleaseRequested() {
+    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys()) hotkeys->release();
+}

@@ -18,6 +18,10 @@ public:
     void start();
     // Starting Quillo again while it runs opens the settings window.
     void reopen();
+    // The compositor's key bindings ran "quillo --hotkey-press" or "--hotkey-release" (sessions
+    // whose hotkey comes from them; ignored elsewhere).
+    void hotkeyPressRequested();
+    void hotkeyReleaseRequested();
 
     // Shown by default; only an explicitly stored false keeps the windows out of the taskbar.
     static bool showsInTaskbarAtLaunch(const DefaultsStore& store);

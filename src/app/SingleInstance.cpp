@@ -2,15 +2,22 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
 
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 constexpr char activateMessage[] = "activate\n";
 constexpr std::chrono::milliseconds retryInterval{25};
+constexpr char hotkeyPressMessage[] = "hotkey-press\n";
+constexpr char hotkeyReleaseMessage[] = "hotkey-release\n";
 }  // namespace
 
 QString SingleInstance::defaultSocketPath() {
@@ -100,8 +107,14 @@ void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         const auto readMessage = [this, socket] {
-            if (socket->readAll().contains("activate")) {
+            const QByteArray message = socket->readAll();
+            if (message.contains("activate")) {
                 emit activationRequested();
+            }
+            if (message.startsWith(hotkeyPressMessage)) {
+                emit hotkeyPressRequested();
+            } else if (message.startsWith(hotkeyReleaseMessage)) {
+                emit hotkeyReleaseRequested();
             }
         };
         connect(socket, &QLocalSocket::readyRead, this, readMessage);
@@ -110,4 +123,23 @@ void SingleInstance::acceptConnections() {
             readMessage();
         }
     }
+}
+
+bool SingleInstance::sendHotkeyEvent(const QString& socketPath, bool pressed) {
+    const QByteArray path = QFile::encodeName(socketPath);
+    sockaddr_un address{};
+    if (path.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const char* message = pressed ? hotkeyPressMessage : hotkeyReleaseMessage;
+    const size_t length = std::strlen(message);
+    const bool sent =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, message, length, MSG_NOSIGNAL) == ssize_t(length);
+    ::close(fd);
+    return sent;
 }

@@ -39,8 +39,14 @@ public:
     QString socketPath() const { return socketPath_; }
     QString lockPath() const { return socketPath_ + QStringLiteral(".lock"); }
 
+    // Hands one hotkey event from the compositor's key binding to the running instance, without
+    // any Qt application object so that it returns within milliseconds. False when none answers.
+    static bool sendHotkeyEvent(const QString& socketPath, bool pressed);
+
 signals:
     void activationRequested();
+    void hotkeyPressRequested();
+    void hotkeyReleaseRequested();
 
 private:
     void acceptConnections();

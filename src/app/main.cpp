@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/QuilloApp.h"
+#include "app/SessionPlatform.h"
 #include "app/SingleInstance.h"
 #include "models/AppSettings.h"
 #include "platform/Log.h"
@@ -9,12 +10,26 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    if (const auto command = CommandLine::hotkeyCommand(argc, argv)) {
+        const bool pressed = *command == CommandLine::HotkeyCommand::press;
+        if (SingleInstance::sendHotkeyEvent(SingleInstance::defaultSocketPath(), pressed))
+            return 0;
+        QTextStream(stderr) << "quillo: no running Quillo to hand the hotkey to\n";
+        return 1;
+    }
     {
         QTextStream out(stdout);
         QTextStream err(stderr);
         if (const std::optional<int> exitCode = CommandLine::handle(argc, argv, out, err)) {
             return *exitCode;
         }
+    }
+    // In a Wayland session with XWayland our windows are X11 ones: only there can the overlay
+    // float above other windows without taking the focus.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const QByteArray platform = SessionPlatform::qtPlatformFor(SessionEnvironment::current());
+        if (!platform.isEmpty())
+            qputenv("QT_QPA_PLATFORM", platform);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
@@ -48,6 +63,10 @@ int main(int argc, char* argv[]) {
 
     QuilloApp quillo(store);
     QObject::connect(&instance, &SingleInstance::activationRequested, &quillo, &QuilloApp::reopen);
+    QObject::connect(&instance, &SingleInstance::hotkeyPressRequested, &quillo,
+                     &QuilloApp::hotkeyPressRequested);
+    QObject::connect(&instance, &SingleInstance::hotkeyReleaseRequested, &quillo,
+                     &QuilloApp::hotkeyReleaseRequested);
     quillo.start();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "views/GeneralSettingsContent.h"
 
 #include "models/AppSettings.h"
+#include "platform/SessionNotes.h"
 #include "services/HotkeyUtils.h"
 #include "theme/QuilloTheme.h"
 #include "theme/SemanticColors.h"
@@ -14,6 +15,7 @@
 #include "views/SymbolImage.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProcess>
@@ -95,14 +97,87 @@ GeneralSettingsContent::GeneralSettingsContent(AppSettings& settings,
     column->addWidget(buildHotkeyCard());
     column->addWidget(buildShortcutInfoCard());
     column->addWidget(buildRestartCard());
+    if (QWidget* session = buildSessionCard()) column->addWidget(session);
 
     connect(&settings_, &AppSettings::changed, this, [this](const QString& key) {
         if (key == QLatin1String(AppSettings::Keys::hotkeyKeyCode) ||
             key == QLatin1String(AppSettings::Keys::hotkeyModifiers)) {
             rebuildHandsFreeCaps();
+            refreshBindingLines();
         }
     });
     rebuildHandsFreeCaps();
+}
+
+namespace {
+
+// The session's limitations, by the ids the platform layer names them with.
+QString limitationText(const QString& id) {
+    if (id == QLatin1String("session.limit.no_overlay")) {
+        //% "No X server (XWayland) in this session: the overlay is not shown."
+        return qtTrId("session.limit.no_overlay");
+    }
+    if (id == QLatin1String("session.limit.clipboard")) {
+        //% "The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus."
+        return qtTrId("session.limit.clipboard");
+    }
+    if (id == QLatin1String("session.limit.paste")) {
+        //% "The compositor offers no virtual keyboard: text is pasted only into X11 applications."
+        return qtTrId("session.limit.paste");
+    }
+    if (id == QLatin1String("session.limit.bindings")) {
+        //% "The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way."
+        return qtTrId("session.limit.bindings");
+    }
+    if (id == QLatin1String("session.limit.hotkey")) {
+        //% "The hotkey reaches Quillo only while an X11 application has the focus."
+        return qtTrId("session.limit.hotkey");
+    }
+    return {};
+}
+
+}  // namespace
+
+QWidget* GeneralSettingsContent::buildSessionCard() {
+    const QStringList limitations = SessionNotes::limitationIds();
+    if (limitations.isEmpty() && !SessionNotes::needsBindingLines()) return nullptr;
+    auto* card = new SettingsCard;
+    card->setObjectName(QStringLiteral("sessionCard"));
+    QVBoxLayout* stack = card->contentLayout();
+    stack->setSpacing(10);
+    //% "This session"
+    stack->addWidget(SettingsText::label(qtTrId("general.session.title"), 14, QFont::DemiBold,
+                                         SettingsText::Tone::primary));
+    if (SessionNotes::needsBindingLines()) {
+        //% "Add these lines to the compositor's configuration (sway: ~/.config/sway/config) and reload it, so that the hotkey reaches Quillo:"
+        auto* hint = SettingsText::label(qtTrId("general.session.bindings_hint"), 12,
+                                         QFont::Normal, SettingsText::Tone::secondary);
+        hint->setWordWrap(true);
+        stack->addWidget(hint);
+        bindingLines_ = new QLabel;
+        bindingLines_->setObjectName(QStringLiteral("bindingLines"));
+        bindingLines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        bindingLines_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        bindingLines_->setWordWrap(true);
+        stack->addWidget(bindingLines_);
+        refreshBindingLines();
+    }
+    for (const QString& id : limitations) {
+        auto* line = SettingsText::label(limitationText(id), 12, QFont::Normal,
+                                         SettingsText::Tone::secondary);
+        line->setWordWrap(true);
+        stack->addWidget(line);
+    }
+    return card;
+}
+
+void GeneralSettingsContent::refreshBindingLines() {
+    if (!bindingLines_) return;
+    const QStringList lines = SessionNotes::bindingLines(int(settings_.hotkeyKeyCode()),
+                                                        int(settings_.hotkeyModifiers()));
+    //% "This hotkey cannot be bound through the compositor's key bindings: choose one with a key other than a modifier."
+    bindingLines_->setText(lines.isEmpty() ? qtTrId("general.session.bindings_unavailable")
+                                           : lines.join(QLatin1Char('\n')));
 }
 
 QWidget* GeneralSettingsContent::buildHotkeyCard() {

@@ -6,6 +6,7 @@
 
 class AppSettings;
 class QHBoxLayout;
+class QLabel;
 
 // The General section: the push-to-talk hotkey with its recorder, the hands-free gesture,
 // and which keys can serve as a hotkey.
@@ -24,10 +25,14 @@ private:
     QWidget* buildHotkeyCard();
     QWidget* buildShortcutInfoCard();
     QWidget* buildRestartCard();
+    // What this session cannot do, and the compositor bindings it needs; none in X11 sessions.
+    QWidget* buildSessionCard();
+    void refreshBindingLines();
 
     AppSettings& settings_;
     HotkeyField::ChangedCallback onHotkeyChanged_;
     HotkeyField* field_ = nullptr;
     QHBoxLayout* handsFreeCaps_ = nullptr;
     QWidget* restartCard_ = nullptr;
+    QLabel* bindingLines_ = nullptr;
 };

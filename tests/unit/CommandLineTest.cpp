@@ -53,7 +53,8 @@ TEST(CommandLine, VersionAndHelpGoToStandardOutputAndSucceed) {
 
     const Outcome help = handle({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: quillo [--help] [--version]\n")));
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral(
+        "Usage: quillo [--help] [--version] [--hotkey-press | --hotkey-release]\n")));
     EXPECT_EQ(help.out.count(QLatin1Char('\n')), 2) << "usage and one line on what quillo is";
     EXPECT_TRUE(help.out.contains(QStringLiteral("no other options")));
     EXPECT_TRUE(help.err.isEmpty());
@@ -79,4 +80,29 @@ TEST(CommandLine, AnythingElseIsAUsageErrorOnStandardError) {
     EXPECT_EQ(operand.err.section('\n', 0, 0), "quillo: extra operand 'notes.txt'");
     EXPECT_EQ(handle({"--", "-x"}).err.section('\n', 0, 0), "quillo: extra operand '-x'");
     EXPECT_EQ(handle({"--bogus", "--help"}).exitCode, 2);
+}
+
+namespace {
+
+std::optional<CommandLine::HotkeyCommand> hotkeyCommand(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "quillo");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return CommandLine::hotkeyCommand(int(arguments.size()), argv.data());
+}
+
+}  // namespace
+
+TEST(CommandLine, TheCompositorsBindingsHandTheHotkeyOver) {
+    EXPECT_EQ(hotkeyCommand({"--hotkey-press"}), CommandLine::HotkeyCommand::press);
+    EXPECT_EQ(hotkeyCommand({"--hotkey-release"}), CommandLine::HotkeyCommand::release);
+    EXPECT_EQ(hotkeyCommand({}), std::nullopt);
+    EXPECT_EQ(hotkeyCommand({"--hotkey"}), std::nullopt) << "spelt out in full, as bindings are";
+    EXPECT_EQ(hotkeyCommand({"--hotkey-press", "x"}), std::nullopt);
+
+    const Outcome extra = handle({"--hotkey-press", "x"});
+    EXPECT_EQ(extra.exitCode, CommandLine::usageError);
+    EXPECT_TRUE(extra.err.startsWith(QStringLiteral("quillo: extra operand 'x'\n")));
 }

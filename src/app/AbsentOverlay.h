@@ -1,0 +1,12 @@
+#pragma once
+
+#include "services/DictationOverlay.h"
+
+// Stands in for the overlay where no window can float above the others without taking the focus
+// (a Wayland session without XWayland): the dictation runs the same, unseen.
+class AbsentOverlay final : public DictationOverlay {
+public:
+    void show(RecordingStateValue, AudioLevelSource*) override {}
+    void showError(const QString&) override {}
+    void dismiss() override {}
+};

@@ -1,0 +1,166 @@
+#include "app/SessionPlatform.h"
+
+#include "platform/Log.h"
+#include "platform/SessionNotes.h"
+#include "platform/linux/X11Pasteboard.h"
+#include "platform/linux/WaylandSessionNotice.h"
+#include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/linux/X11GlobalHotkeyBackend.h"
+#include "platform/linux/XTestKeystrokeSender.h"
+#include "platform/wayland/CommandHotkeyBackend.h"
+#include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/SwayBindings.h"
+#include "platform/wayland/VirtualKeyboardAccessibilityTrust.h"
+#include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
+#include "platform/wayland/WaylandConnection.h"
+
+#include <QCoreApplication>
+
+#include <optional>
+
+namespace {
+
+bool desktopIs(const QString& currentDesktop, QLatin1String name) {
+    const QStringList desktops = currentDesktop.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return std::any_of(desktops.begin(), desktops.end(), [name](const QString& desktop) {
+        return desktop.compare(name, Qt::CaseInsensitive) == 0;
+    });
+}
+
+// ---- KDE portal parts: MERGE POINT -----------------------------------------------------------
+// The portal-based hotkey (GlobalShortcuts) and keystroke sender (RemoteDesktop) of the KDE work
+// are built here. Until they are merged, a portal session falls back to the X11 parts through
+// XWayland, and says so.
+struct PortalParts {
+    std::unique_ptr<GlobalHotkeyBackend> hotkeyBackend;
+    std::unique_ptr<KeystrokeSender> keystrokes;
+    std::unique_ptr<AccessibilityTrust> accessibility;
+};
+
+std::optional<PortalParts> makePortalParts(Scheduler& /*scheduler*/) {
+    return std::nullopt;
+}
+// ---------------------------------------------------------------------------------------------
+
+}  // namespace
+
+SessionEnvironment SessionEnvironment::current() {
+    return {qEnvironmentVariable("XDG_SESSION_TYPE"), qEnvironmentVariable("WAYLAND_DISPLAY"),
+            qEnvironmentVariable("XDG_CURRENT_DESKTOP"), qEnvironmentVariable("DISPLAY")};
+}
+
+SessionKind SessionPlatform::kindOf(const SessionEnvironment& environment) {
+    const QString type = environment.sessionType.toLower();
+    const bool wayland = type == QLatin1String("wayland") ||
+                         (type != QLatin1String("x11") && !environment.waylandDisplay.isEmpty());
+    if (!wayland)
+        return SessionKind::x11;
+    if (desktopIs(environment.currentDesktop, QLatin1String("KDE")))
+        return SessionKind::kde;
+    if (desktopIs(environment.currentDesktop, QLatin1String("GNOME")))
+        return SessionKind::gnome;
+    return SessionKind::wlroots;
+}
+
+QByteArray SessionPlatform::qtPlatformFor(const SessionEnvironment& environment) {
+    if (kindOf(environment) == SessionKind::x11 || environment.x11Display.isEmpty())
+        return {};
+    return QByteArrayLiteral("xcb");
+}
+
+SessionPlatform::SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler)
+    : kind_(kindOf(environment)) {
+    if (kind_ == SessionKind::x11) {
+        buildX11();
+    } else {
+        buildWayland(environment, scheduler);
+    }
+}
+
+SessionPlatform::~SessionPlatform() = default;
+
+void SessionPlatform::buildX11() {
+    pasteboard_ = std::make_unique<X11Pasteboard>();
+    buildX11Input();
+}
+
+void SessionPlatform::buildX11Input() {
+    hotkeyBackend_ = std::make_unique<X11GlobalHotkeyBackend>();
+    keystrokes_ = std::make_unique<XTestKeystrokeSender>();
+    accessibility_ = std::make_unique<X11AccessibilityTrust>();
+}
+
+void SessionPlatform::buildWayland(const SessionEnvironment& environment, Scheduler& scheduler) {
+    wayland_ = std::make_unique<WaylandConnection>(environment.waylandDisplay.toLocal8Bit());
+    const bool hasX11 = !environment.x11Display.isEmpty();
+    showsOverlay_ = hasX11;
+    if (!hasX11) {
+        note(QStringLiteral("[Quillo] No X server (XWayland) in this Wayland session: the overlay "
+                            "is not shown"),
+             QStringLiteral("session.limit.no_overlay"));
+    }
+
+    auto dataControl = std::make_unique<DataControlPasteboard>(*wayland_);
+    if (dataControl->isAvailable()) {
+        pasteboard_ = std::move(dataControl);
+    } else {
+        pasteboard_ = std::make_unique<X11Pasteboard>();
+        note(
+            QStringLiteral("[Quillo] The compositor offers no data-control protocol: the clipboard "
+                           "is saved and restored only while a Quillo window has the focus"),
+            QStringLiteral("session.limit.clipboard"));
+    }
+
+    if (kind_ == SessionKind::wlroots) {
+        auto command = std::make_unique<CommandHotkeyBackend>(scheduler);
+        commandHotkeys_ = command.get();
+        hotkeyBackend_ = std::move(command);
+        auto virtualKeyboard = std::make_unique<VirtualKeyboardKeystrokeSender>(*wayland_);
+        if (virtualKeyboard->isAvailable()) {
+            accessibility_ = std::make_unique<VirtualKeyboardAccessibilityTrust>(*virtualKeyboard);
+            keystrokes_ = std::move(virtualKeyboard);
+        } else {
+            keystrokes_ = std::make_unique<XTestKeystrokeSender>();
+            accessibility_ = std::make_unique<X11AccessibilityTrust>();
+            note(QStringLiteral("[Quillo] The compositor offers no virtual keyboard "
+                                "(zwp_virtual_keyboard_v1): the paste chord reaches X11 "
+                                "applications only"),
+                 QStringLiteral("session.limit.paste"));
+        }
+        note(QStringLiteral("[Quillo] The hotkey comes from the compositor's key bindings "
+                            "(quillo --hotkey-press, --hotkey-release); a lone modifier key "
+                            "cannot be bound that way"),
+             QStringLiteral("session.limit.bindings"));
+        return;
+    }
+
+    if (std::optional<PortalParts> portal = makePortalParts(scheduler)) {
+        hotkeyBackend_ = std::move(portal->hotkeyBackend);
+        keystrokes_ = std::move(portal->keystrokes);
+        accessibility_ = std::move(portal->accessibility);
+        return;
+    }
+    buildX11Input();
+    note(WaylandSessionNotice::textFor(QStringLiteral("wayland")),
+         QStringLiteral("session.limit.hotkey"));
+}
+
+void SessionPlatform::note(const QString& logLine, const QString& textId) {
+    logLines_.append(logLine);
+    limitationIds_.append(textId);
+}
+
+void SessionPlatform::announce() const {
+    for (const QString& line : logLines_)
+        Log::line(line);
+    SessionNotes::BindingLines bindingLines;
+    if (commandHotkeys_) {
+        const QString program = QCoreApplication::applicationFilePath().isEmpty()
+                                    ? QStringLiteral("quillo")
+                                    : QCoreApplication::applicationFilePath();
+        bindingLines = [program](int keyCode, int modifiers) {
+            return SwayBindings::configLines(keyCode, modifiers, program);
+        };
+    }
+    SessionNotes::install(limitationIds_, std::move(bindingLines));
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class AccessibilityTrust;
+class CommandHotkeyBackend;
+class GlobalHotkeyBackend;
+class KeystrokeSender;
+class Pasteboard;
+class Scheduler;
+class WaylandConnection;
+
+// The session Quillo runs in, as its environment tells.
+struct SessionEnvironment {
+    QString sessionType;     // XDG_SESSION_TYPE
+    QString waylandDisplay;  // WAYLAND_DISPLAY
+    QString currentDesktop;  // XDG_CURRENT_DESKTOP, a colon-separated list
+    QString x11Display;      // DISPLAY: an X server, XWayland in a Wayland session
+
+    static SessionEnvironment current();
+};
+
+enum class SessionKind { x11, kde, gnome, wlroots };
+
+// The platform parts that differ between sessions, chosen once at start-up. X11 sessions get the
+// xcb, XTest and Qt clipboard parts; Wayland sessions the data-control clipboard and, by desktop,
+// the portals (KDE, GNOME) or the compositor's bindings and a virtual keyboard (wlroots). What a
+// session cannot do is collected as log lines and settings-window text ids.
+class SessionPlatform {
+public:
+    static SessionKind kindOf(const SessionEnvironment& environment);
+    // The Qt platform plugin our windows should use: "xcb" in a Wayland session with XWayland,
+    // where the overlay can stay above other windows without the focus; empty for Qt's choice.
+    static QByteArray qtPlatformFor(const SessionEnvironment& environment);
+
+    SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler);
+    ~SessionPlatform();
+
+    SessionKind kind() const { return kind_; }
+    GlobalHotkeyBackend& hotkeyBackend() { return *hotkeyBackend_; }
+    KeystrokeSender& keystrokes() { return *keystrokes_; }
+    Pasteboard& pasteboard() { return *pasteboard_; }
+    AccessibilityTrust& accessibility() { return *accessibility_; }
+    // Set when the compositor's key bindings drive the hotkey through the single-instance socket.
+    CommandHotkeyBackend* commandHotkeys() const { return commandHotkeys_; }
+    // False without an X server: a native Wayland window cannot be kept above others unfocused.
+    bool showsOverlay() const { return showsOverlay_; }
+
+    QStringList limitationLogLines() const { return logLines_; }
+    QStringList limitationIds() const { return limitationIds_; }
+    // Logs every limitation once and hands them, with the binding lines, to the settings window.
+    void announce() const;
+
+private:
+    void buildX11();
+    void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler);
+    void buildX11Input();
+    void note(const QString& logLine, const QString& textId);
+
+    SessionKind kind_;
+    std::unique_ptr<WaylandConnection> wayland_;
+    std::unique_ptr<GlobalHotkeyBackend> hotkeyBackend_;
+    std::unique_ptr<KeystrokeSender> keystrokes_;
+    std::unique_ptr<Pasteboard> pasteboard_;
+    std::unique_ptr<AccessibilityTrust> accessibility_;
+    CommandHotkeyBackend* commandHotkeys_ = nullptr;
+    bool showsOverlay_ = true;
+    QStringList logLines_;
+    QStringList limitationIds_;
+};

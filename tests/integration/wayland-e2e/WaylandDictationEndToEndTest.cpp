@@ -1,0 +1,252 @@
+#include "integration/wayland/SwaySession.h"
+
+#include "app/DictationCoordinator.h"
+#include "app/SingleInstance.h"
+#include "models/AppSettings.h"
+#include "platform/QtScheduler.h"
+#include "platform/linux/QtAudioInput.h"
+#include "platform/linux/QtSoundPlayer.h"
+#include "platform/linux/X11ModifierEventSource.h"
+#include "platform/linux/XdotoolScriptKeystroke.h"
+#include "platform/wayland/CommandHotkeyBackend.h"
+#include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/VirtualKeyboardAccessibilityTrust.h"
+#include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
+#include "platform/wayland/WaylandConnection.h"
+#include "services/AudioRecorder.h"
+#include "services/ClipboardManager.h"
+#include "support/FakeDeviceIdentity.h"
+#include "support/FakeDictationOverlay.h"
+#include "support/FakeLoginItemService.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/MicPipeFeeder.h"
+#include "support/MicPipeLock.h"
+
+#include <QElapsedTimer>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The previous clipboard: three formats owned by another process.
+class PreviousClipboard {
+public:
+    PreviousClipboard() {
+        QStringList arguments;
+        for (int i = 0; i < formats().size(); ++i) {
+            QFile file(dir_.filePath(QString::number(i)));
+            file.open(QIODevice::WriteOnly);
+            file.write(formats()[i].second);
+            arguments << formats()[i].first + QLatin1Char('=') + file.fileName();
+        }
+        owner_.setProcessEnvironment(SwaySession::clientEnvironment());
+        owner_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_clipboard_owner_child"),
+                     arguments);
+        owning_ = SwaySession::waitUntil(
+            [this] { return owner_.readAllStandardOutput().contains("owning"); });
+    }
+    ~PreviousClipboard() {
+        owner_.kill();
+        owner_.waitForFinished(2000);
+    }
+    bool isOwning() const { return owning_; }
+
+    static Pasteboard::Contents formats() {
+        return {
+            {QStringLiteral("text/plain;charset=utf-8"), QByteArrayLiteral("before the dictation")},
+            {QStringLiteral("text/html"), QByteArrayLiteral("<i>before</i>")},
+            {QStringLiteral("application/x-quillo-test"), QByteArray("\x00\x01\x02 binary", 10)}};
+    }
+
+    // Every format reads back with its bytes, through wl-paste in another process.
+    static bool isBack() {
+        const auto types =
+            SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")});
+        QStringList expected;
+        for (const auto& format : formats())
+            expected << format.first;
+        if (QString::fromUtf8(types.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts) != expected)
+            return false;
+        for (const auto& [type, bytes] : formats()) {
+            const auto read = SwaySession::runTool(
+                QStringLiteral("wl-paste"),
+                {QStringLiteral("--no-newline"), QStringLiteral("--type"), type});
+            if (read.out != bytes)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    QTemporaryDir dir_;
+    QProcess owner_;
+    bool owning_ = false;
+};
+
+class TextField {
+public:
+    TextField() {
+        process_.setProcessEnvironment(SwaySession::clientEnvironment());
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"));
+    }
+    ~TextField() {
+        process_.kill();
+        process_.waitForFinished(2000);
+    }
+    bool has(const QByteArray& line) {
+        output_ += process_.readAllStandardOutput();
+        return output_.split('\n').contains(line);
+    }
+    QByteArray output() const { return output_; }
+
+private:
+    QProcess process_;
+    QByteArray output_;
+};
+
+// "quillo --hotkey-press" or "--hotkey-release" in its own process, as a sway binding runs it.
+bool runHotkeyCommand(const QString& runtimeDir, const char* option) {
+    QProcess quillo;
+    QProcessEnvironment environment = SwaySession::clientEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    quillo.setProcessEnvironment(environment);
+    quillo.start(QStringLiteral(QUILLO_BINARY_DIR "/src/quillo"), {QString::fromLatin1(option)});
+    return quillo.waitForFinished(5000) && quillo.exitCode() == 0;
+}
+
+class WaylandDictationEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SKIP_WITHOUT_SWAY();
+        if (MicPipeFeeder::pipePath().isEmpty())
+            GTEST_SKIP() << "needs the sound server of scripts/with-test-env.sh";
+        store.setBoolean("onboarding_completed", true);
+        store.setBoolean("launch_at_login_set", true);
+        settings.setPlaySoundOnComplete(false);
+        ASSERT_TRUE(pasteboard.isAvailable());
+        ASSERT_TRUE(keystrokes.isAvailable());
+        ASSERT_TRUE(instance.listen());
+        QObject::connect(&instance, &SingleInstance::hotkeyPressRequested, &hotkeys,
+                         &CommandHotkeyBackend::press);
+        QObject::connect(&instance, &SingleInstance::hotkeyReleaseRequested, &hotkeys,
+                         &CommandHotkeyBackend::release);
+    }
+
+    // Holds the hotkey for a second of test tone through the two commands.
+    void dictate() {
+        MicPipeFeeder speech(MicPipeFeeder::pipePath(), 440.0, 0.5);
+        ASSERT_TRUE(speech.isOpen());
+        ASSERT_TRUE(runHotkeyCommand(runtime.path(), "--hotkey-press"));
+        ASSERT_TRUE(SwaySession::waitUntil([&] { return recorder.isRecording(); }, 3000));
+        SwaySession::waitUntil([] { return false; }, 1000);
+        releaseClock.start();
+        ASSERT_TRUE(runHotkeyCommand(runtime.path(), "--hotkey-release"));
+    }
+
+    LoopbackHttpServer backend;
+    InMemoryDefaultsStore store;
+    AppSettings settings{store};
+    LogCapture log;
+    QtScheduler scheduler;
+    QNetworkAccessManager network;
+    WaylandConnection connection{SwaySession::socket()};
+    DataControlPasteboard pasteboard{connection};
+    VirtualKeyboardKeystrokeSender keystrokes{connection};
+    VirtualKeyboardAccessibilityTrust accessibility{keystrokes};
+    CommandHotkeyBackend hotkeys{scheduler};
+    X11ModifierEventSource modifiers;
+    AudioRecorder recorder{std::make_shared<QtAudioInput>()};
+    XdotoolScriptKeystroke script;
+    ClipboardManager clipboard{pasteboard, keystrokes, script, accessibility, scheduler};
+    FakeDictationOverlay overlay;
+    QtSoundPlayer sounds;
+    FakeLoginItemService loginItems;
+    FakeDeviceIdentity identity{QStringLiteral("0123456789abcdef0123456789abcdef")};
+    QTemporaryDir runtime;
+    SingleInstance instance{runtime.filePath(QStringLiteral("quillo.socket"))};
+    QElapsedTimer releaseClock;
+
+    std::unique_ptr<DictationCoordinator> makeCoordinator() {
+        return std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
+            settings,
+            recorder,
+            clipboard,
+            overlay,
+            sounds,
+            accessibility,
+            scheduler,
+            hotkeys,
+            modifiers,
+            loginItems,
+            identity,
+            DictationCoordinator::RemoteServices{
+                HttpTransport(&network), {}, {}, backend.baseURL()},
+            {}});
+    }
+};
+
+}  // namespace
+
+// The whole road on sway: the hotkey handed over by "quillo --hotkey-press/--hotkey-release",
+// the virtual microphone, the backend's text pasted through the virtual keyboard into a native
+// Wayland text field of another process, and the previous clipboard back with all its formats.
+TEST_F(WaylandDictationEndToEnd, TheBackendsTextArrivesInTheFieldAndTheClipboardComesBack) {
+    MicPipeLock microphone(MicPipeFeeder::pipePath());
+    MicPipeFeeder::drain(MicPipeFeeder::pipePath());
+    backend.enqueue(ScriptedResponse::json(200, R"({"text":"hello from sway","words":3})"));
+    backend.enqueue(ScriptedResponse::json(200, R"({"text":"Hello from sway."})"));
+
+    auto coordinator = makeCoordinator();
+    coordinator->start();
+    ASSERT_TRUE(
+        log.contains("[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)"));
+    TextField field;
+    ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("focused"); }, 10000));
+    PreviousClipboard previous;
+    ASSERT_TRUE(previous.isOwning());
+
+    dictate();
+    ASSERT_TRUE(SwaySession::waitUntil([&] { return !backend.requests().isEmpty(); }, 5000));
+    const qint64 releaseToRequest = releaseClock.elapsed();
+    ASSERT_TRUE(SwaySession::waitUntil([&] { return backend.requests().size() == 2; }, 5000));
+    QElapsedTimer answerClock;
+    answerClock.start();
+    ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("text:Hello from sway. "); }, 10000))
+        << field.output().toStdString();
+    const qint64 answerToText = answerClock.elapsed();
+    std::printf("[ figures  ] sway: release -> request %lld ms, answer -> text %lld ms\n",
+                static_cast<long long>(releaseToRequest), static_cast<long long>(answerToText));
+
+    EXPECT_TRUE(log.contains("[ClipboardManager] Text pasted successfully"));
+    EXPECT_TRUE(SwaySession::waitUntil([] { return PreviousClipboard::isBack(); }, 5000));
+    EXPECT_EQ(backend.requests()[1].path, "/api/format");
+}
+
+TEST_F(WaylandDictationEndToEnd, AServerErrorPastesNothingAndLeavesTheClipboardAlone) {
+    MicPipeLock microphone(MicPipeFeeder::pipePath());
+    MicPipeFeeder::drain(MicPipeFeeder::pipePath());
+    backend.enqueue(ScriptedResponse::text(500, "Quota of the day used"));
+
+    auto coordinator = makeCoordinator();
+    coordinator->start();
+    TextField field;
+    ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("focused"); }, 10000));
+    PreviousClipboard previous;
+    ASSERT_TRUE(previous.isOwning());
+
+    dictate();
+    ASSERT_TRUE(SwaySession::waitUntil(
+        [&] { return overlay.calls.filter(QStringLiteral("error ")).size() == 1; }, 10000));
+    SwaySession::waitUntil([] { return false; }, 1000);
+    EXPECT_FALSE(field.output().contains("text:")) << field.output().toStdString();
+    EXPECT_TRUE(PreviousClipboard::isBack());
+}

@@ -1,0 +1,217 @@
+#include "SwaySession.h"
+
+#include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/WaylandConnection.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <qcoro/qcorotask.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <unistd.h>
+
+#include "wlr-data-control-unstable-v1-client-protocol.h"
+
+namespace {
+
+using Contents = Pasteboard::Contents;
+
+// Another application owning the clipboard with the given formats, in its own process.
+class ClipboardOwner {
+public:
+    explicit ClipboardOwner(const Contents& contents) {
+        QStringList arguments;
+        for (int i = 0; i < contents.size(); ++i) {
+            const QString path = dir_.filePath(QString::number(i));
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(contents[i].second);
+            arguments << contents[i].first + QLatin1Char('=') + path;
+        }
+        process_.setProcessEnvironment(SwaySession::clientEnvironment());
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_clipboard_owner_child"),
+                       arguments);
+        owning_ = SwaySession::waitUntil([this] {
+                      return process_.readAllStandardOutput().contains("owning") ||
+                             process_.state() == QProcess::NotRunning;
+                  }) &&
+                  process_.state() == QProcess::Running;
+    }
+    ~ClipboardOwner() {
+        process_.kill();
+        process_.waitForFinished(2000);
+    }
+    bool isOwning() const { return owning_; }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    bool owning_ = false;
+};
+
+QByteArray binaryImage() {
+    // Larger than a pipe's buffer, and with every byte value, NUL included.
+    QByteArray bytes;
+    for (int i = 0; i < 200 * 1024; ++i)
+        bytes.append(char(i % 256));
+    return bytes;
+}
+
+Contents threeFormats() {
+    return {{QStringLiteral("text/plain;charset=utf-8"), QStringLiteral("Grüße").toUtf8()},
+            {QStringLiteral("text/html"), QByteArrayLiteral("<b>bold</b>")},
+            {QStringLiteral("image/png"), binaryImage()}};
+}
+
+std::optional<Contents> save(DataControlPasteboard& pasteboard, std::chrono::milliseconds budget) {
+    return QCoro::waitFor(pasteboard.saveContents(budget));
+}
+
+class DataControlPasteboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SKIP_WITHOUT_SWAY();
+        connection = std::make_unique<WaylandConnection>(SwaySession::socket());
+        pasteboard = std::make_unique<DataControlPasteboard>(*connection);
+        ASSERT_TRUE(pasteboard->isAvailable()) << "sway offers zwlr_data_control_manager_v1";
+    }
+
+    // Waits until the selection the compositor announced has the formats.
+    bool selectionHas(const QStringList& formats) {
+        return SwaySession::waitUntil([&] {
+            const auto types =
+                SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")});
+            return QString::fromUtf8(types.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts) ==
+                   formats;
+        });
+    }
+
+    std::unique_ptr<WaylandConnection> connection;
+    std::unique_ptr<DataControlPasteboard> pasteboard;
+};
+
+}  // namespace
+
+TEST_F(DataControlPasteboardTest, SavesEveryFormatOfAnotherProcessesSelectionWithItsBytes) {
+    ClipboardOwner owner(threeFormats());
+    ASSERT_TRUE(owner.isOwning());
+    ASSERT_TRUE(
+        SwaySession::waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
+
+    const std::optional<Contents> saved = save(*pasteboard, DataControlPasteboard::kSaveBudget);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(*saved, threeFormats());
+    EXPECT_EQ(pasteboard->contents(), threeFormats()) << "the blocking read sees the same";
+}
+
+TEST_F(DataControlPasteboardTest, SavesWlCopysTextUnderEveryTypeItOffers) {
+    QProcess copy;
+    copy.setProcessEnvironment(SwaySession::clientEnvironment());
+    copy.start(QStringLiteral("wl-copy"),
+               {QStringLiteral("--foreground"), QStringLiteral("copied text")});
+    ASSERT_TRUE(SwaySession::waitUntil(
+        [&] { return pasteboard->text() == QStringLiteral("copied text"); }));
+
+    const std::optional<Contents> saved = save(*pasteboard, DataControlPasteboard::kSaveBudget);
+    copy.kill();
+    copy.waitForFinished(2000);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_GE(saved->size(), 2);
+    for (const auto& [type, bytes] : *saved)
+        EXPECT_EQ(bytes, QByteArrayLiteral("copied text")) << type.toStdString();
+}
+
+TEST_F(DataControlPasteboardTest, OffersTextTellsWhenItIsFetchedAndRestoresEveryFormat) {
+    ClipboardOwner owner(threeFormats());
+    ASSERT_TRUE(owner.isOwning());
+    ASSERT_TRUE(
+        SwaySession::waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
+    const std::optional<Contents> saved = save(*pasteboard, DataControlPasteboard::kSaveBudget);
+    ASSERT_TRUE(saved.has_value());
+
+    QSignalSpy fetched(pasteboard.get(), &DataControlPasteboard::fetched);
+    pasteboard->offerText(QStringLiteral("dictated text "));
+    EXPECT_FALSE(pasteboard->offeredTextFetched());
+    EXPECT_EQ(pasteboard->text(), QStringLiteral("dictated text ")) << "answered from memory";
+    const auto pasted =
+        SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")});
+    EXPECT_EQ(pasted.out, QByteArrayLiteral("dictated text "));
+    EXPECT_EQ(fetched.count(), 1);
+    EXPECT_TRUE(pasteboard->offeredTextFetched());
+
+    pasteboard->writeContents(*saved);
+    ASSERT_TRUE(selectionHas({QStringLiteral("text/plain;charset=utf-8"),
+                              QStringLiteral("text/html"), QStringLiteral("image/png")}));
+    for (const auto& [type, bytes] : threeFormats()) {
+        const auto back =
+            SwaySession::runTool(QStringLiteral("wl-paste"),
+                                 {QStringLiteral("--no-newline"), QStringLiteral("--type"), type});
+        EXPECT_EQ(back.out, bytes) << type.toStdString();
+    }
+    EXPECT_EQ(fetched.count(), 1) << "reading the restored contents is no fetch of the text";
+}
+
+TEST_F(DataControlPasteboardTest, AnOwnerThatNeverAnswersCostsTheBudgetAndTheOtherFormatsAreKept) {
+    // A second client of our own that answers text/plain and leaves image/png hanging.
+    WaylandConnection other(SwaySession::socket());
+    auto* manager = static_cast<zwlr_data_control_manager_v1*>(
+        other.bind(&zwlr_data_control_manager_v1_interface, 1));
+    ASSERT_NE(manager, nullptr);
+    auto* device = zwlr_data_control_manager_v1_get_data_device(manager, other.seat());
+    auto* source = zwlr_data_control_manager_v1_create_data_source(manager);
+    struct Held {
+        QList<int> fds;
+    } held;
+    static const zwlr_data_control_source_v1_listener listener = {
+        [](void* data, zwlr_data_control_source_v1*, const char* type, int32_t fd) {
+            if (QByteArray(type) == "text/plain") {
+                (void)::write(fd, "answered", 8);
+                ::close(fd);
+            } else {
+                static_cast<Held*>(data)->fds.append(fd);
+            }
+        },
+        [](void*, zwlr_data_control_source_v1*) {}};
+    zwlr_data_control_source_v1_add_listener(source, &listener, &held);
+    zwlr_data_control_source_v1_offer(source, "text/plain");
+    zwlr_data_control_source_v1_offer(source, "image/png");
+    zwlr_data_control_device_v1_set_selection(device, source);
+    other.roundtrip();
+    other.watch();
+    // Not through text(): its blocking read would wait for this very process.
+    ASSERT_TRUE(selectionHas({QStringLiteral("text/plain"), QStringLiteral("image/png")}));
+    connection->roundtrip();
+
+    QElapsedTimer clock;
+    clock.start();
+    const std::optional<Contents> saved = save(*pasteboard, std::chrono::milliseconds(300));
+    const qint64 took = clock.elapsed();
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(*saved, (Contents{{QStringLiteral("text/plain"), QByteArrayLiteral("answered")}}));
+    EXPECT_GE(took, 250);
+    EXPECT_LT(took, 2000);
+
+    for (int fd : held.fds)
+        ::close(fd);
+    zwlr_data_control_source_v1_destroy(source);
+    zwlr_data_control_device_v1_destroy(device);
+    zwlr_data_control_manager_v1_destroy(manager);
+    other.flush();
+}
+
+TEST(DataControlPasteboardWithoutCompositor, ReportsItselfUnavailableAndLosesNothing) {
+    WaylandConnection connection("quillo-test-no-such-compositor");
+    EXPECT_FALSE(connection.isValid());
+    DataControlPasteboard pasteboard(connection);
+    EXPECT_FALSE(pasteboard.isAvailable());
+    EXPECT_EQ(pasteboard.contents(), std::nullopt) << "unreadable, not empty";
+    EXPECT_EQ(QCoro::waitFor(pasteboard.saveContents()), std::nullopt);
+    pasteboard.writeText(QStringLiteral("nowhere"));
+    pasteboard.clear();
+    EXPECT_TRUE(pasteboard.text().isEmpty());
+}

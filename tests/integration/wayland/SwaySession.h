@@ -1,0 +1,69 @@
+#pragma once
+
+// What the Wayland tests share: the headless sway that scripts/with-sway.sh started, and ways to
+// run other clients of it while our own event loop keeps answering the compositor.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QThread>
+
+#include <functional>
+
+namespace SwaySession {
+
+inline QByteArray socket() {
+    return qgetenv("QUILLO_TEST_WAYLAND_DISPLAY");
+}
+
+inline QProcessEnvironment clientEnvironment() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QString::fromLocal8Bit(socket()));
+    environment.remove(QStringLiteral("DISPLAY"));
+    return environment;
+}
+
+// Runs the event loop until the condition holds or the time is up; the condition's last value.
+inline bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+struct ToolResult {
+    bool finished = false;
+    int exitCode = -1;
+    QByteArray out;
+};
+
+// Runs a tool such as wl-paste to its end while our event loop runs, since it may read from us.
+inline ToolResult runTool(const QString& program, const QStringList& arguments,
+                          int milliseconds = 5000) {
+    QProcess process;
+    process.setProcessEnvironment(clientEnvironment());
+    process.start(program, arguments);
+    ToolResult result;
+    result.finished =
+        waitUntil([&] { return process.state() == QProcess::NotRunning; }, milliseconds);
+    if (!result.finished) {
+        process.kill();
+        process.waitForFinished(1000);
+        return result;
+    }
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    return result;
+}
+
+}  // namespace SwaySession
+
+#define SKIP_WITHOUT_SWAY()              \
+    if (SwaySession::socket().isEmpty()) \
+    GTEST_SKIP() << "no headless sway: run under scripts/with-sway.sh"
