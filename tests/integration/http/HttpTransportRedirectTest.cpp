@@ -30,7 +30,8 @@ TEST_F(HttpTransportRedirectTest, RedirectIsAnAnswerWithItsStatusAndIsNotFollowe
     for (const int status : {301, 302, 303, 307, 308}) {
         server.enqueue(redirect(status));
         const Settled<HttpReply> outcome = settle(transport().post(
-            QUrl(server.baseURL() + "/api/format"), {{"X-API-Secret", "secret"}}, "{}"));
+            QUrl(server.baseURL() + "/api/format"),
+            {{"Content-Type", "application/json"}, {"X-API-Secret", "secret"}}, "{}"));
         ASSERT_TRUE(outcome.finished);
         ASSERT_TRUE(outcome.value) << status;
         EXPECT_EQ(outcome.value->statusCode, status);
@@ -69,12 +70,12 @@ TEST_F(HttpTransportRedirectTest, EveryClientReportsARedirectAsAnApiErrorAndKeep
 
 TEST_F(HttpTransportRedirectTest, ProxyAuthenticationRequiredIsAnAnswerNotATransportFailure) {
     ScriptedResponse proxyAuth = ScriptedResponse::text(407, "proxy says no");
-    proxyAuth.headers.append({"Proxy-Authenticate", "Basic realm=\"loopback\""});
+    proxyAuth.headers.append({"Proxy-Authenticate", QByteArray("Basic realm=\"loopback\"")});
     server.enqueue(proxyAuth);
     server.enqueue(ScriptedResponse::text(407, "proxy says no"));
 
-    const Settled<HttpReply> outcome =
-        settle(transport().post(QUrl(server.baseURL() + "/x"), {}, "{}"));
+    const Settled<HttpReply> outcome = settle(
+        transport().post(QUrl(server.baseURL() + "/x"), {{"Content-Type", "text/plain"}}, "{}"));
     ASSERT_TRUE(outcome.value);
     EXPECT_EQ(outcome.value->statusCode, 407);
     EXPECT_EQ(outcome.value->body, "proxy says no");

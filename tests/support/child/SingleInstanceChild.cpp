@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 void say(const char* line) {
