@@ -37,6 +37,9 @@
 #include <QScrollArea>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
+#include <QProgressBar>
+#include <QVBoxLayout>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
