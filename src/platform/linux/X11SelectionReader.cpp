@@ -98,7 +98,7 @@ QByteArray X11SelectionReader::property(bool remove, quint32 longLength, xcb_ato
         *format = reply->format;
         *bytesAfter = reply->bytes_after;
         bytes = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)),
-                           xcb_get_property_value_length(reply) * (reply->format / 8));
+                           xcb_get_property_value_length(reply));
     }
     std::free(reply);
     return bytes;
