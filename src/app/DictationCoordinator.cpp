@@ -25,6 +25,8 @@
 
 #include <QDateTime>
 
+#include <utility>
+
 using namespace std::chrono_literals;
 using S = RecordingStateValue;
 
@@ -241,7 +243,8 @@ void DictationCoordinator::startRecording() {
         deps_.sounds.play(QLatin1String(popSound));
     }
     if (deps_.settings.showOverlay()) {
-        deps_.overlayController.show(stateMachine_.state(), &deps_.audioRecorder);
+        recordingOverlay_ =
+            deps_.overlayController.show(stateMachine_.state(), &deps_.audioRecorder);
     }
 }
 
@@ -250,27 +253,20 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     if (deps_.settings.playSoundOnComplete()) {
         deps_.sounds.play(QLatin1String(purrSound));
     }
+    Run run = beginRun();
     const QByteArray audio = deps_.audioRecorder.stopRecording();
     Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
     if (audio.isEmpty()) {
         Log::line(QStringLiteral("[Quillo] No audio data captured"));
-        stateMachine_.onProcessingComplete();
-        deps_.overlayController.dismiss();
+        finishRun(run);
         co_return;
     }
-    if (deps_.settings.showOverlay()) {
-        deps_.overlayController.show(S::processing, nullptr);
-    }
-    // Read once: a mode chosen in the menu during the run applies from the next one.
-    const DictationMode mode = deps_.settings.selectedMode();
-    const QString language = deps_.settings.whisperLanguage();
-    const std::optional<QString> languageToSend =
-        language == QLatin1String("auto") ? std::nullopt : std::optional<QString>(language);
+    showProcessing(run);
 
     std::exception_ptr failure;
     std::optional<QString> result;
     try {
-        result = co_await transcribeAndFormat(audio, languageToSend, mode);
+        result = co_await transcribeAndFormat(audio, run);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -278,50 +274,50 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
         co_return;
     }
     if (failure) {
-        handleFailure(failure);
-        co_return;
+        handleFailure(failure, run);
+    } else if (!result) {  // an empty transcript
+        finishRun(run);
+    } else {
+        co_await deliver(*result, run);
     }
-    if (!result) {  // an empty transcript: the run already ended
-        co_return;
-    }
-    QString finalText = *result;
-
-    if (!finalText.endsWith(QLatin1Char(' ')) && !finalText.endsWith(QLatin1Char('\n'))) {
-        finalText += QLatin1Char(' ');
-    }
-    Log::line(QStringLiteral("[Quillo] Pasting text (Accessibility: %1)...")
-                  .arg(deps_.accessibility.isTrusted() ? QStringLiteral("true")
-                                                       : QStringLiteral("false")));
-    TextPaster& paster = deps_.clipboardManager;
-    co_await paster.pasteText(finalText);
-    if (!self) {
-        co_return;
-    }
-    deps_.settings.addDictation(DictationEntry{
-        finalText.trimmed(), DictationEntry::timestampFrom(QDateTime::currentDateTimeUtc()),
-        DictationEntry::countWords(finalText), mode.rawValue()});
-    finishRun();
 }
 
-// The transcript, formatted unless the mode is raw; none when the transcript was empty (the
-// run is then over).
-QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
-    QByteArray audio, std::optional<QString> language, DictationMode mode) {
+// Settings are read once: a mode chosen in the menu during the run applies from the next one.
+DictationCoordinator::Run DictationCoordinator::beginRun() {
+    Run run;
+    run.overlay = std::exchange(recordingOverlay_, DictationOverlay::noContent);
+    run.mode = deps_.settings.selectedMode();
+    const QString language = deps_.settings.whisperLanguage();
+    if (language != QLatin1String("auto")) {
+        run.language = language;
+    }
+    return run;
+}
+
+void DictationCoordinator::showProcessing(Run& run) {
+    if (deps_.settings.showOverlay()) {
+        run.overlay = deps_.overlayController.show(S::processing, nullptr);
+    }
+}
+
+// The transcript, formatted unless the mode is raw; none when the transcript was empty.
+QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QByteArray audio,
+                                                                              Run run) {
     QPointer<DictationCoordinator> self(this);
     AppSettings& settings = deps_.settings;
     const RemoteServices remote = deps_.remoteServices;
+    const DictationMode mode = run.mode;
 
     if (!settings.useBackend()) {
         Log::line(QStringLiteral("[Quillo] Sending to Whisper API (direct)..."));
         const WhisperService whisper(settings.openAIAPIKey(), remote.transport, remote.openAIHost);
-        const QString transcript = co_await whisper.transcribe(audio, language);
+        const QString transcript = co_await whisper.transcribe(audio, run.language);
         if (!self) {
             co_return std::nullopt;
         }
         Log::line(quotedLine("[Quillo] Whisper result: \"", transcript));
         if (transcript.trimmed().isEmpty()) {
             Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
-            finishRun();
             co_return std::nullopt;
         }
         if (mode.skipsLLM()) {
@@ -347,7 +343,7 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
     const QuilloAPIService backend(baseURL, settings.apiSecret(), settings.store(),
                                    deps_.deviceIdentity, remote.transport);
     Log::line(QStringLiteral("[Quillo] Sending to backend for transcription..."));
-    const TranscribeResponse response = co_await backend.transcribe(audio, language);
+    const TranscribeResponse response = co_await backend.transcribe(audio, run.language);
     if (!self) {
         co_return std::nullopt;
     }
@@ -355,7 +351,6 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
                   .arg(response.text, QString::number(response.words)));
     if (response.text.trimmed().isEmpty()) {
         Log::line(QStringLiteral("[Quillo] Empty transcription"));
-        finishRun();
         co_return std::nullopt;
     }
     if (mode.skipsLLM()) {
@@ -371,7 +366,27 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
     co_return formatted;
 }
 
-void DictationCoordinator::handleFailure(const std::exception_ptr& error) {
+// Pastes the final text, records it in the history and ends the run.
+QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
+    QPointer<DictationCoordinator> self(this);
+    if (!text.endsWith(QLatin1Char(' ')) && !text.endsWith(QLatin1Char('\n'))) {
+        text += QLatin1Char(' ');
+    }
+    Log::line(QStringLiteral("[Quillo] Pasting text (Accessibility: %1)...")
+                  .arg(deps_.accessibility.isTrusted() ? QStringLiteral("true")
+                                                       : QStringLiteral("false")));
+    TextPaster& paster = deps_.clipboardManager;
+    co_await paster.pasteText(text);
+    if (!self) {
+        co_return;
+    }
+    deps_.settings.addDictation(DictationEntry{
+        text.trimmed(), DictationEntry::timestampFrom(QDateTime::currentDateTimeUtc()),
+        DictationEntry::countWords(text), run.mode.rawValue()});
+    finishRun(run);
+}
+
+void DictationCoordinator::handleFailure(const std::exception_ptr& error, const Run& run) {
     try {
         std::rethrow_exception(error);
     } catch (const APIError& apiError) {
@@ -389,14 +404,13 @@ void DictationCoordinator::handleFailure(const std::exception_ptr& error) {
         markOverlayShowingError();
         deps_.overlayController.showError(errorMessage(error));
     }
-    finishRun();
+    finishRun(run);
 }
 
-void DictationCoordinator::finishRun() {
+// Takes down only what this run showed: an error, or a newer recording's waveform, stays.
+void DictationCoordinator::finishRun(const Run& run) {
     stateMachine_.onProcessingComplete();
-    if (!overlayShowingError_) {
-        deps_.overlayController.dismiss();
-    }
+    deps_.overlayController.dismissIfShowing(run.overlay);
 }
 
 void DictationCoordinator::markOverlayShowingError() {
@@ -405,7 +419,7 @@ void DictationCoordinator::markOverlayShowingError() {
 }
 
 // Every error starts its own clearing task: an older one may clear the flag while a newer
-// error is still showing, which only means the overlay hides a little early.
+// error is still showing.
 QCoro::Task<void> DictationCoordinator::clearOverlayErrorLater() {
     QPointer<DictationCoordinator> self(this);
     Scheduler& scheduler = deps_.scheduler;

@@ -2,6 +2,7 @@
 
 #include "models/DictationMode.h"
 #include "models/RecordingStateMachine.h"
+#include "services/DictationOverlay.h"
 #include "services/HttpTransport.h"
 
 #include <QObject>
@@ -17,7 +18,6 @@
 
 class AccessibilityTrust;
 class AppSettings;
-class DictationOverlay;
 class DeviceIdentity;
 class DictationRecorder;
 class GlobalHotkeyBackend;
@@ -84,6 +84,14 @@ public:
     static QString errorMessage(const std::exception_ptr& error);
 
 private:
+    // One dictation from the stop of its recording to its end.
+    struct Run {
+        // What this run put on the overlay: its end takes down this and nothing newer.
+        DictationOverlay::Content overlay = DictationOverlay::noContent;
+        DictationMode mode = DictationMode::email;
+        std::optional<QString> language;
+    };
+
     void setupHotkey();
     void installHotkey(int keyCode, int modifiers);
     void setupCarbonHotkey(int keyCode, int modifiers);
@@ -95,17 +103,22 @@ private:
     void startProcessingTask();
 
     QCoro::Task<void> requestMicrophonePermission();
-    QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio,
-                                                            std::optional<QString> language,
-                                                            DictationMode mode);
-    void handleFailure(const std::exception_ptr& error);
+    Run beginRun();
+    void showProcessing(Run& run);
+    QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio, Run run);
+    QCoro::Task<void> deliver(QString text, Run run);
+    void handleFailure(const std::exception_ptr& error, const Run& run);
     void markOverlayShowingError();
     QCoro::Task<void> clearOverlayErrorLater();
-    void finishRun();
+    void finishRun(const Run& run);
 
     Dependencies deps_;
     RecordingStateMachine stateMachine_;
     std::unique_ptr<HotkeyManager> hotkeyManager_;
     std::unique_ptr<ModifierHotkeyManager> modifierHotkeyManager_;
+    // Set for 4.5 s after an error was shown. The end of a run no longer consults it: the
+    // overlay itself knows whether the run's own content is still up.
     bool overlayShowingError_ = false;
+    // The waveform the latest recording put up; the run that stops it takes it over.
+    DictationOverlay::Content recordingOverlay_ = DictationOverlay::noContent;
 };

@@ -9,6 +9,7 @@
 #include "services/TransportError.h"
 #include "services/WhisperError.h"
 #include "support/FakeAccessibilityTrust.h"
+#include "support/FakeCompositorStatus.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationRecorder.h"
@@ -21,6 +22,11 @@
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualScheduler.h"
+#include "views/ErrorOverlayView.h"
+#include "views/OverlayPanel.h"
+#include "views/OverlayWindowController.h"
+#include "views/SpinnerView.h"
+#include "views/WaveformView.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -57,12 +63,14 @@ protected:
 
     DictationCoordinator& coordinator() {
         if (!coordinator_) {
-            coordinator_ = std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                settings, recorder, paster, overlay, sounds, trust, scheduler, hotkeys, modifiers,
-                loginItems, deviceIdentity,
-                DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms), server.baseURL(),
-                                                     server.baseURL(), server.baseURL()},
-                [this] { ++onboardingShown; }});
+            coordinator_ =
+                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
+                    settings, recorder, paster, *overlayInUse, sounds, trust, scheduler, hotkeys,
+                    modifiers, loginItems, deviceIdentity,
+                    DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms),
+                                                         server.baseURL(), server.baseURL(),
+                                                         server.baseURL()},
+                    [this] { ++onboardingShown; }});
             coordinator_->start();
         }
         return *coordinator_;
@@ -107,6 +115,7 @@ protected:
     FakeDictationRecorder recorder;
     FakeTextPaster paster;
     FakeDictationOverlay overlay;
+    DictationOverlay* overlayInUse = &overlay;
     FakeSoundPlayer sounds;
     FakeAccessibilityTrust trust;
     ManualScheduler scheduler;
@@ -211,13 +220,15 @@ TEST_F(DictationCoordinatorTest, ErrorsShowTheirMessageAndKeepTheOverlayForFourA
     EXPECT_TRUE(settings.recentDictations().isEmpty());
     EXPECT_TRUE(coordinator().overlayShowingError());
 
-    // A run that ends within 4.5 s of the error leaves the message where it is.
+    // A run that ends within 4.5 s of the error replaced the message with its own waveform
+    // and spinner, and takes those down at its end.
     scheduler.advance(1000ms);
     overlay.calls.clear();
     server.enqueue(ScriptedResponse::json(200, R"({"text":"ok","words":1})"));
     server.enqueue(ScriptedResponse::json(200, R"({"text":"Ok.\n"})"));
     holdGesture();
-    EXPECT_FALSE(overlay.calls.contains("dismiss"));
+    EXPECT_EQ(overlay.calls,
+              QStringList({"show holdRecording +levels", "show processing", "dismiss"}));
     EXPECT_EQ(paster.pasted.last(), "Ok.\n") << "a formatter answer ending in a line feed gets no space";
 
     scheduler.advance(4000ms);
@@ -271,7 +282,7 @@ TEST_F(DictationCoordinatorTest, OverlayAndSoundsFollowTheirSwitches) {
     server.enqueue(ScriptedResponse::json(200, R"({"text":"Quiet."})"));
     holdGesture();
     EXPECT_TRUE(sounds.played.isEmpty());
-    EXPECT_EQ(overlay.calls, QStringList{"dismiss"}) << "no waveform, no spinner";
+    EXPECT_TRUE(overlay.calls.isEmpty()) << "no waveform, no spinner, nothing to hide";
 
     server.enqueue(ScriptedResponse::text(500, "down"));
     pendingAllowed = 1;
@@ -297,7 +308,7 @@ TEST_F(DictationCoordinatorTest, NoAudioAnEmptyTranscriptAndAFailedStartEndQuiet
     coordinator().stopAndProcess();
     finishRun();
     EXPECT_TRUE(log.contains("[Quillo] No audio data captured"));
-    EXPECT_EQ(overlay.calls.last(), "dismiss");
+    EXPECT_TRUE(overlay.calls.isEmpty()) << "the run showed nothing, so it hides nothing";
     EXPECT_EQ(state(), S::idle);
 
     recorder.startFailure.reset();
@@ -470,4 +481,202 @@ TEST_F(DictationCoordinatorTest, ARunKeepsTheModeItStartedWithAndLogsTheTranscri
     ASSERT_EQ(server.requests().size(), 2);
     EXPECT_TRUE(server.requests()[1].body.contains(R"("mode":"email")"));
     EXPECT_EQ(settings.recentDictations().value(0).mode, "email");
+}
+
+TEST_F(DictationCoordinatorTest, DirectRouteEmptyTranscriptEndsQuietly) {
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":" \n\t"})"));
+    holdGesture();
+    EXPECT_EQ(pipelineLines(), QStringList({
+                                   "[Quillo] Audio data size: 3244 bytes",
+                                   "[Quillo] Sending to Whisper API (direct)...",
+                                   "[Quillo] Whisper result: \" \n\t\"",
+                                   "[Quillo] Whisper returned empty text",
+                               }));
+    EXPECT_EQ(server.requests().size(), 1) << "nothing to format";
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_EQ(overlay.calls.last(), "dismiss");
+    EXPECT_FALSE(coordinator().overlayShowingError()) << "an empty transcript is no error";
+    EXPECT_EQ(state(), S::idle);
+}
+
+TEST_F(DictationCoordinatorTest, DirectRouteLogsTheFormattingProviderAndTheModelsAnswer) {
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"see you at noon"})"));
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"See you at noon."}}]})"));
+    holdGesture();
+    EXPECT_EQ(pipelineLines(), QStringList({
+                                   "[Quillo] Audio data size: 3244 bytes",
+                                   "[Quillo] Sending to Whisper API (direct)...",
+                                   "[Quillo] Whisper result: \"see you at noon\"",
+                                   "[Quillo] Formatting with openai...",
+                                   "[Quillo] LLM result: \"See you at noon.\"",
+                                   "[Quillo] Pasting text (Accessibility: true)...",
+                               }));
+    EXPECT_EQ(paster.pasted, QStringList{"See you at noon. "});
+}
+
+TEST_F(DictationCoordinatorTest, AFormattingFailureAfterATranscriptPastesNothing) {
+    // Direct route: the model refuses; the transcript is not pasted in its place.
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"meet me later"})"));
+    server.enqueue(ScriptedResponse::json(400, R"({"error":{"message":"Bad Request"}})"));
+    pendingAllowed = 1;
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] Formatting with openai..."));
+    EXPECT_TRUE(log.lines().filter("[Quillo] LLM result").isEmpty());
+    EXPECT_EQ(log.lines().filter("[Quillo] ERROR: ").size(), 1);
+    EXPECT_EQ(overlay.calls.last(), "error API Error");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_EQ(state(), S::idle);
+
+    // Backend route: the formatting endpoint fails after a good transcription.
+    settings.setUseBackend(true);
+    pendingAllowed = 2;  // both errors' clearing timers
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"meet me later","words":3})"));
+    server.enqueue(ScriptedResponse::text(502, "formatter down"));
+    holdGesture();
+    EXPECT_TRUE(log.contains(R"([Quillo] API ERROR: serverError("formatter down"))"));
+    EXPECT_EQ(overlay.calls.last(), "error formatter down");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+}
+
+TEST_F(DictationCoordinatorTest, ABackendTransportFailureShowsANetworkError) {
+    ScriptedResponse dropped = ScriptedResponse::json(200, R"({"text":"lost","words":1})");
+    dropped.ending = ScriptedResponse::Ending::dropMidBody;
+    server.enqueue(dropped);
+    pendingAllowed = 1;
+    holdGesture();
+    // Not an APIError: the transport's own error reaches the pipeline unchanged.
+    EXPECT_TRUE(log.lines().filter("[Quillo] API ERROR").isEmpty());
+    EXPECT_EQ(log.lines().filter("[Quillo] ERROR: ").size(), 1);
+    EXPECT_EQ(overlay.calls.last(), "error Network error");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_EQ(state(), S::idle);
+}
+
+namespace {
+
+// The same pipeline with the real overlay window, to see what the user sees.
+class DictationWithRealOverlayTest : public DictationCoordinatorTest {
+protected:
+    DictationWithRealOverlayTest() { overlayInUse = &realOverlay; }
+
+    bool panelVisible() const { return realOverlay.panel() && realOverlay.panel()->isVisible(); }
+    OverlayPanel* panel() const { return static_cast<OverlayPanel*>(realOverlay.panel()); }
+    bool showing(QWidget* content) const { return panelVisible() && content->isVisibleTo(panel()); }
+
+    void waitForPaste(int count) {
+        QElapsedTimer deadline;
+        deadline.start();
+        while (paster.pasted.size() < count && deadline.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    }
+
+    FakeCompositorStatus compositor;
+    OverlayWindowController realOverlay{scheduler, compositor};
+};
+
+}  // namespace
+
+TEST_F(DictationWithRealOverlayTest, ARunEndingSoonAfterAnErrorStillHidesItsSpinner) {
+    server.enqueue(ScriptedResponse::text(500, "Server busy"));
+    pendingAllowed = 2;  // the error's clearing timer and the overlay's own dismissal
+    holdGesture();
+    ASSERT_TRUE(showing(panel()->errorView())) << "a failed run leaves its error up";
+
+    // One second later a dictation succeeds: its show() replaced the error with the waveform
+    // and then the spinner, and the end of the run must take that down.
+    scheduler.advance(1000ms);
+    pendingAllowed = 1;
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"fine","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Fine."})"));
+    holdGesture();
+    EXPECT_EQ(paster.pasted, QStringList{"Fine. "});
+    EXPECT_TRUE(coordinator().overlayShowingError()) << "still within 4.5 s of the error";
+    EXPECT_FALSE(panelVisible()) << "no spinner left on screen";
+
+    // Likewise for an empty transcript within the error's time.
+    server.enqueue(ScriptedResponse::text(500, "Server busy"));
+    pendingAllowed = 3;  // both errors' clearing timers and the new error's dismissal
+    holdGesture();
+    scheduler.advance(500ms);
+    pendingAllowed = 2;
+    server.enqueue(ScriptedResponse::json(200, R"({"text":" ","words":0})"));
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] Empty transcription"));
+    EXPECT_FALSE(panelVisible());
+}
+
+TEST_F(DictationWithRealOverlayTest, AnErrorOnScreenOutlivesTheEndOfAnotherRun) {
+    // A run that fails while an earlier error shows keeps its own error up for 4 s.
+    server.enqueue(ScriptedResponse::text(500, "first"));
+    pendingAllowed = 2;
+    holdGesture();
+    scheduler.advance(1000ms);
+    server.enqueue(ScriptedResponse::text(500, "second"));
+    pendingAllowed = 3;
+    holdGesture();
+    EXPECT_TRUE(showing(panel()->errorView()));
+    scheduler.advance(3900ms);
+    EXPECT_TRUE(showing(panel()->errorView()));
+    scheduler.advance(100ms);
+    EXPECT_FALSE(panelVisible()) << "the overlay takes its error down after 4 s";
+}
+
+TEST_F(DictationWithRealOverlayTest, TheFirstRunsEndLeavesANewerRecordingsWaveform) {
+    settings.setHotkeyKeyCode(61);
+    settings.setHotkeyModifiers(0);
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+    slow.delay = 1500ms;
+    server.enqueue(slow);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    coordinator();
+    const quint64 option = ModifierHotkeyManager::optionFlag;
+    modifiers.send(61, option);
+    scheduler.advance(300ms);
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(showing(panel()->spinner()));
+
+    // A press during processing runs a second time, which finds no audio and showed nothing:
+    // the first run's spinner stays.
+    modifiers.send(61, option);
+    scheduler.runDue();
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    ASSERT_TRUE(log.contains("[Quillo] No audio data captured"));
+    EXPECT_TRUE(showing(panel()->spinner()));
+
+    // The user starts a new recording while the first run still waits for the server.
+    ASSERT_EQ(state(), S::idle);
+    modifiers.send(61, option);
+    scheduler.advance(300ms);
+    ASSERT_EQ(state(), S::holdRecording);
+    ASSERT_TRUE(showing(panel()->waveform()));
+
+    waitForPaste(1);
+    ASSERT_EQ(paster.pasted, QStringList{"First. "});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(showing(panel()->waveform())) << "the newer recording keeps its waveform";
+    EXPECT_EQ(state(), S::holdRecording);
+
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Second."})"));
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    finishRun();
+    waitForPaste(2);
+    EXPECT_EQ(paster.pasted.last(), "Second. ");
+    EXPECT_FALSE(panelVisible()) << "the second recording's run takes its own spinner down";
 }
