@@ -3,6 +3,7 @@
 #include "models/AppSettings.h"
 #include "models/DictationEntry.h"
 #include "platform/AccessibilityTrust.h"
+#include "platform/CancelKeyGrab.h"
 #include "platform/DefaultsStore.h"
 #include "platform/LoginItemService.h"
 #include "platform/Log.h"
@@ -18,6 +19,7 @@
 #include "services/LLMService.h"
 #include "services/ModifierHotkeyManager.h"
 #include "services/QuilloAPIService.h"
+#include "services/SpeechTrimmer.h"
 #include "services/TextPaster.h"
 #include "services/TransportError.h"
 #include "services/WhisperError.h"
@@ -44,7 +46,10 @@ QString quotedLine(const char* prefix, const QString& text) {
 }  // namespace
 
 DictationCoordinator::DictationCoordinator(Dependencies dependencies, QObject* parent)
-    : QObject(parent), deps_(std::move(dependencies)) {}
+    : QObject(parent), deps_(std::move(dependencies)) {
+    connect(&stateMachine_, &RecordingStateMachine::stateChanged, this,
+            &DictationCoordinator::onStateChanged);
+}
 
 DictationCoordinator::~DictationCoordinator() { stopInstalledManagers(); }
 
@@ -225,6 +230,68 @@ void DictationCoordinator::modifierKeyUp() {
     }
 }
 
+// --- The microphone around a gesture, and Escape -------------------------------------------
+
+// Every key-down that may start a recording (the first press, and the second press of a double
+// press) opens the microphone at once, whichever hotkey manager drives the state machine; a
+// gesture that ends as a tap closes it again once the double-press window has passed.
+void DictationCoordinator::onStateChanged(RecordingStateValue state) {
+    switch (state) {
+        case S::pendingIntent:
+        case S::handsfreeRecording:
+            deps_.audioRecorder.startPreRoll();
+            break;
+        case S::idle:
+            deps_.audioRecorder.discardPreRoll();
+            break;
+        default:
+            break;
+    }
+    updateCancelKey();
+}
+
+// Escape is taken from the applications only while a recording or its processing runs (the
+// processing state comes a moment before its run begins).
+void DictationCoordinator::updateCancelKey() {
+    const S state = stateMachine_.state();
+    const bool wanted = isRecording(state) || state == S::processing || hasRunAwaitingResult();
+    if (wanted && !cancelKeyGrab_.isSet()) {
+        QPointer<DictationCoordinator> self(this);
+        cancelKeyGrab_ = deps_.cancelKey.grab([self] {
+            if (self) {
+                self->cancel();
+            }
+        });
+    } else if (!wanted) {
+        cancelKeyGrab_.reset();
+    }
+}
+
+void DictationCoordinator::cancel() {
+    if (isRecording(stateMachine_.state())) {
+        cancelRecording();
+    } else if (hasRunAwaitingResult()) {
+        cancelProcessingRuns();
+    }
+}
+
+void DictationCoordinator::cancelRecording() {
+    deps_.audioRecorder.stopRecording();  // the audio is dropped
+    deps_.overlayController.dismissIfShowing(
+        std::exchange(recordingOverlay_, DictationOverlay::noContent));
+    Log::line(QStringLiteral("[Quillo] Recording cancelled"));
+    stateMachine_.reset();
+}
+
+// The runs waiting for a service end now for the user; their results are dropped on arrival.
+void DictationCoordinator::cancelProcessingRuns() {
+    cancelledThrough_ = lastRunId_;
+    deps_.overlayController.dismissIfShowing(processingOverlay_);
+    Log::line(QStringLiteral("[Quillo] Recording cancelled"));
+    stateMachine_.onProcessingComplete();
+    updateCancelKey();
+}
+
 // --- The pipeline --------------------------------------------------------------------------
 
 void DictationCoordinator::startRecording() {
@@ -258,6 +325,14 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
     if (audio.isEmpty()) {
         Log::line(QStringLiteral("[Quillo] No audio data captured"));
+        resultArrived(run);
+        finishRun(run);
+        co_return;
+    }
+    const std::optional<QByteArray> speech = keepSpeech(audio);
+    if (!speech) {
+        Log::line(QStringLiteral("[Quillo] No speech detected"));
+        resultArrived(run);
         finishRun(run);
         co_return;
     }
@@ -266,11 +341,15 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     std::exception_ptr failure;
     std::optional<QString> result;
     try {
-        result = co_await transcribeAndFormat(audio, run);
+        result = co_await transcribeAndFormat(*speech, run);
     } catch (...) {
         failure = std::current_exception();
     }
     if (!self) {
+        co_return;
+    }
+    resultArrived(run);
+    if (isCancelled(run)) {  // the user has moved on: nothing is shown, pasted or stored
         co_return;
     }
     if (failure) {
@@ -282,9 +361,15 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     }
 }
 
+std::optional<QByteArray> DictationCoordinator::keepSpeech(const QByteArray& audio) const {
+    return SpeechTrimmer::keepSpeech(audio, deps_.speechDetector);
+}
+
 // Settings are read once: a mode chosen in the menu during the run applies from the next one.
 DictationCoordinator::Run DictationCoordinator::beginRun() {
     Run run;
+    run.id = ++lastRunId_;
+    ++runsInFlight_;
     run.overlay = std::exchange(recordingOverlay_, DictationOverlay::noContent);
     run.mode = deps_.settings.selectedMode();
     const QString language = deps_.settings.whisperLanguage();
@@ -297,7 +382,14 @@ DictationCoordinator::Run DictationCoordinator::beginRun() {
 void DictationCoordinator::showProcessing(Run& run) {
     if (deps_.settings.showOverlay()) {
         run.overlay = deps_.overlayController.show(S::processing, nullptr);
+        processingOverlay_ = run.overlay;
     }
+}
+
+// The run's result has arrived: from here on Escape can no longer hold it back.
+void DictationCoordinator::resultArrived(const Run&) {
+    --runsInFlight_;
+    updateCancelKey();
 }
 
 // The transcript, formatted unless the mode is raw; none when the transcript was empty.
@@ -316,6 +408,9 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
             co_return std::nullopt;
         }
         Log::line(quotedLine("[Quillo] Whisper result: \"", transcript));
+        if (isCancelled(run)) {
+            co_return std::nullopt;
+        }
         if (transcript.trimmed().isEmpty()) {
             Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
             co_return std::nullopt;
@@ -349,6 +444,9 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
     }
     Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
                   .arg(response.text, QString::number(response.words)));
+    if (isCancelled(run)) {
+        co_return std::nullopt;
+    }
     if (response.text.trimmed().isEmpty()) {
         Log::line(QStringLiteral("[Quillo] Empty transcription"));
         co_return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "models/DictationMode.h"
 #include "models/RecordingStateMachine.h"
+#include "platform/ScopedRegistration.h"
 #include "services/DictationOverlay.h"
 #include "services/HttpTransport.h"
 
@@ -18,6 +19,7 @@
 
 class AccessibilityTrust;
 class AppSettings;
+class CancelKeyGrab;
 class DeviceIdentity;
 class DictationRecorder;
 class GlobalHotkeyBackend;
@@ -27,6 +29,7 @@ class ModifierEventSource;
 class ModifierHotkeyManager;
 class Scheduler;
 class SoundPlayer;
+class SpeechDetector;
 class TextPaster;
 
 // The spine of Quillo: turns one hotkey gesture into pasted text. It owns the installed
@@ -59,6 +62,10 @@ public:
         RemoteServices remoteServices;
         // Shows the onboarding window (first launch).
         std::function<void()> showOnboarding;
+        // Escape, taken while a dictation is under way.
+        CancelKeyGrab& cancelKey;
+        // Keeps recordings without speech from being sent.
+        const SpeechDetector& speechDetector;
     };
 
     static constexpr char popSound[] = "Pop";
@@ -86,6 +93,7 @@ public:
 private:
     // One dictation from the stop of its recording to its end.
     struct Run {
+        quint64 id = 0;
         // What this run put on the overlay: its end takes down this and nothing newer.
         DictationOverlay::Content overlay = DictationOverlay::noContent;
         DictationMode mode = DictationMode::email;
@@ -101,9 +109,20 @@ private:
     void modifierKeyUp();
     void runLater(std::function<void(DictationCoordinator&)> action);
     void startProcessingTask();
+    void onStateChanged(RecordingStateValue state);
+    void updateCancelKey();
+    void cancel();
+    void cancelRecording();
+    void cancelProcessingRuns();
+    bool isCancelled(const Run& run) const { return run.id <= cancelledThrough_; }
+    bool hasRunAwaitingResult() const {
+        return runsInFlight_ > 0 && cancelledThrough_ < lastRunId_;
+    }
 
     QCoro::Task<void> requestMicrophonePermission();
     Run beginRun();
+    void resultArrived(const Run& run);
+    std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
     void showProcessing(Run& run);
     QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio, Run run);
     QCoro::Task<void> deliver(QString text, Run run);
@@ -121,4 +140,11 @@ private:
     bool overlayShowingError_ = false;
     // The waveform the latest recording put up; the run that stops it takes it over.
     DictationOverlay::Content recordingOverlay_ = DictationOverlay::noContent;
+    // Runs are numbered from 1; Escape cancels every run up to the latest begun.
+    quint64 lastRunId_ = 0;
+    quint64 cancelledThrough_ = 0;
+    int runsInFlight_ = 0;
+    // The spinner of the latest run, taken down when Escape cancels it.
+    DictationOverlay::Content processingOverlay_ = DictationOverlay::noContent;
+    ScopedRegistration cancelKeyGrab_;
 };

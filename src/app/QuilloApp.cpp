@@ -14,6 +14,7 @@
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/WaylandSessionNotice.h"
 #include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/linux/X11CancelKeyGrab.h"
 #include "platform/linux/X11CompositorStatus.h"
 #include "platform/linux/X11GlobalHotkeyBackend.h"
 #include "platform/linux/X11KeyCodes.h"
@@ -25,6 +26,7 @@
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
 #include "services/HotkeyUtils.h"
+#include "services/WebRtcSpeechDetector.h"
 #include "views/KeyCaptureView.h"
 #include "views/MenuBarView.h"
 #include "views/OnboardingWindowController.h"
@@ -53,7 +55,7 @@ struct QuilloApp::Parts {
               settings, recorder, clipboard, overlay, sounds, accessibility, scheduler,
               hotkeyBackend, modifierEvents, loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
-              [] { OnboardingWindowController::shared().show(); }}) {}
+              [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector}) {}
 
     AppSettings& settings;
     DefaultsStore& defaults;
@@ -76,6 +78,8 @@ struct QuilloApp::Parts {
     XdgAutostartLoginItemService loginItems;
     LinuxDeviceIdentity deviceIdentity;
     LinuxActivationPolicy activationPolicy;
+    X11CancelKeyGrab cancelKey;
+    WebRtcSpeechDetector speechDetector;
     AppState appState;
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;
