@@ -11,6 +11,8 @@ packages=(
   qcoro-qt6-dev
   # storage, resampling
   libsqlite3-dev libsoxr-dev
+  # voice-activity detection
+  libwebrtc-audio-processing-dev
   # the sound server's default source
   libpulse-dev
   # X11

@@ -3,6 +3,7 @@
 #include "models/AppSettings.h"
 #include "models/DictationEntry.h"
 #include "platform/AccessibilityTrust.h"
+#include "platform/CancelKeyGrab.h"
 #include "platform/DefaultsStore.h"
 #include "platform/LoginItemService.h"
 #include "platform/Log.h"
@@ -18,6 +19,7 @@
 #include "services/LLMService.h"
 #include "services/ModifierHotkeyManager.h"
 #include "services/QuilloAPIService.h"
+#include "services/SpeechTrimmer.h"
 #include "services/TextPaster.h"
 #include "services/TransportError.h"
 #include "services/WhisperError.h"
@@ -25,6 +27,8 @@
 #include "services/WhisperService.h"
 
 #include <QDateTime>
+
+#include <utility>
 
 using namespace std::chrono_literals;
 using S = RecordingStateValue;
@@ -43,7 +47,10 @@ QString quotedLine(const char* prefix, const QString& text) {
 }  // namespace
 
 DictationCoordinator::DictationCoordinator(Dependencies dependencies, QObject* parent)
-    : QObject(parent), deps_(std::move(dependencies)) {}
+    : QObject(parent), deps_(std::move(dependencies)) {
+    connect(&stateMachine_, &RecordingStateMachine::stateChanged, this,
+            &DictationCoordinator::onStateChanged);
+}
 
 DictationCoordinator::~DictationCoordinator() { stopInstalledManagers(); }
 
@@ -224,6 +231,68 @@ void DictationCoordinator::modifierKeyUp() {
     }
 }
 
+// --- The microphone around a gesture, and Escape -------------------------------------------
+
+// Every key-down that may start a recording (the first press, and the second press of a double
+// press) opens the microphone at once, whichever hotkey manager drives the state machine; a
+// gesture that ends as a tap closes it again once the double-press window has passed.
+void DictationCoordinator::onStateChanged(RecordingStateValue state) {
+    switch (state) {
+        case S::pendingIntent:
+        case S::handsfreeRecording:
+            deps_.audioRecorder.startPreRoll();
+            break;
+        case S::idle:
+            deps_.audioRecorder.discardPreRoll();
+            break;
+        default:
+            break;
+    }
+    updateCancelKey();
+}
+
+// Escape is taken from the applications only while a recording or its processing runs (the
+// processing state comes a moment before its run begins).
+void DictationCoordinator::updateCancelKey() {
+    const S state = stateMachine_.state();
+    const bool wanted = isRecording(state) || state == S::processing || hasRunAwaitingResult();
+    if (wanted && !cancelKeyGrab_.isSet()) {
+        QPointer<DictationCoordinator> self(this);
+        cancelKeyGrab_ = deps_.cancelKey.grab([self] {
+            if (self) {
+                self->cancel();
+            }
+        });
+    } else if (!wanted) {
+        cancelKeyGrab_.reset();
+    }
+}
+
+void DictationCoordinator::cancel() {
+    if (isRecording(stateMachine_.state())) {
+        cancelRecording();
+    } else if (hasRunAwaitingResult()) {
+        cancelProcessingRuns();
+    }
+}
+
+void DictationCoordinator::cancelRecording() {
+    deps_.audioRecorder.stopRecording();  // the audio is dropped
+    deps_.overlayController.dismissIfShowing(
+        std::exchange(recordingOverlay_, DictationOverlay::noContent));
+    Log::line(QStringLiteral("[Quillo] Recording cancelled"));
+    stateMachine_.reset();
+}
+
+// The runs waiting for a service end now for the user; their results are dropped on arrival.
+void DictationCoordinator::cancelProcessingRuns() {
+    cancelledThrough_ = lastRunId_;
+    deps_.overlayController.dismissIfShowing(processingOverlay_);
+    Log::line(QStringLiteral("[Quillo] Recording cancelled"));
+    stateMachine_.onProcessingComplete();
+    updateCancelKey();
+}
+
 // --- The pipeline --------------------------------------------------------------------------
 
 void DictationCoordinator::startRecording() {
@@ -242,7 +311,8 @@ void DictationCoordinator::startRecording() {
         deps_.sounds.play(QLatin1String(popSound));
     }
     if (deps_.settings.showOverlay()) {
-        deps_.overlayController.show(stateMachine_.state(), &deps_.audioRecorder);
+        recordingOverlay_ =
+            deps_.overlayController.show(stateMachine_.state(), &deps_.audioRecorder);
     }
 }
 
@@ -251,66 +321,85 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     if (deps_.settings.playSoundOnComplete()) {
         deps_.sounds.play(QLatin1String(purrSound));
     }
+    Run run = beginRun();
     const QByteArray audio = deps_.audioRecorder.stopRecording();
     Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
     if (audio.isEmpty()) {
         Log::line(QStringLiteral("[Quillo] No audio data captured"));
-        stateMachine_.onProcessingComplete();
-        deps_.overlayController.dismiss();
+        resultArrived(run);
+        finishRun(run);
         co_return;
     }
-    if (deps_.settings.showOverlay()) {
-        deps_.overlayController.show(S::processing, nullptr);
+    const std::optional<QByteArray> speech = keepSpeech(audio);
+    if (!speech) {
+        Log::line(QStringLiteral("[Quillo] No speech detected"));
+        resultArrived(run);
+        finishRun(run);
+        co_return;
     }
-    // Read once: a mode chosen in the menu during the run applies from the next one.
-    const DictationMode mode = deps_.settings.selectedMode();
-    const QString language = deps_.settings.whisperLanguage();
-    const std::optional<QString> languageToSend =
-        language == QLatin1String("auto") ? std::nullopt : std::optional<QString>(language);
+    showProcessing(run);
 
     std::exception_ptr failure;
     std::optional<QString> result;
     try {
-        result = co_await transcribeAndFormat(audio, languageToSend, mode);
+        result = co_await transcribeAndFormat(*speech, run);
     } catch (...) {
         failure = std::current_exception();
     }
     if (!self) {
         co_return;
     }
+    resultArrived(run);
+    if (isCancelled(run)) {  // the user has moved on: nothing is shown, pasted or stored
+        co_return;
+    }
     if (failure) {
-        handleFailure(failure);
-        co_return;
+        handleFailure(failure, run);
+    } else if (!result) {  // an empty transcript
+        finishRun(run);
+    } else {
+        co_await deliver(*result, run);
     }
-    if (!result) {  // an empty transcript: the run already ended
-        co_return;
-    }
-    QString finalText = *result;
-
-    if (!finalText.endsWith(QLatin1Char(' ')) && !finalText.endsWith(QLatin1Char('\n'))) {
-        finalText += QLatin1Char(' ');
-    }
-    Log::line(QStringLiteral("[Quillo] Pasting text (Accessibility: %1)...")
-                  .arg(deps_.accessibility.isTrusted() ? QStringLiteral("true")
-                                                       : QStringLiteral("false")));
-    TextPaster& paster = deps_.clipboardManager;
-    co_await paster.pasteText(finalText);
-    if (!self) {
-        co_return;
-    }
-    deps_.settings.addDictation(DictationEntry{
-        finalText.trimmed(), DictationEntry::timestampFrom(QDateTime::currentDateTimeUtc()),
-        DictationEntry::countWords(finalText), mode.rawValue()});
-    finishRun();
 }
 
-// The transcript, formatted unless the mode is raw; none when the transcript was empty (the
-// run is then over).
-QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
-    QByteArray audio, std::optional<QString> language, DictationMode mode) {
+std::optional<QByteArray> DictationCoordinator::keepSpeech(const QByteArray& audio) const {
+    return SpeechTrimmer::keepSpeech(audio, deps_.speechDetector);
+}
+
+// Settings are read once: a mode chosen in the menu during the run applies from the next one.
+DictationCoordinator::Run DictationCoordinator::beginRun() {
+    Run run;
+    run.id = ++lastRunId_;
+    ++runsInFlight_;
+    run.overlay = std::exchange(recordingOverlay_, DictationOverlay::noContent);
+    run.mode = deps_.settings.selectedMode();
+    const QString language = deps_.settings.whisperLanguage();
+    if (language != QLatin1String("auto")) {
+        run.language = language;
+    }
+    return run;
+}
+
+void DictationCoordinator::showProcessing(Run& run) {
+    if (deps_.settings.showOverlay()) {
+        run.overlay = deps_.overlayController.show(S::processing, nullptr);
+        processingOverlay_ = run.overlay;
+    }
+}
+
+// The run's result has arrived: from here on Escape can no longer hold it back.
+void DictationCoordinator::resultArrived(const Run&) {
+    --runsInFlight_;
+    updateCancelKey();
+}
+
+// The transcript, formatted unless the mode is raw; none when the transcript was empty.
+QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QByteArray audio,
+                                                                              Run run) {
     QPointer<DictationCoordinator> self(this);
     AppSettings& settings = deps_.settings;
     const RemoteServices remote = deps_.remoteServices;
+    const DictationMode mode = run.mode;
 
     if (!settings.useBackend()) {
         Log::line(QStringLiteral("[Quillo] Sending to Whisper API (direct)..."));
@@ -318,15 +407,17 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
             settings.openAIAPIKey(), remote.transport,
             {remote.openAIHost.isEmpty() ? settings.openAIBaseURL() : remote.openAIHost,
              settings.transcriptionModel(), settings.vocabulary()});
-        const QString heard = co_await whisper.transcribe(audio, language);
+        const QString heard = co_await whisper.transcribe(audio, run.language);
         if (!self) {
             co_return std::nullopt;
         }
         const QString transcript = TranscriptReplacements(settings.replacements()).apply(heard);
         Log::line(quotedLine("[Quillo] Whisper result: \"", heard));
+        if (isCancelled(run)) {
+            co_return std::nullopt;
+        }
         if (transcript.trimmed().isEmpty()) {
             Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
-            finishRun();
             co_return std::nullopt;
         }
         if (mode.skipsLLM()) {
@@ -353,16 +444,18 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
     const QuilloAPIService backend(baseURL, settings.apiSecret(), settings.store(),
                                    deps_.deviceIdentity, remote.transport);
     Log::line(QStringLiteral("[Quillo] Sending to backend for transcription..."));
-    const TranscribeResponse response = co_await backend.transcribe(audio, language);
+    const TranscribeResponse response = co_await backend.transcribe(audio, run.language);
     if (!self) {
         co_return std::nullopt;
     }
     Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
                   .arg(response.text, QString::number(response.words)));
+    if (isCancelled(run)) {
+        co_return std::nullopt;
+    }
     const QString transcript = TranscriptReplacements(settings.replacements()).apply(response.text);
     if (transcript.trimmed().isEmpty()) {
         Log::line(QStringLiteral("[Quillo] Empty transcription"));
-        finishRun();
         co_return std::nullopt;
     }
     if (mode.skipsLLM()) {
@@ -378,7 +471,27 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
     co_return formatted;
 }
 
-void DictationCoordinator::handleFailure(const std::exception_ptr& error) {
+// Pastes the final text, records it in the history and ends the run.
+QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
+    QPointer<DictationCoordinator> self(this);
+    if (!text.endsWith(QLatin1Char(' ')) && !text.endsWith(QLatin1Char('\n'))) {
+        text += QLatin1Char(' ');
+    }
+    Log::line(QStringLiteral("[Quillo] Pasting text (Accessibility: %1)...")
+                  .arg(deps_.accessibility.isTrusted() ? QStringLiteral("true")
+                                                       : QStringLiteral("false")));
+    TextPaster& paster = deps_.clipboardManager;
+    co_await paster.pasteText(text);
+    if (!self) {
+        co_return;
+    }
+    deps_.settings.addDictation(DictationEntry{
+        text.trimmed(), DictationEntry::timestampFrom(QDateTime::currentDateTimeUtc()),
+        DictationEntry::countWords(text), run.mode.rawValue()});
+    finishRun(run);
+}
+
+void DictationCoordinator::handleFailure(const std::exception_ptr& error, const Run& run) {
     try {
         std::rethrow_exception(error);
     } catch (const APIError& apiError) {
@@ -396,14 +509,13 @@ void DictationCoordinator::handleFailure(const std::exception_ptr& error) {
         markOverlayShowingError();
         deps_.overlayController.showError(errorMessage(error));
     }
-    finishRun();
+    finishRun(run);
 }
 
-void DictationCoordinator::finishRun() {
+// Takes down only what this run showed: an error, or a newer recording's waveform, stays.
+void DictationCoordinator::finishRun(const Run& run) {
     stateMachine_.onProcessingComplete();
-    if (!overlayShowingError_) {
-        deps_.overlayController.dismiss();
-    }
+    deps_.overlayController.dismissIfShowing(run.overlay);
 }
 
 void DictationCoordinator::markOverlayShowingError() {
@@ -412,7 +524,7 @@ void DictationCoordinator::markOverlayShowingError() {
 }
 
 // Every error starts its own clearing task: an older one may clear the flag while a newer
-// error is still showing, which only means the overlay hides a little early.
+// error is still showing.
 QCoro::Task<void> DictationCoordinator::clearOverlayErrorLater() {
     QPointer<DictationCoordinator> self(this);
     Scheduler& scheduler = deps_.scheduler;

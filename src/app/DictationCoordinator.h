@@ -2,6 +2,8 @@
 
 #include "models/DictationMode.h"
 #include "models/RecordingStateMachine.h"
+#include "platform/ScopedRegistration.h"
+#include "services/DictationOverlay.h"
 #include "services/HttpTransport.h"
 
 #include <QObject>
@@ -17,7 +19,7 @@
 
 class AccessibilityTrust;
 class AppSettings;
-class DictationOverlay;
+class CancelKeyGrab;
 class DeviceIdentity;
 class DictationRecorder;
 class GlobalHotkeyBackend;
@@ -27,6 +29,7 @@ class ModifierEventSource;
 class ModifierHotkeyManager;
 class Scheduler;
 class SoundPlayer;
+class SpeechDetector;
 class TextPaster;
 
 // The spine of Quillo: turns one hotkey gesture into pasted text. It owns the installed
@@ -59,6 +62,10 @@ public:
         RemoteServices remoteServices;
         // Shows the onboarding window (first launch).
         std::function<void()> showOnboarding;
+        // Escape, taken while a dictation is under way.
+        CancelKeyGrab& cancelKey;
+        // Keeps recordings without speech from being sent.
+        const SpeechDetector& speechDetector;
     };
 
     static constexpr char popSound[] = "Pop";
@@ -84,6 +91,15 @@ public:
     static QString errorMessage(const std::exception_ptr& error);
 
 private:
+    // One dictation from the stop of its recording to its end.
+    struct Run {
+        quint64 id = 0;
+        // What this run put on the overlay: its end takes down this and nothing newer.
+        DictationOverlay::Content overlay = DictationOverlay::noContent;
+        DictationMode mode = DictationMode::email;
+        std::optional<QString> language;
+    };
+
     void setupHotkey();
     void installHotkey(int keyCode, int modifiers);
     void setupCarbonHotkey(int keyCode, int modifiers);
@@ -93,19 +109,42 @@ private:
     void modifierKeyUp();
     void runLater(std::function<void(DictationCoordinator&)> action);
     void startProcessingTask();
+    void onStateChanged(RecordingStateValue state);
+    void updateCancelKey();
+    void cancel();
+    void cancelRecording();
+    void cancelProcessingRuns();
+    bool isCancelled(const Run& run) const { return run.id <= cancelledThrough_; }
+    bool hasRunAwaitingResult() const {
+        return runsInFlight_ > 0 && cancelledThrough_ < lastRunId_;
+    }
 
     QCoro::Task<void> requestMicrophonePermission();
-    QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio,
-                                                            std::optional<QString> language,
-                                                            DictationMode mode);
-    void handleFailure(const std::exception_ptr& error);
+    Run beginRun();
+    void resultArrived(const Run& run);
+    std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
+    void showProcessing(Run& run);
+    QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio, Run run);
+    QCoro::Task<void> deliver(QString text, Run run);
+    void handleFailure(const std::exception_ptr& error, const Run& run);
     void markOverlayShowingError();
     QCoro::Task<void> clearOverlayErrorLater();
-    void finishRun();
+    void finishRun(const Run& run);
 
     Dependencies deps_;
     RecordingStateMachine stateMachine_;
     std::unique_ptr<HotkeyManager> hotkeyManager_;
     std::unique_ptr<ModifierHotkeyManager> modifierHotkeyManager_;
+    // Set for 4.5 s after an error was shown. The end of a run no longer consults it: the
+    // overlay itself knows whether the run's own content is still up.
     bool overlayShowingError_ = false;
+    // The waveform the latest recording put up; the run that stops it takes it over.
+    DictationOverlay::Content recordingOverlay_ = DictationOverlay::noContent;
+    // Runs are numbered from 1; Escape cancels every run up to the latest begun.
+    quint64 lastRunId_ = 0;
+    quint64 cancelledThrough_ = 0;
+    int runsInFlight_ = 0;
+    // The spinner of the latest run, taken down when Escape cancels it.
+    DictationOverlay::Content processingOverlay_ = DictationOverlay::noContent;
+    ScopedRegistration cancelKeyGrab_;
 };

@@ -14,6 +14,7 @@
 #include "platform/linux/PulseSourceList.h"
 #include "platform/linux/QtAudioInput.h"
 #include "platform/linux/QtSoundPlayer.h"
+#include "platform/linux/X11CancelKeyGrab.h"
 #include "platform/linux/X11CompositorStatus.h"
 #include "platform/linux/X11KeyCodes.h"
 #include "platform/linux/X11KeyboardLayout.h"
@@ -24,6 +25,7 @@
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
 #include "services/HotkeyUtils.h"
+#include "services/WebRtcSpeechDetector.h"
 #include "views/KeyCaptureView.h"
 #include "views/MenuBarView.h"
 #include "views/OnboardingWindowController.h"
@@ -56,7 +58,7 @@ struct QuilloApp::Parts {
               sounds, platform.accessibility(), scheduler, platform.hotkeyBackend(),
               modifierEvents, loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
-              [] { OnboardingWindowController::shared().show(); }}) {}
+              [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector}) {}
 
     AppSettings& settings;
     DefaultsStore& defaults;
@@ -78,6 +80,8 @@ struct QuilloApp::Parts {
     XdgAutostartLoginItemService loginItems;
     LinuxDeviceIdentity deviceIdentity;
     LinuxActivationPolicy activationPolicy;
+    X11CancelKeyGrab cancelKey;
+    WebRtcSpeechDetector speechDetector;
     AppState appState;
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;

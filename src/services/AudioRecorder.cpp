@@ -4,6 +4,7 @@
 #include "services/StreamingResampler.h"
 #include "services/WavEncoder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -12,7 +13,9 @@
 class AudioRecorder::Recording {
 public:
     explicit Recording(AudioInput::Format format)
-        : channels(format.channels), resampler(format.sampleRate, targetSampleRate) {
+        : channels(format.channels),
+          inputRate(format.sampleRate),
+          resampler(format.sampleRate, targetSampleRate) {
         // Room for half a minute, so the capture thread rarely reallocates.
         pcm.reserve(30 * targetSampleRate * 2);
     }
@@ -35,10 +38,20 @@ public:
         return mono.data();
     }
 
+    // The output sample that corresponds to the input captured so far; read on the main
+    // thread to mark a key-down.
+    qint64 outputPosition() const {
+        return inputFrames.load(std::memory_order_acquire) * targetSampleRate / inputRate;
+    }
+
     const int channels;
+    const int inputRate;
     StreamingResampler resampler;
     std::vector<float> mono;
     QByteArray pcm;
+    std::atomic<qint64> inputFrames{0};
+    // The first output sample the recording keeps: that of the latest key-down. Main thread.
+    qint64 keepFrom = 0;
 };
 
 AudioRecorder::AudioRecorder(std::shared_ptr<AudioInput> input) : input_(std::move(input)) {}
@@ -54,10 +67,42 @@ QCoro::Task<bool> AudioRecorder::requestPermission() {
     co_return input_->hasInput();
 }
 
-void AudioRecorder::startRecording() {
-    if (recording_) {
+void AudioRecorder::startPreRoll() {
+    if (confirmed_) {
         return;
     }
+    if (recording_) {
+        // Already open since an earlier key-down of the same gesture (the first press of a
+        // double press): keep from this key-down on. Input captured before the key-down but
+        // delivered after it counts after the mark, so nothing of the key-down is lost.
+        recording_->keepFrom = recording_->outputPosition();
+        return;
+    }
+    try {
+        open();
+    } catch (const std::exception&) {
+        // startRecording() tries again and reports what fails.
+    }
+}
+
+void AudioRecorder::discardPreRoll() {
+    if (recording_ && !confirmed_) {
+        close();
+        audioData_.clear();
+    }
+}
+
+void AudioRecorder::startRecording() {
+    if (confirmed_) {
+        return;
+    }
+    if (!recording_) {
+        open();
+    }
+    confirmed_ = true;
+}
+
+void AudioRecorder::open() {
     audioData_.clear();
     currentLevel_.store(0.0f);
 
@@ -72,7 +117,7 @@ void AudioRecorder::startRecording() {
         input_->stop();
         throw;
     }
-    // The handler is removed at stop before the recording is released, and at the latest in
+    // The handler is removed at close before the recording is released, and at the latest in
     // the destructor, so it never outlives what it points to.
     input_->setBufferHandler(
         [this, recording = recording_.get()](const float* samples, qsizetype frames) {
@@ -80,18 +125,25 @@ void AudioRecorder::startRecording() {
         });
 }
 
-QByteArray AudioRecorder::stopRecording() {
-    if (!recording_) {
-        return {};
-    }
-    // Order matters: once the handler is removed no capture callback runs any more, so the
-    // buffer below is ours alone without a lock.
+// Order matters: once the handler is removed no capture callback runs any more, so the
+// buffer is ours alone without a lock.
+std::unique_ptr<AudioRecorder::Recording> AudioRecorder::close() {
     input_->removeBufferHandler();
     input_->stop();
-    std::unique_ptr<Recording> finished = std::move(recording_);
-    finished->resampler.flush(finished->pcm);
-    audioData_ = std::move(finished->pcm);
+    confirmed_ = false;
     currentLevel_.store(0.0f);
+    return std::move(recording_);
+}
+
+QByteArray AudioRecorder::stopRecording() {
+    if (!recording_ || !confirmed_) {
+        return {};
+    }
+    std::unique_ptr<Recording> finished = close();
+    finished->resampler.flush(finished->pcm);
+    const qsizetype keptFrom = std::min<qsizetype>(finished->keepFrom * 2, finished->pcm.size());
+    finished->pcm.remove(0, keptFrom);
+    audioData_ = std::move(finished->pcm);
     return WavEncoder::createWAVData(audioData_, targetSampleRate, 1, 16);
 }
 
@@ -102,6 +154,7 @@ void AudioRecorder::onCapturedBuffer(Recording& recording, const float* interlea
     }
     updateLevel(interleaved, frames, recording.channels);
     recording.resampler.process(recording.mixDown(interleaved, frames), frames, recording.pcm);
+    recording.inputFrames.fetch_add(frames, std::memory_order_release);
 }
 
 // Root mean square of the first channel, amplified so that speech fills the scale, and moved

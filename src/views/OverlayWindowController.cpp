@@ -57,7 +57,8 @@ void OverlayWindowController::ensurePanel() {
     }
 }
 
-void OverlayWindowController::show(RecordingStateValue state, AudioLevelSource* levels) {
+DictationOverlay::Content OverlayWindowController::show(RecordingStateValue state,
+                                                        AudioLevelSource* levels) {
     ensurePanel();
     levels_ = levels;
     errorDismissal_.cancel();
@@ -67,9 +68,11 @@ void OverlayWindowController::show(RecordingStateValue state, AudioLevelSource* 
         showSpinner();
     } else {
         dismiss();
-        return;
+        return noContent;
     }
     placeAndRaise();
+    showing_ = ++lastContent_;
+    return showing_;
 }
 
 void OverlayWindowController::showWaveform() {
@@ -99,6 +102,7 @@ void OverlayWindowController::showError(const QString& message) {
     error->setMessage(message);
     panel_->showContent(error, QSize(errorWidth(message), errorHeight));
     placeAndRaise();
+    showing_ = ++lastContent_;
     errorDismissal_ = scheduler_.scheduleOnce(errorDisplayTime, [this] { dismiss(); });
 }
 
@@ -110,6 +114,13 @@ void OverlayWindowController::dismiss() {
         panel_->hide();
     }
     levels_ = nullptr;
+    showing_ = noContent;
+}
+
+void OverlayWindowController::dismissIfShowing(Content content) {
+    if (content != noContent && content == showing_) {
+        dismiss();
+    }
 }
 
 void OverlayWindowController::stopAnimations() {

@@ -29,9 +29,10 @@ public:
     OverlayWindowController(const OverlayWindowController&) = delete;
     OverlayWindowController& operator=(const OverlayWindowController&) = delete;
 
-    void show(RecordingStateValue state, AudioLevelSource* levels) override;
+    Content show(RecordingStateValue state, AudioLevelSource* levels) override;
     void showError(const QString& message) override;
     void dismiss() override;
+    void dismissIfShowing(Content content) override;
 
     // Characters (as the user perceives them) × 7.5 + 40, kept within 160 to 400.
     static int errorWidth(const QString& message);
@@ -54,4 +55,7 @@ private:
     AudioLevelSource* levels_ = nullptr;
     TimerHandle levelTimer_;
     TimerHandle errorDismissal_;
+    // What is on screen now (noContent while hidden) and the last name handed out.
+    Content showing_ = noContent;
+    Content lastContent_ = noContent;
 };

@@ -4,15 +4,33 @@
 
 #include <QStringList>
 
-// Records what the pipeline asked of the overlay, one line per call.
+// Records what the pipeline asked of the overlay, one line per call; a conditional dismissal
+// is recorded as "dismiss" when it hides the content, and not at all when something newer
+// shows.
 class FakeDictationOverlay final : public DictationOverlay {
 public:
-    void show(RecordingStateValue state, AudioLevelSource* levels) override {
-        calls << QStringLiteral("show %1%2").arg(caseName(state),
-                                                 levels ? QStringLiteral(" +levels") : QString());
+    Content show(RecordingStateValue state, AudioLevelSource* levels) override {
+        calls << QStringLiteral("show %1%2")
+                     .arg(caseName(state), levels ? QStringLiteral(" +levels") : QString());
+        showing =
+            isRecording(state) || state == RecordingStateValue::processing ? ++last : noContent;
+        return showing;
     }
-    void showError(const QString& message) override { calls << QStringLiteral("error ") + message; }
-    void dismiss() override { calls << QStringLiteral("dismiss"); }
+    void showError(const QString& message) override {
+        calls << QStringLiteral("error ") + message;
+        showing = ++last;
+    }
+    void dismiss() override {
+        calls << QStringLiteral("dismiss");
+        showing = noContent;
+    }
+    void dismissIfShowing(Content content) override {
+        if (content != noContent && content == showing) {
+            dismiss();
+        }
+    }
 
     QStringList calls;
+    Content showing = noContent;
+    Content last = noContent;
 };

@@ -14,17 +14,29 @@ public:
         QString text_;
     };
 
+    void startPreRoll() override {
+        ++preRollCount;
+        open = true;
+    }
+    void discardPreRoll() override {
+        if (!recording) {
+            open = false;
+        }
+    }
     void startRecording() override {
         ++startCount;
         if (startFailure) {
+            open = false;
             throw StartFailure(*startFailure);
         }
         recording = true;
+        open = true;
     }
     QByteArray stopRecording() override {
         ++stopCount;
         const bool was = recording;
         recording = false;
+        open = open && !was;
         return was ? audio : QByteArray();
     }
     QCoro::Task<bool> requestPermission() override { co_return permission; }
@@ -34,6 +46,8 @@ public:
     std::optional<QString> startFailure;
     bool permission = true;
     bool recording = false;
+    bool open = false;  // the microphone, pre-roll included
+    int preRollCount = 0;
     int startCount = 0;
     int stopCount = 0;
 };

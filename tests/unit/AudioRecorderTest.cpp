@@ -242,3 +242,41 @@ TEST_F(AudioRecorderTest, StopTakesTheBufferOverFromARunningCaptureThread) {
         EXPECT_NEAR(parse(file).dataSize, deliveredAtStop * captureBufferFrames / 3.0 * 2, 4.0);
     }
 }
+
+TEST_F(AudioRecorderTest, PreRollKeepsAudioFromTheLatestKeyDownOnceConfirmed) {
+    // A tap: opened at the key-down, closed with nothing kept.
+    recorder.startPreRoll();
+    EXPECT_TRUE(input->isCapturing());
+    EXPECT_FALSE(recorder.isRecording());
+    deliverSine(*input, {48000, 1}, 0.5, 440, 0.5f);
+    EXPECT_TRUE(recorder.stopRecording().isEmpty()) << "an unconfirmed pre-roll is no recording";
+    EXPECT_TRUE(input->isCapturing()) << "and stopping leaves it to its gesture";
+    recorder.discardPreRoll();
+    EXPECT_FALSE(input->isCapturing());
+    EXPECT_FALSE(recorder.isCapturing());
+
+    // A double press: half a second after the first key-down comes the second.
+    recorder.startPreRoll();
+    deliverSine(*input, {48000, 1}, 0.5, 440, 0.5f);
+    recorder.startPreRoll();
+    EXPECT_EQ(input->startCount(), 2) << "the open capture goes on";
+    deliverSine(*input, {48000, 1}, 0.25, 440, 0.5f);
+    recorder.startRecording();
+    recorder.discardPreRoll();
+    EXPECT_TRUE(recorder.isRecording()) << "a confirmed recording is not discarded";
+    deliverSine(*input, {48000, 1}, 0.75, 440, 0.5f);
+    EXPECT_NEAR(parse(recorder.stopRecording()).dataSize, 32000.0, 64.0)
+        << "one second from the second key-down";
+    EXPECT_FALSE(input->isCapturing());
+}
+
+TEST_F(AudioRecorderTest, AFailedPreRollIsReportedByTheStartThatConfirmsIt) {
+    input->setStartFailure(QStringLiteral("The audio input could not be opened"));
+    recorder.startPreRoll();  // quietly
+    EXPECT_FALSE(recorder.isCapturing());
+    EXPECT_THROW(recorder.startRecording(), AudioRecorderError);
+    EXPECT_FALSE(recorder.isRecording());
+    input->setStartFailure({});
+    recorder.startRecording();
+    EXPECT_TRUE(recorder.isRecording());
+}

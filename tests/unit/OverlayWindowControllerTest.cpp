@@ -272,3 +272,29 @@ TEST_F(OverlayTest, WithoutACompositorThePanelIsCutToThePill) {
     controller.show(RecordingStateValue::holdRecording, &levels);
     EXPECT_TRUE(controller.panel()->mask().isEmpty());
 }
+
+TEST_F(OverlayTest, ConditionalDismissalTakesDownOnlyTheContentItNames) {
+    const auto waveform = controller.show(RecordingStateValue::holdRecording, &levels);
+    const auto spinner = controller.show(RecordingStateValue::processing, nullptr);
+    EXPECT_NE(waveform, spinner);
+    EXPECT_EQ(controller.show(RecordingStateValue::idle, nullptr), DictationOverlay::noContent)
+        << "nothing is put up for a state without content";
+    EXPECT_FALSE(visible());
+
+    const auto newer = controller.show(RecordingStateValue::handsfreeRecording, &levels);
+    controller.dismissIfShowing(spinner);
+    EXPECT_TRUE(visible()) << "an older content's end leaves the newer one";
+    controller.dismissIfShowing(DictationOverlay::noContent);
+    EXPECT_TRUE(visible());
+
+    controller.showError(QStringLiteral("Network error"));
+    controller.dismissIfShowing(newer);
+    EXPECT_TRUE(visible()) << "an error is never taken down by a run's end";
+    scheduler.advance(4000ms);
+    EXPECT_FALSE(visible());
+
+    const auto latest = controller.show(RecordingStateValue::processing, nullptr);
+    controller.dismissIfShowing(latest);
+    EXPECT_FALSE(visible());
+    EXPECT_EQ(controller.levelSource(), nullptr);
+}

@@ -28,6 +28,9 @@ public:
     // Capture thread only. Returns what failed, or an empty string.
     QString open(const QAudioDevice& device, const QAudioFormat& format);
     void close();
+    // Capture thread only: hands over what the sound server has delivered and no read picked
+    // up yet, so a recording stopped now ends with the audio captured up to now.
+    void drain() { readAvailable(); }
 
 private:
     void readAvailable();

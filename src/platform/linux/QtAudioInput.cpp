@@ -91,6 +91,8 @@ void QtAudioInput::setBufferHandler(BufferHandler handler) {
 }
 
 void QtAudioInput::removeBufferHandler() {
+    QMetaObject::invokeMethod(
+        worker_, [this] { worker_->drain(); }, Qt::BlockingQueuedConnection);
     worker_->removeHandler();
 }
 

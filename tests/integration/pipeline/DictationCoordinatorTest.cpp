@@ -8,7 +8,14 @@
 #include "services/ModifierHotkeyManager.h"
 #include "services/TransportError.h"
 #include "services/WhisperError.h"
+#include "services/AudioRecorder.h"
+#include "services/WebRtcSpeechDetector.h"
 #include "support/FakeAccessibilityTrust.h"
+#include "support/FakeAudioInput.h"
+#include "support/FakeCancelKeyGrab.h"
+#include "support/FakeSpeechDetector.h"
+#include "support/SpeechSamples.h"
+#include "support/FakeCompositorStatus.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationRecorder.h"
@@ -21,10 +28,18 @@
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualScheduler.h"
+#include "views/ErrorOverlayView.h"
+#include "views/OverlayPanel.h"
+#include "views/OverlayWindowController.h"
+#include "views/SpinnerView.h"
+#include "views/WaveformView.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
+#include <QtEndian>
+
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -57,12 +72,14 @@ protected:
 
     DictationCoordinator& coordinator() {
         if (!coordinator_) {
-            coordinator_ = std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                settings, recorder, paster, overlay, sounds, trust, scheduler, hotkeys, modifiers,
-                loginItems, deviceIdentity,
-                DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms), server.baseURL(),
-                                                     server.baseURL(), server.baseURL()},
-                [this] { ++onboardingShown; }});
+            coordinator_ =
+                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
+                    settings, *recorderInUse, paster, *overlayInUse, sounds, trust, scheduler,
+                    hotkeys, modifiers, loginItems, deviceIdentity,
+                    DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms),
+                                                         server.baseURL(), server.baseURL(),
+                                                         server.baseURL()},
+                    [this] { ++onboardingShown; }, cancelKey, *speechInUse});
             coordinator_->start();
         }
         return *coordinator_;
@@ -105,8 +122,14 @@ protected:
     InMemoryDefaultsStore store;
     AppSettings settings{store};
     FakeDictationRecorder recorder;
+    DictationRecorder* recorderInUse = &recorder;
+    FakeSpeechDetector speech;
+    WebRtcSpeechDetector realSpeech;
+    const SpeechDetector* speechInUse = &speech;
+    FakeCancelKeyGrab cancelKey;
     FakeTextPaster paster;
     FakeDictationOverlay overlay;
+    DictationOverlay* overlayInUse = &overlay;
     FakeSoundPlayer sounds;
     FakeAccessibilityTrust trust;
     ManualScheduler scheduler;
@@ -211,13 +234,15 @@ TEST_F(DictationCoordinatorTest, ErrorsShowTheirMessageAndKeepTheOverlayForFourA
     EXPECT_TRUE(settings.recentDictations().isEmpty());
     EXPECT_TRUE(coordinator().overlayShowingError());
 
-    // A run that ends within 4.5 s of the error leaves the message where it is.
+    // A run that ends within 4.5 s of the error replaced the message with its own waveform
+    // and spinner, and takes those down at its end.
     scheduler.advance(1000ms);
     overlay.calls.clear();
     server.enqueue(ScriptedResponse::json(200, R"({"text":"ok","words":1})"));
     server.enqueue(ScriptedResponse::json(200, R"({"text":"Ok.\n"})"));
     holdGesture();
-    EXPECT_FALSE(overlay.calls.contains("dismiss"));
+    EXPECT_EQ(overlay.calls,
+              QStringList({"show holdRecording +levels", "show processing", "dismiss"}));
     EXPECT_EQ(paster.pasted.last(), "Ok.\n") << "a formatter answer ending in a line feed gets no space";
 
     scheduler.advance(4000ms);
@@ -271,7 +296,7 @@ TEST_F(DictationCoordinatorTest, OverlayAndSoundsFollowTheirSwitches) {
     server.enqueue(ScriptedResponse::json(200, R"({"text":"Quiet."})"));
     holdGesture();
     EXPECT_TRUE(sounds.played.isEmpty());
-    EXPECT_EQ(overlay.calls, QStringList{"dismiss"}) << "no waveform, no spinner";
+    EXPECT_TRUE(overlay.calls.isEmpty()) << "no waveform, no spinner, nothing to hide";
 
     server.enqueue(ScriptedResponse::text(500, "down"));
     pendingAllowed = 1;
@@ -297,7 +322,7 @@ TEST_F(DictationCoordinatorTest, NoAudioAnEmptyTranscriptAndAFailedStartEndQuiet
     coordinator().stopAndProcess();
     finishRun();
     EXPECT_TRUE(log.contains("[Quillo] No audio data captured"));
-    EXPECT_EQ(overlay.calls.last(), "dismiss");
+    EXPECT_TRUE(overlay.calls.isEmpty()) << "the run showed nothing, so it hides nothing";
     EXPECT_EQ(state(), S::idle);
 
     recorder.startFailure.reset();
@@ -498,4 +523,450 @@ TEST_F(DictationCoordinatorTest, ARunKeepsTheModeItStartedWithAndLogsTheTranscri
     ASSERT_EQ(server.requests().size(), 2);
     EXPECT_TRUE(server.requests()[1].body.contains(R"("mode":"email")"));
     EXPECT_EQ(settings.recentDictations().value(0).mode, "email");
+}
+
+TEST_F(DictationCoordinatorTest, DirectRouteEmptyTranscriptEndsQuietly) {
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":" \n\t"})"));
+    holdGesture();
+    EXPECT_EQ(pipelineLines(), QStringList({
+                                   "[Quillo] Audio data size: 3244 bytes",
+                                   "[Quillo] Sending to Whisper API (direct)...",
+                                   "[Quillo] Whisper result: \" \n\t\"",
+                                   "[Quillo] Whisper returned empty text",
+                               }));
+    EXPECT_EQ(server.requests().size(), 1) << "nothing to format";
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_EQ(overlay.calls.last(), "dismiss");
+    EXPECT_FALSE(coordinator().overlayShowingError()) << "an empty transcript is no error";
+    EXPECT_EQ(state(), S::idle);
+}
+
+TEST_F(DictationCoordinatorTest, DirectRouteLogsTheFormattingProviderAndTheModelsAnswer) {
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"see you at noon"})"));
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"See you at noon."}}]})"));
+    holdGesture();
+    EXPECT_EQ(pipelineLines(), QStringList({
+                                   "[Quillo] Audio data size: 3244 bytes",
+                                   "[Quillo] Sending to Whisper API (direct)...",
+                                   "[Quillo] Whisper result: \"see you at noon\"",
+                                   "[Quillo] Formatting with openai...",
+                                   "[Quillo] LLM result: \"See you at noon.\"",
+                                   "[Quillo] Pasting text (Accessibility: true)...",
+                               }));
+    EXPECT_EQ(paster.pasted, QStringList{"See you at noon. "});
+}
+
+TEST_F(DictationCoordinatorTest, AFormattingFailureAfterATranscriptPastesNothing) {
+    // Direct route: the model refuses; the transcript is not pasted in its place.
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"meet me later"})"));
+    server.enqueue(ScriptedResponse::json(400, R"({"error":{"message":"Bad Request"}})"));
+    pendingAllowed = 1;
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] Formatting with openai..."));
+    EXPECT_TRUE(log.lines().filter("[Quillo] LLM result").isEmpty());
+    EXPECT_EQ(log.lines().filter("[Quillo] ERROR: ").size(), 1);
+    EXPECT_EQ(overlay.calls.last(), "error API Error");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_EQ(state(), S::idle);
+
+    // Backend route: the formatting endpoint fails after a good transcription.
+    settings.setUseBackend(true);
+    pendingAllowed = 2;  // both errors' clearing timers
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"meet me later","words":3})"));
+    server.enqueue(ScriptedResponse::text(502, "formatter down"));
+    holdGesture();
+    EXPECT_TRUE(log.contains(R"([Quillo] API ERROR: serverError("formatter down"))"));
+    EXPECT_EQ(overlay.calls.last(), "error formatter down");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+}
+
+TEST_F(DictationCoordinatorTest, ABackendTransportFailureShowsANetworkError) {
+    ScriptedResponse dropped = ScriptedResponse::json(200, R"({"text":"lost","words":1})");
+    dropped.ending = ScriptedResponse::Ending::dropMidBody;
+    server.enqueue(dropped);
+    pendingAllowed = 1;
+    holdGesture();
+    // Not an APIError: the transport's own error reaches the pipeline unchanged.
+    EXPECT_TRUE(log.lines().filter("[Quillo] API ERROR").isEmpty());
+    EXPECT_EQ(log.lines().filter("[Quillo] ERROR: ").size(), 1);
+    EXPECT_EQ(overlay.calls.last(), "error Network error");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_EQ(state(), S::idle);
+}
+
+namespace {
+
+// The same pipeline with the real overlay window, to see what the user sees.
+class DictationWithRealOverlayTest : public DictationCoordinatorTest {
+protected:
+    DictationWithRealOverlayTest() { overlayInUse = &realOverlay; }
+
+    bool panelVisible() const { return realOverlay.panel() && realOverlay.panel()->isVisible(); }
+    OverlayPanel* panel() const { return static_cast<OverlayPanel*>(realOverlay.panel()); }
+    bool showing(QWidget* content) const { return panelVisible() && content->isVisibleTo(panel()); }
+
+    void waitForPaste(int count) {
+        QElapsedTimer deadline;
+        deadline.start();
+        while (paster.pasted.size() < count && deadline.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    }
+
+    FakeCompositorStatus compositor;
+    OverlayWindowController realOverlay{scheduler, compositor};
+};
+
+}  // namespace
+
+TEST_F(DictationWithRealOverlayTest, ARunEndingSoonAfterAnErrorStillHidesItsSpinner) {
+    server.enqueue(ScriptedResponse::text(500, "Server busy"));
+    pendingAllowed = 2;  // the error's clearing timer and the overlay's own dismissal
+    holdGesture();
+    ASSERT_TRUE(showing(panel()->errorView())) << "a failed run leaves its error up";
+
+    // One second later a dictation succeeds: its show() replaced the error with the waveform
+    // and then the spinner, and the end of the run must take that down.
+    scheduler.advance(1000ms);
+    pendingAllowed = 1;
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"fine","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Fine."})"));
+    holdGesture();
+    EXPECT_EQ(paster.pasted, QStringList{"Fine. "});
+    EXPECT_TRUE(coordinator().overlayShowingError()) << "still within 4.5 s of the error";
+    EXPECT_FALSE(panelVisible()) << "no spinner left on screen";
+
+    // Likewise for an empty transcript within the error's time.
+    server.enqueue(ScriptedResponse::text(500, "Server busy"));
+    pendingAllowed = 3;  // both errors' clearing timers and the new error's dismissal
+    holdGesture();
+    scheduler.advance(500ms);
+    pendingAllowed = 2;
+    server.enqueue(ScriptedResponse::json(200, R"({"text":" ","words":0})"));
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] Empty transcription"));
+    EXPECT_FALSE(panelVisible());
+}
+
+TEST_F(DictationWithRealOverlayTest, AnErrorOnScreenOutlivesTheEndOfAnotherRun) {
+    // A run that fails while an earlier error shows keeps its own error up for 4 s.
+    server.enqueue(ScriptedResponse::text(500, "first"));
+    pendingAllowed = 2;
+    holdGesture();
+    scheduler.advance(1000ms);
+    server.enqueue(ScriptedResponse::text(500, "second"));
+    pendingAllowed = 3;
+    holdGesture();
+    EXPECT_TRUE(showing(panel()->errorView()));
+    scheduler.advance(3900ms);
+    EXPECT_TRUE(showing(panel()->errorView()));
+    scheduler.advance(100ms);
+    EXPECT_FALSE(panelVisible()) << "the overlay takes its error down after 4 s";
+}
+
+TEST_F(DictationWithRealOverlayTest, TheFirstRunsEndLeavesANewerRecordingsWaveform) {
+    settings.setHotkeyKeyCode(61);
+    settings.setHotkeyModifiers(0);
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+    slow.delay = 1500ms;
+    server.enqueue(slow);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    coordinator();
+    const quint64 option = ModifierHotkeyManager::optionFlag;
+    modifiers.send(61, option);
+    scheduler.advance(300ms);
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(showing(panel()->spinner()));
+
+    // A press during processing runs a second time, which finds no audio and showed nothing:
+    // the first run's spinner stays.
+    modifiers.send(61, option);
+    scheduler.runDue();
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    ASSERT_TRUE(log.contains("[Quillo] No audio data captured"));
+    EXPECT_TRUE(showing(panel()->spinner()));
+
+    // The user starts a new recording while the first run still waits for the server.
+    ASSERT_EQ(state(), S::idle);
+    modifiers.send(61, option);
+    scheduler.advance(300ms);
+    ASSERT_EQ(state(), S::holdRecording);
+    ASSERT_TRUE(showing(panel()->waveform()));
+
+    waitForPaste(1);
+    ASSERT_EQ(paster.pasted, QStringList{"First. "});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(showing(panel()->waveform())) << "the newer recording keeps its waveform";
+    EXPECT_EQ(state(), S::holdRecording);
+
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Second."})"));
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    finishRun();
+    waitForPaste(2);
+    EXPECT_EQ(paster.pasted.last(), "Second. ");
+    EXPECT_FALSE(panelVisible()) << "the second recording's run takes its own spinner down";
+}
+
+namespace {
+
+// The pipeline with the real recorder on an input the test feeds: every sample carries its
+// own number (halved, so four seconds fit in 16 bits), so the test can tell which were kept.
+class DictationCaptureTest : public DictationCoordinatorTest {
+protected:
+    DictationCaptureTest() {
+        recorderInUse = &realRecorder;
+        settings.setSelectedMode(DictationMode::raw);
+    }
+
+    static qint16 stampOf(qint64 sample) { return static_cast<qint16>(sample / 2); }
+
+    // Plays `duration` of stamped audio in 10 ms buffers while the clock moves on.
+    void speak(std::chrono::milliseconds duration) {
+        for (auto elapsed = 0ms; elapsed < duration; elapsed += 10ms) {
+            std::vector<float> buffer(160);
+            for (float& sample : buffer) {
+                sample = static_cast<float>(stampOf(fed++)) / 32768.0f;
+            }
+            if (!input->deliver(buffer)) {
+                fed -= 160;  // nobody listened: the microphone was closed
+            }
+            scheduler.advance(10ms);
+        }
+    }
+    // Plays the given samples the same way (no stamps).
+    void play(const std::vector<qint16>& samples) {
+        for (std::size_t first = 0; first < samples.size(); first += 160) {
+            std::vector<float> buffer(160, 0.0f);
+            for (std::size_t i = 0; i < 160 && first + i < samples.size(); ++i) {
+                buffer[i] = static_cast<float>(samples[first + i]) / 32768.0f;
+            }
+            input->deliver(buffer);
+            scheduler.advance(10ms);
+        }
+    }
+
+    void pressHotkey() {
+        hotkeys.press(quil);
+        scheduler.runDue();
+    }
+    void releaseHotkey() {
+        hotkeys.release(quil);
+        scheduler.runDue();
+    }
+
+    // The WAV inside the first transcription request.
+    std::vector<qint16> uploadedSamples() const {
+        const QByteArray body = server.requests().value(0).body;
+        const qsizetype riff = body.indexOf("RIFF");
+        if (riff < 0) {
+            return {};
+        }
+        const quint32 size = qFromLittleEndian<quint32>(body.constData() + riff + 40);
+        std::vector<qint16> samples(size / 2);
+        std::memcpy(samples.data(), body.constData() + riff + 44, samples.size() * 2);
+        return samples;
+    }
+
+    std::shared_ptr<FakeAudioInput> input =
+        std::make_shared<FakeAudioInput>(AudioInput::Format{16000, 1});
+    AudioRecorder realRecorder{input};
+    qint64 fed = 0;
+};
+
+}  // namespace
+
+TEST_F(DictationCaptureTest, AHoldKeepsTheAudioFromItsKeyDownUpToItsRelease) {
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"kept","words":1})"));
+    coordinator();
+    speak(200ms);
+    EXPECT_EQ(fed, 0) << "the microphone is closed outside a gesture";
+
+    pressHotkey();
+    EXPECT_TRUE(input->isCapturing()) << "opened at the key-down";
+    EXPECT_FALSE(realRecorder.isRecording());
+    speak(300ms);
+    ASSERT_EQ(state(), S::holdRecording);
+    ASSERT_TRUE(realRecorder.isRecording());
+    EXPECT_EQ(sounds.played, QStringList{"Pop"}) << "the sound keeps its moment";
+    EXPECT_EQ(overlay.calls, QStringList{"show holdRecording +levels"});
+    speak(500ms);
+    releaseHotkey();
+    finishRun();
+
+    const std::vector<qint16>& kept = speech.shown;
+    ASSERT_EQ(kept.size(), 12800u) << "800 ms from key-down to release";
+    EXPECT_EQ(kept.front(), stampOf(0)) << "from the key-down sample";
+    EXPECT_EQ(kept.back(), stampOf(12799)) << "up to the last sample before the release";
+    EXPECT_FALSE(input->isCapturing());
+    EXPECT_EQ(paster.pasted, QStringList{"kept "});
+}
+
+TEST_F(DictationCaptureTest, ADoublePressKeepsTheAudioFromItsSecondKeyDown) {
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"kept","words":1})"));
+    coordinator();
+    pressHotkey();
+    speak(100ms);
+    releaseHotkey();
+    speak(100ms);
+    EXPECT_TRUE(input->isCapturing()) << "kept open within the double-press window";
+    pressHotkey();
+    ASSERT_EQ(state(), S::handsfreeRecording);
+    speak(500ms);
+    releaseHotkey();
+    speak(500ms);
+    pressHotkey();
+    finishRun();
+
+    ASSERT_EQ(speech.shown.size(), 16000u) << "one second from the second key-down";
+    EXPECT_EQ(speech.shown.front(), stampOf(3200));
+    EXPECT_EQ(speech.shown.back(), stampOf(3200 + 16000 - 1));
+    EXPECT_EQ(paster.pasted, QStringList{"kept "});
+}
+
+TEST_F(DictationCaptureTest, ATapKeepsNothingAndClosesTheMicrophone) {
+    coordinator();
+    pressHotkey();
+    speak(100ms);
+    releaseHotkey();
+    speak(290ms);
+    EXPECT_TRUE(input->isCapturing());
+    speak(10ms);
+    EXPECT_EQ(state(), S::idle);
+    EXPECT_FALSE(input->isCapturing()) << "closed once the double-press window passed";
+    EXPECT_FALSE(realRecorder.isRecording());
+    EXPECT_TRUE(speech.shown.empty());
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_TRUE(pipelineLines().isEmpty());
+    EXPECT_TRUE(sounds.played.isEmpty());
+    EXPECT_TRUE(overlay.calls.isEmpty());
+}
+
+TEST_F(DictationCaptureTest, EscapeCancelsAHoldAndAHandsFreeRecording) {
+    coordinator();
+    EXPECT_FALSE(cancelKey.isGrabbed()) << "Escape reaches the applications while idle";
+    pressHotkey();
+    speak(100ms);
+    EXPECT_FALSE(cancelKey.isGrabbed()) << "nor before the recording is confirmed";
+    speak(300ms);
+    ASSERT_TRUE(cancelKey.isGrabbed());
+    ASSERT_TRUE(cancelKey.press());
+    EXPECT_EQ(pipelineLines(), QStringList{"[Quillo] Recording cancelled"});
+    EXPECT_EQ(state(), S::idle);
+    EXPECT_FALSE(input->isCapturing()) << "the audio is dropped";
+    EXPECT_EQ(overlay.calls, QStringList({"show holdRecording +levels", "dismiss"}));
+    EXPECT_FALSE(cancelKey.isGrabbed());
+    releaseHotkey();  // the key still held comes up: nothing more happens
+    scheduler.advance(1000ms);
+    EXPECT_EQ(state(), S::idle);
+
+    // Hands-free.
+    pressHotkey();
+    releaseHotkey();
+    speak(100ms);
+    pressHotkey();
+    releaseHotkey();
+    speak(600ms);
+    ASSERT_EQ(state(), S::handsfreeRecording);
+    ASSERT_TRUE(cancelKey.press());
+    EXPECT_EQ(log.lines().filter("[Quillo] Recording cancelled").size(), 2);
+    EXPECT_EQ(state(), S::idle);
+    EXPECT_FALSE(input->isCapturing());
+    finishRun();
+    EXPECT_TRUE(server.requests().isEmpty()) << "nothing is sent";
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_EQ(sounds.played, QStringList({"Pop", "Pop"})) << "no stop sound";
+}
+
+TEST_F(DictationCaptureTest, EscapeDuringProcessingDropsTheResultBeforeThePaste) {
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"never mind","words":2})");
+    slow.delay = 300ms;
+    server.enqueue(slow);
+    coordinator();
+    pressHotkey();
+    speak(500ms);
+    releaseHotkey();
+    scheduler.runDue();
+    ASSERT_EQ(state(), S::processing);
+    ASSERT_TRUE(cancelKey.isGrabbed()) << "still a dictation under way";
+    ASSERT_TRUE(cancelKey.press());
+    EXPECT_TRUE(log.contains("[Quillo] Recording cancelled"));
+    EXPECT_EQ(state(), S::idle) << "the user is free to dictate again";
+    EXPECT_EQ(overlay.calls.last(), "dismiss") << "the spinner goes at once";
+
+    // The transcript still arrives, and goes nowhere: not even to formatting.
+    QElapsedTimer deadline;
+    deadline.start();
+    while (!log.contains("[Quillo] Transcription: \"never mind\" (2 words)") &&
+           deadline.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+    EXPECT_FALSE(log.contains("[Quillo] Pasting text (Accessibility: true)..."));
+    EXPECT_EQ(overlay.calls.last(), "dismiss") << "no error, nothing shown again";
+    EXPECT_FALSE(cancelKey.isGrabbed());
+}
+
+TEST_F(DictationCaptureTest, SilenceAndNoiseAreNotSent) {
+    speechInUse = &realSpeech;
+    coordinator();
+    pressHotkey();
+    play(SpeechSamples::silence(1.0));
+    releaseHotkey();
+    finishRun();
+    EXPECT_TRUE(log.contains("[Quillo] No speech detected"));
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(overlay.calls, QStringList({"show holdRecording +levels", "dismiss"}));
+    EXPECT_EQ(state(), S::idle);
+
+    pressHotkey();
+    play(SpeechSamples::noise(1.5, -40.0));
+    releaseHotkey();
+    finishRun();
+    EXPECT_EQ(log.lines().filter("[Quillo] No speech detected").size(), 2);
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+}
+
+TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTenthsBefore) {
+    speechInUse = &realSpeech;
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"testing","words":1})"));
+    const std::vector<qint16> utterance = SpeechSamples::utterance();
+    coordinator();
+    pressHotkey();
+    play(SpeechSamples::concat(
+        {SpeechSamples::silence(1.0), utterance, SpeechSamples::silence(1.0)}));
+    releaseHotkey();
+    finishRun();
+    const std::vector<qint16> sent = uploadedSamples();
+    const SpeechSamples::Alignment where = SpeechSamples::align(sent, utterance);
+    EXPECT_GT(where.score, 0.99);
+    EXPECT_GE(where.offset, 0);
+    EXPECT_LE(where.offset, 16000 * 3 / 10);
+    EXPECT_GE(static_cast<long>(sent.size()), where.offset + static_cast<long>(utterance.size()))
+        << "the end of the utterance is sent";
+    EXPECT_LE(static_cast<long>(sent.size()),
+              where.offset + static_cast<long>(utterance.size()) + 16000 * 3 / 10 + 16000 / 50);
+    EXPECT_EQ(paster.pasted, QStringList{"testing "});
 }

@@ -5,6 +5,7 @@
 #include "platform/linux/X11Pasteboard.h"
 #include "platform/linux/QtSoundPlayer.h"
 #include "platform/linux/X11AccessibilityTrust.h"
+#include "platform/linux/X11CancelKeyGrab.h"
 #include "platform/linux/X11CompositorStatus.h"
 #include "platform/linux/X11GlobalHotkeyBackend.h"
 #include "platform/linux/X11ModifierEventSource.h"
@@ -12,6 +13,7 @@
 #include "platform/linux/XdotoolScriptKeystroke.h"
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
+#include "support/FakeSpeechDetector.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -75,11 +77,24 @@ TEST(DictationEndToEnd, HoldingTheHotkeyPastesTheBackendsTextIntoTheFocusedField
     QtSoundPlayer sounds;
     FakeLoginItemService loginItems;
     FakeDeviceIdentity identity(QStringLiteral("0123456789abcdef0123456789abcdef"));
+    X11CancelKeyGrab cancelKey;
+    FakeSpeechDetector speech;  // the microphone plays a tone, not speech
     DictationCoordinator coordinator(DictationCoordinator::Dependencies{
-        settings, recorder, clipboard, overlay, sounds, accessibility, scheduler, hotkeys,
-        modifiers, loginItems, identity,
+        settings,
+        recorder,
+        clipboard,
+        overlay,
+        sounds,
+        accessibility,
+        scheduler,
+        hotkeys,
+        modifiers,
+        loginItems,
+        identity,
         DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, backend.baseURL()},
-        {}});
+        {},
+        cancelKey,
+        speech});
     coordinator.start();
     ASSERT_TRUE(log.contains("[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)"));
 
