@@ -36,6 +36,8 @@ public:
         static constexpr char showInDock[] = "show_in_dock";
         static constexpr char onboardingCompleted[] = "onboarding_completed";
         static constexpr char launchAtLoginSet[] = "launch_at_login_set";
+        static constexpr char localTranscription[] = "local_transcription";
+        static constexpr char localModel[] = "local_model";
     };
 
     explicit AppSettings(DefaultsStore& store, QObject* parent = nullptr);
@@ -70,6 +72,12 @@ public:
     void setHotkeyModifiers(qint64 value);
     bool useBackend() const;
     void setUseBackend(bool value);
+    // Speech to text on this computer instead of a remote service; the model by name
+    // ("base.en") or as an absolute path to a model file.
+    bool localTranscription() const;
+    void setLocalTranscription(bool value);
+    QString localModel() const;
+    void setLocalModel(const QString& value);
 
     QString backendURL() const;
     QString apiSecret() const;
