@@ -16,8 +16,10 @@
 #include "services/LLMError.h"
 #include "services/LLMProvider.h"
 #include "services/LLMService.h"
+#include "services/LocalTranscriptionService.h"
 #include "services/ModifierHotkeyManager.h"
 #include "services/QuilloAPIService.h"
+#include "services/SpeechEngineError.h"
 #include "services/TextPaster.h"
 #include "services/TransportError.h"
 #include "services/WhisperError.h"
@@ -170,6 +172,7 @@ void DictationCoordinator::setupModifierHotkey(int keyCode) {
 }
 
 void DictationCoordinator::modifierKeyDown() {
+    prepareLocalTranscription();
     stateMachine_.onKeyDown();
     switch (stateMachine_.state()) {
         case S::processing:
@@ -225,7 +228,15 @@ void DictationCoordinator::modifierKeyUp() {
 
 // --- The pipeline --------------------------------------------------------------------------
 
+// A dictation may follow: the local model loads while the user speaks.
+void DictationCoordinator::prepareLocalTranscription() {
+    if (deps_.localTranscription) {
+        deps_.localTranscription->prepare();
+    }
+}
+
 void DictationCoordinator::startRecording() {
+    prepareLocalTranscription();
     try {
         deps_.audioRecorder.startRecording();
     } catch (const QuilloError& error) {
@@ -311,6 +322,10 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
     AppSettings& settings = deps_.settings;
     const RemoteServices remote = deps_.remoteServices;
 
+    if (settings.localTranscription() && deps_.localTranscription) {
+        std::optional<QString> local = co_await transcribeLocallyAndFormat(audio, language, mode);
+        co_return local;
+    }
     if (!settings.useBackend()) {
         Log::line(QStringLiteral("[Quillo] Sending to Whisper API (direct)..."));
         const WhisperService whisper(settings.openAIAPIKey(), remote.transport, remote.openAIHost);
@@ -371,9 +386,70 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(
     co_return formatted;
 }
 
+// The transcript from this computer's engine, then formatted by the route "use_backend" names;
+// no transcription request leaves the machine.
+QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeLocallyAndFormat(
+    QByteArray audio, std::optional<QString> language, DictationMode mode) {
+    QPointer<DictationCoordinator> self(this);
+    AppSettings& settings = deps_.settings;
+    LocalTranscriptionService& local = *deps_.localTranscription;
+    const RemoteServices remote = deps_.remoteServices;
+
+    Log::line(QStringLiteral("[Quillo] Transcribing locally (model: %1)...").arg(settings.localModel()));
+    const QString transcript = co_await local.transcribe(audio, language);
+    if (!self) {
+        co_return std::nullopt;
+    }
+    if (transcript.trimmed().isEmpty()) {
+        Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
+        finishRun();
+        co_return std::nullopt;
+    }
+    Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
+                  .arg(transcript, QString::number(DictationEntry::countWords(transcript))));
+    if (mode.skipsLLM()) {
+        Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+        co_return transcript;
+    }
+    const QString prompt = settings.effectivePrompt(mode);
+    if (settings.useBackend()) {
+        const QString baseURL =
+            remote.backendURL.isEmpty() ? settings.backendURL() : remote.backendURL;
+        const QuilloAPIService backend(baseURL, settings.apiSecret(), settings.store(),
+                                       deps_.deviceIdentity, remote.transport);
+        Log::line(
+            QStringLiteral("[Quillo] Formatting via backend (mode: %1)...").arg(mode.rawValue()));
+        const QString formatted = co_await backend.format(transcript, prompt, mode.rawValue());
+        if (self) {
+            Log::line(quotedLine("[Quillo] Formatted: \"", formatted));
+        }
+        co_return formatted;
+    }
+    const LLMProvider provider = LLMProvider::fromSetting(settings.llmProvider());
+    const QString key = provider == LLMProvider::anthropic ? settings.anthropicAPIKey()
+                                                           : settings.openAIAPIKey();
+    Log::line(QStringLiteral("[Quillo] Formatting with %1...").arg(provider.rawValue()));
+    const LLMService llm(provider, key, remote.transport,
+                         provider == LLMProvider::anthropic ? remote.anthropicHost
+                                                            : remote.openAIHost);
+    const QString formatted = co_await llm.format(transcript, prompt);
+    if (self) {
+        Log::line(quotedLine("[Quillo] LLM result: \"", formatted));
+    }
+    co_return formatted;
+}
+
 void DictationCoordinator::handleFailure(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);
+    } catch (const SpeechEngineError& speechError) {
+        if (speechError.kind() == SpeechEngineError::Kind::aborted) {
+            Log::line(QStringLiteral("[Quillo] Transcription cancelled"));
+        } else {
+            Log::line(QStringLiteral("[Quillo] ERROR: ") + speechError.description());
+            markOverlayShowingError();
+            deps_.overlayController.showError(errorMessage(error));
+        }
     } catch (const APIError& apiError) {
         Log::line(QStringLiteral("[Quillo] API ERROR: ") + apiError.textualForm());
         markOverlayShowingError();
@@ -444,6 +520,9 @@ QString DictationCoordinator::errorMessage(const std::exception_ptr& error) {
             return QStringLiteral("Invalid OpenAI Key");
         }
         return QStringLiteral("Transcription failed");
+    } catch (const SpeechEngineError& e) {
+        return e.isModelProblem() ? QStringLiteral("Speech model not installed")
+                                  : QStringLiteral("Transcription failed");
     } catch (const TransportError& e) {
         switch (e.kind()) {
             case TransportError::Kind::notConnected:

@@ -22,6 +22,7 @@ class DeviceIdentity;
 class DictationRecorder;
 class GlobalHotkeyBackend;
 class HotkeyManager;
+class LocalTranscriptionService;
 class LoginItemService;
 class ModifierEventSource;
 class ModifierHotkeyManager;
@@ -59,6 +60,8 @@ public:
         RemoteServices remoteServices;
         // Shows the onboarding window (first launch).
         std::function<void()> showOnboarding;
+        // Speech to text on this computer, used while "local_transcription" is on.
+        LocalTranscriptionService* localTranscription = nullptr;
     };
 
     static constexpr char popSound[] = "Pop";
@@ -98,6 +101,10 @@ private:
     QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio,
                                                             std::optional<QString> language,
                                                             DictationMode mode);
+    QCoro::Task<std::optional<QString>> transcribeLocallyAndFormat(QByteArray audio,
+                                                                   std::optional<QString> language,
+                                                                   DictationMode mode);
+    void prepareLocalTranscription();
     void handleFailure(const std::exception_ptr& error);
     void markOverlayShowingError();
     QCoro::Task<void> clearOverlayErrorLater();

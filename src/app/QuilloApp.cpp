@@ -12,6 +12,7 @@
 #include "platform/linux/QtAudioInput.h"
 #include "platform/linux/QtPasteboard.h"
 #include "platform/linux/QtSoundPlayer.h"
+#include "platform/linux/WhisperCppSpeechEngine.h"
 #include "platform/linux/WaylandSessionNotice.h"
 #include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/X11CompositorStatus.h"
@@ -25,6 +26,7 @@
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
 #include "services/HotkeyUtils.h"
+#include "services/LocalTranscriptionService.h"
 #include "views/KeyCaptureView.h"
 #include "views/MenuBarView.h"
 #include "views/OnboardingWindowController.h"
@@ -49,11 +51,12 @@ struct QuilloApp::Parts {
           loginItems(QCoreApplication::applicationFilePath()),
           activationPolicy(ActivationPolicy::Policy::accessory),
           appState(settings),
+          localTranscription(speechEngine, scheduler, settings),
           coordinator(DictationCoordinator::Dependencies{
               settings, recorder, clipboard, overlay, sounds, accessibility, scheduler,
               hotkeyBackend, modifierEvents, loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
-              [] { OnboardingWindowController::shared().show(); }}) {}
+              [] { OnboardingWindowController::shared().show(); }, &localTranscription}) {}
 
     AppSettings& settings;
     DefaultsStore& defaults;
@@ -77,6 +80,8 @@ struct QuilloApp::Parts {
     LinuxDeviceIdentity deviceIdentity;
     LinuxActivationPolicy activationPolicy;
     AppState appState;
+    WhisperCppSpeechEngine speechEngine;
+    LocalTranscriptionService localTranscription;
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;
     std::unique_ptr<TrayIcon> tray;
