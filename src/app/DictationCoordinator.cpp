@@ -395,7 +395,8 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeLocallyAndFo
     LocalTranscriptionService& local = *deps_.localTranscription;
     const RemoteServices remote = deps_.remoteServices;
 
-    Log::line(QStringLiteral("[Quillo] Transcribing locally (model: %1)...").arg(settings.localModel()));
+    Log::line(
+        QStringLiteral("[Quillo] Transcribing locally (model: %1)...").arg(settings.localModel()));
     const QString transcript = co_await local.transcribe(audio, language);
     if (!self) {
         co_return std::nullopt;
