@@ -28,6 +28,8 @@ packages=(
   fonts-dejavu-core
   # packaging checks
   desktop-file-utils
+  # fetching and checking the speech engine's pinned source
+  openssl
 )
 
 missing=()
@@ -42,3 +44,11 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get update
   "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# The speech engine on this computer: the npm client fetches its pinned source (Debian's npm
+# only where the machine has no npm of its own), then it is built once per machine.
+if ! command -v npm >/dev/null; then
+  [[ $(id -u) -eq 0 ]] && npm_sudo=() || npm_sudo=(sudo)
+  DEBIAN_FRONTEND=noninteractive "${npm_sudo[@]}" apt-get install -y --no-install-recommends npm
+fi
+bash "$(dirname "$0")/build-whisper.sh"

@@ -589,5 +589,45 @@ quill o → Quillo</translation>
         <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
         <translation>Der Hotkey erreicht Quillo nur, solange eine X11-Anwendung den Fokus hat.</translation>
     </message>
+    <message id="local.title">
+        <source>Transcribe on this computer</source>
+        <translation>Auf diesem Computer transkribieren</translation>
+    </message>
+    <message id="local.subtitle">
+        <source>Private and free; works without a network. Needs a downloaded model.</source>
+        <translation>Privat und kostenlos, auch ohne Netz. Braucht ein geladenes Modell.</translation>
+    </message>
+    <message id="local.english_only">
+        <source>English only</source>
+        <translation>Nur Englisch</translation>
+    </message>
+    <message id="local.multilingual">
+        <source>Many languages</source>
+        <translation>Viele Sprachen</translation>
+    </message>
+    <message id="local.download">
+        <source>Download</source>
+        <translation>Laden</translation>
+    </message>
+    <message id="local.cancel">
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message id="local.use">
+        <source>Use</source>
+        <translation>Verwenden</translation>
+    </message>
+    <message id="local.delete">
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message id="local.choose_file">
+        <source>Use a model file…</source>
+        <translation>Modelldatei verwenden…</translation>
+    </message>
+    <message id="local.choose_title">
+        <source>Choose a whisper model file</source>
+        <translation>Whisper-Modelldatei wählen</translation>
+    </message>
 </context>
 </TS>

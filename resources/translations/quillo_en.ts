@@ -589,5 +589,45 @@ quill o → Quillo</translation>
         <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
         <translation>The hotkey reaches Quillo only while an X11 application has the focus.</translation>
     </message>
+    <message id="local.title">
+        <source>Transcribe on this computer</source>
+        <translation>Transcribe on this computer</translation>
+    </message>
+    <message id="local.subtitle">
+        <source>Private and free; works without a network. Needs a downloaded model.</source>
+        <translation>Private and free; works without a network. Needs a downloaded model.</translation>
+    </message>
+    <message id="local.english_only">
+        <source>English only</source>
+        <translation>English only</translation>
+    </message>
+    <message id="local.multilingual">
+        <source>Many languages</source>
+        <translation>Many languages</translation>
+    </message>
+    <message id="local.download">
+        <source>Download</source>
+        <translation>Download</translation>
+    </message>
+    <message id="local.cancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="local.use">
+        <source>Use</source>
+        <translation>Use</translation>
+    </message>
+    <message id="local.delete">
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message id="local.choose_file">
+        <source>Use a model file…</source>
+        <translation>Use a model file…</translation>
+    </message>
+    <message id="local.choose_title">
+        <source>Choose a whisper model file</source>
+        <translation>Choose a whisper model file</translation>
+    </message>
 </context>
 </TS>

@@ -17,8 +17,10 @@
 #include "services/LLMError.h"
 #include "services/LLMProvider.h"
 #include "services/LLMService.h"
+#include "services/LocalTranscriptionService.h"
 #include "services/ModifierHotkeyManager.h"
 #include "services/QuilloAPIService.h"
+#include "services/SpeechEngineError.h"
 #include "services/SpeechTrimmer.h"
 #include "services/TextPaster.h"
 #include "services/TransportError.h"
@@ -241,6 +243,7 @@ void DictationCoordinator::onStateChanged(RecordingStateValue state) {
         case S::pendingIntent:
         case S::handsfreeRecording:
             deps_.audioRecorder.startPreRoll();
+            prepareLocalTranscription();
             break;
         case S::idle:
             deps_.audioRecorder.discardPreRoll();
@@ -287,6 +290,9 @@ void DictationCoordinator::cancelRecording() {
 // The runs waiting for a service end now for the user; their results are dropped on arrival.
 void DictationCoordinator::cancelProcessingRuns() {
     cancelledThrough_ = lastRunId_;
+    if (deps_.localTranscription) {
+        deps_.localTranscription->abort();  // frees the engine for the next dictation at once
+    }
     deps_.overlayController.dismissIfShowing(processingOverlay_);
     Log::line(QStringLiteral("[Quillo] Recording cancelled"));
     stateMachine_.onProcessingComplete();
@@ -294,6 +300,13 @@ void DictationCoordinator::cancelProcessingRuns() {
 }
 
 // --- The pipeline --------------------------------------------------------------------------
+
+// A dictation may follow: the local model loads while the user speaks.
+void DictationCoordinator::prepareLocalTranscription() {
+    if (deps_.localTranscription) {
+        deps_.localTranscription->prepare();
+    }
+}
 
 void DictationCoordinator::startRecording() {
     try {
@@ -401,6 +414,10 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
     const RemoteServices remote = deps_.remoteServices;
     const DictationMode mode = run.mode;
 
+    if (settings.localTranscription() && deps_.localTranscription) {
+        std::optional<QString> local = co_await transcribeLocallyAndFormat(audio, run);
+        co_return local;
+    }
     if (!settings.useBackend()) {
         Log::line(QStringLiteral("[Quillo] Sending to Whisper API (direct)..."));
         const WhisperService whisper(
@@ -424,25 +441,11 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
             Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
             co_return transcript;
         }
-        const LLMProvider provider = LLMProvider::fromSetting(settings.llmProvider());
-        const QString key = provider == LLMProvider::anthropic ? settings.anthropicAPIKey()
-                                                               : settings.openAIAPIKey();
-        const QString prompt = settings.effectivePrompt(mode);
-        Log::line(QStringLiteral("[Quillo] Formatting with %1...").arg(provider.rawValue()));
-        const LLMService llm(
-            provider, key, remote.transport,
-            {remote.openAIHost.isEmpty() ? settings.openAIBaseURL() : remote.openAIHost,
-             settings.chatModel(), settings.anthropicModel(), remote.anthropicHost});
-        const QString formatted = co_await llm.format(transcript, prompt);
-        if (self) {
-            Log::line(quotedLine("[Quillo] LLM result: \"", formatted));
-        }
+        std::optional<QString> formatted = co_await formatWithProvider(transcript, mode);
         co_return formatted;
     }
 
-    const QString baseURL = remote.backendURL.isEmpty() ? settings.backendURL() : remote.backendURL;
-    const QuilloAPIService backend(baseURL, settings.apiSecret(), settings.store(),
-                                   deps_.deviceIdentity, remote.transport);
+    const QuilloAPIService backend = backendService();
     Log::line(QStringLiteral("[Quillo] Sending to backend for transcription..."));
     const TranscribeResponse response = co_await backend.transcribe(audio, run.language);
     if (!self) {
@@ -462,11 +465,80 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
         Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
         co_return transcript;
     }
-    const QString prompt = settings.effectivePrompt(mode);
+    std::optional<QString> formatted = co_await formatWithBackend(transcript, mode);
+    co_return formatted;
+}
+
+// The transcript from this computer's engine, then formatted by the route "use_backend" names;
+// no transcription request leaves the machine.
+QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeLocallyAndFormat(
+    QByteArray audio, Run run) {
+    QPointer<DictationCoordinator> self(this);
+    AppSettings& settings = deps_.settings;
+    LocalTranscriptionService& local = *deps_.localTranscription;
+    const DictationMode mode = run.mode;
+
+    Log::line(
+        QStringLiteral("[Quillo] Transcribing locally (model: %1)...").arg(settings.localModel()));
+    const QString heard = co_await local.transcribe(audio, run.language);
+    if (!self || isCancelled(run)) {
+        co_return std::nullopt;
+    }
+    Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
+                  .arg(heard, QString::number(DictationEntry::countWords(heard))));
+    const QString transcript = TranscriptReplacements(settings.replacements()).apply(heard);
+    if (transcript.trimmed().isEmpty()) {
+        Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
+        co_return std::nullopt;
+    }
+    if (mode.skipsLLM()) {
+        Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+        co_return transcript;
+    }
+    std::optional<QString> formatted = settings.useBackend()
+                                           ? co_await formatWithBackend(transcript, mode)
+                                           : co_await formatWithProvider(transcript, mode);
+    co_return formatted;
+}
+
+QuilloAPIService DictationCoordinator::backendService() const {
+    const AppSettings& settings = deps_.settings;
+    const RemoteServices& remote = deps_.remoteServices;
+    const QString baseURL = remote.backendURL.isEmpty() ? settings.backendURL() : remote.backendURL;
+    return QuilloAPIService(baseURL, settings.apiSecret(), settings.store(), deps_.deviceIdentity,
+                            remote.transport);
+}
+
+QCoro::Task<std::optional<QString>> DictationCoordinator::formatWithBackend(QString transcript,
+                                                                            DictationMode mode) {
+    QPointer<DictationCoordinator> self(this);
+    const QuilloAPIService backend = backendService();
+    const QString prompt = deps_.settings.effectivePrompt(mode);
     Log::line(QStringLiteral("[Quillo] Formatting via backend (mode: %1)...").arg(mode.rawValue()));
     const QString formatted = co_await backend.format(transcript, prompt, mode.rawValue());
     if (self) {
         Log::line(quotedLine("[Quillo] Formatted: \"", formatted));
+    }
+    co_return formatted;
+}
+
+QCoro::Task<std::optional<QString>> DictationCoordinator::formatWithProvider(QString transcript,
+                                                                             DictationMode mode) {
+    QPointer<DictationCoordinator> self(this);
+    const AppSettings& settings = deps_.settings;
+    const RemoteServices remote = deps_.remoteServices;
+    const LLMProvider provider = LLMProvider::fromSetting(settings.llmProvider());
+    const QString key = provider == LLMProvider::anthropic ? settings.anthropicAPIKey()
+                                                           : settings.openAIAPIKey();
+    const QString prompt = settings.effectivePrompt(mode);
+    Log::line(QStringLiteral("[Quillo] Formatting with %1...").arg(provider.rawValue()));
+    const LLMService llm(
+        provider, key, remote.transport,
+        {remote.openAIHost.isEmpty() ? settings.openAIBaseURL() : remote.openAIHost,
+         settings.chatModel(), settings.anthropicModel(), remote.anthropicHost});
+    const QString formatted = co_await llm.format(transcript, prompt);
+    if (self) {
+        Log::line(quotedLine("[Quillo] LLM result: \"", formatted));
     }
     co_return formatted;
 }
@@ -494,6 +566,14 @@ QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
 void DictationCoordinator::handleFailure(const std::exception_ptr& error, const Run& run) {
     try {
         std::rethrow_exception(error);
+    } catch (const SpeechEngineError& speechError) {
+        if (speechError.kind() == SpeechEngineError::Kind::aborted) {
+            Log::line(QStringLiteral("[Quillo] Transcription cancelled"));
+        } else {
+            Log::line(QStringLiteral("[Quillo] ERROR: ") + speechError.description());
+            markOverlayShowingError();
+            deps_.overlayController.showError(errorMessage(error));
+        }
     } catch (const APIError& apiError) {
         Log::line(QStringLiteral("[Quillo] API ERROR: ") + apiError.textualForm());
         markOverlayShowingError();
@@ -563,6 +643,9 @@ QString DictationCoordinator::errorMessage(const std::exception_ptr& error) {
             return QStringLiteral("Invalid OpenAI Key");
         }
         return QStringLiteral("Transcription failed");
+    } catch (const SpeechEngineError& e) {
+        return e.isModelProblem() ? QStringLiteral("Speech model not installed")
+                                  : QStringLiteral("Transcription failed");
     } catch (const TransportError& e) {
         switch (e.kind()) {
             case TransportError::Kind::notConnected:

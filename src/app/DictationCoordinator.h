@@ -24,9 +24,11 @@ class DeviceIdentity;
 class DictationRecorder;
 class GlobalHotkeyBackend;
 class HotkeyManager;
+class LocalTranscriptionService;
 class LoginItemService;
 class ModifierEventSource;
 class ModifierHotkeyManager;
+class QuilloAPIService;
 class Scheduler;
 class SoundPlayer;
 class SpeechDetector;
@@ -66,6 +68,8 @@ public:
         CancelKeyGrab& cancelKey;
         // Keeps recordings without speech from being sent.
         const SpeechDetector& speechDetector;
+        // Speech to text on this computer, used while "local_transcription" is on.
+        LocalTranscriptionService* localTranscription = nullptr;
     };
 
     static constexpr char popSound[] = "Pop";
@@ -125,6 +129,11 @@ private:
     std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
     void showProcessing(Run& run);
     QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio, Run run);
+    QCoro::Task<std::optional<QString>> transcribeLocallyAndFormat(QByteArray audio, Run run);
+    QuilloAPIService backendService() const;
+    QCoro::Task<std::optional<QString>> formatWithBackend(QString transcript, DictationMode mode);
+    QCoro::Task<std::optional<QString>> formatWithProvider(QString transcript, DictationMode mode);
+    void prepareLocalTranscription();
     QCoro::Task<void> deliver(QString text, Run run);
     void handleFailure(const std::exception_ptr& error, const Run& run);
     void markOverlayShowingError();

@@ -14,6 +14,7 @@
 #include "platform/linux/PulseSourceList.h"
 #include "platform/linux/QtAudioInput.h"
 #include "platform/linux/QtSoundPlayer.h"
+#include "platform/linux/WhisperCppSpeechEngine.h"
 #include "platform/linux/X11CancelKeyGrab.h"
 #include "platform/linux/X11CompositorStatus.h"
 #include "platform/linux/X11KeyCodes.h"
@@ -25,6 +26,7 @@
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
 #include "services/HotkeyUtils.h"
+#include "services/LocalTranscriptionService.h"
 #include "services/WebRtcSpeechDetector.h"
 #include "views/KeyCaptureView.h"
 #include "views/MenuBarView.h"
@@ -52,13 +54,15 @@ struct QuilloApp::Parts {
           loginItems(QCoreApplication::applicationFilePath()),
           activationPolicy(ActivationPolicy::Policy::accessory),
           appState(settings),
+          localTranscription(speechEngine, scheduler, settings),
           coordinator(DictationCoordinator::Dependencies{
               settings, recorder, clipboard,
               platform.showsOverlay() ? static_cast<DictationOverlay&>(overlay) : absentOverlay,
               sounds, platform.accessibility(), scheduler, platform.hotkeyBackend(),
               modifierEvents, loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
-              [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector}) {}
+              [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector,
+              &localTranscription}) {}
 
     AppSettings& settings;
     DefaultsStore& defaults;
@@ -83,6 +87,8 @@ struct QuilloApp::Parts {
     X11CancelKeyGrab cancelKey;
     WebRtcSpeechDetector speechDetector;
     AppState appState;
+    WhisperCppSpeechEngine speechEngine;
+    LocalTranscriptionService localTranscription;
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;
     std::unique_ptr<TrayIcon> tray;

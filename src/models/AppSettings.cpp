@@ -140,6 +140,14 @@ qint64 AppSettings::hotkeyModifiers() const {
 void AppSettings::setHotkeyModifiers(qint64 v) { write(Keys::hotkeyModifiers, v); }
 bool AppSettings::useBackend() const { return booleanValue(Keys::useBackend, true); }
 void AppSettings::setUseBackend(bool v) { write(Keys::useBackend, v); }
+bool AppSettings::localTranscription() const {
+    return booleanValue(Keys::localTranscription, false);
+}
+void AppSettings::setLocalTranscription(bool v) { write(Keys::localTranscription, v); }
+QString AppSettings::localModel() const {
+    return stringValue(Keys::localModel, QStringLiteral("base.en"));
+}
+void AppSettings::setLocalModel(const QString& v) { write(Keys::localModel, v); }
 
 QString AppSettings::backendURL() const { return QString::fromUtf8(BuildConfig::backendUrl); }
 QString AppSettings::apiSecret() const { return QStringLiteral("kestra-beta-5930"); }

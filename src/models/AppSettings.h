@@ -47,6 +47,8 @@ public:
         static constexpr char vocabulary[] = "vocabulary";
         static constexpr char replacements[] = "replacements";
         static constexpr char wordListBackupInfix[] = "_backup_";
+        static constexpr char localTranscription[] = "local_transcription";
+        static constexpr char localModel[] = "local_model";
     };
 
     explicit AppSettings(DefaultsStore& store, QObject* parent = nullptr);
@@ -81,6 +83,12 @@ public:
     void setHotkeyModifiers(qint64 value);
     bool useBackend() const;
     void setUseBackend(bool value);
+    // Speech to text on this computer instead of a remote service; the model by name
+    // ("base.en") or as an absolute path to a model file.
+    bool localTranscription() const;
+    void setLocalTranscription(bool value);
+    QString localModel() const;
+    void setLocalModel(const QString& value);
 
     // The OpenAI-compatible server used for transcription and chat on the direct route, and
     // the model names sent to it; Anthropic keeps its host, its model may be overridden.

@@ -1,0 +1,118 @@
+#include "services/LocalTranscriptionService.h"
+
+#include "models/AppSettings.h"
+#include "platform/DefaultsStore.h"
+#include "services/SpeechEngineError.h"
+#include "services/WavDecoder.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPointer>
+#include <QStandardPaths>
+
+LocalTranscriptionService::LocalTranscriptionService(SpeechEngine& engine, Scheduler& scheduler,
+                                                     AppSettings& settings, QObject* parent)
+    : QObject(parent), engine_(engine), scheduler_(scheduler), settings_(settings) {}
+
+QString LocalTranscriptionService::modelsDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/quillo/models");
+}
+
+QString LocalTranscriptionService::modelPath(const QString& nameOrPath) {
+    if (QDir::isAbsolutePath(nameOrPath)) {
+        return nameOrPath;
+    }
+    return modelsDirectory() + QStringLiteral("/ggml-") + nameOrPath + QStringLiteral(".bin");
+}
+
+QStringList LocalTranscriptionService::vocabulary(const DefaultsStore& store) {
+    const QString key = QLatin1String(vocabularyKey);
+    QByteArray document;
+    if (const auto text = store.string(key)) {
+        document = text->toUtf8();
+    } else if (const auto bytes = store.data(key)) {
+        document = *bytes;
+    }
+    QStringList words;
+    const QJsonDocument json = QJsonDocument::fromJson(document);
+    for (const QJsonValue& value : json.array()) {
+        const QString word = value.toString().trimmed();
+        if (!word.isEmpty()) {
+            words << word;
+        }
+    }
+    return words;
+}
+
+void LocalTranscriptionService::prepare() {
+    if (!settings_.localTranscription()) {
+        return;
+    }
+    unloadTimer_.cancel();
+    loadInBackground(modelPath(settings_.localModel()));
+    if (running_ == 0) {
+        scheduleUnload();
+    }
+}
+
+// A failure is only remembered by the engine's state: the transcription that follows loads again
+// and reports it.
+QCoro::Task<void> LocalTranscriptionService::loadInBackground(QString path) {
+    SpeechEngine& engine = engine_;
+    try {
+        co_await engine.load(path);
+    } catch (const SpeechEngineError&) {
+    }
+}
+
+QCoro::Task<QString> LocalTranscriptionService::transcribe(QByteArray wav,
+                                                           std::optional<QString> language) {
+    QPointer<LocalTranscriptionService> self(this);
+    SpeechEngine& engine = engine_;
+    WavDecoder::Result audio = WavDecoder::decode(wav);
+    if (!audio.error.isEmpty()) {
+        throw SpeechEngineError(SpeechEngineError::Kind::invalidAudio, audio.error);
+    }
+    SpeechEngine::Request request;
+    request.samples = std::move(audio.samples);
+    request.language = language.value_or(QStringLiteral("auto"));
+    request.initialPrompt = vocabulary(settings_.store()).join(QLatin1String(", "));
+    request.matchAudioContext = matchAudioContext_;
+    const QString path = modelPath(settings_.localModel());
+
+    ++running_;
+    unloadTimer_.cancel();
+    std::exception_ptr failure;
+    QString text;
+    try {
+        co_await engine.load(path);
+        text = co_await engine.transcribe(std::move(request));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (self) {
+        --running_;
+        if (running_ == 0) {
+            scheduleUnload();
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    co_return text;
+}
+
+void LocalTranscriptionService::abort() {
+    engine_.abort();
+}
+
+void LocalTranscriptionService::scheduleUnload() {
+    QPointer<LocalTranscriptionService> self(this);
+    unloadTimer_ = scheduler_.scheduleOnce(idleUnloadDelay, [self] {
+        if (self && self->running_ == 0) {
+            self->engine_.unload();
+        }
+    });
+}

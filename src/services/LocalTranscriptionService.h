@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+#include "platform/SpeechEngine.h"
+#include "platform/TimerHandle.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <qcoro/qcorotask.h>
+
+#include <chrono>
+#include <optional>
+
+class AppSettings;
+class DefaultsStore;
+
+// Speech to text on this computer, on the same seam as the remote clients: WAV in, text out,
+// SpeechEngineError on failure. It also keeps the model's lifetime: loaded when a dictation may
+// begin, kept while dictations follow, freed after a while without one.
+class LocalTranscriptionService : public QObject {
+    Q_OBJECT
+public:
+    static constexpr std::chrono::milliseconds idleUnloadDelay{30000};
+    static constexpr char vocabularyKey[] = "vocabulary";
+
+    LocalTranscriptionService(SpeechEngine& engine, Scheduler& scheduler, AppSettings& settings,
+                              QObject* parent = nullptr);
+
+    // The file of a model setting: an absolute path as it is, a name as
+    // $XDG_DATA_HOME/quillo/models/ggml-<name>.bin.
+    static QString modelPath(const QString& nameOrPath);
+    // The folder that holds the downloaded models.
+    static QString modelsDirectory();
+    // The user's vocabulary (a JSON array of strings), or none when absent or malformed.
+    static QStringList vocabulary(const DefaultsStore& store);
+
+    // A dictation may begin (a key went down): load the model in the background unless it is
+    // loaded, and keep it. Does nothing while local transcription is off.
+    void prepare();
+    // The transcript of the recorder's WAV; `language` none detects it. Throws SpeechEngineError.
+    QCoro::Task<QString> transcribe(QByteArray wav, std::optional<QString> language);
+    // Ends a running transcription; it throws `aborted`.
+    void abort();
+    // Faster, may be less accurate: the encoder's window matches the clip.
+    void setMatchAudioContext(bool on) { matchAudioContext_ = on; }
+
+private:
+    QCoro::Task<void> loadInBackground(QString path);
+    void scheduleUnload();
+
+    SpeechEngine& engine_;
+    Scheduler& scheduler_;
+    AppSettings& settings_;
+    TimerHandle unloadTimer_;
+    int running_ = 0;
+    bool matchAudioContext_ = false;
+};

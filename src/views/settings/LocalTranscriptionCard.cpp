@@ -1,0 +1,157 @@
+#include "views/settings/LocalTranscriptionCard.h"
+
+#include "models/AppSettings.h"
+#include "services/LocalTranscriptionService.h"
+#include "services/SpeechModelCatalogue.h"
+#include "services/SpeechModelDownloader.h"
+#include "views/PillButton.h"
+#include "views/QuilloToggleStyle.h"
+#include "views/SettingsRow.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QString sizeText(qint64 bytes) {
+    return QLocale().formattedDataSize(bytes, 0, QLocale::DataSizeTraditionalFormat);
+}
+
+}  // namespace
+
+LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
+                                               QNetworkAccessManager& network, QWidget* parent)
+    : SettingsCard(parent),
+      settings_(settings),
+      downloader_(new SpeechModelDownloader(network, this)),
+      toggle_(new QuilloToggleStyle),
+      status_(new QLabel) {
+    //% "Transcribe on this computer"
+    //% "Private and free; works without a network. Needs a downloaded model."
+    contentLayout()->addWidget(
+        new SettingsRow(qtTrId("local.title"), qtTrId("local.subtitle"), toggle_, true));
+    toggle_->setChecked(settings_.localTranscription());
+    connect(toggle_, &QAbstractButton::toggled, this,
+            [this](bool on) { settings_.setLocalTranscription(on); });
+
+    const auto& entries = SpeechModelCatalogue::entries();
+    for (const auto& entry : entries) {
+        //% "English only"
+        //% "Many languages"
+        const QString kind =
+            entry.multilingual ? qtTrId("local.multilingual") : qtTrId("local.english_only");
+        contentLayout()->addWidget(
+            new SettingsRow(entry.name, sizeText(entry.bytes) + QStringLiteral(" · ") + kind,
+                            controlsFor(entry.name), true));
+    }
+    //% "Use a model file…"
+    auto* chooser = new PillButton(qtTrId("local.choose_file"), PillButton::Style::secondary);
+    connect(chooser, &QAbstractButton::clicked, this, &LocalTranscriptionCard::chooseFile);
+    contentLayout()->addWidget(new SettingsRow(settings_.localModel(), {}, chooser, false));
+    status_->setWordWrap(true);
+    contentLayout()->addWidget(status_);
+
+    connect(downloader_, &SpeechModelDownloader::progress, this, [this](qint64 got, qint64 total) {
+        QProgressBar* bar = controls_.value(downloading_).progress;
+        if (bar && total > 0) {
+            bar->setValue(static_cast<int>(got * 1000 / total));
+        }
+    });
+    connect(downloader_, &SpeechModelDownloader::finished, this, [this] {
+        status_->clear();
+        downloading_.clear();
+        refresh();
+    });
+    connect(downloader_, &SpeechModelDownloader::failed, this, [this](const QString& reason) {
+        status_->setText(reason);
+        downloading_.clear();
+        refresh();
+    });
+    connect(downloader_, &SpeechModelDownloader::cancelled, this, [this] {
+        downloading_.clear();
+        refresh();
+    });
+    connect(&settings_, &AppSettings::changed, this, [this] { refresh(); });
+    refresh();
+}
+
+QWidget* LocalTranscriptionCard::controlsFor(const QString& model) {
+    auto* box = new QWidget;
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(8);
+    ModelControls c{new QProgressBar,
+                    //% "Download"
+                    new PillButton(qtTrId("local.download"), PillButton::Style::primary),
+                    //% "Cancel"
+                    new PillButton(qtTrId("local.cancel"), PillButton::Style::secondary),
+                    //% "Use"
+                    new PillButton(qtTrId("local.use"), PillButton::Style::primary),
+                    //% "Delete"
+                    new PillButton(qtTrId("local.delete"), PillButton::Style::secondary)};
+    c.progress->setRange(0, 1000);
+    c.progress->setFixedWidth(120);
+    c.progress->setTextVisible(false);
+    for (QWidget* w : {static_cast<QWidget*>(c.progress), static_cast<QWidget*>(c.download),
+                       static_cast<QWidget*>(c.cancel), static_cast<QWidget*>(c.use),
+                       static_cast<QWidget*>(c.remove)}) {
+        row->addWidget(w);
+    }
+    connect(c.download, &QAbstractButton::clicked, this, [this, model] { download(model); });
+    connect(c.cancel, &QAbstractButton::clicked, downloader_, &SpeechModelDownloader::cancel);
+    connect(c.use, &QAbstractButton::clicked, this,
+            [this, model] { settings_.setLocalModel(model); });
+    connect(c.remove, &QAbstractButton::clicked, this, [this, model] { remove(model); });
+    controls_.insert(model, c);
+    return box;
+}
+
+void LocalTranscriptionCard::download(const QString& model) {
+    const auto entry = SpeechModelCatalogue::find(model);
+    if (!entry || downloader_->isRunning()) {
+        return;
+    }
+    downloading_ = model;
+    status_->clear();
+    refresh();
+    downloader_->start(SpeechModelCatalogue::url(*entry),
+                       LocalTranscriptionService::modelPath(model), entry->bytes, entry->sha256);
+}
+
+void LocalTranscriptionCard::remove(const QString& model) {
+    QFile::remove(LocalTranscriptionService::modelPath(model));
+    refresh();
+}
+
+void LocalTranscriptionCard::chooseFile() {
+    //% "Choose a whisper model file"
+    const QString path = QFileDialog::getOpenFileName(this, qtTrId("local.choose_title"),
+                                                      LocalTranscriptionService::modelsDirectory(),
+                                                      QStringLiteral("ggml (*.bin);;* (*)"));
+    if (!path.isEmpty()) {
+        settings_.setLocalModel(path);
+    }
+}
+
+void LocalTranscriptionCard::refresh() {
+    const QString chosen = settings_.localModel();
+    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
+        const bool installed = QFile::exists(LocalTranscriptionService::modelPath(it.key()));
+        const bool busy = downloading_ == it.key();
+        const ModelControls& c = it.value();
+        c.progress->setVisible(busy);
+        c.cancel->setVisible(busy);
+        c.download->setVisible(!busy && !installed);
+        c.download->setEnabled(downloading_.isEmpty());
+        c.use->setVisible(installed && chosen != it.key());
+        c.remove->setVisible(installed);
+        if (!busy) {
+            c.progress->setValue(0);
+        }
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "views/SettingsCard.h"
+
+#include <QHash>
+#include <QString>
+
+class AppSettings;
+class QLabel;
+class QNetworkAccessManager;
+class QProgressBar;
+class QuilloToggleStyle;
+class SpeechModelDownloader;
+class PillButton;
+
+// "Transcribe on this computer": the switch, the catalogue of models with their sizes, a
+// download with progress and Cancel, Delete, Use, and "Use a model file…". Self-contained, so
+// that a settings section can host it with one line.
+class LocalTranscriptionCard : public SettingsCard {
+    Q_OBJECT
+public:
+    LocalTranscriptionCard(AppSettings& settings, QNetworkAccessManager& network,
+                           QWidget* parent = nullptr);
+
+    // For tests: the controls of one catalogue model.
+    struct ModelControls {
+        QProgressBar* progress;
+        PillButton* download;
+        PillButton* cancel;
+        PillButton* use;
+        PillButton* remove;
+    };
+    ModelControls controls(const QString& model) const { return controls_.value(model); }
+    QuilloToggleStyle* toggle() const { return toggle_; }
+    QLabel* status() const { return status_; }
+    SpeechModelDownloader* downloader() const { return downloader_; }
+
+private:
+    QWidget* controlsFor(const QString& model);
+    void download(const QString& model);
+    void remove(const QString& model);
+    void chooseFile();
+    void refresh();
+
+    AppSettings& settings_;
+    SpeechModelDownloader* downloader_;
+    QuilloToggleStyle* toggle_;
+    QLabel* status_;
+    QHash<QString, ModelControls> controls_;
+    QString downloading_;
+};

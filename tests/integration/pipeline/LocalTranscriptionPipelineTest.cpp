@@ -1,0 +1,206 @@
+#include "app/DictationCoordinator.h"
+#include "models/AppSettings.h"
+#include "platform/LoginItemService.h"
+#include "services/HotkeyManager.h"
+#include "services/HotkeyUtils.h"
+#include "services/LocalTranscriptionService.h"
+#include "services/SpeechEngineError.h"
+#include "services/WavEncoder.h"
+#include "support/FakeAccessibilityTrust.h"
+#include "support/FakeDeviceIdentity.h"
+#include "support/FakeDictationOverlay.h"
+#include "support/FakeDictationRecorder.h"
+#include "support/FakeFnKeySetting.h"
+#include "support/FakeGlobalHotkeyBackend.h"
+#include "support/FakeModifierEventSource.h"
+#include "support/FakeSoundPlayer.h"
+#include "support/FakeSpeechEngine.h"
+#include "support/FakeTextPaster.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "support/LogCapture.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/ManualScheduler.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QNetworkAccessManager>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using S = RecordingStateValue;
+
+// With "local_transcription" on, the transcript comes from this computer whatever "use_backend"
+// says; formatting still follows "use_backend".
+namespace {
+
+class NoLoginItems final : public LoginItemService {
+public:
+    bool registerItem(QString*) override { return true; }
+    bool unregisterItem(QString*) override { return true; }
+    Status status() const override { return Status::enabled; }
+};
+
+class LocalTranscriptionPipelineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HotkeyUtils::installFnKeySetting(&fnSetting);
+        store.setBoolean("onboarding_completed", true);
+        store.setBoolean("launch_at_login_set", true);
+        settings.setLocalTranscription(true);
+        settings.setLocalModel("/models/ggml-test.bin");
+        recorder.audio = WavEncoder::createWAVData(QByteArray(3200, 0), 16000, 1, 16);
+    }
+    void TearDown() override { HotkeyUtils::installFnKeySetting(nullptr); }
+
+    DictationCoordinator& coordinator() {
+        if (!coordinator_) {
+            coordinator_ =
+                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
+                    settings,
+                    recorder,
+                    paster,
+                    overlay,
+                    sounds,
+                    trust,
+                    scheduler,
+                    hotkeys,
+                    modifiers,
+                    loginItems,
+                    deviceIdentity,
+                    DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms),
+                                                         server.baseURL(), server.baseURL(),
+                                                         server.baseURL()},
+                    {},
+                    &local});
+            coordinator_->start();
+        }
+        return *coordinator_;
+    }
+
+    void holdGesture() {
+        coordinator();
+        hotkeys.press(HotkeyManager::hotkeyId);
+        scheduler.advance(300ms);
+        scheduler.runDue();
+        hotkeys.release(HotkeyManager::hotkeyId);
+        scheduler.runDue();
+        QElapsedTimer deadline;
+        deadline.start();
+        while (deadline.elapsed() < 10000 && coordinator().stateMachine().state() != S::idle) {
+            scheduler.runDue();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        QCoreApplication::processEvents();
+    }
+
+    QStringList pipelineLines() const {
+        QStringList lines;
+        for (const QString& line : log.lines()) {
+            if (line.startsWith("[Quillo]") && !line.contains("Accessibility"))
+                lines << line;
+        }
+        return lines;
+    }
+
+    LogCapture log;
+    InMemoryDefaultsStore store;
+    AppSettings settings{store};
+    FakeDictationRecorder recorder;
+    FakeTextPaster paster;
+    FakeDictationOverlay overlay;
+    FakeSoundPlayer sounds;
+    FakeAccessibilityTrust trust;
+    ManualScheduler scheduler;
+    FakeGlobalHotkeyBackend hotkeys;
+    FakeModifierEventSource modifiers;
+    FakeFnKeySetting fnSetting;
+    NoLoginItems loginItems;
+    FakeDeviceIdentity deviceIdentity;
+    QNetworkAccessManager network;
+    LoopbackHttpServer server;
+    FakeSpeechEngine engine;
+    LocalTranscriptionService local{engine, scheduler, settings};
+    std::unique_ptr<DictationCoordinator> coordinator_;
+};
+
+TEST_F(LocalTranscriptionPipelineTest, BackendRouteFormatsTheLocalTranscriptAndSendsNoAudio) {
+    engine.transcript = "hello world um";
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Hello world."})"));
+    holdGesture();
+
+    EXPECT_EQ(pipelineLines(),
+              QStringList({
+                  "[Quillo] Audio data size: 3244 bytes",
+                  "[Quillo] Transcribing locally (model: /models/ggml-test.bin)...",
+                  "[Quillo] Transcription: \"hello world um\" (3 words)",
+                  "[Quillo] Formatting via backend (mode: email)...",
+                  "[Quillo] Formatted: \"Hello world.\"",
+              }));
+    ASSERT_EQ(server.requests().size(), 1) << "only the formatting request leaves the machine";
+    EXPECT_EQ(server.requests()[0].path, "/api/format");
+    EXPECT_EQ(paster.pasted, QStringList{"Hello world. "});
+    EXPECT_EQ(engine.loads.value(0), "/models/ggml-test.bin") << "loaded at the gesture's start";
+}
+
+TEST_F(LocalTranscriptionPipelineTest, DirectRouteFormatsWithTheProviderAndRawModePastesAsIs) {
+    settings.setUseBackend(false);
+    settings.setOpenAIAPIKey("sk-test");
+    settings.setWhisperLanguage("de");
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Hallo."}}]})"));
+    engine.transcript = "hallo";
+    holdGesture();
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests()[0].path, "/v1/chat/completions");
+    EXPECT_EQ(engine.requests.at(0).language, "de");
+    EXPECT_EQ(paster.pasted, QStringList{"Hallo. "});
+
+    settings.setSelectedMode(DictationMode::raw);
+    engine.transcript = "just this";
+    holdGesture();
+    EXPECT_EQ(server.requests().size(), 1) << "raw mode formats nothing";
+    EXPECT_EQ(paster.pasted.last(), "just this ");
+    EXPECT_TRUE(log.contains("[Quillo] Raw mode, skipping LLM"));
+}
+
+TEST_F(LocalTranscriptionPipelineTest, EmptyTranscriptEndsQuietly) {
+    engine.transcript = "  ";
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] Whisper returned empty text"));
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(overlay.calls.last(), "dismiss");
+}
+
+TEST_F(LocalTranscriptionPipelineTest, MissingModelSaysSoOnTheOverlayAndPastesNothing) {
+    engine.loadError = std::make_exception_ptr(
+        SpeechEngineError(SpeechEngineError::Kind::modelMissing, "/models/ggml-test.bin"));
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] ERROR: Speech model not found: /models/ggml-test.bin"));
+    EXPECT_EQ(overlay.calls.last(), "error Speech model not installed");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_TRUE(settings.recentDictations().isEmpty());
+}
+
+TEST_F(LocalTranscriptionPipelineTest, AbortedTranscriptionShowsNoError) {
+    engine.transcribeError =
+        std::make_exception_ptr(SpeechEngineError(SpeechEngineError::Kind::aborted, {}));
+    holdGesture();
+    EXPECT_TRUE(log.contains("[Quillo] Transcription cancelled"));
+    EXPECT_EQ(overlay.calls.last(), "dismiss");
+    EXPECT_TRUE(paster.pasted.isEmpty());
+}
+
+TEST_F(LocalTranscriptionPipelineTest, OffMeansTheRemoteRouteAsBefore) {
+    settings.setLocalTranscription(false);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"remote","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Remote."})"));
+    holdGesture();
+    EXPECT_TRUE(engine.loads.isEmpty());
+    EXPECT_TRUE(engine.requests.empty());
+    EXPECT_EQ(server.requests().value(0).path, "/api/transcribe");
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+#include "views/settings/LocalTranscriptionCard.h"
+
+#include "models/AppSettings.h"
+#include "services/LocalTranscriptionService.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "views/PillButton.h"
+#include "views/QuilloToggleStyle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LocalTranscriptionCardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dataHome.isValid());
+        previous = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    }
+    void TearDown() override {
+        if (previous.isEmpty()) {
+            qunsetenv("XDG_DATA_HOME");
+        } else {
+            qputenv("XDG_DATA_HOME", previous);
+        }
+    }
+    void install(const QString& model) {
+        QDir().mkpath(LocalTranscriptionService::modelsDirectory());
+        QFile file(LocalTranscriptionService::modelPath(model));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("model");
+    }
+
+    QTemporaryDir dataHome;
+    QByteArray previous;
+    InMemoryDefaultsStore store;
+    AppSettings settings{store};
+    QNetworkAccessManager network;
+};
+
+TEST_F(LocalTranscriptionCardTest, TheSwitchStoresTheChoice) {
+    LocalTranscriptionCard card(settings, network);
+    EXPECT_FALSE(card.toggle()->isChecked());
+    card.toggle()->click();
+    EXPECT_TRUE(settings.localTranscription());
+}
+
+TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAndDelete) {
+    install("tiny.en");
+    LocalTranscriptionCard card(settings, network);
+    const auto tiny = card.controls("tiny.en");
+    const auto base = card.controls("base.en");
+    EXPECT_TRUE(base.download->isVisibleTo(&card));
+    EXPECT_FALSE(base.remove->isVisibleTo(&card));
+    EXPECT_FALSE(base.progress->isVisibleTo(&card));
+    EXPECT_FALSE(tiny.download->isVisibleTo(&card));
+    EXPECT_TRUE(tiny.use->isVisibleTo(&card));
+
+    tiny.use->click();
+    EXPECT_EQ(settings.localModel(), "tiny.en");
+    EXPECT_FALSE(tiny.use->isVisibleTo(&card)) << "the model in use offers no Use";
+
+    tiny.remove->click();
+    EXPECT_FALSE(QFile::exists(LocalTranscriptionService::modelPath("tiny.en")));
+    EXPECT_TRUE(tiny.download->isVisibleTo(&card));
+}
+
+}  // namespace
