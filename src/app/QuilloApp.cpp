@@ -152,6 +152,7 @@ void QuilloApp::installWindowServices() {
         });
     SettingsWindowController::installServices(p.settings, &p.loginItems, &p.activationPolicy);
     SettingsWindowController::shared().setAudioSources(&p.audioSources);
+    SettingsWindowController::shared().setNetwork(&p.network);
     AppSettings* settings = &p.settings;
     p.audioInput->setDeviceChoice([settings] { return settings->inputDevice().toUtf8(); });
     // Wired at start-up too, so a window first opened by re-activation installs new hotkeys.

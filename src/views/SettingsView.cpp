@@ -12,6 +12,7 @@
 #include "views/SymbolImage.h"
 #include "views/SystemSettingsContent.h"
 #include "views/settings/ConnectionSettingsContent.h"
+#include "views/settings/LocalTranscriptionCard.h"
 
 #include <QAbstractButton>
 #include <QDesktopServices>
@@ -208,7 +209,15 @@ QWidget* SettingsView::makeContent(SettingsSection section) {
                                             services_.activationPolicy, services_.audioSources);
         break;
     case SettingsSection::modes: content = new ModesSettingsContent(settings_); break;
-    case SettingsSection::connection: content = new ConnectionSettingsContent(settings_); break;
+    case SettingsSection::connection: {
+        auto* connection = new ConnectionSettingsContent(settings_);
+        if (services_.network) {
+            connection->extraCards()->addWidget(
+                new LocalTranscriptionCard(settings_, *services_.network));
+        }
+        content = connection;
+        break;
+    }
     }
     auto* page = new QWidget;
     page->setBackgroundRole(QPalette::Window);

@@ -16,6 +16,8 @@ class SidebarButton;
 
 // The settings window's content: the sidebar with the sections, a vertical rule and the
 // scrolling area showing the selected section, created afresh each time it is selected.
+class QNetworkAccessManager;
+
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +25,8 @@ public:
         LoginItemService* loginItems = nullptr;
         ActivationPolicy* activationPolicy = nullptr;
         AudioSourceList* audioSources = nullptr;
+        // Downloads of speech models; without it the section has no local-transcription card.
+        QNetworkAccessManager* network = nullptr;
     };
 
     SettingsView(AppSettings& settings, HotkeyField::ChangedCallback onHotkeyChanged,

@@ -10,6 +10,7 @@ class ActivationPolicy;
 class AppSettings;
 class AudioSourceList;
 class LoginItemService;
+class QNetworkAccessManager;
 class SettingsView;
 
 // Owns the one settings window: created by the first show(), brought forward by later ones,
@@ -35,6 +36,7 @@ public:
     // The sound server's inputs for the System section's microphone choice; set before the
     // window is first shown (without it the choice is left out).
     void setAudioSources(AudioSourceList* sources) { audioSources_ = sources; }
+    void setNetwork(QNetworkAccessManager* network) { network_ = network; }
     void show();
     // Shows the window with `section` selected (the menu's missing-key warning opens the
     // Connection section this way).
@@ -51,6 +53,7 @@ private:
     LoginItemService* loginItems_;
     ActivationPolicy* activationPolicy_;
     AudioSourceList* audioSources_ = nullptr;
+    QNetworkAccessManager* network_ = nullptr;
     HotkeyField::ChangedCallback onHotkeyChanged_;
     QPointer<QWidget> window_;
     SettingsView* view_ = nullptr;
