@@ -574,8 +574,12 @@ quill o → Quillo</translation>
         <translation>Kein X-Server (XWayland) in dieser Sitzung: Das Overlay wird nicht angezeigt.</translation>
     </message>
     <message id="session.limit.clipboard">
-        <source>The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus.</source>
-        <translation>Der Compositor bietet keine Steuerung der Zwischenablage: Sie wird nur gesichert und wiederhergestellt, solange ein Quillo-Fenster den Fokus hat.</translation>
+        <source>The compositor offers no clipboard control: the clipboard goes through XWayland and reaches Wayland applications only as far as the compositor passes it on.</source>
+        <translation>Der Compositor bietet keine Steuerung der Zwischenablage: Sie läuft über XWayland und erreicht Wayland-Anwendungen nur, soweit der Compositor sie weitergibt.</translation>
+    </message>
+    <message id="session.limit.no_clipboard">
+        <source>The compositor offers no clipboard control and there is no X server: dictated text cannot be pasted.</source>
+        <translation>Der Compositor bietet keine Steuerung der Zwischenablage, und es gibt keinen X-Server: diktierter Text kann nicht eingefügt werden.</translation>
     </message>
     <message id="session.limit.paste">
         <source>The compositor offers no virtual keyboard: text is pasted only into X11 applications.</source>

@@ -574,8 +574,12 @@ quill o → Quillo</translation>
         <translation>No X server (XWayland) in this session: the overlay is not shown.</translation>
     </message>
     <message id="session.limit.clipboard">
-        <source>The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus.</source>
-        <translation>The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus.</translation>
+        <source>The compositor offers no clipboard control: the clipboard goes through XWayland and reaches Wayland applications only as far as the compositor passes it on.</source>
+        <translation>The compositor offers no clipboard control: the clipboard goes through XWayland and reaches Wayland applications only as far as the compositor passes it on.</translation>
+    </message>
+    <message id="session.limit.no_clipboard">
+        <source>The compositor offers no clipboard control and there is no X server: dictated text cannot be pasted.</source>
+        <translation>The compositor offers no clipboard control and there is no X server: dictated text cannot be pasted.</translation>
     </message>
     <message id="session.limit.paste">
         <source>The compositor offers no virtual keyboard: text is pasted only into X11 applications.</source>

@@ -103,12 +103,17 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
     auto dataControl = std::make_unique<DataControlPasteboard>(*wayland_);
     if (dataControl->isAvailable()) {
         pasteboard_ = std::move(dataControl);
-    } else {
+    } else if (hasX11) {
         pasteboard_ = std::make_unique<X11Pasteboard>();
-        note(
-            QStringLiteral("[Quillo] The compositor offers no data-control protocol: the clipboard "
-                           "is saved and restored only while a Quillo window has the focus"),
-            QStringLiteral("session.limit.clipboard"));
+        note(QStringLiteral("[Quillo] The compositor offers no data-control protocol: the "
+                            "clipboard goes through XWayland"),
+             QStringLiteral("session.limit.clipboard"));
+    } else {
+        // Kept although unavailable: every operation reports that nothing could be done.
+        pasteboard_ = std::move(dataControl);
+        note(QStringLiteral("[Quillo] The compositor offers no data-control protocol and there "
+                            "is no X server: dictated text cannot be pasted"),
+             QStringLiteral("session.limit.no_clipboard"));
     }
 
     if (kind_ == SessionKind::wlroots) {

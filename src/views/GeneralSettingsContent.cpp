@@ -118,8 +118,12 @@ QString limitationText(const QString& id) {
         return qtTrId("session.limit.no_overlay");
     }
     if (id == QLatin1String("session.limit.clipboard")) {
-        //% "The compositor offers no clipboard control: the clipboard is saved and restored only while a Quillo window has the focus."
+        //% "The compositor offers no clipboard control: the clipboard goes through XWayland and reaches Wayland applications only as far as the compositor passes it on."
         return qtTrId("session.limit.clipboard");
+    }
+    if (id == QLatin1String("session.limit.no_clipboard")) {
+        //% "The compositor offers no clipboard control and there is no X server: dictated text cannot be pasted."
+        return qtTrId("session.limit.no_clipboard");
     }
     if (id == QLatin1String("session.limit.paste")) {
         //% "The compositor offers no virtual keyboard: text is pasted only into X11 applications."

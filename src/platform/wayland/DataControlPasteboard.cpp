@@ -34,6 +34,7 @@ struct DataControlPasteboard::Source {
     zwlr_data_control_source_v1* proxy = nullptr;
     Contents contents;
     bool isOfferedText = false;
+    std::function<void()> onFetched;
     ~Source() {
         if (proxy)
             zwlr_data_control_source_v1_destroy(proxy);
@@ -134,8 +135,13 @@ void DataControlPasteboard::onSend(void* data, zwlr_data_control_source_v1*, con
             bytes = entry.second;
     }
     PipeWriter::write(fd, bytes, self);
-    if (source->isOfferedText && format != passwordHintFormat && !self->offeredTextFetched_ &&
-        !self->sources_.empty() && self->sources_.back().get() == source) {
+    if (!source->isOfferedText || format == passwordHintFormat)
+        return;
+    // Every fetch counts for the paste: the target may read only after a clipboard manager.
+    if (source->onFetched)
+        source->onFetched();
+    if (!self->offeredTextFetched_ && !self->sources_.empty() &&
+        self->sources_.back().get() == source) {
         self->offeredTextFetched_ = true;
         emit self->fetched();
     }
@@ -158,7 +164,8 @@ void DataControlPasteboard::dropSource(Source* source) {
 
 // --- writing -------------------------------------------------------------------------------
 
-void DataControlPasteboard::setSelection(Contents contents, bool isOfferedText) {
+void DataControlPasteboard::setSelection(Contents contents, bool isOfferedText,
+                                         std::function<void()> onFetched) {
     if (!isAvailable())
         return;
     static const zwlr_data_control_source_v1_listener listener = {
@@ -167,6 +174,7 @@ void DataControlPasteboard::setSelection(Contents contents, bool isOfferedText) 
     source->owner = this;
     source->contents = std::move(contents);
     source->isOfferedText = isOfferedText;
+    source->onFetched = std::move(onFetched);
     source->proxy = zwlr_data_control_manager_v1_create_data_source(manager_);
     zwlr_data_control_source_v1_add_listener(source->proxy, &listener, source.get());
     for (const Format& format : source->contents) {
@@ -179,14 +187,14 @@ void DataControlPasteboard::setSelection(Contents contents, bool isOfferedText) 
     connection_.flush();
 }
 
-void DataControlPasteboard::offerText(const QString& text) {
+void DataControlPasteboard::offerText(const QString& text, std::function<void()> onFetched) {
     Contents contents;
     const QByteArray utf8 = text.toUtf8();
     for (const QString& format : textFormats())
         contents.append({format, utf8});
     // Honoured by KDE's and other clipboard managers: keeps every dictation out of their history.
     contents.append({passwordHintFormat, QByteArrayLiteral("secret")});
-    setSelection(std::move(contents), true);
+    setSelection(std::move(contents), true, std::move(onFetched));
 }
 
 void DataControlPasteboard::writeText(const QString& text) {
@@ -198,7 +206,7 @@ void DataControlPasteboard::writeContents(const Contents& contents) {
         clear();
         return;
     }
-    setSelection(contents, false);
+    setSelection(contents, false, {});
 }
 
 void DataControlPasteboard::clear() {
@@ -216,8 +224,8 @@ QStringList DataControlPasteboard::selectionFormats() const {
 }
 
 std::unique_ptr<SelectionReader> DataControlPasteboard::readSelection(
-    std::chrono::milliseconds budget, const QStringList& formats) const {
-    auto reader = std::make_unique<SelectionReader>(QDeadlineTimer(budget));
+    std::chrono::milliseconds time, qsizetype bytes, const QStringList& formats) const {
+    auto reader = std::make_unique<SelectionReader>(QDeadlineTimer(time), bytes);
     for (const QString& format : formats) {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
@@ -238,7 +246,8 @@ std::optional<Pasteboard::Contents> DataControlPasteboard::contents() const {
         return sources_.back()->contents;
     if (!selection_)
         return Contents{};
-    auto reader = readSelection(kBlockingBudget, selection_->formats);
+    auto reader =
+        readSelection(kBlockingBudget, SelectionReader::kMaxTotalBytes, selection_->formats);
     reader->readBlocking();
     if (!reader->incomplete().isEmpty()) {
         Log::line(
@@ -265,7 +274,7 @@ QString DataControlPasteboard::text() const {
     for (const QString& format : textFormats()) {
         if (!selection_->formats.contains(format))
             continue;
-        auto reader = readSelection(kBlockingBudget, {format});
+        auto reader = readSelection(kBlockingBudget, SelectionReader::kMaxTotalBytes, {format});
         reader->readBlocking();
         const Contents read = reader->contents();
         return read.isEmpty() ? QString() : QString::fromUtf8(read.first().second);
@@ -273,24 +282,46 @@ QString DataControlPasteboard::text() const {
     return {};
 }
 
-QCoro::Task<std::optional<Pasteboard::Contents>> DataControlPasteboard::saveContents(
-    std::chrono::milliseconds budget) {
+QCoro::Task<Pasteboard::Saved> DataControlPasteboard::saveContents(Budget budget) {
     if (!isAvailable())
-        co_return std::nullopt;
+        co_return Saved{};
     connection_.dispatchPending();
     if (ownsSelection_)
-        co_return sources_.back()->contents;
+        co_return Saved{sources_.back()->contents, {}};
     if (!selection_)
-        co_return Contents{};
-    std::unique_ptr<SelectionReader> reader = readSelection(budget, selection_->formats);
+        co_return Saved{Contents{}, {}};
+    std::unique_ptr<SelectionReader> reader =
+        readSelection(budget.time, budget.bytes, selection_->formats);
     reader->start();
     if (!reader->isFinished())
         co_await qCoro(reader.get(), &SelectionReader::finished);
-    if (!reader->incomplete().isEmpty()) {
-        Log::line(
-            QStringLiteral("[ClipboardManager] Clipboard formats not saved (no answer in time "
-                           "or too large): %1")
-                .arg(reader->incomplete().join(QStringLiteral(", "))));
-    }
-    co_return reader->contents();
+    co_return Saved{reader->contents(), reader->givenUp()};
+}
+
+// --- the port ------------------------------------------------------------------------------
+
+QCoro::Task<Pasteboard::Saved> DataControlPasteboard::save(Selection selection, Budget budget) {
+    if (selection == Selection::Primary)
+        co_return Saved{};
+    co_return co_await saveContents(budget);
+}
+
+bool DataControlPasteboard::offerText(Selection selection, const QString& text,
+                                      std::function<void()> fetched) {
+    if (selection == Selection::Primary || !isAvailable())
+        return false;
+    offerText(text, std::move(fetched));
+    return true;
+}
+
+bool DataControlPasteboard::stillOffers(Selection selection) const {
+    if (selection == Selection::Primary || !isAvailable())
+        return false;
+    connection_.dispatchPending();
+    return ownsSelection_ && !sources_.empty() && sources_.back()->isOfferedText;
+}
+
+void DataControlPasteboard::restore(Selection selection, const Contents& contents) {
+    if (selection == Selection::Clipboard)
+        writeContents(contents);
 }

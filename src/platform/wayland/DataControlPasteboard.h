@@ -7,6 +7,7 @@
 #include <qcoro/qcorotask.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class WaylandConnection;
@@ -23,10 +24,9 @@ struct zwlr_data_control_source_v1;
 class DataControlPasteboard final : public QObject, public Pasteboard {
     Q_OBJECT
 public:
-    // contents() and text() block the caller up to this long; saveContents() waits without
-    // blocking, by default up to kSaveBudget.
+    // contents() and text() block the caller up to this long.
     static constexpr std::chrono::milliseconds kBlockingBudget{300};
-    static constexpr std::chrono::milliseconds kSaveBudget{1000};
+    static constexpr Budget kSaveBudget{std::chrono::milliseconds(1000), 64 * 1024 * 1024};
 
     explicit DataControlPasteboard(WaylandConnection& connection, QObject* parent = nullptr);
     ~DataControlPasteboard() override;
@@ -34,19 +34,27 @@ public:
     // The compositor offers data control and a seat.
     bool isAvailable() const;
 
-    std::optional<Contents> contents() const override;
-    QString text() const override;
-    void clear() override;
-    void writeText(const QString& text) override;
-    void writeContents(const Contents& contents) override;
+    // The clipboard is served; the primary selection is not (the paste chord on Wayland is
+    // always Control+V, which pastes the clipboard), so it reads as absent and cannot be taken.
+    QCoro::Task<Saved> save(Selection selection, Budget budget) override;
+    bool offerText(Selection selection, const QString& text,
+                   std::function<void()> fetched) override;
+    bool stillOffers(Selection selection) const override;
+    void restore(Selection selection, const Contents& contents) override;
+
+    // The clipboard read at once, blocking up to kBlockingBudget.
+    std::optional<Contents> contents() const;
+    QString text() const;
+    void clear();
+    void writeText(const QString& text);
+    void writeContents(const Contents& contents);
 
     // Every format of the current selection with its bytes, read while the event loop runs.
-    // Absent when there is no data control; formats not complete within the budget are left out.
-    QCoro::Task<std::optional<Contents>> saveContents(
-        std::chrono::milliseconds budget = kSaveBudget);
+    // Absent when there is no data control; formats that do not fit the budget are left out.
+    QCoro::Task<Saved> saveContents(Budget budget = kSaveBudget);
     // Makes the text the selection, marked so that clipboard managers keep it out of their
-    // history; fetched() tells when a client reads it.
-    void offerText(const QString& text);
+    // history; fetched() and `onFetched` tell when a client reads it.
+    void offerText(const QString& text, std::function<void()> onFetched = {});
     // A client has read the text of the current offerText() (clipboard managers count too).
     bool offeredTextFetched() const { return offeredTextFetched_; }
 
@@ -74,9 +82,10 @@ private:
                        int32_t fd);
     static void onCancelled(void* data, zwlr_data_control_source_v1* source);
 
-    void setSelection(Contents contents, bool isOfferedText);
+    void setSelection(Contents contents, bool isOfferedText, std::function<void()> onFetched);
     // Starts reading every format of the current foreign selection; null when there is none.
-    std::unique_ptr<class SelectionReader> readSelection(std::chrono::milliseconds budget,
+    std::unique_ptr<class SelectionReader> readSelection(std::chrono::milliseconds time,
+                                                         qsizetype bytes,
                                                          const QStringList& formats) const;
     QStringList selectionFormats() const;
     void dropSource(Source* source);

@@ -14,11 +14,12 @@ struct SelectionReader::Pipe {
     int fd = -1;
     QByteArray bytes;
     bool complete = false;
+    bool tooLarge = false;
     std::unique_ptr<QSocketNotifier> notifier;
 };
 
-SelectionReader::SelectionReader(QDeadlineTimer deadline, QObject* parent)
-    : QObject(parent), deadline_(deadline) {}
+SelectionReader::SelectionReader(QDeadlineTimer deadline, qsizetype maxTotalBytes, QObject* parent)
+    : QObject(parent), deadline_(deadline), maxTotalBytes_(maxTotalBytes) {}
 
 SelectionReader::~SelectionReader() {
     for (auto& pipe : pipes_)
@@ -38,9 +39,10 @@ bool SelectionReader::readAvailable(Pipe& pipe) {
     for (;;) {
         const ssize_t got = ::read(pipe.fd, buffer, sizeof buffer);
         if (got > 0) {
-            if (totalBytes_ + got > kMaxTotalBytes) {
+            if (totalBytes_ + got > maxTotalBytes_) {
                 totalBytes_ -= pipe.bytes.size();
                 pipe.bytes.clear();
+                pipe.tooLarge = true;
                 return true;  // too large: left out, not truncated
             }
             pipe.bytes.append(buffer, got);
@@ -143,4 +145,15 @@ QStringList SelectionReader::incomplete() const {
             formats.append(pipe->format);
     }
     return formats;
+}
+
+QList<Pasteboard::GivenUp> SelectionReader::givenUp() const {
+    QList<Pasteboard::GivenUp> givenUp;
+    for (const auto& pipe : pipes_) {
+        if (!pipe->complete) {
+            givenUp.append({pipe->format, pipe->tooLarge ? Pasteboard::GivenUp::Reason::TooLarge
+                                                         : Pasteboard::GivenUp::Reason::TooSlow});
+        }
+    }
+    return givenUp;
 }

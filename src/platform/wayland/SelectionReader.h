@@ -20,7 +20,8 @@ class SelectionReader final : public QObject {
 public:
     static constexpr qsizetype kMaxTotalBytes = 64 * 1024 * 1024;
 
-    explicit SelectionReader(QDeadlineTimer deadline, QObject* parent = nullptr);
+    explicit SelectionReader(QDeadlineTimer deadline, qsizetype maxTotalBytes = kMaxTotalBytes,
+                             QObject* parent = nullptr);
     ~SelectionReader() override;
 
     // Takes the read end of a pipe whose write end the owner was handed for this format.
@@ -36,6 +37,8 @@ public:
     Pasteboard::Contents contents() const;
     // The formats left out: not complete within the budget, or too large.
     QStringList incomplete() const;
+    // The same formats, each with why it was left out.
+    QList<Pasteboard::GivenUp> givenUp() const;
 
 signals:
     void finished();
@@ -49,6 +52,7 @@ private:
     void giveUp();
 
     QDeadlineTimer deadline_;
+    qsizetype maxTotalBytes_;
     std::vector<std::unique_ptr<Pipe>> pipes_;
     qsizetype totalBytes_ = 0;
     QTimer* timer_ = nullptr;

@@ -57,8 +57,10 @@ struct VirtualKeyboardKeystrokeSender::Private {
     QByteArray keymapText;
     xkb_keycode_t control = 0;
     xkb_keycode_t v = 0;
+    xkb_keycode_t shift = 0;
+    xkb_keycode_t insert = 0;
     quint32 controlMask = 0;
-    Modifiers held = 0;
+    quint32 shiftMask = 0;
 
     explicit Private(WaylandConnection& c) : connection(c) {}
 
@@ -93,6 +95,23 @@ struct VirtualKeyboardKeystrokeSender::Private {
     }
     static void onSeatName(void*, wl_seat*, const char*) {}
 
+    quint32 modMask(const char* name) const {
+        const xkb_mod_index_t index = xkb_keymap_mod_get_index(keymap, name);
+        return index == XKB_MOD_INVALID ? 0 : (1u << index);
+    }
+
+    // The chord's modifier and key, each 0 when the keymap lacks it.
+    struct Keys {
+        xkb_keycode_t modifier;
+        quint32 mask;
+        xkb_keycode_t key;
+    };
+    Keys keysFor(PasteChord chord) const {
+        if (chord == PasteChord::ShiftInsert)
+            return {shift, shiftMask, insert};
+        return {control, controlMask, v};
+    }
+
     // The seat's keymap when it has one with the chord's keys; otherwise the default layout.
     bool buildKeymap() {
         context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
@@ -116,8 +135,10 @@ struct VirtualKeyboardKeystrokeSender::Private {
             return false;
         control = keycodeFor(keymap, XKB_KEY_Control_L);
         v = keycodeFor(keymap, XKB_KEY_v);
-        const xkb_mod_index_t ctrlIndex = xkb_keymap_mod_get_index(keymap, XKB_MOD_NAME_CTRL);
-        controlMask = ctrlIndex == XKB_MOD_INVALID ? 0 : (1u << ctrlIndex);
+        shift = keycodeFor(keymap, XKB_KEY_Shift_L);
+        insert = keycodeFor(keymap, XKB_KEY_Insert);
+        controlMask = modMask(XKB_MOD_NAME_CTRL);
+        shiftMask = modMask(XKB_MOD_NAME_SHIFT);
         char* text = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1);
         if (!text)
             return false;
@@ -204,22 +225,28 @@ bool VirtualKeyboardKeystrokeSender::isAvailable() const {
 }
 
 KeystrokeSender::Modifiers VirtualKeyboardKeystrokeSender::currentModifiers() {
-    return d->held;
+    // This keyboard holds no key between chords.
+    return 0;
 }
 
-bool VirtualKeyboardKeystrokeSender::postPasteChord() {
-    if (!isAvailable())
-        return false;
-    d->key(d->control, kPressed);
-    d->held = Control;
-    zwp_virtual_keyboard_v1_modifiers(d->keyboard, d->controlMask, 0, 0, 0);
-    d->key(d->v, kPressed);
-    d->key(d->v, kReleased);
-    d->key(d->control, kReleased);
+PasteChord VirtualKeyboardKeystrokeSender::chordForFocusedWindow() {
+    return PasteChord::ControlV;
+}
+
+KeystrokeSender::Result VirtualKeyboardKeystrokeSender::postPasteChord(PasteChord chord) {
+    const Private::Keys keys = d->keysFor(chord);
+    if (!isAvailable() || keys.modifier == 0 || keys.key == 0 || keys.mask == 0)
+        return Result::NotSent;
+    // The modifier state sent is exactly the chord's: nothing else of this keyboard's counts.
+    d->key(keys.modifier, kPressed);
+    zwp_virtual_keyboard_v1_modifiers(d->keyboard, keys.mask, 0, 0, 0);
+    d->key(keys.key, kPressed);
+    d->key(keys.key, kReleased);
+    d->key(keys.modifier, kReleased);
     zwp_virtual_keyboard_v1_modifiers(d->keyboard, 0, 0, 0, 0);
-    d->held = 0;
     d->connection.flush();
-    return d->connection.isValid();
+    // The compositor releases a lost client's keys: nothing to release here.
+    return d->connection.isValid() ? Result::Sent : Result::PartlySent;
 }
 
 QByteArray VirtualKeyboardKeystrokeSender::keymapText() const {

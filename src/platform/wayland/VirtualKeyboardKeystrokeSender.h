@@ -17,13 +17,15 @@ public:
     explicit VirtualKeyboardKeystrokeSender(WaylandConnection& connection);
     ~VirtualKeyboardKeystrokeSender() override;
 
-    // The compositor offers virtual keyboards and the keymap has the chord's keys.
+    // The compositor offers virtual keyboards and the keymap has Control and V.
     bool isAvailable() const;
 
     // The modifiers this keyboard holds: on wlroots a client sees the modifier state of the
     // keyboard that sent the key, so the user's held keys do not mix into our chord.
     Modifiers currentModifiers() override;
-    bool postPasteChord() override;
+    // Wayland tells no client which window has the focus, nor its class: Control+V.
+    PasteChord chordForFocusedWindow() override;
+    Result postPasteChord(PasteChord chord) override;
 
     // The keymap uploaded to the compositor, as xkbcommon text.
     QByteArray keymapText() const;

@@ -70,7 +70,8 @@ TEST_F(HttpTransportRedirectTest, EveryClientReportsARedirectAsAnApiErrorAndKeep
 
 TEST_F(HttpTransportRedirectTest, ProxyAuthenticationRequiredIsAnAnswerNotATransportFailure) {
     ScriptedResponse proxyAuth = ScriptedResponse::text(407, "proxy says no");
-    proxyAuth.headers.append({"Proxy-Authenticate", QByteArray("Basic realm=\"loopback\"")});
+    proxyAuth.headers.append(qMakePair(QByteArrayLiteral("Proxy-Authenticate"),
+                                       QByteArrayLiteral("Basic realm=\"loopback\"")));
     server.enqueue(proxyAuth);
     server.enqueue(ScriptedResponse::text(407, "proxy says no"));
 

@@ -68,8 +68,13 @@ Contents threeFormats() {
             {QStringLiteral("image/png"), binaryImage()}};
 }
 
-std::optional<Contents> save(DataControlPasteboard& pasteboard, std::chrono::milliseconds budget) {
-    return QCoro::waitFor(pasteboard.saveContents(budget));
+Pasteboard::Saved saveWithin(DataControlPasteboard& pasteboard, std::chrono::milliseconds time) {
+    return QCoro::waitFor(pasteboard.save(Pasteboard::Selection::Clipboard,
+                                          {time, DataControlPasteboard::kSaveBudget.bytes}));
+}
+
+std::optional<Contents> save(DataControlPasteboard& pasteboard, std::chrono::milliseconds time) {
+    return saveWithin(pasteboard, time).contents;
 }
 
 class DataControlPasteboardTest : public ::testing::Test {
@@ -103,7 +108,8 @@ TEST_F(DataControlPasteboardTest, SavesEveryFormatOfAnotherProcessesSelectionWit
     ASSERT_TRUE(
         SwaySession::waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
 
-    const std::optional<Contents> saved = save(*pasteboard, DataControlPasteboard::kSaveBudget);
+    const std::optional<Contents> saved =
+        save(*pasteboard, DataControlPasteboard::kSaveBudget.time);
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(*saved, threeFormats());
     EXPECT_EQ(pasteboard->contents(), threeFormats()) << "the blocking read sees the same";
@@ -117,7 +123,8 @@ TEST_F(DataControlPasteboardTest, SavesWlCopysTextUnderEveryTypeItOffers) {
     ASSERT_TRUE(SwaySession::waitUntil(
         [&] { return pasteboard->text() == QStringLiteral("copied text"); }));
 
-    const std::optional<Contents> saved = save(*pasteboard, DataControlPasteboard::kSaveBudget);
+    const std::optional<Contents> saved =
+        save(*pasteboard, DataControlPasteboard::kSaveBudget.time);
     copy.kill();
     copy.waitForFinished(2000);
     ASSERT_TRUE(saved.has_value());
@@ -131,20 +138,27 @@ TEST_F(DataControlPasteboardTest, OffersTextTellsWhenItIsFetchedAndRestoresEvery
     ASSERT_TRUE(owner.isOwning());
     ASSERT_TRUE(
         SwaySession::waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
-    const std::optional<Contents> saved = save(*pasteboard, DataControlPasteboard::kSaveBudget);
+    const std::optional<Contents> saved =
+        save(*pasteboard, DataControlPasteboard::kSaveBudget.time);
     ASSERT_TRUE(saved.has_value());
 
     QSignalSpy fetched(pasteboard.get(), &DataControlPasteboard::fetched);
-    pasteboard->offerText(QStringLiteral("dictated text "));
+    int fetches = 0;
+    ASSERT_TRUE(pasteboard->offerText(Pasteboard::Selection::Clipboard,
+                                      QStringLiteral("dictated text "), [&] { ++fetches; }));
     EXPECT_FALSE(pasteboard->offeredTextFetched());
+    EXPECT_EQ(fetches, 0) << "never called from within offerText()";
+    EXPECT_TRUE(pasteboard->stillOffers(Pasteboard::Selection::Clipboard));
     EXPECT_EQ(pasteboard->text(), QStringLiteral("dictated text ")) << "answered from memory";
     const auto pasted =
         SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")});
     EXPECT_EQ(pasted.out, QByteArrayLiteral("dictated text "));
     EXPECT_EQ(fetched.count(), 1);
+    EXPECT_TRUE(SwaySession::waitUntil([&] { return fetches >= 1; }));
     EXPECT_TRUE(pasteboard->offeredTextFetched());
 
-    pasteboard->writeContents(*saved);
+    pasteboard->restore(Pasteboard::Selection::Clipboard, *saved);
+    EXPECT_FALSE(pasteboard->stillOffers(Pasteboard::Selection::Clipboard));
     ASSERT_TRUE(selectionHas({QStringLiteral("text/plain;charset=utf-8"),
                               QStringLiteral("text/html"), QStringLiteral("image/png")}));
     for (const auto& [type, bytes] : threeFormats()) {
@@ -154,6 +168,26 @@ TEST_F(DataControlPasteboardTest, OffersTextTellsWhenItIsFetchedAndRestoresEvery
         EXPECT_EQ(back.out, bytes) << type.toStdString();
     }
     EXPECT_EQ(fetched.count(), 1) << "reading the restored contents is no fetch of the text";
+}
+
+TEST_F(DataControlPasteboardTest, AnotherClientsCopyEndsOurOffer) {
+    ASSERT_TRUE(
+        pasteboard->offerText(Pasteboard::Selection::Clipboard, QStringLiteral("ours"), {}));
+    ASSERT_TRUE(pasteboard->stillOffers(Pasteboard::Selection::Clipboard));
+    ClipboardOwner owner(threeFormats());
+    ASSERT_TRUE(owner.isOwning());
+    EXPECT_TRUE(SwaySession::waitUntil(
+        [&] { return !pasteboard->stillOffers(Pasteboard::Selection::Clipboard); }));
+}
+
+// The paste chord on Wayland is always Control+V: the primary selection is never needed, and
+// asking for it changes nothing.
+TEST_F(DataControlPasteboardTest, ThePrimarySelectionReadsAsAbsentAndCannotBeTaken) {
+    const Pasteboard::Saved saved = QCoro::waitFor(
+        pasteboard->save(Pasteboard::Selection::Primary, DataControlPasteboard::kSaveBudget));
+    EXPECT_EQ(saved.contents, std::nullopt);
+    EXPECT_FALSE(pasteboard->offerText(Pasteboard::Selection::Primary, QStringLiteral("x"), {}));
+    EXPECT_FALSE(pasteboard->stillOffers(Pasteboard::Selection::Primary));
 }
 
 TEST_F(DataControlPasteboardTest, AnOwnerThatNeverAnswersCostsTheBudgetAndTheOtherFormatsAreKept) {
@@ -189,10 +223,14 @@ TEST_F(DataControlPasteboardTest, AnOwnerThatNeverAnswersCostsTheBudgetAndTheOth
 
     QElapsedTimer clock;
     clock.start();
-    const std::optional<Contents> saved = save(*pasteboard, std::chrono::milliseconds(300));
+    const Pasteboard::Saved saved = saveWithin(*pasteboard, std::chrono::milliseconds(300));
     const qint64 took = clock.elapsed();
-    ASSERT_TRUE(saved.has_value());
-    EXPECT_EQ(*saved, (Contents{{QStringLiteral("text/plain"), QByteArrayLiteral("answered")}}));
+    ASSERT_TRUE(saved.contents.has_value());
+    EXPECT_EQ(*saved.contents,
+              (Contents{{QStringLiteral("text/plain"), QByteArrayLiteral("answered")}}));
+    ASSERT_EQ(saved.givenUp.size(), 1);
+    EXPECT_EQ(saved.givenUp.first().format, QStringLiteral("image/png"));
+    EXPECT_EQ(saved.givenUp.first().reason, Pasteboard::GivenUp::Reason::TooSlow);
     EXPECT_GE(took, 250);
     EXPECT_LT(took, 2000);
 
@@ -210,7 +248,10 @@ TEST(DataControlPasteboardWithoutCompositor, ReportsItselfUnavailableAndLosesNot
     DataControlPasteboard pasteboard(connection);
     EXPECT_FALSE(pasteboard.isAvailable());
     EXPECT_EQ(pasteboard.contents(), std::nullopt) << "unreadable, not empty";
-    EXPECT_EQ(QCoro::waitFor(pasteboard.saveContents()), std::nullopt);
+    EXPECT_EQ(QCoro::waitFor(pasteboard.saveContents()).contents, std::nullopt);
+    EXPECT_FALSE(
+        pasteboard.offerText(Pasteboard::Selection::Clipboard, QStringLiteral("nowhere"), {}));
+    EXPECT_FALSE(pasteboard.stillOffers(Pasteboard::Selection::Clipboard));
     pasteboard.writeText(QStringLiteral("nowhere"));
     pasteboard.clear();
     EXPECT_TRUE(pasteboard.text().isEmpty());

@@ -168,7 +168,7 @@ TEST_F(ModifierWatchTest, OurPasteChordAndOtherXTestInputStartNoGesture) {
     });
 
     XTestKeystrokeSender paste(nested.displayName());
-    ASSERT_TRUE(paste.postPasteChord());
+    ASSERT_EQ(paste.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
     X11TestClient synthetic(nested.displayName());
     ASSERT_TRUE(synthetic.isConnected());
     synthetic.press(xLeftShift);
@@ -196,7 +196,7 @@ TEST_F(ModifierWatchTest, AUsersHeldModifierOutlastsThePasteChord) {
     ASSERT_TRUE(waitUntil([&] { return seen.size() == 1; }));
 
     XTestKeystrokeSender paste(nested.displayName());
-    ASSERT_TRUE(paste.postPasteChord());
+    ASSERT_EQ(paste.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
     nested.press(xLeftShift);
     ASSERT_TRUE(waitUntil([&] { return seen.size() >= 2; }));
     nested.release(xLeftShift);
