@@ -143,3 +143,5 @@ void NestedXServer::release(quint8 xKeyCode) {
     xcb_test_fake_input(d->host, XCB_KEY_RELEASE, xKeyCode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     sync(d->host);
 }
+
+QByteArray NestedXServer::output() const { return d->process.readAll(); }
