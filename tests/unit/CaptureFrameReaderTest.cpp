@@ -98,10 +98,12 @@ TEST(CaptureFrameReader, APartialFrameWaitsForTheRestAndAWholeFrameNeverWaits) {
     device.arrive(bytes.left(5));  // less than one frame: nothing to hand over yet
     reader.readFrom(device, collect);
     EXPECT_TRUE(delivered.empty());
+    EXPECT_EQ(reader.pendingBytes(), 5);
 
     device.arrive(bytes.mid(5, 11));  // completes frames 1 and 2 exactly
     reader.readFrom(device, collect);
     EXPECT_EQ(delivered, std::vector<float>(source.begin(), source.begin() + 4));
+    EXPECT_EQ(reader.pendingBytes(), 0);
 
     device.arrive(bytes.mid(16));
     reader.readFrom(device, collect);
@@ -113,5 +115,5 @@ TEST(CaptureFrameReader, ReadsLargerThanTheBufferAreDeliveredInSeveralRuns) {
     const std::vector<float> source = ramp(1000);
     const Delivered delivered = readInChunks(source, 1, 10, {1001, 999, 2});
     EXPECT_EQ(delivered.samples, source);
-    EXPECT_GT(delivered.calls, 100);
+    EXPECT_GE(delivered.calls, 100) << "no run holds more than the buffer's 10 frames";
 }
