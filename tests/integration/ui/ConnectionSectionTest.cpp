@@ -34,10 +34,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
