@@ -43,7 +43,10 @@ protected:
         ASSERT_NE(general, nullptr);
         QTest::mouseClick(general->hotkeyField()->button(), Qt::LeftButton);
         ASSERT_NE(general->hotkeyField()->captureView(), nullptr);
-        pressKey(general->hotkeyField()->captureView(), Qt::Key_AltGr);
+        // A lone modifier is recorded on its release.
+        QWidget* capture = general->hotkeyField()->captureView();
+        pressKey(capture, Qt::Key_AltGr);
+        sendKey(capture, QEvent::KeyRelease, Qt::Key_AltGr);
         settle();
     }
 
