@@ -90,7 +90,9 @@ int main(int argc, char* argv[]) {
     const xcb_atom_t clipboard = intern(c, "CLIPBOARD");
     const xcb_atom_t utf8 = intern(c, "UTF8_STRING");
     const xcb_atom_t property = intern(c, "PASTE_TARGET_DATA");
-    std::optional<Clock::time_point> fetchAt;
+    // GCC 12 warns of std::optional<time_point> here (maybe-uninitialized): a flag instead.
+    bool fetchPending = false;
+    Clock::time_point fetchAt{};
     xcb_atom_t fetchFrom = XCB_ATOM_NONE;
     xcb_timestamp_t fetchTime = XCB_CURRENT_TIME;
 
@@ -118,6 +120,7 @@ int main(int argc, char* argv[]) {
                         fetchFrom = terminal ? xcb_atom_t{XCB_ATOM_PRIMARY} : clipboard;
                         fetchTime = key->time;
                         fetchAt = Clock::now() + std::chrono::milliseconds(fetchDelayMs);
+                        fetchPending = true;
                     }
                     break;
                 }
@@ -148,15 +151,15 @@ int main(int argc, char* argv[]) {
             std::free(event);
         }
         int timeout = -1;
-        if (fetchAt) {
+        if (fetchPending) {
             const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(*fetchAt - Clock::now());
+                std::chrono::duration_cast<std::chrono::milliseconds>(fetchAt - Clock::now());
             timeout = static_cast<int>(std::max<long long>(0, left.count()));
         }
         pollfd fd{xcb_get_file_descriptor(c), POLLIN, 0};
         poll(&fd, 1, timeout);
-        if (fetchAt && Clock::now() >= *fetchAt) {
-            fetchAt.reset();
+        if (fetchPending && Clock::now() >= fetchAt) {
+            fetchPending = false;
             xcb_convert_selection(c, window, fetchFrom, utf8, property, fetchTime);
             xcb_flush(c);
         }
