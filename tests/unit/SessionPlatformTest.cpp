@@ -63,8 +63,9 @@ TEST(SessionPlatform, AWlrootsSessionWithoutItsCompositorSaysWhatItCannotDo) {
                              scheduler);
     EXPECT_NE(platform.commandHotkeys(), nullptr) << "the bindings drive the hotkey";
     EXPECT_FALSE(platform.showsOverlay()) << "no XWayland";
+    // Without data control and without XWayland there is no clipboard to paste through.
     EXPECT_EQ(platform.limitationIds(), (QStringList{QStringLiteral("session.limit.no_overlay"),
-                                                     QStringLiteral("session.limit.clipboard"),
+                                                     QStringLiteral("session.limit.no_clipboard"),
                                                      QStringLiteral("session.limit.paste"),
                                                      QStringLiteral("session.limit.bindings")}));
     platform.announce();

@@ -34,11 +34,11 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
-#include <QProgressBar>
 #include <QVBoxLayout>
 #include <QToolButton>
 
