@@ -54,7 +54,9 @@ DictationCoordinator::DictationCoordinator(Dependencies dependencies, QObject* p
             &DictationCoordinator::onStateChanged);
 }
 
-DictationCoordinator::~DictationCoordinator() { stopInstalledManagers(); }
+DictationCoordinator::~DictationCoordinator() {
+    stopInstalledManagers();
+}
 
 void DictationCoordinator::start() {
     setupHotkey();
@@ -147,8 +149,8 @@ void DictationCoordinator::startProcessingTask() {
 
 void DictationCoordinator::setupCarbonHotkey(int keyCode, int modifiers) {
     stopInstalledManagers();
-    auto manager = std::make_unique<HotkeyManager>(stateMachine_, deps_.hotkeyBackend,
-                                                   deps_.scheduler);
+    auto manager =
+        std::make_unique<HotkeyManager>(stateMachine_, deps_.hotkeyBackend, deps_.scheduler);
     manager->onStartRecording = [this] {
         runLater([](DictationCoordinator& coordinator) { coordinator.startRecording(); });
     };
@@ -193,18 +195,18 @@ void DictationCoordinator::modifierKeyDown() {
             QPointer<DictationCoordinator> self(this);
             // Never cancelled: a late block finds a state in which it does nothing.
             deps_.scheduler
-                .scheduleOnce(holdThreshold,
-                              [self] {
-                                  if (!self) {
-                                      return;
-                                  }
-                                  self->stateMachine_.onHoldThresholdReached();
-                                  if (self->stateMachine_.state() == S::holdRecording) {
-                                      Log::line(QStringLiteral(
-                                          "[Quillo] Hold threshold → start recording"));
-                                      self->startRecording();
-                                  }
-                              })
+                .scheduleOnce(
+                    holdThreshold,
+                    [self] {
+                        if (!self) {
+                            return;
+                        }
+                        self->stateMachine_.onHoldThresholdReached();
+                        if (self->stateMachine_.state() == S::holdRecording) {
+                            Log::line(QStringLiteral("[Quillo] Hold threshold → start recording"));
+                            self->startRecording();
+                        }
+                    })
                 .release();
             break;
         }
@@ -428,20 +430,13 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
         if (!self) {
             co_return std::nullopt;
         }
-        const QString transcript = TranscriptReplacements(settings.replacements()).apply(heard);
         Log::line(quotedLine("[Quillo] Whisper result: \"", heard));
-        if (isCancelled(run)) {
-            co_return std::nullopt;
-        }
-        if (transcript.trimmed().isEmpty()) {
-            Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
-            co_return std::nullopt;
-        }
-        if (mode.skipsLLM()) {
-            Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+        const std::optional<QString> transcript =
+            acceptTranscript(heard, run, QLatin1String("[Quillo] Whisper returned empty text"));
+        if (!transcript || skipsFormatting(mode)) {
             co_return transcript;
         }
-        std::optional<QString> formatted = co_await formatWithProvider(transcript, mode);
+        std::optional<QString> formatted = co_await formatWithProvider(*transcript, mode);
         co_return formatted;
     }
 
@@ -453,19 +448,12 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeAndFormat(QB
     }
     Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
                   .arg(response.text, QString::number(response.words)));
-    if (isCancelled(run)) {
-        co_return std::nullopt;
-    }
-    const QString transcript = TranscriptReplacements(settings.replacements()).apply(response.text);
-    if (transcript.trimmed().isEmpty()) {
-        Log::line(QStringLiteral("[Quillo] Empty transcription"));
-        co_return std::nullopt;
-    }
-    if (mode.skipsLLM()) {
-        Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+    const std::optional<QString> transcript =
+        acceptTranscript(response.text, run, QLatin1String("[Quillo] Empty transcription"));
+    if (!transcript || skipsFormatting(mode)) {
         co_return transcript;
     }
-    std::optional<QString> formatted = co_await formatWithBackend(transcript, mode);
+    std::optional<QString> formatted = co_await formatWithBackend(*transcript, mode);
     co_return formatted;
 }
 
@@ -481,24 +469,43 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeLocallyAndFo
     Log::line(
         QStringLiteral("[Quillo] Transcribing locally (model: %1)...").arg(settings.localModel()));
     const QString heard = co_await local.transcribe(audio, run.language);
-    if (!self || isCancelled(run)) {
+    if (!self) {
         co_return std::nullopt;
     }
     Log::line(QStringLiteral("[Quillo] Transcription: \"%1\" (%2 words)")
                   .arg(heard, QString::number(DictationEntry::countWords(heard))));
-    const QString transcript = TranscriptReplacements(settings.replacements()).apply(heard);
-    if (transcript.trimmed().isEmpty()) {
-        Log::line(QStringLiteral("[Quillo] Whisper returned empty text"));
-        co_return std::nullopt;
-    }
-    if (mode.skipsLLM()) {
-        Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+    const std::optional<QString> transcript =
+        acceptTranscript(heard, run, QLatin1String("[Quillo] Whisper returned empty text"));
+    if (!transcript || skipsFormatting(mode)) {
         co_return transcript;
     }
     std::optional<QString> formatted = settings.useBackend()
-                                           ? co_await formatWithBackend(transcript, mode)
-                                           : co_await formatWithProvider(transcript, mode);
+                                           ? co_await formatWithBackend(*transcript, mode)
+                                           : co_await formatWithProvider(*transcript, mode);
     co_return formatted;
+}
+
+// The transcript after the user's replacements; none when the run was cancelled meanwhile or
+// nothing was heard (then `emptyLine` is logged).
+std::optional<QString> DictationCoordinator::acceptTranscript(const QString& heard, const Run& run,
+                                                              QLatin1String emptyLine) const {
+    if (isCancelled(run)) {
+        return std::nullopt;
+    }
+    const QString transcript = TranscriptReplacements(deps_.settings.replacements()).apply(heard);
+    if (transcript.trimmed().isEmpty()) {
+        Log::line(emptyLine);
+        return std::nullopt;
+    }
+    return transcript;
+}
+
+bool DictationCoordinator::skipsFormatting(DictationMode mode) {
+    if (!mode.skipsLLM()) {
+        return false;
+    }
+    Log::line(QStringLiteral("[Quillo] Raw mode, skipping LLM"));
+    return true;
 }
 
 QuilloAPIService DictationCoordinator::backendService() const {
@@ -528,8 +535,8 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::formatWithProvider(QSt
     const AppSettings& settings = deps_.settings;
     const RemoteServices remote = deps_.remoteServices;
     const LLMProvider provider = LLMProvider::fromSetting(settings.llmProvider());
-    const QString key = provider == LLMProvider::anthropic ? settings.anthropicAPIKey()
-                                                           : settings.openAIAPIKey();
+    const QString key =
+        provider == LLMProvider::anthropic ? settings.anthropicAPIKey() : settings.openAIAPIKey();
     const QString prompt = settings.effectivePrompt(mode);
     Log::line(QStringLiteral("[Quillo] Formatting with %1...").arg(provider.rawValue()));
     const LLMService llm(

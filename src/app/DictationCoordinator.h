@@ -130,6 +130,9 @@ private:
     void showProcessing(Run& run);
     QCoro::Task<std::optional<QString>> transcribeAndFormat(QByteArray audio, Run run);
     QCoro::Task<std::optional<QString>> transcribeLocallyAndFormat(QByteArray audio, Run run);
+    std::optional<QString> acceptTranscript(const QString& heard, const Run& run,
+                                            QLatin1String emptyLine) const;
+    static bool skipsFormatting(DictationMode mode);
     QuilloAPIService backendService() const;
     QCoro::Task<std::optional<QString>> formatWithBackend(QString transcript, DictationMode mode);
     QCoro::Task<std::optional<QString>> formatWithProvider(QString transcript, DictationMode mode);

@@ -68,8 +68,8 @@ protected:
         painter.drawPixmap(20, (height() - 14) / 2,
                            SymbolImage::pixmap(symbol_, 14, ink, devicePixelRatioF()));
         painter.setPen(ink);
-        painter.drawText(QRect(20 + 14 + 8, 0, width(), height()),
-                         Qt::AlignLeft | Qt::AlignVCenter, text());
+        painter.drawText(QRect(20 + 14 + 8, 0, width(), height()), Qt::AlignLeft | Qt::AlignVCenter,
+                         text());
     }
 
 private:
@@ -95,7 +95,8 @@ QLabel* logo() {
 
 void open(const QUrl& url) {
     // An address that does not parse opens nothing.
-    if (url.isValid() && !url.scheme().isEmpty()) QDesktopServices::openUrl(url);
+    if (url.isValid() && !url.scheme().isEmpty())
+        QDesktopServices::openUrl(url);
 }
 
 }  // namespace
@@ -135,8 +136,8 @@ QWidget* SettingsView::buildSidebar() {
     column->addWidget(logo());
 
     for (SettingsSectionGroup group : SettingsSectionGroup::allCases()) {
-        auto* header = SettingsText::label(group.header(), 11, QFont::DemiBold,
-                                           SettingsText::Tone::secondary);
+        auto* header =
+            SettingsText::label(group.header(), 11, QFont::DemiBold, SettingsText::Tone::secondary);
         header->setContentsMargins(20, 0, 20, 8);
         column->addWidget(header);
         for (SettingsSection section : group.sections()) {
@@ -180,8 +181,7 @@ SidebarButton* SettingsView::sidebarButton(SettingsSection section) const {
 }
 
 QUrl SettingsView::helpUrl() {
-    return QUrl(QString::fromUtf8(BuildConfig::webUrl) + QStringLiteral("/help"),
-                QUrl::StrictMode);
+    return QUrl(QString::fromUtf8(BuildConfig::webUrl) + QStringLiteral("/help"), QUrl::StrictMode);
 }
 
 QUrl SettingsView::supportUrl() {
@@ -190,7 +190,8 @@ QUrl SettingsView::supportUrl() {
 }
 
 void SettingsView::select(SettingsSection section) {
-    if (section == selected_) return;
+    if (section == selected_)
+        return;
     buttons_.value(selected_.value())->setSelected(false);
     selected_ = section;
     buttons_.value(selected_.value())->setSelected(true);
@@ -200,24 +201,28 @@ void SettingsView::select(SettingsSection section) {
 QWidget* SettingsView::makeContent(SettingsSection section) {
     QWidget* content = nullptr;
     switch (section.value()) {
-    case SettingsSection::home: content = new HomeSettingsContent(settings_); break;
-    case SettingsSection::general:
-        content = new GeneralSettingsContent(settings_, onHotkeyChanged_);
-        break;
-    case SettingsSection::system:
-        content = new SystemSettingsContent(settings_, services_.loginItems,
-                                            services_.activationPolicy, services_.audioSources);
-        break;
-    case SettingsSection::modes: content = new ModesSettingsContent(settings_); break;
-    case SettingsSection::connection: {
-        auto* connection = new ConnectionSettingsContent(settings_);
-        if (services_.network) {
-            connection->extraCards()->addWidget(
-                new LocalTranscriptionCard(settings_, *services_.network));
+        case SettingsSection::home:
+            content = new HomeSettingsContent(settings_);
+            break;
+        case SettingsSection::general:
+            content = new GeneralSettingsContent(settings_, onHotkeyChanged_);
+            break;
+        case SettingsSection::system:
+            content = new SystemSettingsContent(settings_, services_.loginItems,
+                                                services_.activationPolicy, services_.audioSources);
+            break;
+        case SettingsSection::modes:
+            content = new ModesSettingsContent(settings_);
+            break;
+        case SettingsSection::connection: {
+            auto* connection = new ConnectionSettingsContent(settings_);
+            if (services_.network) {
+                connection->extraCards()->addWidget(
+                    new LocalTranscriptionCard(settings_, *services_.network));
+            }
+            content = connection;
+            break;
         }
-        content = connection;
-        break;
-    }
     }
     auto* page = new QWidget;
     page->setBackgroundRole(QPalette::Window);
