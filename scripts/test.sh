@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 jobs=$(nproc)
+# Paths relative to the checkout, so a fresh clone elsewhere reuses what this machine compiled.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=true
 
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
