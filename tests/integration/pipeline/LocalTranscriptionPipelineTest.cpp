@@ -7,6 +7,8 @@
 #include "services/SpeechEngineError.h"
 #include "services/WavEncoder.h"
 #include "support/FakeAccessibilityTrust.h"
+#include "support/FakeSpeechDetector.h"
+#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeDictationRecorder.h"
@@ -72,6 +74,8 @@ protected:
                                                          server.baseURL(), server.baseURL(),
                                                          server.baseURL()},
                     {},
+                    cancelKey,
+                    speech,
                     &local});
             coordinator_->start();
         }
@@ -120,6 +124,8 @@ protected:
     QNetworkAccessManager network;
     LoopbackHttpServer server;
     FakeSpeechEngine engine;
+    FakeCancelKeyGrab cancelKey;
+    FakeSpeechDetector speech;
     LocalTranscriptionService local{engine, scheduler, settings};
     std::unique_ptr<DictationCoordinator> coordinator_;
 };

@@ -2,6 +2,8 @@
 #include "models/AppSettings.h"
 #include "services/HotkeyManager.h"
 #include "support/FakeAccessibilityTrust.h"
+#include "support/FakeSpeechDetector.h"
+#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeDictationRecorder.h"
@@ -47,7 +49,7 @@ protected:
                     modifiers, loginItems, deviceIdentity,
                     DictationCoordinator::RemoteServices{
                         HttpTransport(&network, 5000ms), {}, {}, server.baseURL()},
-                    [] {}});
+                    [] {}, cancelKey, speech});
             coordinator_->start();
         }
         return *coordinator_;
@@ -94,6 +96,8 @@ protected:
     FakeDeviceIdentity deviceIdentity;
     QNetworkAccessManager network;
     LoopbackHttpServer server;
+    FakeCancelKeyGrab cancelKey;
+    FakeSpeechDetector speech;  // the fake recorder holds no speech
     std::unique_ptr<DictationCoordinator> coordinator_;
 };
 

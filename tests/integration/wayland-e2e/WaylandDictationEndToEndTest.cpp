@@ -16,6 +16,8 @@
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
 #include "support/FakeDeviceIdentity.h"
+#include "support/FakeSpeechDetector.h"
+#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -174,6 +176,8 @@ protected:
     QTemporaryDir runtime;
     SingleInstance instance{runtime.filePath(QStringLiteral("quillo.socket"))};
     QElapsedTimer releaseClock;
+    FakeCancelKeyGrab cancelKey;
+    FakeSpeechDetector speech;  // the microphone plays a tone, not speech
 
     std::unique_ptr<DictationCoordinator> makeCoordinator() {
         return std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
@@ -190,7 +194,9 @@ protected:
             identity,
             DictationCoordinator::RemoteServices{
                 HttpTransport(&network), {}, {}, backend.baseURL()},
-            {}});
+            {},
+            cancelKey,
+            speech});
     }
 };
 
