@@ -479,9 +479,12 @@ QCoro::Task<std::optional<QString>> DictationCoordinator::transcribeLocallyAndFo
     if (!transcript || skipsFormatting(mode)) {
         co_return transcript;
     }
-    std::optional<QString> formatted = settings.useBackend()
-                                           ? co_await formatWithBackend(*transcript, mode)
-                                           : co_await formatWithProvider(*transcript, mode);
+    // GCC 12 miscompiles co_await inside a conditional expression: one await per statement.
+    if (settings.useBackend()) {
+        std::optional<QString> formatted = co_await formatWithBackend(*transcript, mode);
+        co_return formatted;
+    }
+    std::optional<QString> formatted = co_await formatWithProvider(*transcript, mode);
     co_return formatted;
 }
 
