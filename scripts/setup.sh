@@ -24,6 +24,11 @@ packages=(
   fonts-dejavu-core
   # packaging checks
   desktop-file-utils
+  # Wayland: portals over D-Bus, protocol code; headless KWin with the KDE portals for the
+  # tests (their recommends would pull a whole Plasma desktop). The KDE portal is a Qt 5
+  # program and needs Qt 5's Wayland plugin.
+  qt6-wayland libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols
+  kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 dbus wl-clipboard
 )
 
 missing=()

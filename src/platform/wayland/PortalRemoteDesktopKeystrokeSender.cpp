@@ -1,0 +1,141 @@
+#include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
+
+#include "platform/DefaultsStore.h"
+#include "platform/Log.h"
+#include "platform/wayland/PortalRequest.h"
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QList>
+
+#include <xkbcommon/xkbcommon.h>
+
+namespace {
+
+constexpr char remoteDesktopInterface[] = "org.freedesktop.portal.RemoteDesktop";
+constexpr uint keyboardDevice = 1;
+// Kept until the user revokes it.
+constexpr uint persistUntilRevoked = 2;
+constexpr uint keyPressed = 1;
+constexpr uint keyReleased = 0;
+
+}  // namespace
+
+PortalRemoteDesktopKeystrokeSender::PortalRemoteDesktopKeystrokeSender(DefaultsStore& store,
+                                                                       HeldModifiers heldModifiers,
+                                                                       const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), store_(store), heldModifiers_(std::move(heldModifiers)), bus_(bus) {
+    createSession();
+}
+
+PortalRemoteDesktopKeystrokeSender::~PortalRemoteDesktopKeystrokeSender() {
+    if (session_.isEmpty()) return;
+    bus_.asyncCall(QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service), session_,
+                                                  QStringLiteral("org.freedesktop.portal.Session"),
+                                                  QStringLiteral("Close")));
+}
+
+void PortalRemoteDesktopKeystrokeSender::createSession() {
+    if (!bus_.isConnected()) {
+        fail();
+        return;
+    }
+    const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
+    PortalRequest::start(
+        bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("CreateSession"), {options},
+        [this](uint response, const QVariantMap& results) {
+            session_ = results.value(QStringLiteral("session_handle")).toString();
+            if (response != PortalRequest::success || session_.isEmpty()) {
+                fail();
+                return;
+            }
+            selectDevices();
+        },
+        this);
+}
+
+void PortalRemoteDesktopKeystrokeSender::selectDevices() {
+    QVariantMap options{{QStringLiteral("types"), keyboardDevice},
+                        {QStringLiteral("persist_mode"), persistUntilRevoked}};
+    const QString token = store_.string(QLatin1String(restoreTokenKey)).value_or(QString());
+    if (!token.isEmpty()) options.insert(QStringLiteral("restore_token"), token);
+    PortalRequest::start(
+        bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("SelectDevices"),
+        {QVariant::fromValue(QDBusObjectPath(session_)), options},
+        [this](uint response, const QVariantMap&) {
+            if (response != PortalRequest::success) {
+                fail();
+                return;
+            }
+            startSession();
+        },
+        this);
+}
+
+void PortalRemoteDesktopKeystrokeSender::startSession() {
+    PortalRequest::start(
+        bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("Start"),
+        {QVariant::fromValue(QDBusObjectPath(session_)), QString(), QVariantMap{}},
+        [this](uint response, const QVariantMap& results) {
+            if (response != PortalRequest::success ||
+                (results.contains(QStringLiteral("devices")) &&
+                 !(results.value(QStringLiteral("devices")).toUInt() & keyboardDevice))) {
+                fail();
+                return;
+            }
+            const QString token = results.value(QStringLiteral("restore_token")).toString();
+            if (!token.isEmpty()) store_.setString(QLatin1String(restoreTokenKey), token);
+            started_ = true;
+            emit ready();
+        },
+        this);
+}
+
+void PortalRemoteDesktopKeystrokeSender::fail() {
+    Log::line(QStringLiteral("[Quillo] The remote desktop portal refused its keyboard: the paste chord cannot be posted"));
+    session_.clear();
+    started_ = false;
+    emit failed();
+}
+
+KeystrokeSender::Modifiers PortalRemoteDesktopKeystrokeSender::currentModifiers() {
+    return heldModifiers_ ? heldModifiers_() : 0;
+}
+
+bool PortalRemoteDesktopKeystrokeSender::postPasteChord() {
+    return notify(QStringLiteral("NotifyKeyboardKeycode"), {{evdevLeftControl, keyPressed},
+                                                            {evdevV, keyPressed},
+                                                            {evdevV, keyReleased},
+                                                            {evdevLeftControl, keyReleased}});
+}
+
+bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
+    QList<std::pair<int, uint>> keys;
+    for (const char32_t codePoint : text.toStdU32String()) {
+        const xkb_keysym_t keysym = codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
+        if (keysym == XKB_KEY_NoSymbol) continue;
+        keys.append({int(keysym), keyPressed});
+        keys.append({int(keysym), keyReleased});
+    }
+    return notify(QStringLiteral("NotifyKeyboardKeysym"), keys);
+}
+
+bool PortalRemoteDesktopKeystrokeSender::notify(const QString& method, const QList<std::pair<int, uint>>& keys) {
+    if (!isReady()) return false;
+    // Sent one after another without waiting; the bus keeps their order.
+    QList<QDBusPendingCall> calls;
+    for (const auto& [key, state] : keys) {
+        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service),
+                                                           QLatin1String(PortalRequest::path),
+                                                           QLatin1String(remoteDesktopInterface), method);
+        call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, key, state});
+        calls.append(bus_.asyncCall(call));
+    }
+    bool sent = true;
+    for (QDBusPendingCall& call : calls) {
+        call.waitForFinished();
+        sent = sent && !call.isError();
+    }
+    return sent;
+}

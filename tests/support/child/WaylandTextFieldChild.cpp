@@ -1,0 +1,31 @@
+// A native Qt text field in a process of its own, as a paste target: its window's caption is
+// the first argument. Prints "focused" when the field gets the keyboard focus and
+// "text <contents>" whenever its text changes.
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QTextStream>
+
+namespace {
+
+class ReportingLineEdit : public QLineEdit {
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QLineEdit::focusInEvent(event);
+        QTextStream(stdout) << "focused" << Qt::endl;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    ReportingLineEdit field;
+    field.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Quillo paste target"));
+    field.resize(400, 40);
+    QObject::connect(&field, &QLineEdit::textChanged,
+                     [](const QString& text) { QTextStream(stdout) << "text " << text << Qt::endl; });
+    field.show();
+    QTextStream(stdout) << "shown" << Qt::endl;
+    return app.exec();
+}
