@@ -31,9 +31,10 @@ bool runScript(const QString& source) {
     const QDBusMessage loaded = kwinCall(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
                                          QStringLiteral("loadScript"), {file.fileName(), name});
     if (loaded.type() != QDBusMessage::ReplyMessage || loaded.arguments().isEmpty()) return false;
-    const int id = loaded.arguments().constFirst().toInt();
-    const QDBusMessage ran = kwinCall(QStringLiteral("/Scripting/Script%1").arg(id), QStringLiteral("org.kde.kwin.Script"),
-                                      QStringLiteral("run"));
+    if (loaded.arguments().constFirst().toInt() < 0) return false;
+    // Runs the scripts loaded and not yet running: this one.
+    const QDBusMessage ran =
+        kwinCall(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"), QStringLiteral("start"));
     kwinCall(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"), QStringLiteral("unloadScript"),
              {name});
     return ran.type() == QDBusMessage::ReplyMessage;

@@ -6,6 +6,7 @@
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 
 #include <algorithm>
@@ -150,19 +151,14 @@ void PortalGlobalShortcutsBackend::shortcutsListed(quint64 token, uint response,
         const QString description = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
         if (description.isEmpty()) break;
         binding->confirmed = true;
+        binding->description = description;
         dispatch({binding->id, HotkeyEventKind::confirmed});
-        settle(*binding, description);
         return;
     }
     // Listed without a trigger: the desktop could not give it the one we asked for.
     const QString trigger = binding->trigger;
     refuse(token, hotKeyExistsError);
     emit triggerTaken(trigger);
-}
-
-void PortalGlobalShortcutsBackend::settle(Binding& binding, const QString& description) {
-    binding.description = description;
-    emit triggerChanged(description);
 }
 
 void PortalGlobalShortcutsBackend::refuse(quint64 token, int status) {
@@ -220,7 +216,9 @@ void PortalGlobalShortcutsBackend::onShortcutsChanged(const QDBusMessage& messag
             if (shortcut.id != binding->shortcutId) continue;
             const QString description =
                 shortcut.properties.value(QStringLiteral("trigger_description")).toString();
-            if (description != binding->description) settle(*binding, description);
+            if (description == binding->description) continue;
+            binding->description = description;
+            emit triggerChanged(description);
         }
     }
 }

@@ -45,8 +45,8 @@ public:
     QString triggerDescription() const;
 
 signals:
-    // The desktop bound the shortcut, or the user gave it another trigger in the desktop's
-    // own settings; `description` is the desktop's text for it, empty when it has none now.
+    // The user gave the shortcut another trigger in the desktop's own settings;
+    // `description` is the desktop's text for it, empty when it has none now.
     void triggerChanged(const QString& description);
     // The desktop could not bind `trigger` (XDG spelling): another application holds it.
     void triggerTaken(const QString& trigger);
@@ -61,7 +61,6 @@ private:
     Binding* bindingFor(const QDBusMessage& message);
     void sessionCreated(quint64 token, uint response, const QVariantMap& results);
     void shortcutsListed(quint64 token, uint response, const QVariantMap& results);
-    void settle(Binding& binding, const QString& description);
     void refuse(quint64 token, int status);
     void release(quint64 token);
     void dispatch(const HotkeyEvent& event);

@@ -5,6 +5,7 @@
 #include "platform/wayland/PortalRequest.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QList>
