@@ -124,19 +124,13 @@ bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
 
 bool PortalRemoteDesktopKeystrokeSender::notify(const QString& method, const QList<std::pair<int, uint>>& keys) {
     if (!isReady()) return false;
-    // Sent one after another without waiting; the bus keeps their order.
-    QList<QDBusPendingCall> calls;
+    // One at a time: the KDE portal mixes up the order of keys that arrive together.
     for (const auto& [key, state] : keys) {
         QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service),
                                                            QLatin1String(PortalRequest::path),
                                                            QLatin1String(remoteDesktopInterface), method);
         call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, key, state});
-        calls.append(bus_.asyncCall(call));
+        if (bus_.call(call, QDBus::Block, 2000).type() != QDBusMessage::ReplyMessage) return false;
     }
-    bool sent = true;
-    for (QDBusPendingCall& call : calls) {
-        call.waitForFinished();
-        sent = sent && !call.isError();
-    }
-    return sent;
+    return true;
 }
