@@ -8,10 +8,13 @@
 
 WlClipboardToolPasteboard::WlClipboardToolPasteboard() = default;
 
-WlClipboardToolPasteboard::~WlClipboardToolPasteboard() { stopOffering(); }
+WlClipboardToolPasteboard::~WlClipboardToolPasteboard() {
+    stopOffering();
+}
 
 void WlClipboardToolPasteboard::stopOffering() {
-    if (!copy_) return;
+    if (!copy_)
+        return;
     if (copy_->state() != QProcess::NotRunning) {
         ::kill(-pid_t(copy_->processId()), SIGTERM);
         copy_->waitForFinished(2000);

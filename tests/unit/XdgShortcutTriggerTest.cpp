@@ -17,7 +17,8 @@ TEST(XdgShortcutTriggerTest, DefaultHotkeyIsSpelledAsThePortalBindsIt) {
 TEST(XdgShortcutTriggerTest, ModifiersComeInTheFormatsOrderWhateverTheMask) {
     EXPECT_EQ(XdgShortcutTrigger::fromHotkey(2, command | shift | option | control),
               QStringLiteral("CTRL+ALT+SHIFT+LOGO+d"));
-    EXPECT_EQ(XdgShortcutTrigger::fromHotkey(36, shift | control), QStringLiteral("CTRL+SHIFT+Return"));
+    EXPECT_EQ(XdgShortcutTrigger::fromHotkey(36, shift | control),
+              QStringLiteral("CTRL+SHIFT+Return"));
     // Bits outside the four modifiers (Caps Lock 1024) are not part of a trigger.
     EXPECT_EQ(XdgShortcutTrigger::fromHotkey(49, option | 1024), QStringLiteral("ALT+space"));
 }

@@ -18,14 +18,17 @@ constexpr char sessionInterface[] = "org.freedesktop.portal.Session";
 
 QString shortcutIdFor(HotkeyId id) {
     QByteArray signature(4, '\0');
-    for (int i = 0; i < 4; ++i) signature[i] = char((id.signature >> (8 * (3 - i))) & 0xff);
+    for (int i = 0; i < 4; ++i)
+        signature[i] = char((id.signature >> (8 * (3 - i))) & 0xff);
     return QStringLiteral("%1-%2").arg(QString::fromLatin1(signature)).arg(id.id);
 }
 
 void closeSession(const QDBusConnection& bus, const QString& session) {
-    if (session.isEmpty()) return;
+    if (session.isEmpty())
+        return;
     bus.asyncCall(QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service), session,
-                                                 QLatin1String(sessionInterface), QStringLiteral("Close")));
+                                                 QLatin1String(sessionInterface),
+                                                 QStringLiteral("Close")));
 }
 
 }  // namespace
@@ -43,7 +46,8 @@ struct PortalGlobalShortcutsBackend::Binding {
     bool down = false;
 };
 
-PortalGlobalShortcutsBackend::PortalGlobalShortcutsBackend(const QDBusConnection& bus, QObject* parent)
+PortalGlobalShortcutsBackend::PortalGlobalShortcutsBackend(const QDBusConnection& bus,
+                                                           QObject* parent)
     : QObject(parent), bus_(bus) {
     PortalShortcut::registerDBusTypes();
     const auto subscribe = [this](const char* name, const char* slot) {
@@ -56,15 +60,16 @@ PortalGlobalShortcutsBackend::PortalGlobalShortcutsBackend(const QDBusConnection
 }
 
 PortalGlobalShortcutsBackend::~PortalGlobalShortcutsBackend() {
-    for (const auto& binding : bindings_) closeSession(bus_, binding->session);
+    for (const auto& binding : bindings_)
+        closeSession(bus_, binding->session);
 }
 
 bool PortalGlobalShortcutsBackend::isAvailable(const QDBusConnection& bus) {
-    if (!bus.isConnected()) return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service),
-                                                      QLatin1String(PortalRequest::path),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QLatin1String(PortalRequest::service), QLatin1String(PortalRequest::path),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get.setArguments({QLatin1String(shortcutsInterface), QStringLiteral("version")});
     // The first call may start the portal: give it time.
     const QDBusMessage reply = bus.call(get, QDBus::Block, 10000);
@@ -73,7 +78,8 @@ bool PortalGlobalShortcutsBackend::isAvailable(const QDBusConnection& bus) {
 }
 
 GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::installHandler(Handler handler) {
-    if (!bus_.isConnected()) return {notConnected, {}};
+    if (!bus_.isConnected())
+        return {notConnected, {}};
     const quint64 token = nextToken_++;
     handlers_.append({token, std::move(handler)});
     return {noError, ScopedRegistration([this, token] {
@@ -81,11 +87,14 @@ GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::installHandler(Handle
             })};
 }
 
-GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::registerHotkey(quint32 keyCode, quint32 carbonModifiers,
-                                                                           HotkeyId id) {
-    if (!bus_.isConnected()) return {notConnected, {}};
+GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::registerHotkey(quint32 keyCode,
+                                                                          quint32 carbonModifiers,
+                                                                          HotkeyId id) {
+    if (!bus_.isConnected())
+        return {notConnected, {}};
     const std::optional<QString> trigger = XdgShortcutTrigger::fromHotkey(keyCode, carbonModifiers);
-    if (!trigger) return {paramError, {}};
+    if (!trigger)
+        return {paramError, {}};
 
     auto binding = std::make_shared<Binding>();
     binding->token = nextToken_++;
@@ -96,8 +105,9 @@ GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::registerHotkey(quint3
     bindings_.append(binding);
 
     //% "Dictate: hold to talk, press twice for hands-free"
-    const QVariantMap properties{{QStringLiteral("description"), qtTrId("hotkey.portal.description")},
-                                 {QStringLiteral("preferred_trigger"), *trigger}};
+    const QVariantMap properties{
+        {QStringLiteral("description"), qtTrId("hotkey.portal.description")},
+        {QStringLiteral("preferred_trigger"), *trigger}};
     // The shortcut in the creation options binds it without asking (BindShortcuts would open
     // a dialog).
     const QVariantMap options{
@@ -107,7 +117,9 @@ GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::registerHotkey(quint3
     const quint64 token = binding->token;
     PortalRequest::start(
         bus_, QLatin1String(shortcutsInterface), QStringLiteral("CreateSession"), {options},
-        [this, token](uint response, const QVariantMap& results) { sessionCreated(token, response, results); },
+        [this, token](uint response, const QVariantMap& results) {
+            sessionCreated(token, response, results);
+        },
         this);
 
     Outcome outcome{noError, ScopedRegistration([this, token] { release(token); })};
@@ -115,7 +127,8 @@ GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::registerHotkey(quint3
     return outcome;
 }
 
-void PortalGlobalShortcutsBackend::sessionCreated(quint64 token, uint response, const QVariantMap& results) {
+void PortalGlobalShortcutsBackend::sessionCreated(quint64 token, uint response,
+                                                  const QVariantMap& results) {
     const QString session = results.value(QStringLiteral("session_handle")).toString();
     const auto it = std::find_if(bindings_.begin(), bindings_.end(),
                                  [token](const auto& binding) { return binding->token == token; });
@@ -133,23 +146,32 @@ void PortalGlobalShortcutsBackend::sessionCreated(quint64 token, uint response, 
     PortalRequest::start(
         bus_, QLatin1String(shortcutsInterface), QStringLiteral("ListShortcuts"),
         {QVariant::fromValue(QDBusObjectPath(session)), QVariantMap{}},
-        [this, token](uint listed, const QVariantMap& list) { shortcutsListed(token, listed, list); }, this);
+        [this, token](uint listed, const QVariantMap& list) {
+            shortcutsListed(token, listed, list);
+        },
+        this);
 }
 
-void PortalGlobalShortcutsBackend::shortcutsListed(quint64 token, uint response, const QVariantMap& results) {
+void PortalGlobalShortcutsBackend::shortcutsListed(quint64 token, uint response,
+                                                   const QVariantMap& results) {
     const auto it = std::find_if(bindings_.begin(), bindings_.end(),
                                  [token](const auto& binding) { return binding->token == token; });
-    if (it == bindings_.end()) return;
+    if (it == bindings_.end())
+        return;
     if (response != PortalRequest::success) {
         refuse(token, portalRefused);
         return;
     }
     // Kept alive through the signals, whose receivers may release the registration.
     const std::shared_ptr<Binding> binding = *it;
-    for (const PortalShortcut& shortcut : PortalShortcut::listFrom(results.value(QStringLiteral("shortcuts")))) {
-        if (shortcut.id != binding->shortcutId) continue;
-        const QString description = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
-        if (description.isEmpty()) break;
+    for (const PortalShortcut& shortcut :
+         PortalShortcut::listFrom(results.value(QStringLiteral("shortcuts")))) {
+        if (shortcut.id != binding->shortcutId)
+            continue;
+        const QString description =
+            shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+        if (description.isEmpty())
+            break;
         binding->confirmed = true;
         binding->description = description;
         dispatch({binding->id, HotkeyEventKind::confirmed});
@@ -164,7 +186,8 @@ void PortalGlobalShortcutsBackend::shortcutsListed(quint64 token, uint response,
 void PortalGlobalShortcutsBackend::refuse(quint64 token, int status) {
     const auto it = std::find_if(bindings_.begin(), bindings_.end(),
                                  [token](const auto& binding) { return binding->token == token; });
-    if (it == bindings_.end()) return;
+    if (it == bindings_.end())
+        return;
     const HotkeyId id = (*it)->id;
     closeSession(bus_, (*it)->session);
     bindings_.erase(it);
@@ -174,18 +197,22 @@ void PortalGlobalShortcutsBackend::refuse(quint64 token, int status) {
 void PortalGlobalShortcutsBackend::release(quint64 token) {
     const auto it = std::find_if(bindings_.begin(), bindings_.end(),
                                  [token](const auto& binding) { return binding->token == token; });
-    if (it == bindings_.end()) return;
+    if (it == bindings_.end())
+        return;
     closeSession(bus_, (*it)->session);
     bindings_.erase(it);
 }
 
-PortalGlobalShortcutsBackend::Binding* PortalGlobalShortcutsBackend::bindingFor(const QDBusMessage& message) {
+PortalGlobalShortcutsBackend::Binding* PortalGlobalShortcutsBackend::bindingFor(
+    const QDBusMessage& message) {
     const QVariantList arguments = message.arguments();
-    if (arguments.size() < 2) return nullptr;
+    if (arguments.size() < 2)
+        return nullptr;
     const QString session = arguments.at(0).value<QDBusObjectPath>().path();
     const QString shortcutId = arguments.at(1).toString();
     for (const auto& binding : bindings_) {
-        if (binding->session == session && binding->shortcutId == shortcutId) return binding.get();
+        if (binding->session == session && binding->shortcutId == shortcutId)
+            return binding.get();
     }
     return nullptr;
 }
@@ -193,30 +220,36 @@ PortalGlobalShortcutsBackend::Binding* PortalGlobalShortcutsBackend::bindingFor(
 void PortalGlobalShortcutsBackend::onActivated(const QDBusMessage& message) {
     Binding* binding = bindingFor(message);
     // Held keys repeat Activated; the press is the first one.
-    if (!binding || binding->down) return;
+    if (!binding || binding->down)
+        return;
     binding->down = true;
     dispatch({binding->id, HotkeyEventKind::pressed});
 }
 
 void PortalGlobalShortcutsBackend::onDeactivated(const QDBusMessage& message) {
     Binding* binding = bindingFor(message);
-    if (!binding || !binding->down) return;
+    if (!binding || !binding->down)
+        return;
     binding->down = false;
     dispatch({binding->id, HotkeyEventKind::released});
 }
 
 void PortalGlobalShortcutsBackend::onShortcutsChanged(const QDBusMessage& message) {
     const QVariantList arguments = message.arguments();
-    if (arguments.size() < 2) return;
+    if (arguments.size() < 2)
+        return;
     const QString session = arguments.at(0).value<QDBusObjectPath>().path();
     const QList<PortalShortcut> shortcuts = PortalShortcut::listFrom(arguments.at(1));
     for (const auto& binding : bindings_) {
-        if (binding->session != session) continue;
+        if (binding->session != session)
+            continue;
         for (const PortalShortcut& shortcut : shortcuts) {
-            if (shortcut.id != binding->shortcutId) continue;
+            if (shortcut.id != binding->shortcutId)
+                continue;
             const QString description =
                 shortcut.properties.value(QStringLiteral("trigger_description")).toString();
-            if (description == binding->description) continue;
+            if (description == binding->description)
+                continue;
             binding->description = description;
             emit triggerChanged(description);
         }
@@ -226,14 +259,16 @@ void PortalGlobalShortcutsBackend::onShortcutsChanged(const QDBusMessage& messag
 quint32 PortalGlobalShortcutsBackend::heldModifiers() const {
     quint32 modifiers = 0;
     for (const auto& binding : bindings_) {
-        if (binding->down) modifiers |= binding->modifiers;
+        if (binding->down)
+            modifiers |= binding->modifiers;
     }
     return modifiers;
 }
 
 QString PortalGlobalShortcutsBackend::triggerDescription() const {
     for (const auto& binding : bindings_) {
-        if (binding->confirmed) return binding->description;
+        if (binding->confirmed)
+            return binding->description;
     }
     return {};
 }
@@ -241,6 +276,7 @@ QString PortalGlobalShortcutsBackend::triggerDescription() const {
 void PortalGlobalShortcutsBackend::dispatch(const HotkeyEvent& event) {
     const auto handlersNow = handlers_;
     for (const auto& entry : handlersNow) {
-        if (entry.second(event)) return;
+        if (entry.second(event))
+            return;
     }
 }

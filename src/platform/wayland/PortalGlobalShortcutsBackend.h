@@ -26,8 +26,8 @@ public:
     // The portal refused or failed the session.
     static constexpr int portalRefused = -128;
 
-    explicit PortalGlobalShortcutsBackend(const QDBusConnection& bus = QDBusConnection::sessionBus(),
-                                          QObject* parent = nullptr);
+    explicit PortalGlobalShortcutsBackend(
+        const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~PortalGlobalShortcutsBackend() override;
 
     // Whether the session's desktop portal offers GlobalShortcuts.

@@ -25,13 +25,15 @@ constexpr uint keyReleased = 0;
 
 PortalRemoteDesktopKeystrokeSender::PortalRemoteDesktopKeystrokeSender(DefaultsStore& store,
                                                                        HeldModifiers heldModifiers,
-                                                                       const QDBusConnection& bus, QObject* parent)
+                                                                       const QDBusConnection& bus,
+                                                                       QObject* parent)
     : QObject(parent), store_(store), heldModifiers_(std::move(heldModifiers)), bus_(bus) {
     createSession();
 }
 
 PortalRemoteDesktopKeystrokeSender::~PortalRemoteDesktopKeystrokeSender() {
-    if (session_.isEmpty()) return;
+    if (session_.isEmpty())
+        return;
     bus_.asyncCall(QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service), session_,
                                                   QStringLiteral("org.freedesktop.portal.Session"),
                                                   QStringLiteral("Close")));
@@ -60,7 +62,8 @@ void PortalRemoteDesktopKeystrokeSender::selectDevices() {
     QVariantMap options{{QStringLiteral("types"), keyboardDevice},
                         {QStringLiteral("persist_mode"), persistUntilRevoked}};
     const QString token = store_.string(QLatin1String(restoreTokenKey)).value_or(QString());
-    if (!token.isEmpty()) options.insert(QStringLiteral("restore_token"), token);
+    if (!token.isEmpty())
+        options.insert(QStringLiteral("restore_token"), token);
     PortalRequest::start(
         bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("SelectDevices"),
         {QVariant::fromValue(QDBusObjectPath(session_)), options},
@@ -86,7 +89,8 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
                 return;
             }
             const QString token = results.value(QStringLiteral("restore_token")).toString();
-            if (!token.isEmpty()) store_.setString(QLatin1String(restoreTokenKey), token);
+            if (!token.isEmpty())
+                store_.setString(QLatin1String(restoreTokenKey), token);
             started_ = true;
             emit ready();
         },
@@ -94,7 +98,9 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
 }
 
 void PortalRemoteDesktopKeystrokeSender::fail() {
-    Log::line(QStringLiteral("[Quillo] The remote desktop portal refused its keyboard: the paste chord cannot be posted"));
+    Log::line(
+        QStringLiteral("[Quillo] The remote desktop portal refused its keyboard: the paste chord "
+                       "cannot be posted"));
     session_.clear();
     started_ = false;
     emit failed();
@@ -114,23 +120,29 @@ bool PortalRemoteDesktopKeystrokeSender::postPasteChord() {
 bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
     QList<std::pair<int, uint>> keys;
     for (const char32_t codePoint : text.toStdU32String()) {
-        const xkb_keysym_t keysym = codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
-        if (keysym == XKB_KEY_NoSymbol) continue;
+        const xkb_keysym_t keysym =
+            codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
+        if (keysym == XKB_KEY_NoSymbol)
+            continue;
         keys.append({int(keysym), keyPressed});
         keys.append({int(keysym), keyReleased});
     }
     return notify(QStringLiteral("NotifyKeyboardKeysym"), keys);
 }
 
-bool PortalRemoteDesktopKeystrokeSender::notify(const QString& method, const QList<std::pair<int, uint>>& keys) {
-    if (!isReady()) return false;
+bool PortalRemoteDesktopKeystrokeSender::notify(const QString& method,
+                                                const QList<std::pair<int, uint>>& keys) {
+    if (!isReady())
+        return false;
     // One at a time: the KDE portal mixes up the order of keys that arrive together.
     for (const auto& [key, state] : keys) {
-        QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service),
-                                                           QLatin1String(PortalRequest::path),
-                                                           QLatin1String(remoteDesktopInterface), method);
-        call.setArguments({QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, key, state});
-        if (bus_.call(call, QDBus::Block, 2000).type() != QDBusMessage::ReplyMessage) return false;
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QLatin1String(PortalRequest::service), QLatin1String(PortalRequest::path),
+            QLatin1String(remoteDesktopInterface), method);
+        call.setArguments(
+            {QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, key, state});
+        if (bus_.call(call, QDBus::Block, 2000).type() != QDBusMessage::ReplyMessage)
+            return false;
     }
     return true;
 }

@@ -25,9 +25,9 @@ public:
     // session does know to be held (the global shortcut's keys until the portal's release).
     using HeldModifiers = std::function<Modifiers()>;
 
-    explicit PortalRemoteDesktopKeystrokeSender(DefaultsStore& store, HeldModifiers heldModifiers = {},
-                                                const QDBusConnection& bus = QDBusConnection::sessionBus(),
-                                                QObject* parent = nullptr);
+    explicit PortalRemoteDesktopKeystrokeSender(
+        DefaultsStore& store, HeldModifiers heldModifiers = {},
+        const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~PortalRemoteDesktopKeystrokeSender() override;
 
     // Whether the session has started and offers a keyboard.

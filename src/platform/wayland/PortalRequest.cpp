@@ -19,8 +19,9 @@ QString PortalRequest::newToken() {
 PortalRequest::PortalRequest(const QDBusConnection& bus, Callback done, QObject* context)
     : QObject(context), bus_(bus), done_(std::move(done)) {}
 
-void PortalRequest::start(const QDBusConnection& bus, const QString& interface, const QString& method,
-                          QVariantList arguments, Callback done, QObject* context) {
+void PortalRequest::start(const QDBusConnection& bus, const QString& interface,
+                          const QString& method, QVariantList arguments, Callback done,
+                          QObject* context) {
     auto* request = new PortalRequest(bus, std::move(done), context);
     const QString token = newToken();
     QVariantMap options = arguments.isEmpty() ? QVariantMap{} : arguments.takeLast().toMap();
@@ -32,19 +33,22 @@ void PortalRequest::start(const QDBusConnection& bus, const QString& interface, 
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
     request->watch(QStringLiteral("%1/request/%2/%3").arg(QLatin1String(path), sender, token));
 
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(service), QLatin1String(path), interface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(service), QLatin1String(path),
+                                                       interface, method);
     call.setArguments(arguments);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), request);
-    connect(watcher, &QDBusPendingCallWatcher::finished, request, [request](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusPendingReply<QDBusObjectPath> reply = *w;
-        if (reply.isError()) {
-            request->finish(failed, {});
-            return;
-        }
-        // A portal older than handle tokens answers on a path of its own choosing.
-        if (reply.value().path() != request->watchedPath_) request->watch(reply.value().path());
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, request,
+            [request](QDBusPendingCallWatcher* w) {
+                w->deleteLater();
+                const QDBusPendingReply<QDBusObjectPath> reply = *w;
+                if (reply.isError()) {
+                    request->finish(failed, {});
+                    return;
+                }
+                // A portal older than handle tokens answers on a path of its own choosing.
+                if (reply.value().path() != request->watchedPath_)
+                    request->watch(reply.value().path());
+            });
 }
 
 void PortalRequest::watch(const QString& requestPath) {
@@ -53,8 +57,8 @@ void PortalRequest::watch(const QString& requestPath) {
                         QStringLiteral("Response"), this, SLOT(onResponse(QDBusMessage)));
     }
     watchedPath_ = requestPath;
-    bus_.connect(QLatin1String(service), watchedPath_, QLatin1String(requestInterface), QStringLiteral("Response"),
-                 this, SLOT(onResponse(QDBusMessage)));
+    bus_.connect(QLatin1String(service), watchedPath_, QLatin1String(requestInterface),
+                 QStringLiteral("Response"), this, SLOT(onResponse(QDBusMessage)));
 }
 
 void PortalRequest::onResponse(const QDBusMessage& message) {
@@ -67,11 +71,13 @@ void PortalRequest::onResponse(const QDBusMessage& message) {
 }
 
 void PortalRequest::finish(uint response, const QVariantMap& results) {
-    if (finished_) return;
+    if (finished_)
+        return;
     finished_ = true;
-    bus_.disconnect(QLatin1String(service), watchedPath_, QLatin1String(requestInterface), QStringLiteral("Response"),
-                    this, SLOT(onResponse(QDBusMessage)));
+    bus_.disconnect(QLatin1String(service), watchedPath_, QLatin1String(requestInterface),
+                    QStringLiteral("Response"), this, SLOT(onResponse(QDBusMessage)));
     const Callback done = std::move(done_);
     deleteLater();
-    if (done) done(response, results);
+    if (done)
+        done(response, results);
 }

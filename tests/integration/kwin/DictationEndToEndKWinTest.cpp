@@ -53,7 +53,8 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
     MicPipeLock microphone(MicPipeFeeder::pipePath());
     MicPipeFeeder::drain(MicPipeFeeder::pipePath());
     LoopbackHttpServer backend;
-    backend.enqueue(ScriptedResponse::json(200, R"({"text":"hello from the microphone","words":4})"));
+    backend.enqueue(
+        ScriptedResponse::json(200, R"({"text":"hello from the microphone","words":4})"));
     backend.enqueue(ScriptedResponse::json(200, R"({"text":"Hello from Wayland."})"));
 
     InMemoryDefaultsStore store;
@@ -69,7 +70,8 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
     FakeAccessibilityTrust accessibility(true);
     AudioRecorder recorder(std::make_shared<QtAudioInput>());
     WlClipboardToolPasteboard pasteboard;
-    PortalRemoteDesktopKeystrokeSender keystrokes(store, [&hotkeys] { return hotkeys.heldModifiers(); });
+    PortalRemoteDesktopKeystrokeSender keystrokes(store,
+                                                  [&hotkeys] { return hotkeys.heldModifiers(); });
     FakeScriptKeystroke script;
     ClipboardManager clipboard(pasteboard, keystrokes, script, accessibility, scheduler);
     FakeDictationOverlay overlay;
@@ -77,13 +79,25 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
     FakeLoginItemService loginItems;
     FakeDeviceIdentity identity(QStringLiteral("0123456789abcdef0123456789abcdef"));
     DictationCoordinator coordinator(DictationCoordinator::Dependencies{
-        settings, recorder, clipboard, overlay, sounds, accessibility, scheduler, hotkeys,
-        modifiers, loginItems, identity,
+        settings,
+        recorder,
+        clipboard,
+        overlay,
+        sounds,
+        accessibility,
+        scheduler,
+        hotkeys,
+        modifiers,
+        loginItems,
+        identity,
         DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, backend.baseURL()},
         {}});
     coordinator.start();
     ASSERT_TRUE(waitUntil(
-        [&] { return log.contains("[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)"); },
+        [&] {
+            return log.contains(
+                "[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)");
+        },
         10s));
     ASSERT_TRUE(waitUntil([&] { return keystrokes.isReady(); }, 10s));
 
@@ -100,7 +114,8 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
                 while (target.canReadLine()) {
                     // Only the line break goes: the pasted text ends in a space.
                     lines.append(QString::fromUtf8(target.readLine()).chopped(1));
-                    if (sinceRelease.isValid() && textAfterRelease < 0) textAfterRelease = sinceRelease.elapsed();
+                    if (sinceRelease.isValid() && textAfterRelease < 0)
+                        textAfterRelease = sinceRelease.elapsed();
                 }
                 return lines.contains(wanted);
             },
@@ -122,10 +137,12 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
         ASSERT_TRUE(keyboard.release(evdevLeftAlt));
         ASSERT_TRUE(waitUntil([&] { return !recorder.isRecording(); }, 3000ms));
     }
-    EXPECT_TRUE(sawLine(QStringLiteral("text Hello from Wayland. "))) << lines.join('|').toStdString();
+    EXPECT_TRUE(sawLine(QStringLiteral("text Hello from Wayland. ")))
+        << lines.join('|').toStdString();
     std::printf("[latency] key up -> text in the field %lld ms (loopback backend)\n",
                 static_cast<long long>(textAfterRelease));
-    EXPECT_TRUE(waitUntil([&] { return coordinator.stateMachine().state() == RecordingStateValue::idle; }));
+    EXPECT_TRUE(
+        waitUntil([&] { return coordinator.stateMachine().state() == RecordingStateValue::idle; }));
     ASSERT_EQ(backend.requests().size(), 2);
     EXPECT_TRUE(log.contains("[HotkeyManager] Option+Space DOWN (state: idle)"));
     EXPECT_EQ(log.lines().filter("Option+Space DOWN").size(), 1);

@@ -24,27 +24,36 @@ constexpr quint32 space = 49;
 constexpr quint32 option = 2048;
 constexpr quint32 control = 4096;
 
-QString fakeInputTool() { return QStringLiteral(QUILLO_BINARY_DIR "/tests/kwin-fake-input"); }
+QString fakeInputTool() {
+    return QStringLiteral(QUILLO_BINARY_DIR "/tests/kwin-fake-input");
+}
 
 class PortalHotkeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!KWinTestSession::isRunning()) GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+        if (!KWinTestSession::isRunning())
+            GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
         ASSERT_TRUE(PortalGlobalShortcutsBackend::isAvailable()) << "no GlobalShortcuts portal";
-        ASSERT_TRUE(keyboard.isReady()) << "KWin refused fake input to " << fakeInputTool().toStdString();
+        ASSERT_TRUE(keyboard.isReady())
+            << "KWin refused fake input to " << fakeInputTool().toStdString();
         handler = backend.installHandler([this](const HotkeyEvent& event) {
-            if (event.id != id) return false;
+            if (event.id != id)
+                return false;
             switch (event.kind) {
-            case HotkeyEventKind::pressed:
-                ++presses;
-                pressedAt = clock.nsecsElapsed();
-                break;
-            case HotkeyEventKind::released:
-                ++releases;
-                releasedAt = clock.nsecsElapsed();
-                break;
-            case HotkeyEventKind::confirmed: ++confirmations; break;
-            case HotkeyEventKind::refused: refusal = event.status; break;
+                case HotkeyEventKind::pressed:
+                    ++presses;
+                    pressedAt = clock.nsecsElapsed();
+                    break;
+                case HotkeyEventKind::released:
+                    ++releases;
+                    releasedAt = clock.nsecsElapsed();
+                    break;
+                case HotkeyEventKind::confirmed:
+                    ++confirmations;
+                    break;
+                case HotkeyEventKind::refused:
+                    refusal = event.status;
+                    break;
             }
             return true;
         });
@@ -120,13 +129,15 @@ TEST_F(PortalHotkeyTest, ManagerWritesTheRegisteredLineOnlyOnceThePortalConfirme
     // The portal has not answered yet: no line.
     EXPECT_TRUE(log.lines().isEmpty());
     ASSERT_TRUE(waitUntil([&] { return !log.lines().isEmpty(); }, 10s));
-    EXPECT_EQ(log.lines(), QStringList{"[HotkeyManager] Carbon hotkey registered (keyCode=2, modifiers=4096)"});
+    EXPECT_EQ(log.lines(),
+              QStringList{"[HotkeyManager] Carbon hotkey registered (keyCode=2, modifiers=4096)"});
 
     ASSERT_TRUE(keyboard.press(evdevLeftControl));
     ASSERT_TRUE(keyboard.press(evdevD));
     ASSERT_TRUE(keyboard.release(evdevD));
     ASSERT_TRUE(keyboard.release(evdevLeftControl));
-    EXPECT_TRUE(waitUntil([&] { return log.contains("[HotkeyManager] Option+Space UP (state: pendingIntent)"); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return log.contains("[HotkeyManager] Option+Space UP (state: pendingIntent)"); }));
     manager.stop();
 }
 

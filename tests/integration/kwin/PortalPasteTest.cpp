@@ -28,16 +28,19 @@ public:
         process.waitForStarted(3000);
     }
     ~GroupProcess() {
-        if (process.state() == QProcess::NotRunning) return;
+        if (process.state() == QProcess::NotRunning)
+            return;
         ::kill(-pid_t(process.processId()), SIGTERM);
-        if (!process.waitForFinished(2000)) ::kill(-pid_t(process.processId()), SIGKILL);
+        if (!process.waitForFinished(2000))
+            ::kill(-pid_t(process.processId()), SIGKILL);
         process.waitForFinished(1000);
     }
     // Collects the lines it printed until one satisfies `wanted`.
     bool waitForLine(const QString& wanted, std::chrono::milliseconds timeout = 5s) {
         return waitUntil(
             [&] {
-                while (process.canReadLine()) lines.append(QString::fromUtf8(process.readLine()).trimmed());
+                while (process.canReadLine())
+                    lines.append(QString::fromUtf8(process.readLine()).trimmed());
                 return lines.contains(wanted);
             },
             timeout);
@@ -49,29 +52,34 @@ public:
 class PortalPasteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!KWinTestSession::isRunning()) GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+        if (!KWinTestSession::isRunning())
+            GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
     }
     InMemoryDefaultsStore store;
 };
 
 TEST_F(PortalPasteTest, PasteChordReachesANativeWaylandTextFieldOfAnotherProcess) {
-    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"), {caption});
+    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+                        {caption});
     ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
     ASSERT_TRUE(KWinTestSession::activateWindow(caption));
     ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
     // What the paste brings: put on the clipboard by another client, kept offered by it.
-    GroupProcess copy(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), QStringLiteral("dictated words ")});
+    GroupProcess copy(QStringLiteral("wl-copy"),
+                      {QStringLiteral("--foreground"), QStringLiteral("dictated words ")});
     runEventLoopFor(300ms);
 
     PortalRemoteDesktopKeystrokeSender sender(store);
-    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s)) << "the RemoteDesktop session did not start";
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s))
+        << "the RemoteDesktop session did not start";
     EXPECT_EQ(sender.currentModifiers(), 0u);
     ASSERT_TRUE(sender.postPasteChord());
     EXPECT_TRUE(target.waitForLine(QStringLiteral("text dictated words")));
 }
 
 TEST_F(PortalPasteTest, TypedTextReachesTheFocusedField) {
-    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"), {caption});
+    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+                        {caption});
     ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
     ASSERT_TRUE(KWinTestSession::activateWindow(caption));
     ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
@@ -79,7 +87,8 @@ TEST_F(PortalPasteTest, TypedTextReachesTheFocusedField) {
     PortalRemoteDesktopKeystrokeSender sender(store);
     ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
     ASSERT_TRUE(sender.typeText(QStringLiteral("Hi, 42!")));
-    EXPECT_TRUE(target.waitForLine(QStringLiteral("text Hi, 42!"))) << target.lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(target.waitForLine(QStringLiteral("text Hi, 42!")))
+        << target.lines.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(PortalPasteTest, NothingIsPostedBeforeTheSessionStarted) {

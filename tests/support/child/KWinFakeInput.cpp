@@ -19,7 +19,8 @@ struct Globals {
     org_kde_kwin_fake_input* fakeInput = nullptr;
 };
 
-void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface,
+              uint32_t version) {
     auto* globals = static_cast<Globals*>(data);
     if (std::strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4) {
         globals->fakeInput = static_cast<org_kde_kwin_fake_input*>(
@@ -48,7 +49,8 @@ int main() {
     wl_registry_add_listener(registry, &registryListener, &globals);
     wl_display_roundtrip(display);
     if (!globals.fakeInput) {
-        std::cerr << "kwin-fake-input: the compositor offers no fake input to this program" << std::endl;
+        std::cerr << "kwin-fake-input: the compositor offers no fake input to this program"
+                  << std::endl;
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(globals.fakeInput, "Quillo tests", "press keys in tests");
@@ -64,9 +66,9 @@ int main() {
             answer("error");
             continue;
         }
-        org_kde_kwin_fake_input_keyboard_key(globals.fakeInput, code,
-                                             verb == "press" ? WL_KEYBOARD_KEY_STATE_PRESSED
-                                                             : WL_KEYBOARD_KEY_STATE_RELEASED);
+        org_kde_kwin_fake_input_keyboard_key(
+            globals.fakeInput, code,
+            verb == "press" ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
         answer(wl_display_roundtrip(display) >= 0 ? "ok" : "error");
     }
     org_kde_kwin_fake_input_destroy(globals.fakeInput);

@@ -21,10 +21,12 @@ protected:
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     ReportingLineEdit field;
-    field.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("Quillo paste target"));
+    field.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                  : QStringLiteral("Quillo paste target"));
     field.resize(400, 40);
-    QObject::connect(&field, &QLineEdit::textChanged,
-                     [](const QString& text) { QTextStream(stdout) << "text " << text << Qt::endl; });
+    QObject::connect(&field, &QLineEdit::textChanged, [](const QString& text) {
+        QTextStream(stdout) << "text " << text << Qt::endl;
+    });
     field.show();
     QTextStream(stdout) << "shown" << Qt::endl;
     return app.exec();
