@@ -63,10 +63,11 @@ protected:
 
     // Registers and waits for the portal's answer.
     GlobalHotkeyBackend::Outcome registerAndConfirm(quint32 keyCode, quint32 modifiers) {
+        const int before = confirmations;
         auto outcome = backend.registerHotkey(keyCode, modifiers, id);
         EXPECT_TRUE(outcome.succeeded()) << outcome.status;
         EXPECT_TRUE(outcome.awaitingConfirmation);
-        EXPECT_TRUE(waitUntil([&] { return confirmations > 0 || refusal != 0; }, 10s));
+        EXPECT_TRUE(waitUntil([&] { return confirmations > before || refusal != 0; }, 10s));
         return outcome;
     }
 
@@ -153,6 +154,28 @@ TEST_F(PortalHotkeyTest, ReleasedRegistrationNoLongerFires) {
     ASSERT_TRUE(keyboard.release(evdevLeftAlt));
     runEventLoopFor(300ms);
     EXPECT_EQ(presses, 0);
+}
+
+TEST_F(PortalHotkeyTest, ANewHotkeyReplacesTheOldTriggerInTheSameSession) {
+    {
+        const auto first = registerAndConfirm(space, option);
+        ASSERT_EQ(confirmations, 1);
+    }
+    const auto second = registerAndConfirm(2, control);
+    ASSERT_EQ(confirmations, 2);
+    std::printf("second trigger: '%s'\n", qPrintable(backend.triggerDescription()));
+
+    ASSERT_TRUE(keyboard.press(evdevLeftControl));
+    ASSERT_TRUE(keyboard.press(evdevD));
+    ASSERT_TRUE(keyboard.release(evdevD));
+    ASSERT_TRUE(keyboard.release(evdevLeftControl));
+    EXPECT_TRUE(waitUntil([&] { return releases == 1; }));
+    ASSERT_TRUE(keyboard.press(evdevLeftAlt));
+    ASSERT_TRUE(keyboard.press(evdevSpace));
+    ASSERT_TRUE(keyboard.release(evdevSpace));
+    ASSERT_TRUE(keyboard.release(evdevLeftAlt));
+    runEventLoopFor(300ms);
+    EXPECT_EQ(presses, 1);
 }
 
 }  // namespace
