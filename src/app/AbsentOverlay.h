@@ -6,7 +6,8 @@
 // (a Wayland session without XWayland): the dictation runs the same, unseen.
 class AbsentOverlay final : public DictationOverlay {
 public:
-    void show(RecordingStateValue, AudioLevelSource*) override {}
+    Content show(RecordingStateValue, AudioLevelSource*) override { return noContent; }
     void showError(const QString&) override {}
     void dismiss() override {}
+    void dismissIfShowing(Content) override {}
 };

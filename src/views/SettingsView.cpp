@@ -201,9 +201,13 @@ QWidget* SettingsView::makeContent(SettingsSection section) {
     QWidget* content = nullptr;
     switch (section.value()) {
     case SettingsSection::home: content = new HomeSettingsContent(settings_); break;
-    case SettingsSection::general:
-        content = new GeneralSettingsContent(settings_, onHotkeyChanged_);
+    case SettingsSection::general: {
+        auto* general = new GeneralSettingsContent(settings_, onHotkeyChanged_);
+        if (services_.prepareHotkeyField && general->hotkeyField())
+            services_.prepareHotkeyField(*general->hotkeyField());
+        content = general;
         break;
+    }
     case SettingsSection::system:
         content = new SystemSettingsContent(settings_, services_.loginItems,
                                             services_.activationPolicy, services_.audioSources);

@@ -9,6 +9,8 @@
 #include <QTemporaryFile>
 #include <QTextStream>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 constexpr char kwinService[] = "org.kde.KWin";
@@ -57,8 +59,13 @@ QString quoted(const QString& text) {
 
 bool KWinTestSession::isRunning() {
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && bus.isConnected() &&
-           bus.interface()->isServiceRegistered(QLatin1String(kwinService)).value();
+    const bool running = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && bus.isConnected() &&
+                         bus.interface()->isServiceRegistered(QLatin1String(kwinService)).value();
+    // Under scripts/with-kwin.sh a missing session is a fault, not a reason to skip: the suite
+    // must not pass with every KWin test skipped.
+    if (!running && !qEnvironmentVariableIsEmpty("QUILLO_KWIN_SESSION"))
+        ADD_FAILURE() << "scripts/with-kwin.sh started no usable KWin session";
+    return running;
 }
 
 bool KWinTestSession::activateWindow(const QString& caption, std::chrono::milliseconds timeout) {

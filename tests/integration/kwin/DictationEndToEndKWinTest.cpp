@@ -10,11 +10,13 @@
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
 #include "support/FakeAccessibilityTrust.h"
+#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeLoginItemService.h"
 #include "support/FakeModifierEventSource.h"
 #include "support/FakeScriptKeystroke.h"
+#include "support/FakeSpeechDetector.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/KWinTestSession.h"
 #include "support/LogCapture.h"
@@ -144,6 +146,8 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
     QtSoundPlayer sounds;
     FakeLoginItemService loginItems;
     FakeDeviceIdentity identity(QStringLiteral("0123456789abcdef0123456789abcdef"));
+    FakeCancelKeyGrab cancelKey;
+    FakeSpeechDetector speech;  // the microphone plays a tone, not speech
     DictationCoordinator coordinator(DictationCoordinator::Dependencies{
         settings,
         recorder,
@@ -157,7 +161,9 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
         loginItems,
         identity,
         DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, backend.baseURL()},
-        {}});
+        {},
+        cancelKey,
+        speech});
     coordinator.start();
     ASSERT_TRUE(waitUntil(
         [&] {

@@ -233,8 +233,11 @@ TEST_F(HotkeyFieldTest, LeavingTheScreenEndsRecordingWithoutStoring) {
 TEST_F(HotkeyFieldTest, WhereOnlyCombinationsBindALoneModifierIsRefusedWithAMessage) {
     field->setCanBindLoneModifiers(false);
     startRecording();
+    // A lone modifier is taken on its release: there it is refused instead.
     pressKey(capture(), Qt::Key_Alt, Qt::NoModifier, xRightAlt);
+    sendKey(capture(), QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier, xRightAlt);
     pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xFn);
+    sendKey(capture(), QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, xFn);
     settle();
 
     // Nothing stored, still recording, and the field says why.

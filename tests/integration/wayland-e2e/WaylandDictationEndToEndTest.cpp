@@ -15,12 +15,14 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
+#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/FakeSpeechDetector.h"
 #include "support/MicPipeFeeder.h"
 #include "support/MicPipeLock.h"
 
@@ -171,6 +173,8 @@ protected:
     QtSoundPlayer sounds;
     FakeLoginItemService loginItems;
     FakeDeviceIdentity identity{QStringLiteral("0123456789abcdef0123456789abcdef")};
+    FakeCancelKeyGrab cancelKey;
+    FakeSpeechDetector speech;  // the microphone plays a tone, not speech
     QTemporaryDir runtime;
     SingleInstance instance{runtime.filePath(QStringLiteral("quillo.socket"))};
     QElapsedTimer releaseClock;
@@ -190,7 +194,9 @@ protected:
             identity,
             DictationCoordinator::RemoteServices{
                 HttpTransport(&network), {}, {}, backend.baseURL()},
-            {}});
+            {},
+            cancelKey,
+            speech});
     }
 };
 
