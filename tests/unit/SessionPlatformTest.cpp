@@ -66,8 +66,9 @@ TEST(SessionPlatform, AWlrootsSessionWithoutItsCompositorSaysWhatItCannotDo) {
                              scheduler, store);
     EXPECT_NE(platform.commandHotkeys(), nullptr) << "the bindings drive the hotkey";
     EXPECT_FALSE(platform.showsOverlay()) << "no XWayland";
+    // Neither data control nor an X server to fall back on: nothing can reach the clipboard.
     EXPECT_EQ(platform.limitationIds(), (QStringList{QStringLiteral("session.limit.no_overlay"),
-                                                     QStringLiteral("session.limit.clipboard"),
+                                                     QStringLiteral("session.limit.no_clipboard"),
                                                      QStringLiteral("session.limit.paste"),
                                                      QStringLiteral("session.limit.bindings")}));
     platform.announce();
