@@ -7,6 +7,7 @@
 #include "services/SpeechEngineError.h"
 #include "services/WavEncoder.h"
 #include "support/FakeAccessibilityTrust.h"
+#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeDictationRecorder.h"
@@ -14,6 +15,7 @@
 #include "support/FakeGlobalHotkeyBackend.h"
 #include "support/FakeModifierEventSource.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/FakeSpeechDetector.h"
 #include "support/FakeSpeechEngine.h"
 #include "support/FakeTextPaster.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -72,6 +74,8 @@ protected:
                                                          server.baseURL(), server.baseURL(),
                                                          server.baseURL()},
                     {},
+                    cancelKey,
+                    speechDetector,
                     &local});
             coordinator_->start();
         }
@@ -117,6 +121,8 @@ protected:
     FakeFnKeySetting fnSetting;
     NoLoginItems loginItems;
     FakeDeviceIdentity deviceIdentity;
+    FakeCancelKeyGrab cancelKey;
+    FakeSpeechDetector speechDetector;
     QNetworkAccessManager network;
     LoopbackHttpServer server;
     FakeSpeechEngine engine;

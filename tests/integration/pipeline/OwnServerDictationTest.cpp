@@ -2,6 +2,7 @@
 #include "models/AppSettings.h"
 #include "services/HotkeyManager.h"
 #include "support/FakeAccessibilityTrust.h"
+#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeDictationRecorder.h"
@@ -9,6 +10,7 @@
 #include "support/FakeLoginItemService.h"
 #include "support/FakeModifierEventSource.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/FakeSpeechDetector.h"
 #include "support/FakeTextPaster.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LogCapture.h"
@@ -47,7 +49,7 @@ protected:
                     modifiers, loginItems, deviceIdentity,
                     DictationCoordinator::RemoteServices{
                         HttpTransport(&network, 5000ms), {}, {}, server.baseURL()},
-                    [] {}});
+                    [] {}, cancelKey, speechDetector});
             coordinator_->start();
         }
         return *coordinator_;
@@ -92,6 +94,8 @@ protected:
     FakeModifierEventSource modifiers;
     FakeLoginItemService loginItems;
     FakeDeviceIdentity deviceIdentity;
+    FakeCancelKeyGrab cancelKey;
+    FakeSpeechDetector speechDetector;
     QNetworkAccessManager network;
     LoopbackHttpServer server;
     std::unique_ptr<DictationCoordinator> coordinator_;
