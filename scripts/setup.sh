@@ -30,6 +30,10 @@ packages=(
   desktop-file-utils
   # fetching and checking the speech engine's pinned source
   openssl
+  # Wayland on KDE: portals over D-Bus; headless KWin with the KDE portals for the tests
+  # (their recommends would pull a whole Plasma desktop). The KDE portal is a Qt 5 program and
+  # needs Qt 5's Wayland plugin.
+  plasma-wayland-protocols kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 dbus
 )
 
 missing=()

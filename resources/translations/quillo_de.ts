@@ -633,5 +633,25 @@ quill o → Quillo</translation>
         <source>Choose a whisper model file</source>
         <translation>Whisper-Modelldatei wählen</translation>
     </message>
+    <message id="hotkey.lone_modifier_unavailable">
+        <source>This desktop binds key combinations only: hold a modifier and press a key</source>
+        <translation>Dieser Desktop bindet nur Tastenkombinationen: halte eine Sondertaste und drücke eine Taste</translation>
+    </message>
+    <message id="hotkey.portal.description">
+        <source>Dictate: hold to talk, press twice for hands-free</source>
+        <translation>Diktieren: halten zum Sprechen, zweimal drücken für freihändig</translation>
+    </message>
+    <message id="hotkey.portal.taken">
+        <source>The desktop could not bind this shortcut: another application uses it. Choose another one.</source>
+        <translation>Der Desktop konnte dieses Tastenkürzel nicht binden: eine andere Anwendung verwendet es. Wähle ein anderes.</translation>
+    </message>
+    <message id="hotkey.portal.changed">
+        <source>The desktop now starts dictation with %1 (changed in its shortcut settings).</source>
+        <translation>Der Desktop startet das Diktieren jetzt mit %1 (in seinen Kurzbefehl-Einstellungen geändert).</translation>
+    </message>
+    <message id="hotkey.portal.removed">
+        <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
+        <translation>Der Desktop hat kein Tastenkürzel mehr für das Diktieren: wähle hier eines.</translation>
+    </message>
 </context>
 </TS>

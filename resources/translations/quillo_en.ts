@@ -633,5 +633,25 @@ quill o → Quillo</translation>
         <source>Choose a whisper model file</source>
         <translation>Choose a whisper model file</translation>
     </message>
+    <message id="hotkey.lone_modifier_unavailable">
+        <source>This desktop binds key combinations only: hold a modifier and press a key</source>
+        <translation>This desktop binds key combinations only: hold a modifier and press a key</translation>
+    </message>
+    <message id="hotkey.portal.description">
+        <source>Dictate: hold to talk, press twice for hands-free</source>
+        <translation>Dictate: hold to talk, press twice for hands-free</translation>
+    </message>
+    <message id="hotkey.portal.taken">
+        <source>The desktop could not bind this shortcut: another application uses it. Choose another one.</source>
+        <translation>The desktop could not bind this shortcut: another application uses it. Choose another one.</translation>
+    </message>
+    <message id="hotkey.portal.changed">
+        <source>The desktop now starts dictation with %1 (changed in its shortcut settings).</source>
+        <translation>The desktop now starts dictation with %1 (changed in its shortcut settings).</translation>
+    </message>
+    <message id="hotkey.portal.removed">
+        <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
+        <translation>The desktop no longer has a shortcut for dictation: choose one here.</translation>
+    </message>
 </context>
 </TS>

@@ -8,6 +8,7 @@
 #include "models/AppState.h"
 #include "platform/DefaultsStore.h"
 #include "platform/QtScheduler.h"
+#include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/linux/LinuxActivationPolicy.h"
 #include "platform/linux/LinuxDeviceIdentity.h"
 #include "platform/linux/LinuxFnKeySetting.h"
@@ -45,7 +46,7 @@ struct QuilloApp::Parts {
     explicit Parts(DefaultsStore& store)
         : settings(AppSettings::shared()),
           defaults(store),
-          platform(SessionEnvironment::current(), scheduler),
+          platform(SessionEnvironment::current(), scheduler, store),
           audioInput(std::make_shared<QtAudioInput>()),
           recorder(audioInput),
           clipboard(platform.pasteboard(), platform.keystrokes(), script, platform.accessibility(),
@@ -162,10 +163,24 @@ void QuilloApp::installWindowServices() {
             coordinator->updateHotkey(keyCode, modifiers);
         }
     });
+    wireDesktopHotkeyReports();
     DictationRecorder* recorder = &p.recorder;
     OnboardingWindowController::installServices(OnboardingView::Services{
         [recorder] { return recorder->requestPermission(); }, &p.loginItems, &p.activationPolicy,
         {}});
+}
+
+void QuilloApp::wireDesktopHotkeyReports() {
+    Parts& p = *parts_;
+    SettingsWindowController& settingsWindow = SettingsWindowController::shared();
+    settingsWindow.setCanBindLoneModifiers(p.platform.hotkeyBackend().canBindLoneModifiers());
+    PortalGlobalShortcutsBackend* portal = p.platform.portalHotkeys();
+    if (!portal)
+        return;
+    connect(portal, &PortalGlobalShortcutsBackend::triggerTaken, &settingsWindow,
+            [&settingsWindow] { settingsWindow.showTriggerTaken(); });
+    connect(portal, &PortalGlobalShortcutsBackend::triggerChanged, &settingsWindow,
+            &SettingsWindowController::showTriggerChanged);
 }
 
 void QuilloApp::openSettings() {

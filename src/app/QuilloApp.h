@@ -30,6 +30,8 @@ private:
     struct Parts;
     void decideTaskbarPresence();
     void installWindowServices();
+    // What the desktop says of the hotkey binding, shown on the General section's hotkey field.
+    void wireDesktopHotkeyReports();
     void openSettings();
 
     std::unique_ptr<Parts> parts_;

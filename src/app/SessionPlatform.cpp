@@ -9,6 +9,9 @@
 #include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/PortalAccessibilityTrust.h"
+#include "platform/wayland/PortalGlobalShortcutsBackend.h"
+#include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
 #include "platform/wayland/SwayBindings.h"
 #include "platform/wayland/VirtualKeyboardAccessibilityTrust.h"
 #include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
@@ -27,18 +30,25 @@ bool desktopIs(const QString& currentDesktop, QLatin1String name) {
     });
 }
 
-// ---- KDE portal parts: MERGE POINT -----------------------------------------------------------
-// The portal-based hotkey (GlobalShortcuts) and keystroke sender (RemoteDesktop) of the KDE work
-// are built here. Until they are merged, a portal session falls back to the X11 parts through
-// XWayland, and says so.
+// The portal-based hotkey (GlobalShortcuts) and keystroke sender (RemoteDesktop) of KDE Plasma,
+// and of any desktop whose portal offers GlobalShortcuts.
 struct PortalParts {
     std::unique_ptr<GlobalHotkeyBackend> hotkeyBackend;
     std::unique_ptr<KeystrokeSender> keystrokes;
     std::unique_ptr<AccessibilityTrust> accessibility;
 };
 
-std::optional<PortalParts> makePortalParts(Scheduler& /*scheduler*/) {
-    return std::nullopt;
+std::optional<PortalParts> makePortalParts(DefaultsStore& store) {
+    if (!PortalGlobalShortcutsBackend::isAvailable())
+        return std::nullopt;
+    auto hotkeys = std::make_unique<PortalGlobalShortcutsBackend>();
+    // The hotkey's own keys are the only ones the session knows to be held until the portal's
+    // release; the backend outlives the sender (declared before it in SessionPlatform).
+    const PortalGlobalShortcutsBackend* held = hotkeys.get();
+    auto keystrokes = std::make_unique<PortalRemoteDesktopKeystrokeSender>(
+        store, [held] { return KeystrokeSender::Modifiers(held->heldModifiers()); });
+    auto accessibility = std::make_unique<PortalAccessibilityTrust>(*keystrokes);
+    return PortalParts{std::move(hotkeys), std::move(keystrokes), std::move(accessibility)};
 }
 // ---------------------------------------------------------------------------------------------
 
@@ -68,12 +78,13 @@ QByteArray SessionPlatform::qtPlatformFor(const SessionEnvironment& environment)
     return QByteArrayLiteral("xcb");
 }
 
-SessionPlatform::SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler)
+SessionPlatform::SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler,
+                                 DefaultsStore& store)
     : kind_(kindOf(environment)) {
     if (kind_ == SessionKind::x11) {
         buildX11();
     } else {
-        buildWayland(environment, scheduler);
+        buildWayland(environment, scheduler, store);
     }
 }
 
@@ -90,7 +101,8 @@ void SessionPlatform::buildX11Input() {
     accessibility_ = std::make_unique<X11AccessibilityTrust>();
 }
 
-void SessionPlatform::buildWayland(const SessionEnvironment& environment, Scheduler& scheduler) {
+void SessionPlatform::buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
+                                   DefaultsStore& store) {
     wayland_ = std::make_unique<WaylandConnection>(environment.waylandDisplay.toLocal8Bit());
     const bool hasX11 = !environment.x11Display.isEmpty();
     showsOverlay_ = hasX11;
@@ -139,7 +151,8 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         return;
     }
 
-    if (std::optional<PortalParts> portal = makePortalParts(scheduler)) {
+    if (std::optional<PortalParts> portal = makePortalParts(store)) {
+        portalHotkeys_ = static_cast<PortalGlobalShortcutsBackend*>(portal->hotkeyBackend.get());
         hotkeyBackend_ = std::move(portal->hotkeyBackend);
         keystrokes_ = std::move(portal->keystrokes);
         accessibility_ = std::move(portal->accessibility);

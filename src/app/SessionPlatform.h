@@ -8,8 +8,10 @@
 
 class AccessibilityTrust;
 class CommandHotkeyBackend;
+class DefaultsStore;
 class GlobalHotkeyBackend;
 class KeystrokeSender;
+class PortalGlobalShortcutsBackend;
 class Pasteboard;
 class Scheduler;
 class WaylandConnection;
@@ -37,7 +39,10 @@ public:
     // where the overlay can stay above other windows without the focus; empty for Qt's choice.
     static QByteArray qtPlatformFor(const SessionEnvironment& environment);
 
-    SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler);
+    // `store` keeps what a desktop portal hands out for later runs (the remote desktop's
+    // restore token).
+    SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler,
+                    DefaultsStore& store);
     ~SessionPlatform();
 
     SessionKind kind() const { return kind_; }
@@ -47,6 +52,8 @@ public:
     AccessibilityTrust& accessibility() { return *accessibility_; }
     // Set when the compositor's key bindings drive the hotkey through the single-instance socket.
     CommandHotkeyBackend* commandHotkeys() const { return commandHotkeys_; }
+    // Set when the desktop portal binds the hotkey: it reports taken and changed triggers.
+    PortalGlobalShortcutsBackend* portalHotkeys() const { return portalHotkeys_; }
     // False without an X server: a native Wayland window cannot be kept above others unfocused.
     bool showsOverlay() const { return showsOverlay_; }
 
@@ -57,7 +64,8 @@ public:
 
 private:
     void buildX11();
-    void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler);
+    void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
+                      DefaultsStore& store);
     void buildX11Input();
     void note(const QString& logLine, const QString& textId);
 
@@ -68,6 +76,7 @@ private:
     std::unique_ptr<Pasteboard> pasteboard_;
     std::unique_ptr<AccessibilityTrust> accessibility_;
     CommandHotkeyBackend* commandHotkeys_ = nullptr;
+    PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
     bool showsOverlay_ = true;
     QStringList logLines_;
     QStringList limitationIds_;

@@ -20,12 +20,21 @@ constexpr quint32 fourCharCode(const char (&code)[5]) {
            (quint32(quint8(code[2])) << 8) | quint32(quint8(code[3]));
 }
 
-enum class HotkeyEventKind : quint32 { pressed = 5, released = 6 };
+enum class HotkeyEventKind : quint32 {
+    pressed = 5,
+    released = 6,
+    // A registration that was awaiting the window system's answer is now in force...
+    confirmed = 100,
+    // ...or is not, for the reason in `status`; its registration does nothing any more.
+    refused = 101,
+};
 
 struct HotkeyEvent {
     // Absent when the event belongs to no registration the backend knows.
     std::optional<HotkeyId> id;
     HotkeyEventKind kind = HotkeyEventKind::pressed;
+    // Why a registration was refused; noError otherwise.
+    int status = 0;
 };
 
 // A system-wide key combination: pressed and released events reach the installed handlers
@@ -46,6 +55,9 @@ public:
         int status = noError;
         // Set on success; destroying it removes the handler or the registration.
         ScopedRegistration registration;
+        // Set when the window system answers later (a desktop portal): the handlers then get
+        // one `confirmed` or `refused` event for the id.
+        bool awaitingConfirmation = false;
         bool succeeded() const { return status == noError && registration.isSet(); }
     };
 
@@ -55,4 +67,6 @@ public:
     // keyCode and carbonModifiers in the portable numbering (Space 49; command 256,
     // shift 512, option 2048, control 4096).
     virtual Outcome registerHotkey(quint32 keyCode, quint32 carbonModifiers, HotkeyId id) = 0;
+    // Whether a lone modifier key (right Option, Fn) can serve as the hotkey in this session.
+    virtual bool canBindLoneModifiers() const { return true; }
 };

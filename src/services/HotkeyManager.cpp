@@ -26,10 +26,17 @@ bool HotkeyManager::start(quint32 keyCode, quint32 modifiers) {
         return false;
     }
     hotKeyRef_ = std::move(registered.registration);
-    Log::line(QStringLiteral("[HotkeyManager] Carbon hotkey registered (keyCode=%1, modifiers=%2)")
-                  .arg(keyCode)
-                  .arg(modifiers));
+    registeredKeyCode_ = keyCode;
+    registeredModifiers_ = modifiers;
+    // A portal confirms later: the line then waits for its answer.
+    if (!registered.awaitingConfirmation) logRegistered();
     return true;
+}
+
+void HotkeyManager::logRegistered() const {
+    Log::line(QStringLiteral("[HotkeyManager] Carbon hotkey registered (keyCode=%1, modifiers=%2)")
+                  .arg(registeredKeyCode_)
+                  .arg(registeredModifiers_));
 }
 
 void HotkeyManager::stop() {
@@ -52,6 +59,13 @@ bool HotkeyManager::handleCarbonEvent(const HotkeyEvent& event) {
         Log::line(QStringLiteral("[HotkeyManager] Option+Space DOWN (state: %1)")
                       .arg(caseName(stateMachine_.state())));
         handleKeyDown();
+        return true;
+    case HotkeyEventKind::confirmed:
+        if (hotKeyRef_.isSet()) logRegistered();
+        return true;
+    case HotkeyEventKind::refused:
+        Log::line(QStringLiteral("[HotkeyManager] RegisterEventHotKey failed: %1").arg(event.status));
+        hotKeyRef_.reset();
         return true;
     }
     return false;

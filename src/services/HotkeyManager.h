@@ -39,12 +39,15 @@ private:
     void handleKeyUp();
     void holdTimerFired();
     static void call(const std::function<void()>& callback);
+    void logRegistered() const;
 
     RecordingStateMachine& stateMachine_;
     GlobalHotkeyBackend& backend_;
     Scheduler& scheduler_;
     ScopedRegistration eventHandlerRef_;
     ScopedRegistration hotKeyRef_;
+    quint32 registeredKeyCode_ = 0;
+    quint32 registeredModifiers_ = 0;
     TimerHandle holdTimer_;
     TimerHandle doublePressTimer_;
 };

@@ -80,6 +80,11 @@ HotkeyField::HotkeyField(AppSettings& settings, ChangedCallback onChanged, QWidg
     enterNewHint_->setContentsMargins(4, 0, 0, 0);
     enterNewHint_->hide();
     column->addWidget(enterNewHint_);
+    notice_ = SettingsText::label(QString(), 11, QFont::Normal, SettingsText::Tone::secondary);
+    notice_->setContentsMargins(4, 0, 0, 0);
+    notice_->setWordWrap(true);
+    notice_->hide();
+    column->addWidget(notice_);
 
     faceLayout_->setContentsMargins(16, 12, 16, 12);
     faceLayout_->setSpacing(8);
@@ -176,11 +181,42 @@ void HotkeyField::handleFlagsChanged(const CapturedKey& key) {
     // A release of a modifier held before recording began is no choice of the user's.
     if (!modifiersDown_.remove(key.keyCode))
         return;
-    if (loneModifier_ && loneModifier_->first == key.keyCode)
-        applyHotkey(loneModifier_->second, 0);
+    if (!loneModifier_ || loneModifier_->first != key.keyCode)
+        return;
+    if (!canBindLoneModifiers_) {
+        // Recording it would store a hotkey the desktop never fires.
+        loneModifier_.reset();
+        //% "This desktop binds key combinations only: hold a modifier and press a key"
+        setNotice(qtTrId("hotkey.lone_modifier_unavailable"));
+        return;
+    }
+    applyHotkey(loneModifier_->second, 0);
+}
+
+void HotkeyField::setNotice(const QString& text) {
+    notice_->setText(text);
+    notice_->setVisible(!text.isEmpty());
+}
+
+QString HotkeyField::notice() const { return notice_->text(); }
+
+void HotkeyField::showTriggerTaken() {
+    //% "The desktop could not bind this shortcut: another application uses it. Choose another one."
+    setNotice(qtTrId("hotkey.portal.taken"));
+}
+
+void HotkeyField::showTriggerChanged(const QString& description) {
+    if (description.isEmpty()) {
+        //% "The desktop no longer has a shortcut for dictation: choose one here."
+        setNotice(qtTrId("hotkey.portal.removed"));
+        return;
+    }
+    //% "The desktop now starts dictation with %1 (changed in its shortcut settings)."
+    setNotice(qtTrId("hotkey.portal.changed").arg(description));
 }
 
 void HotkeyField::applyHotkey(int keyCode, int modifiers) {
+    setNotice({});
     settings_.setHotkeyKeyCode(keyCode);
     settings_.setHotkeyModifiers(modifiers);
     if (onChanged_) onChanged_(keyCode, modifiers);

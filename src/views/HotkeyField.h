@@ -37,6 +37,16 @@ public:
     void handleFlagsChanged(const CapturedKey& key);
     void applyHotkey(int keyCode, int modifiers);
 
+    // Where the session binds key combinations only (a desktop portal), a lone modifier is
+    // refused with a message instead of being stored as a hotkey that never fires.
+    void setCanBindLoneModifiers(bool canBind) { canBindLoneModifiers_ = canBind; }
+    // A line under the field about the desktop's binding (taken, changed); empty hides it.
+    void setNotice(const QString& text);
+    QString notice() const;
+    // What the desktop reported about the hotkey's binding.
+    void showTriggerTaken();
+    void showTriggerChanged(const QString& description);
+
 protected:
     void hideEvent(QHideEvent* event) override;
 
@@ -55,5 +65,7 @@ private:
     QAbstractButton* button_;
     QHBoxLayout* faceLayout_;
     QLabel* enterNewHint_;
+    QLabel* notice_ = nullptr;
+    bool canBindLoneModifiers_ = true;
     QPointer<KeyCaptureView> capture_;
 };

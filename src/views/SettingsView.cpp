@@ -201,28 +201,28 @@ void SettingsView::select(SettingsSection section) {
 QWidget* SettingsView::makeContent(SettingsSection section) {
     QWidget* content = nullptr;
     switch (section.value()) {
-        case SettingsSection::home:
-            content = new HomeSettingsContent(settings_);
-            break;
-        case SettingsSection::general:
-            content = new GeneralSettingsContent(settings_, onHotkeyChanged_);
-            break;
-        case SettingsSection::system:
-            content = new SystemSettingsContent(settings_, services_.loginItems,
-                                                services_.activationPolicy, services_.audioSources);
-            break;
-        case SettingsSection::modes:
-            content = new ModesSettingsContent(settings_);
-            break;
-        case SettingsSection::connection: {
-            auto* connection = new ConnectionSettingsContent(settings_);
-            if (services_.network) {
-                connection->extraCards()->addWidget(
-                    new LocalTranscriptionCard(settings_, *services_.network));
-            }
-            content = connection;
-            break;
+    case SettingsSection::home: content = new HomeSettingsContent(settings_); break;
+    case SettingsSection::general: {
+        auto* general = new GeneralSettingsContent(settings_, onHotkeyChanged_);
+        if (services_.prepareHotkeyField && general->hotkeyField())
+            services_.prepareHotkeyField(*general->hotkeyField());
+        content = general;
+        break;
+    }
+    case SettingsSection::system:
+        content = new SystemSettingsContent(settings_, services_.loginItems,
+                                            services_.activationPolicy, services_.audioSources);
+        break;
+    case SettingsSection::modes: content = new ModesSettingsContent(settings_); break;
+    case SettingsSection::connection: {
+        auto* connection = new ConnectionSettingsContent(settings_);
+        if (services_.network) {
+            connection->extraCards()->addWidget(
+                new LocalTranscriptionCard(settings_, *services_.network));
         }
+        content = connection;
+        break;
+    }
     }
     auto* page = new QWidget;
     page->setBackgroundRole(QPalette::Window);

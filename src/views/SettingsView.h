@@ -1,6 +1,8 @@
 #pragma once
 
 #include "views/HotkeyField.h"
+
+#include <functional>
 #include "views/SettingsSection.h"
 
 #include <QMap>
@@ -27,6 +29,8 @@ public:
         AudioSourceList* audioSources = nullptr;
         // Downloads of speech models; without it the section has no local-transcription card.
         QNetworkAccessManager* network = nullptr;
+        // Called on each new General section's hotkey field (what the desktop allows and said).
+        std::function<void(HotkeyField&)> prepareHotkeyField;
     };
 
     SettingsView(AppSettings& settings, HotkeyField::ChangedCallback onHotkeyChanged,

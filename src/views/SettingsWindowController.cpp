@@ -77,7 +77,8 @@ void SettingsWindowController::createWindow() {
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new SettingsView(
         settings_, [this](int keyCode, int modifiers) { hotkeyChanged(keyCode, modifiers); },
-        {loginItems_, activationPolicy_, audioSources_, network_});
+        {loginItems_, activationPolicy_, audioSources_, network_,
+         [this](HotkeyField& field) { prepareHotkeyField(field); }});
     layout->addWidget(view_);
     // Centred on the screen the window opens on.
     if (const QScreen* screen = window_->screen()) {
@@ -85,6 +86,33 @@ void SettingsWindowController::createWindow() {
     }
 }
 
+void SettingsWindowController::setCanBindLoneModifiers(bool canBind) {
+    canBindLoneModifiers_ = canBind;
+    if (HotkeyField* field = view_ ? view_->findChild<HotkeyField*>() : nullptr)
+        field->setCanBindLoneModifiers(canBind);
+}
+
+void SettingsWindowController::showTriggerTaken() {
+    setHotkeyNotice([](HotkeyField& field) { field.showTriggerTaken(); });
+}
+
+void SettingsWindowController::showTriggerChanged(const QString& description) {
+    setHotkeyNotice([description](HotkeyField& field) { field.showTriggerChanged(description); });
+}
+
+void SettingsWindowController::setHotkeyNotice(std::function<void(HotkeyField&)> notice) {
+    hotkeyNotice_ = std::move(notice);
+    if (HotkeyField* field = view_ ? view_->findChild<HotkeyField*>() : nullptr)
+        hotkeyNotice_(*field);
+}
+
+void SettingsWindowController::prepareHotkeyField(HotkeyField& field) {
+    field.setCanBindLoneModifiers(canBindLoneModifiers_);
+    if (hotkeyNotice_)
+        hotkeyNotice_(field);
+}
+
 void SettingsWindowController::hotkeyChanged(int keyCode, int modifiers) {
+    hotkeyNotice_ = {};
     if (onHotkeyChanged_) onHotkeyChanged_(keyCode, modifiers);
 }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class ActivationPolicy;
 class AppSettings;
 class AudioSourceList;
@@ -37,6 +39,11 @@ public:
     // window is first shown (without it the choice is left out).
     void setAudioSources(AudioSourceList* sources) { audioSources_ = sources; }
     void setNetwork(QNetworkAccessManager* network) { network_ = network; }
+    // What the desktop's hotkey binding allows and reports, shown on the General section's
+    // hotkey field now and on every one created later.
+    void setCanBindLoneModifiers(bool canBind);
+    void showTriggerTaken();
+    void showTriggerChanged(const QString& description);
     void show();
     // Shows the window with `section` selected (the menu's missing-key warning opens the
     // Connection section this way).
@@ -48,6 +55,8 @@ public:
 private:
     void createWindow();
     void hotkeyChanged(int keyCode, int modifiers);
+    void prepareHotkeyField(HotkeyField& field);
+    void setHotkeyNotice(std::function<void(HotkeyField&)> notice);
 
     AppSettings& settings_;
     LoginItemService* loginItems_;
@@ -55,6 +64,9 @@ private:
     AudioSourceList* audioSources_ = nullptr;
     QNetworkAccessManager* network_ = nullptr;
     HotkeyField::ChangedCallback onHotkeyChanged_;
+    bool canBindLoneModifiers_ = true;
+    // The desktop's last word on the binding, until the user records another hotkey.
+    std::function<void(HotkeyField&)> hotkeyNotice_;
     QPointer<QWidget> window_;
     SettingsView* view_ = nullptr;
 };

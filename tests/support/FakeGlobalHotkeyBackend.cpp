@@ -16,9 +16,11 @@ GlobalHotkeyBackend::Outcome FakeGlobalHotkeyBackend::registerHotkey(quint32 key
     if (nextRegisterStatus != noError) return {nextRegisterStatus, {}};
     const quint64 token = nextToken_++;
     registrations_.append({token, {keyCode, carbonModifiers, id}});
-    return {noError, ScopedRegistration([this, token] {
-                registrations_.removeIf([token](const auto& entry) { return entry.first == token; });
-            })};
+    Outcome outcome{noError, ScopedRegistration([this, token] {
+                        registrations_.removeIf([token](const auto& entry) { return entry.first == token; });
+                    })};
+    outcome.awaitingConfirmation = nextRegisterAwaitsConfirmation;
+    return outcome;
 }
 
 bool FakeGlobalHotkeyBackend::deliver(const HotkeyEvent& event) {

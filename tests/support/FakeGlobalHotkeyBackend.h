@@ -21,6 +21,9 @@ public:
     bool deliver(const HotkeyEvent& event);
     bool press(HotkeyId id) { return deliver({id, HotkeyEventKind::pressed}); }
     bool release(HotkeyId id) { return deliver({id, HotkeyEventKind::released}); }
+    // The window system's later answer to a registration made with nextRegisterAwaitsConfirmation.
+    bool confirm(HotkeyId id) { return deliver({id, HotkeyEventKind::confirmed}); }
+    bool refuse(HotkeyId id, int status) { return deliver({id, HotkeyEventKind::refused, status}); }
 
     int handlerCount() const;
     int installCount() const { return installCount_; }
@@ -30,6 +33,10 @@ public:
 
     int nextRegisterStatus = noError;
     int nextInstallStatus = noError;
+    // Registrations answer later, as a desktop portal's do.
+    bool nextRegisterAwaitsConfirmation = false;
+    bool loneModifiersBindable = true;
+    bool canBindLoneModifiers() const override { return loneModifiersBindable; }
 
 private:
     quint64 nextToken_ = 1;

@@ -4,6 +4,7 @@
 #include "platform/linux/X11GlobalHotkeyBackend.h"
 #include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
+#include "support/InMemoryDefaultsStore.h"
 #include "support/ManualScheduler.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,8 @@ TEST(SessionPlatform, WindowsGoThroughXWaylandWhereThereIsOne) {
 
 TEST(SessionPlatform, AnX11SessionKeepsTheX11PartsAndHasNothingToSay) {
     ManualScheduler scheduler;
-    SessionPlatform platform(session("x11", "", "XFCE"), scheduler);
+    InMemoryDefaultsStore store;
+    SessionPlatform platform(session("x11", "", "XFCE"), scheduler, store);
     EXPECT_NE(dynamic_cast<X11GlobalHotkeyBackend*>(&platform.hotkeyBackend()), nullptr);
     EXPECT_NE(dynamic_cast<XTestKeystrokeSender*>(&platform.keystrokes()), nullptr);
     EXPECT_NE(dynamic_cast<X11Pasteboard*>(&platform.pasteboard()), nullptr);
@@ -59,11 +61,12 @@ TEST(SessionPlatform, AnX11SessionKeepsTheX11PartsAndHasNothingToSay) {
 
 TEST(SessionPlatform, AWlrootsSessionWithoutItsCompositorSaysWhatItCannotDo) {
     ManualScheduler scheduler;
+    InMemoryDefaultsStore store;
     SessionPlatform platform(session("wayland", "quillo-test-no-such-compositor", "sway", ""),
-                             scheduler);
+                             scheduler, store);
     EXPECT_NE(platform.commandHotkeys(), nullptr) << "the bindings drive the hotkey";
     EXPECT_FALSE(platform.showsOverlay()) << "no XWayland";
-    // Without data control and without XWayland there is no clipboard to paste through.
+    // Neither data control nor an X server to fall back on: nothing can reach the clipboard.
     EXPECT_EQ(platform.limitationIds(), (QStringList{QStringLiteral("session.limit.no_overlay"),
                                                      QStringLiteral("session.limit.no_clipboard"),
                                                      QStringLiteral("session.limit.paste"),

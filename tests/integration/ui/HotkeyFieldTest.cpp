@@ -230,4 +230,36 @@ TEST_F(HotkeyFieldTest, LeavingTheScreenEndsRecordingWithoutStoring) {
     EXPECT_EQ(pillTexts(), (QStringList{"Alt", "Space"}));
 }
 
+TEST_F(HotkeyFieldTest, WhereOnlyCombinationsBindALoneModifierIsRefusedWithAMessage) {
+    field->setCanBindLoneModifiers(false);
+    startRecording();
+    // A lone modifier is taken on its release: there it is refused instead.
+    pressKey(capture(), Qt::Key_Alt, Qt::NoModifier, xRightAlt);
+    sendKey(capture(), QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier, xRightAlt);
+    pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xFn);
+    sendKey(capture(), QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, xFn);
+    settle();
+
+    // Nothing stored, still recording, and the field says why.
+    EXPECT_FALSE(hotkeyStored());
+    EXPECT_TRUE(reported.isEmpty());
+    EXPECT_TRUE(field->isRecording());
+    EXPECT_EQ(field->notice(), qtTrId("hotkey.lone_modifier_unavailable"));
+
+    // A combination is still taken, and the message goes.
+    pressKey(capture(), Qt::Key_Space, Qt::AltModifier, 0, " ");
+    settle();
+    EXPECT_EQ(reported, (QList<QPair<int, int>>{{49, 2048}}));
+    EXPECT_TRUE(field->notice().isEmpty());
+}
+
+TEST_F(HotkeyFieldTest, TheDesktopsReportsOnTheBindingShowUnderTheField) {
+    field->showTriggerTaken();
+    EXPECT_EQ(field->notice(), qtTrId("hotkey.portal.taken"));
+    field->showTriggerChanged(QStringLiteral("Meta+D"));
+    EXPECT_EQ(field->notice(), qtTrId("hotkey.portal.changed").arg("Meta+D"));
+    field->showTriggerChanged({});
+    EXPECT_EQ(field->notice(), qtTrId("hotkey.portal.removed"));
+}
+
 }  // namespace

@@ -113,6 +113,33 @@ TEST_F(SettingsWindowTest, HotkeyRecordedInAWindowOpenedByReactivationReachesThe
     EXPECT_EQ(second, (QList<QPair<int, int>>{{61, 0}}));
 }
 
+// The desktop's word on the binding comes before the General section exists (and again after
+// it is recreated): every new hotkey field refuses lone modifiers and shows the last report,
+// until the user records another hotkey.
+TEST_F(SettingsWindowTest, TheDesktopsHotkeyReportsReachEveryNewGeneralSection) {
+    controller.setCanBindLoneModifiers(false);
+    controller.showTriggerChanged(QStringLiteral("Meta+D"));
+    controller.show();
+    QList<QPair<int, int>> recorded;
+    controller.setOnHotkeyChanged([&](int key, int mods) { recorded.append({key, mods}); });
+    clickSection(SettingsSection::general);
+    auto* general = qobject_cast<GeneralSettingsContent*>(view()->sectionContent());
+    ASSERT_NE(general, nullptr);
+    EXPECT_EQ(general->hotkeyField()->notice(),
+              qtTrId("hotkey.portal.changed").arg(QStringLiteral("Meta+D")));
+
+    controller.showTriggerTaken();
+    EXPECT_EQ(general->hotkeyField()->notice(), qtTrId("hotkey.portal.taken"));
+
+    recordRightOptionHotkey();
+    EXPECT_TRUE(recorded.isEmpty()) << "a lone modifier never fires where combinations only bind";
+    clickSection(SettingsSection::home);
+    clickSection(SettingsSection::general);
+    general = qobject_cast<GeneralSettingsContent*>(view()->sectionContent());
+    ASSERT_NE(general, nullptr);
+    EXPECT_EQ(general->hotkeyField()->notice(), qtTrId("hotkey.portal.taken"));
+}
+
 TEST_F(SettingsWindowTest, HelpAndSupportOpenTheProductPages) {
     UrlRecorder recorder;
     const QString scheme = QUrl(QString::fromUtf8(BuildConfig::webUrl)).scheme();

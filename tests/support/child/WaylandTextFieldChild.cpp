@@ -1,27 +1,35 @@
-// A native Wayland Qt window with one text field, as a paste target in another process. Prints
-// "focused" once the field has the keyboard focus and "text:<text>" after every change.
+// A native Wayland Qt text field in a process of its own, as a paste target: its window's caption
+// is the first argument (a default otherwise). Prints "shown" once the window is up, "focused"
+// when the field gets the keyboard focus and "text <contents>" whenever its text changes.
 #include <QApplication>
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QTextStream>
 
-#include <cstdio>
+namespace {
+
+class ReportingLineEdit : public QLineEdit {
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QLineEdit::focusInEvent(event);
+        QTextStream(stdout) << "focused" << Qt::endl;
+    }
+};
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+    // A Wayland client even where XWayland is there too: the paste must reach a native window.
     qputenv("QT_QPA_PLATFORM", "wayland");
     QApplication app(argc, argv);
-    QLineEdit field;
-    field.setWindowTitle(QStringLiteral("Quillo paste target"));
+    ReportingLineEdit field;
+    field.setWindowTitle(argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                  : QStringLiteral("Quillo paste target"));
     field.resize(400, 40);
-    auto print = [](const QString& line) {
-        std::puts(line.toUtf8().constData());
-        std::fflush(stdout);
-    };
-    QObject::connect(&field, &QLineEdit::textChanged, &field,
-                     [print](const QString& text) { print(QStringLiteral("text:") + text); });
-    QObject::connect(&app, &QApplication::focusChanged, &field,
-                     [&field, print](QWidget*, QWidget* now) {
-                         if (now == &field)
-                             print(QStringLiteral("focused"));
-                     });
+    QObject::connect(&field, &QLineEdit::textChanged, [](const QString& text) {
+        QTextStream(stdout) << "text " << text << Qt::endl;
+    });
     field.show();
+    QTextStream(stdout) << "shown" << Qt::endl;
     return QApplication::exec();
 }

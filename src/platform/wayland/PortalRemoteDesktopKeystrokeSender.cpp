@@ -1,0 +1,180 @@
+#include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
+
+#include "platform/DefaultsStore.h"
+#include "platform/Log.h"
+#include "platform/wayland/PortalRequest.h"
+
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QList>
+
+#include <xkbcommon/xkbcommon.h>
+
+namespace {
+
+constexpr char remoteDesktopInterface[] = "org.freedesktop.portal.RemoteDesktop";
+constexpr uint keyboardDevice = 1;
+// Kept until the user revokes it.
+constexpr uint persistUntilRevoked = 2;
+constexpr uint keyPressed = 1;
+constexpr uint keyReleased = 0;
+
+// The evdev keys that stand for the held modifiers, in the order they are pressed again.
+QList<int> modifierKeys(KeystrokeSender::Modifiers modifiers) {
+    QList<int> keys;
+    if (modifiers & KeystrokeSender::Control)
+        keys.append(PortalRemoteDesktopKeystrokeSender::evdevLeftControl);
+    if (modifiers & KeystrokeSender::Shift)
+        keys.append(PortalRemoteDesktopKeystrokeSender::evdevLeftShift);
+    if (modifiers & KeystrokeSender::Option)
+        keys.append(PortalRemoteDesktopKeystrokeSender::evdevLeftAlt);
+    if (modifiers & KeystrokeSender::Command)
+        keys.append(PortalRemoteDesktopKeystrokeSender::evdevLeftMeta);
+    return keys;
+}
+
+}  // namespace
+
+PortalRemoteDesktopKeystrokeSender::PortalRemoteDesktopKeystrokeSender(DefaultsStore& store,
+                                                                       HeldModifiers heldModifiers,
+                                                                       const QDBusConnection& bus,
+                                                                       QObject* parent)
+    : QObject(parent), store_(store), heldModifiers_(std::move(heldModifiers)), bus_(bus) {
+    createSession();
+}
+
+PortalRemoteDesktopKeystrokeSender::~PortalRemoteDesktopKeystrokeSender() {
+    if (session_.isEmpty())
+        return;
+    bus_.asyncCall(QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service), session_,
+                                                  QStringLiteral("org.freedesktop.portal.Session"),
+                                                  QStringLiteral("Close")));
+}
+
+void PortalRemoteDesktopKeystrokeSender::createSession() {
+    if (!bus_.isConnected()) {
+        fail();
+        return;
+    }
+    const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
+    PortalRequest::start(
+        bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("CreateSession"), {options},
+        [this](uint response, const QVariantMap& results) {
+            session_ = results.value(QStringLiteral("session_handle")).toString();
+            if (response != PortalRequest::success || session_.isEmpty()) {
+                fail();
+                return;
+            }
+            selectDevices();
+        },
+        this);
+}
+
+void PortalRemoteDesktopKeystrokeSender::selectDevices() {
+    QVariantMap options{{QStringLiteral("types"), keyboardDevice},
+                        {QStringLiteral("persist_mode"), persistUntilRevoked}};
+    const QString token = store_.string(QLatin1String(restoreTokenKey)).value_or(QString());
+    if (!token.isEmpty())
+        options.insert(QStringLiteral("restore_token"), token);
+    PortalRequest::start(
+        bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("SelectDevices"),
+        {QVariant::fromValue(QDBusObjectPath(session_)), options},
+        [this](uint response, const QVariantMap&) {
+            if (response != PortalRequest::success) {
+                fail();
+                return;
+            }
+            startSession();
+        },
+        this);
+}
+
+void PortalRemoteDesktopKeystrokeSender::startSession() {
+    PortalRequest::start(
+        bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("Start"),
+        {QVariant::fromValue(QDBusObjectPath(session_)), QString(), QVariantMap{}},
+        [this](uint response, const QVariantMap& results) {
+            if (response != PortalRequest::success ||
+                (results.contains(QStringLiteral("devices")) &&
+                 !(results.value(QStringLiteral("devices")).toUInt() & keyboardDevice))) {
+                fail();
+                return;
+            }
+            const QString token = results.value(QStringLiteral("restore_token")).toString();
+            if (!token.isEmpty())
+                store_.setString(QLatin1String(restoreTokenKey), token);
+            started_ = true;
+            emit ready();
+        },
+        this);
+}
+
+void PortalRemoteDesktopKeystrokeSender::fail() {
+    Log::line(
+        QStringLiteral("[Quillo] The remote desktop portal refused its keyboard: the paste chord "
+                       "cannot be posted"));
+    session_.clear();
+    started_ = false;
+    emit failed();
+}
+
+KeystrokeSender::Modifiers PortalRemoteDesktopKeystrokeSender::currentModifiers() {
+    return heldModifiers_ ? heldModifiers_() : 0;
+}
+
+KeystrokeSender::Result PortalRemoteDesktopKeystrokeSender::postPasteChord(PasteChord chord) {
+    if (!isReady())
+        return Result::NotSent;
+    const auto [modifier, key] = chord == PasteChord::ShiftInsert
+                                     ? std::pair(evdevLeftShift, evdevInsert)
+                                     : std::pair(evdevLeftControl, evdevV);
+    // Held modifiers would turn the chord into another one: lifted for the moment.
+    const QList<int> held = modifierKeys(currentModifiers());
+    KeyEvents keys;
+    for (const int heldKey : held)
+        keys.append({heldKey, keyReleased});
+    keys.append(
+        {{modifier, keyPressed}, {key, keyPressed}, {key, keyReleased}, {modifier, keyReleased}});
+    for (const int heldKey : held)
+        keys.append({heldKey, keyPressed});
+    const qsizetype sent = notify(QStringLiteral("NotifyKeyboardKeycode"), keys);
+    if (sent == keys.size())
+        return Result::Sent;
+    if (sent == 0)
+        return Result::NotSent;
+    // Nothing of the chord may stay pressed: its keys go up again, as far as the portal lets.
+    notify(QStringLiteral("NotifyKeyboardKeycode"), {{key, keyReleased}, {modifier, keyReleased}});
+    return Result::PartlySent;
+}
+
+bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
+    KeyEvents keys;
+    for (const char32_t codePoint : text.toStdU32String()) {
+        const xkb_keysym_t keysym =
+            codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
+        if (keysym == XKB_KEY_NoSymbol)
+            continue;
+        keys.append({int(keysym), keyPressed});
+        keys.append({int(keysym), keyReleased});
+    }
+    return isReady() && notify(QStringLiteral("NotifyKeyboardKeysym"), keys) == keys.size();
+}
+
+qsizetype PortalRemoteDesktopKeystrokeSender::notify(const QString& method, const KeyEvents& keys) {
+    if (!isReady())
+        return 0;
+    qsizetype sent = 0;
+    // One at a time: the KDE portal mixes up the order of keys that arrive together.
+    for (const auto& [key, state] : keys) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QLatin1String(PortalRequest::service), QLatin1String(PortalRequest::path),
+            QLatin1String(remoteDesktopInterface), method);
+        call.setArguments(
+            {QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap{}, key, state});
+        if (bus_.call(call, QDBus::Block, 2000).type() != QDBusMessage::ReplyMessage)
+            return sent;
+        ++sent;
+    }
+    return sent;
+}

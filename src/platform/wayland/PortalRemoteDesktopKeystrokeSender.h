@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/KeystrokeSender.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class DefaultsStore;
+
+// Posts the paste chord through the desktop portal's RemoteDesktop keyboard (KDE Plasma,
+// GNOME). One portal session, started at construction and kept for the process's lifetime;
+// its restore token is stored, so a desktop that asks the user asks only once. Keys go as
+// Linux input (evdev) codes, the portal's keyboard numbering.
+class PortalRemoteDesktopKeystrokeSender final : public QObject, public KeystrokeSender {
+    Q_OBJECT
+public:
+    static constexpr char restoreTokenKey[] = "remote_desktop_restore_token";
+    static constexpr int evdevLeftControl = 29;
+    static constexpr int evdevLeftShift = 42;
+    static constexpr int evdevLeftAlt = 56;
+    static constexpr int evdevLeftMeta = 125;
+    static constexpr int evdevInsert = 110;
+    static constexpr int evdevV = 47;
+
+    // The portal tells nothing of the keyboard's state: `heldModifiers` reports what the
+    // session does know to be held (the global shortcut's keys until the portal's release).
+    using HeldModifiers = std::function<Modifiers()>;
+
+    explicit PortalRemoteDesktopKeystrokeSender(
+        DefaultsStore& store, HeldModifiers heldModifiers = {},
+        const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+    ~PortalRemoteDesktopKeystrokeSender() override;
+
+    // Whether the session has started and offers a keyboard.
+    bool isReady() const { return !session_.isEmpty() && started_; }
+
+    Modifiers currentModifiers() override;
+    // Wayland does not say which window has the focus: the usual chord.
+    PasteChord chordForFocusedWindow() override { return PasteChord::ControlV; }
+    Result postPasteChord(PasteChord chord) override;
+    // Types `text` key by key (as keysyms), for desktops whose clipboard cannot be written
+    // without the focus. False when the session is not ready or the portal refused a key.
+    bool typeText(const QString& text);
+
+signals:
+    // The session started; keys can go out.
+    void ready();
+    // The portal refused the session; nothing can be posted through it.
+    void failed();
+
+private:
+    void createSession();
+    void selectDevices();
+    void startSession();
+    void fail();
+    using KeyEvents = QList<std::pair<int, uint>>;
+    // The number of events the portal took before the first refusal.
+    qsizetype notify(const QString& method, const KeyEvents& keys);
+
+    DefaultsStore& store_;
+    HeldModifiers heldModifiers_;
+    QDBusConnection bus_;
+    QString session_;
+    bool started_ = false;
+};

@@ -1,0 +1,137 @@
+#include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "support/KWinTestSession.h"
+#include "support/X11TestClient.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString caption = QStringLiteral("Quillo paste target");
+
+// A child process in a process group of its own, ended with its group (wl-copy forks).
+class GroupProcess {
+public:
+    GroupProcess(const QString& program, const QStringList& arguments) {
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
+        process.start(program, arguments);
+        process.waitForStarted(3000);
+    }
+    ~GroupProcess() {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        ::kill(-pid_t(process.processId()), SIGTERM);
+        if (!process.waitForFinished(2000))
+            ::kill(-pid_t(process.processId()), SIGKILL);
+        process.waitForFinished(1000);
+    }
+    // Collects the lines it printed until one satisfies `wanted`.
+    bool waitForLine(const QString& wanted, std::chrono::milliseconds timeout = 5s) {
+        return waitUntil(
+            [&] {
+                while (process.canReadLine())
+                    lines.append(QString::fromUtf8(process.readLine()).trimmed());
+                return lines.contains(wanted);
+            },
+            timeout);
+    }
+    QProcess process;
+    QStringList lines;
+};
+
+class PortalPasteTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!KWinTestSession::isRunning())
+            GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+    }
+    InMemoryDefaultsStore store;
+};
+
+TEST_F(PortalPasteTest, PasteChordReachesANativeWaylandTextFieldOfAnotherProcess) {
+    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+                        {caption});
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
+    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+    // What the paste brings: put on the clipboard by another client, kept offered by it.
+    GroupProcess copy(QStringLiteral("wl-copy"),
+                      {QStringLiteral("--foreground"), QStringLiteral("dictated words ")});
+    runEventLoopFor(300ms);
+
+    PortalRemoteDesktopKeystrokeSender sender(store);
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s))
+        << "the RemoteDesktop session did not start";
+    EXPECT_EQ(sender.currentModifiers(), 0u);
+    EXPECT_EQ(sender.chordForFocusedWindow(), PasteChord::ControlV)
+        << "Wayland does not tell which window has the focus";
+    ASSERT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
+    EXPECT_TRUE(target.waitForLine(QStringLiteral("text dictated words")));
+}
+
+// Alt still held from the hotkey would make the chord Alt+Control+V, which a text field does
+// not take for paste: the sender lifts it around the chord.
+TEST_F(PortalPasteTest, AHeldModifierIsLiftedAroundTheChord) {
+    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+                        {caption});
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
+    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+    GroupProcess copy(QStringLiteral("wl-copy"),
+                      {QStringLiteral("--foreground"), QStringLiteral("held words")});
+    runEventLoopFor(300ms);
+    FakeInputKeyboard keyboard(QStringLiteral(QUILLO_BINARY_DIR "/tests/kwin-fake-input"));
+    ASSERT_TRUE(keyboard.isReady());
+    ASSERT_TRUE(keyboard.press(PortalRemoteDesktopKeystrokeSender::evdevLeftAlt));
+    runEventLoopFor(200ms);
+
+    PortalRemoteDesktopKeystrokeSender sender(
+        store, [] { return KeystrokeSender::Modifiers(KeystrokeSender::Option); });
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+    ASSERT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
+    EXPECT_TRUE(target.waitForLine(QStringLiteral("text held words")))
+        << target.lines.join(QLatin1Char('|')).toStdString();
+    keyboard.release(PortalRemoteDesktopKeystrokeSender::evdevLeftAlt);
+}
+
+TEST_F(PortalPasteTest, TypedTextReachesTheFocusedField) {
+    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+                        {caption});
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
+    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+
+    PortalRemoteDesktopKeystrokeSender sender(store);
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+    ASSERT_TRUE(sender.typeText(QStringLiteral("Hi, 42!")));
+    EXPECT_TRUE(target.waitForLine(QStringLiteral("text Hi, 42!")))
+        << target.lines.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(PortalPasteTest, NothingIsPostedBeforeTheSessionStarted) {
+    PortalRemoteDesktopKeystrokeSender sender(store);
+    // Asked at once, before the portal answered.
+    EXPECT_FALSE(sender.isReady());
+    EXPECT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::NotSent);
+    EXPECT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+}
+
+TEST_F(PortalPasteTest, HeldModifiersAreWhatTheSessionReports) {
+    KeystrokeSender::Modifiers held = KeystrokeSender::Option;
+    PortalRemoteDesktopKeystrokeSender sender(store, [&] { return held; });
+    EXPECT_EQ(sender.currentModifiers(), KeystrokeSender::Option);
+    held = 0;
+    EXPECT_EQ(sender.currentModifiers(), 0u);
+}
+
+}  // namespace

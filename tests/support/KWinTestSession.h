@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+class QProcess;
+
+// The headless KWin session of scripts/with-kwin.sh, seen from a test.
+namespace KWinTestSession {
+
+// Whether the test runs inside it: a Wayland socket and KWin on the session bus.
+bool isRunning();
+// Makes the window with this caption the active one, through a KWin script over D-Bus.
+// True when the script ran; the window itself tells whether it got the focus.
+bool activateWindow(const QString& caption,
+                    std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+
+}  // namespace KWinTestSession
+
+// Presses keys at the compositor as a keyboard would, through KWin's fake-input protocol,
+// with the kwin-fake-input tool (which scripts/with-kwin.sh allows to use it). Key codes are
+// Linux evdev codes (left Alt 56, Space 57, left Control 29, V 47).
+class FakeInputKeyboard {
+public:
+    explicit FakeInputKeyboard(const QString& toolPath);
+    ~FakeInputKeyboard();
+    FakeInputKeyboard(const FakeInputKeyboard&) = delete;
+    FakeInputKeyboard& operator=(const FakeInputKeyboard&) = delete;
+
+    // Connected and granted fake input by KWin.
+    bool isReady() const { return ready_; }
+    // Each returns once KWin has processed the key (a round trip), true when it was sent.
+    bool press(int evdevCode);
+    bool release(int evdevCode);
+
+private:
+    bool command(const QByteArray& line);
+    std::unique_ptr<QProcess> process_;
+    bool ready_ = false;
+};
