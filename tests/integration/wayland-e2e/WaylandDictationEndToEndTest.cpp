@@ -17,8 +17,6 @@
 #include "services/ClipboardManager.h"
 #include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
-#include "support/FakeSpeechDetector.h"
-#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDictationOverlay.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -180,8 +178,6 @@ protected:
     QTemporaryDir runtime;
     SingleInstance instance{runtime.filePath(QStringLiteral("quillo.socket"))};
     QElapsedTimer releaseClock;
-    FakeCancelKeyGrab cancelKey;
-    FakeSpeechDetector speech;  // the microphone plays a tone, not speech
 
     std::unique_ptr<DictationCoordinator> makeCoordinator() {
         return std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
