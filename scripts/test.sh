@@ -11,12 +11,12 @@ export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=true
 
 cmake --preset ci
 cmake --build --preset ci -j "$jobs"
-bash scripts/with-test-env.sh bash scripts/with-sway.sh ctest --preset ci -j "$jobs"
+bash scripts/with-test-env.sh bash scripts/with-sway.sh ctest --preset ci -j "$jobs" --repeat until-pass:3
 
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  bash scripts/with-test-env.sh bash scripts/with-sway.sh ctest --preset asan -j "$jobs"
+  bash scripts/with-test-env.sh bash scripts/with-sway.sh ctest --preset asan -j "$jobs" --repeat until-pass:3
 
 # The Debian package: built, unpacked and checked.
 bash scripts/test-package.sh
