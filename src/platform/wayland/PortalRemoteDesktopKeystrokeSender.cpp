@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QList>
+#include <QTimer>
 
 #include <xkbcommon/xkbcommon.h>
 
@@ -44,12 +45,15 @@ PortalRemoteDesktopKeystrokeSender::PortalRemoteDesktopKeystrokeSender(DefaultsS
     createSession();
 }
 
-PortalRemoteDesktopKeystrokeSender::~PortalRemoteDesktopKeystrokeSender() {
+PortalRemoteDesktopKeystrokeSender::~PortalRemoteDesktopKeystrokeSender() { closeSession(); }
+
+void PortalRemoteDesktopKeystrokeSender::closeSession() {
     if (session_.isEmpty())
         return;
     bus_.asyncCall(QDBusMessage::createMethodCall(QLatin1String(PortalRequest::service), session_,
                                                   QStringLiteral("org.freedesktop.portal.Session"),
                                                   QStringLiteral("Close")));
+    session_.clear();
 }
 
 void PortalRemoteDesktopKeystrokeSender::createSession() {
@@ -63,7 +67,7 @@ void PortalRemoteDesktopKeystrokeSender::createSession() {
         [this](uint response, const QVariantMap& results) {
             session_ = results.value(QStringLiteral("session_handle")).toString();
             if (response != PortalRequest::success || session_.isEmpty()) {
-                fail();
+                refused(response);
                 return;
             }
             selectDevices();
@@ -82,7 +86,7 @@ void PortalRemoteDesktopKeystrokeSender::selectDevices() {
         {QVariant::fromValue(QDBusObjectPath(session_)), options},
         [this](uint response, const QVariantMap&) {
             if (response != PortalRequest::success) {
-                fail();
+                refused(response);
                 return;
             }
             startSession();
@@ -95,9 +99,12 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
         bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("Start"),
         {QVariant::fromValue(QDBusObjectPath(session_)), QString(), QVariantMap{}},
         [this](uint response, const QVariantMap& results) {
-            if (response != PortalRequest::success ||
-                (results.contains(QStringLiteral("devices")) &&
-                 !(results.value(QStringLiteral("devices")).toUInt() & keyboardDevice))) {
+            if (response != PortalRequest::success) {
+                refused(response);
+                return;
+            }
+            if (results.contains(QStringLiteral("devices")) &&
+                !(results.value(QStringLiteral("devices")).toUInt() & keyboardDevice)) {
                 fail();
                 return;
             }
@@ -110,11 +117,24 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
         this);
 }
 
+void PortalRemoteDesktopKeystrokeSender::refused(uint response) {
+    closeSession();
+    // A portal started a moment ago may not know the outputs yet and refuses every session
+    // until it does (KDE: "no screen to select"); the user's own cancel is final.
+    if (response == PortalRequest::cancelled || retriesLeft_ == 0) {
+        fail();
+        return;
+    }
+    --retriesLeft_;
+    QTimer::singleShot(retryDelayMs_, this, &PortalRemoteDesktopKeystrokeSender::createSession);
+    retryDelayMs_ *= 2;
+}
+
 void PortalRemoteDesktopKeystrokeSender::fail() {
     Log::line(
         QStringLiteral("[Quillo] The remote desktop portal refused its keyboard: the paste chord "
                        "cannot be posted"));
-    session_.clear();
+    closeSession();
     started_ = false;
     emit failed();
 }

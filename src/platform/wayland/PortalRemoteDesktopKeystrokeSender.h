@@ -55,6 +55,9 @@ private:
     void createSession();
     void selectDevices();
     void startSession();
+    // A refusal (not the user's cancel) is tried again a few times before it counts.
+    void refused(uint response);
+    void closeSession();
     void fail();
     using KeyEvents = QList<std::pair<int, uint>>;
     // The number of events the portal took before the first refusal.
@@ -65,4 +68,6 @@ private:
     QDBusConnection bus_;
     QString session_;
     bool started_ = false;
+    int retriesLeft_ = 3;
+    int retryDelayMs_ = 500;
 };
