@@ -94,13 +94,16 @@ void LoopbackHttpServer::readFrom(QTcpSocket* socket) {
     if (found == connections_.end()) {
         return;
     }
+    if (found->buffer.isEmpty())
+        found->firstByteAt = std::chrono::steady_clock::now();
     found->buffer += socket->readAll();
     while (takeRequest(socket)) {
     }
 }
 
 bool LoopbackHttpServer::takeRequest(QTcpSocket* socket) {
-    QByteArray& buffer = connections_[socket].buffer;
+    Connection& connection = connections_[socket];
+    QByteArray& buffer = connection.buffer;
     const qsizetype headerEnd = buffer.indexOf("\r\n\r\n");
     if (headerEnd < 0) {
         return false;
@@ -126,8 +129,12 @@ bool LoopbackHttpServer::takeRequest(QTcpSocket* socket) {
         return false;
     }
     request.body = buffer.mid(bodyStart, contentLength);
+    request.firstByteAt = connection.firstByteAt;
     buffer.remove(0, bodyStart + contentLength);
+    // Pipelined bytes already here belong to the next request.
+    connection.firstByteAt = std::chrono::steady_clock::now();
     requests_.append(request);
+    const qsizetype index = requests_.size() - 1;
 
     ScriptedResponse response = ScriptedResponse::json(200, "{}");
     if (!script_.empty()) {
@@ -140,17 +147,19 @@ bool LoopbackHttpServer::takeRequest(QTcpSocket* socket) {
     QPointer<QTcpSocket> guarded(socket);
     if (response.delay.count() > 0) {
         QTimer::singleShot(response.delay, this,
-                           [this, guarded, response] { answer(guarded, response); });
+                           [this, guarded, response, index] { answer(guarded, response, index); });
     } else {
-        answer(guarded, response);
+        answer(guarded, response, index);
     }
     return true;
 }
 
-void LoopbackHttpServer::answer(QPointer<QTcpSocket> socket, const ScriptedResponse& response) {
+void LoopbackHttpServer::answer(QPointer<QTcpSocket> socket, const ScriptedResponse& response,
+                                qsizetype index) {
     if (!socket) {
         return;
     }
+    requests_[index].answeredAt = std::chrono::steady_clock::now();
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Scripted\r\n";
     for (const auto& [name, value] : response.headers) {
         head += name + ": " + value + "\r\n";

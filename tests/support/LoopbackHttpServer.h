@@ -21,6 +21,9 @@ struct RecordedRequest {
     // Every header line in the order sent, names as sent.
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
+    // When its first byte arrived, and when the answer was written (unset if never).
+    std::chrono::steady_clock::time_point firstByteAt;
+    std::chrono::steady_clock::time_point answeredAt;
 
     // The first header of that name (case-insensitive); empty when absent.
     QByteArray header(const QByteArray& name) const;
@@ -66,12 +69,13 @@ public:
 private:
     struct Connection {
         QByteArray buffer;
+        std::chrono::steady_clock::time_point firstByteAt;
     };
 
     void accept();
     void readFrom(QTcpSocket* socket);
     bool takeRequest(QTcpSocket* socket);
-    void answer(QPointer<QTcpSocket> socket, const ScriptedResponse& response);
+    void answer(QPointer<QTcpSocket> socket, const ScriptedResponse& response, qsizetype index);
 
     QTcpServer server_;
     QHash<QTcpSocket*, Connection> connections_;

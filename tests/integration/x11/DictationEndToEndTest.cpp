@@ -13,6 +13,7 @@
 #include "platform/linux/XdotoolScriptKeystroke.h"
 #include "services/AudioRecorder.h"
 #include "services/ClipboardManager.h"
+#include "support/DictationFigures.h"
 #include "support/FakeSpeechDetector.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeLoginItemService.h"
@@ -104,6 +105,8 @@ TEST(DictationEndToEnd, HoldingTheHotkeyPastesTheBackendsTextIntoTheFocusedField
     field.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&field, 5000));
     field.setFocus();
+    DictationFigures figures;
+    QObject::connect(&field, &QLineEdit::textChanged, [&] { figures.markText(); });
 
     {
         MicPipeFeeder speech(MicPipeFeeder::pipePath(), 440.0, 0.5);
@@ -113,6 +116,7 @@ TEST(DictationEndToEnd, HoldingTheHotkeyPastesTheBackendsTextIntoTheFocusedField
         keyboard.press(xSpace);
         ASSERT_TRUE(waitUntil([&] { return recorder.isRecording(); }, 3000ms));
         runEventLoopFor(1000ms);
+        figures.markRelease();
         keyboard.release(xSpace);
         keyboard.release(xLeftAlt);
         ASSERT_TRUE(waitUntil([&] { return !recorder.isRecording(); }, 3000ms));
@@ -120,6 +124,7 @@ TEST(DictationEndToEnd, HoldingTheHotkeyPastesTheBackendsTextIntoTheFocusedField
 
     EXPECT_TRUE(waitUntil([&] { return field.text() == "Hello from the microphone. "; }, 10000ms))
         << field.text().toStdString();
+    figures.print("X11", backend);
     EXPECT_TRUE(waitUntil([&] { return coordinator.stateMachine().state() == RecordingStateValue::idle; }));
 
     ASSERT_EQ(backend.requests().size(), 2);
