@@ -589,6 +589,18 @@ quill o → Quillo</translation>
         <source>The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way.</source>
         <translation>Der Hotkey kommt aus den Tastenbelegungen des Compositors; eine einzelne Sondertaste lässt sich so nicht belegen.</translation>
     </message>
+    <message id="session.limit.cancel_key">
+        <source>Esc cancels a dictation only while an X11 application has the focus.</source>
+        <translation>Esc bricht ein Diktat nur ab, solange eine X11-Anwendung den Fokus hat.</translation>
+    </message>
+    <message id="session.limit.no_cancel_key">
+        <source>Esc cannot cancel a dictation in this session.</source>
+        <translation>Esc kann in dieser Sitzung kein Diktat abbrechen.</translation>
+    </message>
+    <message id="session.limit.lone_modifier">
+        <source>The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session.</source>
+        <translation>Der Desktop belegt nur Tastenkombinationen: eine einzelne Sondertaste kann in dieser Sitzung nicht der Hotkey sein.</translation>
+    </message>
     <message id="session.limit.hotkey">
         <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
         <translation>Der Hotkey erreicht Quillo nur, solange eine X11-Anwendung den Fokus hat.</translation>

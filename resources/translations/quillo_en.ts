@@ -589,6 +589,18 @@ quill o → Quillo</translation>
         <source>The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way.</source>
         <translation>The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way.</translation>
     </message>
+    <message id="session.limit.cancel_key">
+        <source>Esc cancels a dictation only while an X11 application has the focus.</source>
+        <translation>Esc cancels a dictation only while an X11 application has the focus.</translation>
+    </message>
+    <message id="session.limit.no_cancel_key">
+        <source>Esc cannot cancel a dictation in this session.</source>
+        <translation>Esc cannot cancel a dictation in this session.</translation>
+    </message>
+    <message id="session.limit.lone_modifier">
+        <source>The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session.</source>
+        <translation>The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session.</translation>
+    </message>
     <message id="session.limit.hotkey">
         <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
         <translation>The hotkey reaches Quillo only while an X11 application has the focus.</translation>

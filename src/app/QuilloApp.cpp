@@ -20,7 +20,6 @@
 #include "platform/linux/X11CompositorStatus.h"
 #include "platform/linux/X11KeyCodes.h"
 #include "platform/linux/X11KeyboardLayout.h"
-#include "platform/linux/X11ModifierEventSource.h"
 #include "platform/linux/XdgAutostartLoginItemService.h"
 #include "platform/linux/XdotoolScriptKeystroke.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
@@ -60,7 +59,7 @@ struct QuilloApp::Parts {
               settings, recorder, clipboard,
               platform.showsOverlay() ? static_cast<DictationOverlay&>(overlay) : absentOverlay,
               sounds, platform.accessibility(), scheduler, platform.hotkeyBackend(),
-              modifierEvents, loginItems, deviceIdentity,
+              platform.modifierEvents(), loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
               [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector,
               &localTranscription}) {}
@@ -73,7 +72,6 @@ struct QuilloApp::Parts {
     LinuxFnKeySetting fnKeySetting;
     // The hotkey, paste chord, clipboard and input trust of this session (X11 or Wayland).
     SessionPlatform platform;
-    X11ModifierEventSource modifierEvents;
     std::shared_ptr<QtAudioInput> audioInput;
     AudioRecorder recorder;
     XdotoolScriptKeystroke script;

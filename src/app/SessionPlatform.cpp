@@ -6,6 +6,7 @@
 #include "platform/linux/WaylandSessionNotice.h"
 #include "platform/linux/X11AccessibilityTrust.h"
 #include "platform/linux/X11GlobalHotkeyBackend.h"
+#include "platform/linux/X11ModifierEventSource.h"
 #include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "platform/wayland/DataControlPasteboard.h"
@@ -16,6 +17,7 @@
 #include "platform/wayland/VirtualKeyboardAccessibilityTrust.h"
 #include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
 #include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandModifierEventSource.h"
 
 #include <QCoreApplication>
 
@@ -99,6 +101,7 @@ void SessionPlatform::buildX11Input() {
     hotkeyBackend_ = std::make_unique<X11GlobalHotkeyBackend>();
     keystrokes_ = std::make_unique<XTestKeystrokeSender>();
     accessibility_ = std::make_unique<X11AccessibilityTrust>();
+    modifierEvents_ = std::make_unique<X11ModifierEventSource>();
 }
 
 void SessionPlatform::buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
@@ -110,6 +113,16 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         note(QStringLiteral("[Quillo] No X server (XWayland) in this Wayland session: the overlay "
                             "is not shown"),
              QStringLiteral("session.limit.no_overlay"));
+    }
+    // Esc is taken through the X server: the compositor lends no key of other windows.
+    if (hasX11) {
+        note(QStringLiteral("[Quillo] Esc cancels a dictation only while an X11 application has "
+                            "the focus in this Wayland session"),
+             QStringLiteral("session.limit.cancel_key"));
+    } else {
+        note(QStringLiteral("[Quillo] Esc cannot cancel a dictation in this Wayland session "
+                            "without an X server"),
+             QStringLiteral("session.limit.no_cancel_key"));
     }
 
     auto dataControl = std::make_unique<DataControlPasteboard>(*wayland_);
@@ -129,6 +142,7 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
     }
 
     if (kind_ == SessionKind::wlroots) {
+        modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
         auto command = std::make_unique<CommandHotkeyBackend>(scheduler);
         commandHotkeys_ = command.get();
         hotkeyBackend_ = std::move(command);
@@ -156,6 +170,10 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         hotkeyBackend_ = std::move(portal->hotkeyBackend);
         keystrokes_ = std::move(portal->keystrokes);
         accessibility_ = std::move(portal->accessibility);
+        modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
+        note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
+                            "key cannot be the hotkey in this session"),
+             QStringLiteral("session.limit.lone_modifier"));
         return;
     }
     buildX11Input();

@@ -11,6 +11,7 @@ class CommandHotkeyBackend;
 class DefaultsStore;
 class GlobalHotkeyBackend;
 class KeystrokeSender;
+class ModifierEventSource;
 class PortalGlobalShortcutsBackend;
 class Pasteboard;
 class Scheduler;
@@ -50,6 +51,9 @@ public:
     KeystrokeSender& keystrokes() { return *keystrokes_; }
     Pasteboard& pasteboard() { return *pasteboard_; }
     AccessibilityTrust& accessibility() { return *accessibility_; }
+    // The watch of lone modifier keys: X11's where the hotkey goes through the X server, one
+    // that reports nothing where the Wayland compositor keeps other windows' keys to itself.
+    ModifierEventSource& modifierEvents() { return *modifierEvents_; }
     // Set when the compositor's key bindings drive the hotkey through the single-instance socket.
     CommandHotkeyBackend* commandHotkeys() const { return commandHotkeys_; }
     // Set when the desktop portal binds the hotkey: it reports taken and changed triggers.
@@ -75,6 +79,7 @@ private:
     std::unique_ptr<KeystrokeSender> keystrokes_;
     std::unique_ptr<Pasteboard> pasteboard_;
     std::unique_ptr<AccessibilityTrust> accessibility_;
+    std::unique_ptr<ModifierEventSource> modifierEvents_;
     CommandHotkeyBackend* commandHotkeys_ = nullptr;
     PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
     bool showsOverlay_ = true;

@@ -133,6 +133,18 @@ QString limitationText(const QString& id) {
         //% "The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way."
         return qtTrId("session.limit.bindings");
     }
+    if (id == QLatin1String("session.limit.cancel_key")) {
+        //% "Esc cancels a dictation only while an X11 application has the focus."
+        return qtTrId("session.limit.cancel_key");
+    }
+    if (id == QLatin1String("session.limit.no_cancel_key")) {
+        //% "Esc cannot cancel a dictation in this session."
+        return qtTrId("session.limit.no_cancel_key");
+    }
+    if (id == QLatin1String("session.limit.lone_modifier")) {
+        //% "The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session."
+        return qtTrId("session.limit.lone_modifier");
+    }
     if (id == QLatin1String("session.limit.hotkey")) {
         //% "The hotkey reaches Quillo only while an X11 application has the focus."
         return qtTrId("session.limit.hotkey");

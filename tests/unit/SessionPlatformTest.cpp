@@ -2,6 +2,7 @@
 #include "platform/SessionNotes.h"
 #include "platform/linux/X11Pasteboard.h"
 #include "platform/linux/X11GlobalHotkeyBackend.h"
+#include "platform/linux/X11ModifierEventSource.h"
 #include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -52,6 +53,8 @@ TEST(SessionPlatform, AnX11SessionKeepsTheX11PartsAndHasNothingToSay) {
     EXPECT_NE(dynamic_cast<XTestKeystrokeSender*>(&platform.keystrokes()), nullptr);
     EXPECT_NE(dynamic_cast<X11Pasteboard*>(&platform.pasteboard()), nullptr);
     EXPECT_EQ(platform.commandHotkeys(), nullptr);
+    EXPECT_TRUE(platform.hotkeyBackend().canBindLoneModifiers());
+    EXPECT_NE(dynamic_cast<X11ModifierEventSource*>(&platform.modifierEvents()), nullptr);
     EXPECT_TRUE(platform.showsOverlay());
     EXPECT_TRUE(platform.limitationLogLines().isEmpty());
     platform.announce();
@@ -65,9 +68,13 @@ TEST(SessionPlatform, AWlrootsSessionWithoutItsCompositorSaysWhatItCannotDo) {
     SessionPlatform platform(session("wayland", "quillo-test-no-such-compositor", "sway", ""),
                              scheduler, store);
     EXPECT_NE(platform.commandHotkeys(), nullptr) << "the bindings drive the hotkey";
+    // A right Control held over another window never reaches us: refused, never recorded.
+    EXPECT_FALSE(platform.hotkeyBackend().canBindLoneModifiers());
+    EXPECT_FALSE(platform.modifierEvents().canReport(62));
     EXPECT_FALSE(platform.showsOverlay()) << "no XWayland";
     // Neither data control nor an X server to fall back on: nothing can reach the clipboard.
     EXPECT_EQ(platform.limitationIds(), (QStringList{QStringLiteral("session.limit.no_overlay"),
+                                                     QStringLiteral("session.limit.no_cancel_key"),
                                                      QStringLiteral("session.limit.no_clipboard"),
                                                      QStringLiteral("session.limit.paste"),
                                                      QStringLiteral("session.limit.bindings")}));

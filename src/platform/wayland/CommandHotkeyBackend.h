@@ -22,6 +22,9 @@ public:
 
     Outcome installHandler(Handler handler) override;
     Outcome registerHotkey(quint32 keyCode, quint32 carbonModifiers, HotkeyId id) override;
+    // A lone modifier's press never reaches Quillo in a Wayland session (the bindings hand
+    // over key combinations only), so the hotkey field refuses it.
+    bool canBindLoneModifiers() const override { return false; }
 
     // The combination the bindings must name, while one is registered.
     struct Combination {

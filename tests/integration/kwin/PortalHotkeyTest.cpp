@@ -1,7 +1,10 @@
+#include "app/SessionPlatform.h"
 #include "models/RecordingStateMachine.h"
+#include "platform/ModifierEventSource.h"
 #include "platform/QtScheduler.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "services/HotkeyManager.h"
+#include "support/InMemoryDefaultsStore.h"
 #include "support/KWinTestSession.h"
 #include "support/LogCapture.h"
 #include "support/X11TestClient.h"
@@ -176,6 +179,25 @@ TEST_F(PortalHotkeyTest, ANewHotkeyReplacesTheOldTriggerInTheSameSession) {
     ASSERT_TRUE(keyboard.release(evdevLeftAlt));
     runEventLoopFor(300ms);
     EXPECT_EQ(presses, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// In a Plasma session the portals carry the hotkey and the paste chord, and a lone modifier is
+// refused up front: KWin shows Quillo no key pressed over another window.
+TEST(KdeSessionPlatform, ThePortalsServeTheHotkeyAndALoneModifierIsRefused) {
+    if (!KWinTestSession::isRunning())
+        GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+    QtScheduler scheduler;
+    InMemoryDefaultsStore store;
+    SessionPlatform platform(SessionEnvironment::current(), scheduler, store);
+    EXPECT_EQ(platform.kind(), SessionKind::kde);
+    EXPECT_NE(platform.portalHotkeys(), nullptr);
+    EXPECT_FALSE(platform.hotkeyBackend().canBindLoneModifiers());
+    EXPECT_FALSE(platform.modifierEvents().canReport(61));
+    EXPECT_TRUE(platform.limitationIds().contains(QStringLiteral("session.limit.lone_modifier")));
 }
 
 }  // namespace
