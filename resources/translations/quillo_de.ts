@@ -597,6 +597,10 @@ quill o → Quillo</translation>
         <source>Esc cannot cancel a dictation in this session.</source>
         <translation>Esc kann in dieser Sitzung kein Diktat abbrechen.</translation>
     </message>
+    <message id="session.limit.typing">
+        <source>The compositor offers no clipboard control: dictated text is typed into the focused window instead of pasted.</source>
+        <translation>Der Compositor bietet keine Zwischenablage-Steuerung: diktierter Text wird in das fokussierte Fenster getippt statt eingefügt.</translation>
+    </message>
     <message id="session.limit.lone_modifier">
         <source>The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session.</source>
         <translation>Der Desktop belegt nur Tastenkombinationen: eine einzelne Sondertaste kann in dieser Sitzung nicht der Hotkey sein.</translation>

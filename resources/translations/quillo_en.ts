@@ -597,6 +597,10 @@ quill o → Quillo</translation>
         <source>Esc cannot cancel a dictation in this session.</source>
         <translation>Esc cannot cancel a dictation in this session.</translation>
     </message>
+    <message id="session.limit.typing">
+        <source>The compositor offers no clipboard control: dictated text is typed into the focused window instead of pasted.</source>
+        <translation>The compositor offers no clipboard control: dictated text is typed into the focused window instead of pasted.</translation>
+    </message>
     <message id="session.limit.lone_modifier">
         <source>The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session.</source>
         <translation>The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session.</translation>

@@ -8,6 +8,7 @@
 #include "models/AppState.h"
 #include "platform/DefaultsStore.h"
 #include "platform/QtScheduler.h"
+#include "platform/TextTyper.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/linux/LinuxActivationPolicy.h"
 #include "platform/linux/LinuxDeviceIdentity.h"
@@ -62,7 +63,10 @@ struct QuilloApp::Parts {
               platform.modifierEvents(), loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
               [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector,
-              &localTranscription}) {}
+              &localTranscription}) {
+        if (TextTyper* typer = platform.textTyper())
+            clipboard.typeInsteadOfPasting(*typer);
+    }
 
     AppSettings& settings;
     DefaultsStore& defaults;

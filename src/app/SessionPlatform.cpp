@@ -32,28 +32,6 @@ bool desktopIs(const QString& currentDesktop, QLatin1String name) {
     });
 }
 
-// The portal-based hotkey (GlobalShortcuts) and keystroke sender (RemoteDesktop) of KDE Plasma,
-// and of any desktop whose portal offers GlobalShortcuts.
-struct PortalParts {
-    std::unique_ptr<GlobalHotkeyBackend> hotkeyBackend;
-    std::unique_ptr<KeystrokeSender> keystrokes;
-    std::unique_ptr<AccessibilityTrust> accessibility;
-};
-
-std::optional<PortalParts> makePortalParts(DefaultsStore& store) {
-    if (!PortalGlobalShortcutsBackend::isAvailable())
-        return std::nullopt;
-    auto hotkeys = std::make_unique<PortalGlobalShortcutsBackend>();
-    // The hotkey's own keys are the only ones the session knows to be held until the portal's
-    // release; the backend outlives the sender (declared before it in SessionPlatform).
-    const PortalGlobalShortcutsBackend* held = hotkeys.get();
-    auto keystrokes = std::make_unique<PortalRemoteDesktopKeystrokeSender>(
-        store, [held] { return KeystrokeSender::Modifiers(held->heldModifiers()); });
-    auto accessibility = std::make_unique<PortalAccessibilityTrust>(*keystrokes);
-    return PortalParts{std::move(hotkeys), std::move(keystrokes), std::move(accessibility)};
-}
-// ---------------------------------------------------------------------------------------------
-
 }  // namespace
 
 SessionEnvironment SessionEnvironment::current() {
@@ -125,6 +103,20 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
              QStringLiteral("session.limit.no_cancel_key"));
     }
 
+    if (kind_ == SessionKind::wlroots) {
+        choosePasteboard(hasX11);
+        buildBindingsInput(scheduler);
+        return;
+    }
+    if (buildPortalInput(store))
+        return;
+    choosePasteboard(hasX11);
+    buildX11Input();
+    note(WaylandSessionNotice::textFor(QStringLiteral("wayland")),
+         QStringLiteral("session.limit.hotkey"));
+}
+
+void SessionPlatform::choosePasteboard(bool hasX11) {
     auto dataControl = std::make_unique<DataControlPasteboard>(*wayland_);
     if (dataControl->isAvailable()) {
         pasteboard_ = std::move(dataControl);
@@ -140,45 +132,63 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
                             "is no X server: dictated text cannot be pasted"),
              QStringLiteral("session.limit.no_clipboard"));
     }
+}
 
-    if (kind_ == SessionKind::wlroots) {
-        modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
-        auto command = std::make_unique<CommandHotkeyBackend>(scheduler);
-        commandHotkeys_ = command.get();
-        hotkeyBackend_ = std::move(command);
-        auto virtualKeyboard = std::make_unique<VirtualKeyboardKeystrokeSender>(*wayland_);
-        if (virtualKeyboard->isAvailable()) {
-            accessibility_ = std::make_unique<VirtualKeyboardAccessibilityTrust>(*virtualKeyboard);
-            keystrokes_ = std::move(virtualKeyboard);
-        } else {
-            keystrokes_ = std::make_unique<XTestKeystrokeSender>();
-            accessibility_ = std::make_unique<X11AccessibilityTrust>();
-            note(QStringLiteral("[Quillo] The compositor offers no virtual keyboard "
-                                "(zwp_virtual_keyboard_v1): the paste chord reaches X11 "
-                                "applications only"),
-                 QStringLiteral("session.limit.paste"));
-        }
-        note(QStringLiteral("[Quillo] The hotkey comes from the compositor's key bindings "
-                            "(quillo --hotkey-press, --hotkey-release); a lone modifier key "
-                            "cannot be bound that way"),
-             QStringLiteral("session.limit.bindings"));
-        return;
+void SessionPlatform::buildBindingsInput(Scheduler& scheduler) {
+    modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
+    auto command = std::make_unique<CommandHotkeyBackend>(scheduler);
+    commandHotkeys_ = command.get();
+    hotkeyBackend_ = std::move(command);
+    auto virtualKeyboard = std::make_unique<VirtualKeyboardKeystrokeSender>(*wayland_);
+    if (virtualKeyboard->isAvailable()) {
+        accessibility_ = std::make_unique<VirtualKeyboardAccessibilityTrust>(*virtualKeyboard);
+        keystrokes_ = std::move(virtualKeyboard);
+    } else {
+        keystrokes_ = std::make_unique<XTestKeystrokeSender>();
+        accessibility_ = std::make_unique<X11AccessibilityTrust>();
+        note(QStringLiteral("[Quillo] The compositor offers no virtual keyboard "
+                            "(zwp_virtual_keyboard_v1): the paste chord reaches X11 "
+                            "applications only"),
+             QStringLiteral("session.limit.paste"));
     }
+    note(QStringLiteral("[Quillo] The hotkey comes from the compositor's key bindings "
+                        "(quillo --hotkey-press, --hotkey-release); a lone modifier key "
+                        "cannot be bound that way"),
+         QStringLiteral("session.limit.bindings"));
+}
 
-    if (std::optional<PortalParts> portal = makePortalParts(store)) {
-        portalHotkeys_ = static_cast<PortalGlobalShortcutsBackend*>(portal->hotkeyBackend.get());
-        hotkeyBackend_ = std::move(portal->hotkeyBackend);
-        keystrokes_ = std::move(portal->keystrokes);
-        accessibility_ = std::move(portal->accessibility);
-        modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
-        note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
-                            "key cannot be the hotkey in this session"),
-             QStringLiteral("session.limit.lone_modifier"));
-        return;
+// KDE Plasma, and any desktop whose portal offers GlobalShortcuts: the hotkey through that
+// portal, the paste chord through the RemoteDesktop portal's keyboard.
+bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
+    if (!PortalGlobalShortcutsBackend::isAvailable())
+        return false;
+    auto hotkeys = std::make_unique<PortalGlobalShortcutsBackend>();
+    // The hotkey's own keys are the only ones the session knows to be held until the portal's
+    // release; the backend outlives the sender (declared before it).
+    const PortalGlobalShortcutsBackend* held = hotkeys.get();
+    auto keystrokes = std::make_unique<PortalRemoteDesktopKeystrokeSender>(
+        store, [held] { return KeystrokeSender::Modifiers(held->heldModifiers()); });
+    portalHotkeys_ = hotkeys.get();
+    PortalRemoteDesktopKeystrokeSender* typer = keystrokes.get();
+    accessibility_ = std::make_unique<PortalAccessibilityTrust>(*keystrokes);
+    hotkeyBackend_ = std::move(hotkeys);
+    keystrokes_ = std::move(keystrokes);
+    modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
+    note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
+                        "key cannot be the hotkey in this session"),
+         QStringLiteral("session.limit.lone_modifier"));
+    auto dataControl = std::make_unique<DataControlPasteboard>(*wayland_);
+    const bool hasDataControl = dataControl->isAvailable();
+    // Kept either way: without data control it reports that nothing can be done.
+    pasteboard_ = std::move(dataControl);
+    if (!hasDataControl) {
+        // GNOME: the clipboard is reachable only with the focus, the portal's keyboard is not.
+        textTyper_ = typer;
+        note(QStringLiteral("[Quillo] The compositor offers no data-control protocol: dictated "
+                            "text is typed through the remote desktop portal instead of pasted"),
+             QStringLiteral("session.limit.typing"));
     }
-    buildX11Input();
-    note(WaylandSessionNotice::textFor(QStringLiteral("wayland")),
-         QStringLiteral("session.limit.hotkey"));
+    return true;
 }
 
 void SessionPlatform::note(const QString& logLine, const QString& textId) {

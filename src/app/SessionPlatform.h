@@ -15,6 +15,7 @@ class ModifierEventSource;
 class PortalGlobalShortcutsBackend;
 class Pasteboard;
 class Scheduler;
+class TextTyper;
 class WaylandConnection;
 
 // The session Quillo runs in, as its environment tells.
@@ -58,6 +59,8 @@ public:
     CommandHotkeyBackend* commandHotkeys() const { return commandHotkeys_; }
     // Set when the desktop portal binds the hotkey: it reports taken and changed triggers.
     PortalGlobalShortcutsBackend* portalHotkeys() const { return portalHotkeys_; }
+    // Set where dictated text must be typed rather than pasted (no clipboard control).
+    TextTyper* textTyper() const { return textTyper_; }
     // False without an X server: a native Wayland window cannot be kept above others unfocused.
     bool showsOverlay() const { return showsOverlay_; }
 
@@ -71,6 +74,10 @@ private:
     void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
                       DefaultsStore& store);
     void buildX11Input();
+    void choosePasteboard(bool hasX11);
+    void buildBindingsInput(Scheduler& scheduler);
+    // False when the desktop's portal offers no global shortcuts.
+    bool buildPortalInput(DefaultsStore& store);
     void note(const QString& logLine, const QString& textId);
 
     SessionKind kind_;
@@ -82,6 +89,7 @@ private:
     std::unique_ptr<ModifierEventSource> modifierEvents_;
     CommandHotkeyBackend* commandHotkeys_ = nullptr;
     PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
+    TextTyper* textTyper_ = nullptr;
     bool showsOverlay_ = true;
     QStringList logLines_;
     QStringList limitationIds_;

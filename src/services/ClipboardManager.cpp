@@ -4,6 +4,7 @@
 #include "platform/KeystrokeSender.h"
 #include "platform/Log.h"
 #include "platform/ScriptKeystroke.h"
+#include "platform/TextTyper.h"
 
 #include <utility>
 
@@ -129,7 +130,21 @@ ClipboardManager::ClipboardManager(Pasteboard& pasteboard, KeystrokeSender& keys
 QCoro::Task<void> ClipboardManager::pasteText(QString text) {
     co_await TurnAwaiter(*this);
     const Turn turn(*this);
-    co_await paste(std::move(text));
+    if (typer_) {
+        co_await type(std::move(text));
+    } else {
+        co_await paste(std::move(text));
+    }
+}
+
+QCoro::Task<void> ClipboardManager::type(QString text) {
+    // Keys typed while the hotkey's modifiers are held would become shortcuts.
+    co_await waitForModifierRelease();
+    co_await scheduler_.sleep(kPauseBeforeKeystroke);
+    Log::line(typer_->typeText(text)
+                  ? QStringLiteral("[ClipboardManager] Text typed successfully")
+                  : QStringLiteral("[ClipboardManager] Typing broke off -- the desktop refused a "
+                                   "key; the text is in the history"));
 }
 
 void ClipboardManager::passTurn() {

@@ -11,6 +11,7 @@
 #include <memory>
 
 class AccessibilityTrust;
+class TextTyper;
 
 class ScriptKeystroke;
 
@@ -37,6 +38,9 @@ public:
                      AccessibilityTrust& trust, Scheduler& scheduler);
 
     QCoro::Task<void> pasteText(QString text) override;
+    // Where the clipboard cannot be taken without the focus, the text is typed instead: no
+    // clipboard is touched. `typer` must outlive every paste.
+    void typeInsteadOfPasting(TextTyper& typer) { typer_ = &typer; }
 
 private:
     struct FetchWatch;
@@ -45,6 +49,7 @@ private:
     class FetchAwaiter;
 
     QCoro::Task<void> paste(QString text);
+    QCoro::Task<void> type(QString text);
     QCoro::Task<std::optional<Pasteboard::Contents>> save(Pasteboard::Selection selection);
     QCoro::Task<void> waitForModifierRelease();
     KeystrokeSender::Result simulateCommandV(PasteChord chord);
@@ -58,6 +63,7 @@ private:
     ScriptKeystroke& script_;
     AccessibilityTrust& trust_;
     Scheduler& scheduler_;
+    TextTyper* typer_ = nullptr;
     bool pasting_ = false;
     std::deque<std::coroutine_handle<>> waitingPastes_;
 };

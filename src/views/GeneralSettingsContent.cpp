@@ -141,6 +141,10 @@ QString limitationText(const QString& id) {
         //% "Esc cannot cancel a dictation in this session."
         return qtTrId("session.limit.no_cancel_key");
     }
+    if (id == QLatin1String("session.limit.typing")) {
+        //% "The compositor offers no clipboard control: dictated text is typed into the focused window instead of pasted."
+        return qtTrId("session.limit.typing");
+    }
     if (id == QLatin1String("session.limit.lone_modifier")) {
         //% "The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session."
         return qtTrId("session.limit.lone_modifier");

@@ -1,5 +1,6 @@
 #include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/linux/XdotoolScriptKeystroke.h"
+#include "platform/TextTyper.h"
 #include "services/ClipboardManager.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeKeystrokeSender.h"
@@ -377,4 +378,47 @@ TEST(ClipboardChordEvents, TheFallbackPressesTheSameChordAsTheMainPath) {
               QStringList({"key", "--clearmodifiers", "ctrl+v"}));
     EXPECT_EQ(XdotoolScriptKeystroke::arguments(PasteChord::ShiftInsert),
               QStringList({"key", "--clearmodifiers", "shift+Insert"}));
+}
+
+namespace {
+
+// Records what it typed and when; refuses when told to.
+class FakeTextTyper final : public TextTyper {
+public:
+    explicit FakeTextTyper(Scheduler& scheduler) : scheduler_(scheduler) {}
+    bool typeText(const QString& text) override {
+        typed.append({text, scheduler_.now()});
+        return accepts;
+    }
+    QList<std::pair<QString, Scheduler::Duration>> typed;
+    bool accepts = true;
+
+private:
+    Scheduler& scheduler_;
+};
+
+}  // namespace
+
+// Without clipboard control the text is typed, after the hotkey's modifiers are up, and neither
+// clipboard is touched; a refused key is said in the log.
+TEST_F(ClipboardManagerTest, WhereTextMustBeTypedNoClipboardIsTouched) {
+    FakeTextTyper typer(scheduler);
+    manager.typeInsteadOfPasting(typer);
+    pasteboard.copyFromElsewhere(richCopy());
+    keystrokes.heldModifiers = KeystrokeSender::Option;
+    TimerHandle release = scheduler.scheduleOnce(100ms, [this] { keystrokes.heldModifiers = 0; });
+    ASSERT_TRUE(pasteAndRunFor(1s));
+    ASSERT_EQ(typer.typed.size(), 1);
+    EXPECT_EQ(typer.typed[0].first, kDictated);
+    EXPECT_GE(typer.typed[0].second, 150ms) << "typed only once Option is up, then 50 ms";
+    EXPECT_LE(typer.typed[0].second, 175ms);
+    EXPECT_TRUE(keystrokes.chordsPostedAt.isEmpty());
+    EXPECT_EQ(pasteboard.current, richCopy());
+    EXPECT_TRUE(log.contains("[ClipboardManager] Text typed successfully"));
+
+    typer.accepts = false;
+    ASSERT_TRUE(pasteAndRunFor(1s));
+    EXPECT_TRUE(log.contains("[ClipboardManager] Typing broke off -- the desktop refused a key; "
+                             "the text is in the history"));
+    EXPECT_EQ(script.runs, 0) << "no paste chord, so no helper program either";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/KeystrokeSender.h"
+#include "platform/TextTyper.h"
 
 #include <QDBusConnection>
 #include <QObject>
@@ -14,7 +15,9 @@ class DefaultsStore;
 // GNOME). One portal session, started at construction and kept for the process's lifetime;
 // its restore token is stored, so a desktop that asks the user asks only once. Keys go as
 // Linux input (evdev) codes, the portal's keyboard numbering.
-class PortalRemoteDesktopKeystrokeSender final : public QObject, public KeystrokeSender {
+class PortalRemoteDesktopKeystrokeSender final : public QObject,
+                                                 public KeystrokeSender,
+                                                 public TextTyper {
     Q_OBJECT
 public:
     static constexpr char restoreTokenKey[] = "remote_desktop_restore_token";
@@ -43,7 +46,7 @@ public:
     Result postPasteChord(PasteChord chord) override;
     // Types `text` key by key (as keysyms), for desktops whose clipboard cannot be written
     // without the focus. False when the session is not ready or the portal refused a key.
-    bool typeText(const QString& text);
+    bool typeText(const QString& text) override;
 
 signals:
     // The session started; keys can go out.

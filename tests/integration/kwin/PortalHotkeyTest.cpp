@@ -198,6 +198,7 @@ TEST(KdeSessionPlatform, ThePortalsServeTheHotkeyAndALoneModifierIsRefused) {
     EXPECT_FALSE(platform.hotkeyBackend().canBindLoneModifiers());
     EXPECT_FALSE(platform.modifierEvents().canReport(61));
     EXPECT_TRUE(platform.limitationIds().contains(QStringLiteral("session.limit.lone_modifier")));
+    EXPECT_EQ(platform.textTyper(), nullptr) << "KWin offers data control: pasted, not typed";
 }
 
 }  // namespace
