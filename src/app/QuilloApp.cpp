@@ -28,6 +28,7 @@
 #include "services/ClipboardManager.h"
 #include "services/HotkeyUtils.h"
 #include "services/LocalTranscriptionService.h"
+#include "services/SpeechModelDownloader.h"
 #include "services/WebRtcSpeechDetector.h"
 #include "views/KeyCaptureView.h"
 #include "views/MenuBarView.h"
@@ -72,6 +73,7 @@ struct QuilloApp::Parts {
     DefaultsStore& defaults;
     QtScheduler scheduler;
     QNetworkAccessManager network;
+    SpeechModelDownloader modelDownloader{network};
     X11KeyboardLayout keyboardLayout;
     LinuxFnKeySetting fnKeySetting;
     // The hotkey, paste chord, clipboard and input trust of this session (X11 or Wayland).
@@ -155,7 +157,7 @@ void QuilloApp::installWindowServices() {
         });
     SettingsWindowController::installServices(p.settings, &p.loginItems, &p.activationPolicy);
     SettingsWindowController::shared().setAudioSources(&p.audioSources);
-    SettingsWindowController::shared().setNetwork(&p.network);
+    SettingsWindowController::shared().setModelDownloader(&p.modelDownloader);
     AppSettings* settings = &p.settings;
     p.audioInput->setDeviceChoice([settings] { return settings->inputDevice().toUtf8(); });
     // Wired at start-up too, so a window first opened by re-activation installs new hotkeys.

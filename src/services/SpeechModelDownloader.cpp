@@ -54,6 +54,7 @@ void SpeechModelDownloader::start(const QUrl& url, const QString& destination, q
     answer_ = 0;
     writeFailed_ = false;
     cancelling_ = false;
+    emit started();
 
     QDir().mkpath(QFileInfo(destination).absolutePath());
     part_.setFileName(partialPath(destination));

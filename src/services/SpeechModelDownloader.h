@@ -25,10 +25,14 @@ public:
                const QByteArray& sha256Hex);
     void cancel();
     bool isRunning() const { return running_; }
+    // Where the running (or last) download goes.
+    const QString& destination() const { return destination_; }
 
     static QString partialPath(const QString& destination);
 
 signals:
+    // A download began; it ends with one of finished, failed or cancelled.
+    void started();
     void progress(qint64 received, qint64 total);
     void finished(const QString& path);
     // A short reason for the user; what was there before is untouched.

@@ -216,9 +216,9 @@ QWidget* SettingsView::makeContent(SettingsSection section) {
     case SettingsSection::modes: content = new ModesSettingsContent(settings_); break;
     case SettingsSection::connection: {
         auto* connection = new ConnectionSettingsContent(settings_);
-        if (services_.network) {
+        if (services_.modelDownloader) {
             connection->extraCards()->addWidget(
-                new LocalTranscriptionCard(settings_, *services_.network));
+                new LocalTranscriptionCard(settings_, *services_.modelDownloader));
         }
         content = connection;
         break;

@@ -18,7 +18,7 @@ class SidebarButton;
 
 // The settings window's content: the sidebar with the sections, a vertical rule and the
 // scrolling area showing the selected section, created afresh each time it is selected.
-class QNetworkAccessManager;
+class SpeechModelDownloader;
 
 class SettingsView : public QWidget {
     Q_OBJECT
@@ -27,8 +27,9 @@ public:
         LoginItemService* loginItems = nullptr;
         ActivationPolicy* activationPolicy = nullptr;
         AudioSourceList* audioSources = nullptr;
-        // Downloads of speech models; without it the section has no local-transcription card.
-        QNetworkAccessManager* network = nullptr;
+        // Downloads of speech models, kept by the application so that a download goes on
+        // while other sections are shown; without it there is no local-transcription card.
+        SpeechModelDownloader* modelDownloader = nullptr;
         // Called on each new General section's hotkey field (what the desktop allows and said).
         std::function<void(HotkeyField&)> prepareHotkeyField;
     };

@@ -12,7 +12,7 @@ class ActivationPolicy;
 class AppSettings;
 class AudioSourceList;
 class LoginItemService;
-class QNetworkAccessManager;
+class SpeechModelDownloader;
 class SettingsView;
 
 // Owns the one settings window: created by the first show(), brought forward by later ones,
@@ -38,7 +38,7 @@ public:
     // The sound server's inputs for the System section's microphone choice; set before the
     // window is first shown (without it the choice is left out).
     void setAudioSources(AudioSourceList* sources) { audioSources_ = sources; }
-    void setNetwork(QNetworkAccessManager* network) { network_ = network; }
+    void setModelDownloader(SpeechModelDownloader* downloader) { modelDownloader_ = downloader; }
     // What the desktop's hotkey binding allows and reports, shown on the General section's
     // hotkey field now and on every one created later.
     void setCanBindLoneModifiers(bool canBind);
@@ -62,7 +62,7 @@ private:
     LoginItemService* loginItems_;
     ActivationPolicy* activationPolicy_;
     AudioSourceList* audioSources_ = nullptr;
-    QNetworkAccessManager* network_ = nullptr;
+    SpeechModelDownloader* modelDownloader_ = nullptr;
     HotkeyField::ChangedCallback onHotkeyChanged_;
     bool canBindLoneModifiers_ = true;
     // The desktop's last word on the binding, until the user records another hotkey.

@@ -25,10 +25,10 @@ QString sizeText(qint64 bytes) {
 }  // namespace
 
 LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
-                                               QNetworkAccessManager& network, QWidget* parent)
+                                               SpeechModelDownloader& downloader, QWidget* parent)
     : SettingsCard(parent),
       settings_(settings),
-      downloader_(new SpeechModelDownloader(network, this)),
+      downloader_(downloader),
       toggle_(new QuilloToggleStyle),
       status_(new QLabel) {
     //% "Transcribe on this computer"
@@ -56,26 +56,22 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
     status_->setWordWrap(true);
     contentLayout()->addWidget(status_);
 
-    connect(downloader_, &SpeechModelDownloader::progress, this, [this](qint64 got, qint64 total) {
-        QProgressBar* bar = controls_.value(downloading_).progress;
+    connect(&downloader_, &SpeechModelDownloader::progress, this, [this](qint64 got, qint64 total) {
+        QProgressBar* bar = controls_.value(downloadingModel()).progress;
         if (bar && total > 0) {
             bar->setValue(static_cast<int>(got * 1000 / total));
         }
     });
-    connect(downloader_, &SpeechModelDownloader::finished, this, [this] {
+    connect(&downloader_, &SpeechModelDownloader::finished, this, [this] {
         status_->clear();
-        downloading_.clear();
         refresh();
     });
-    connect(downloader_, &SpeechModelDownloader::failed, this, [this](const QString& reason) {
+    connect(&downloader_, &SpeechModelDownloader::failed, this, [this](const QString& reason) {
         status_->setText(reason);
-        downloading_.clear();
         refresh();
     });
-    connect(downloader_, &SpeechModelDownloader::cancelled, this, [this] {
-        downloading_.clear();
-        refresh();
-    });
+    connect(&downloader_, &SpeechModelDownloader::started, this, [this] { refresh(); });
+    connect(&downloader_, &SpeechModelDownloader::cancelled, this, [this] { refresh(); });
     connect(&settings_, &AppSettings::changed, this, [this] { refresh(); });
     refresh();
 }
@@ -103,7 +99,7 @@ QWidget* LocalTranscriptionCard::controlsFor(const QString& model) {
         row->addWidget(w);
     }
     connect(c.download, &QAbstractButton::clicked, this, [this, model] { download(model); });
-    connect(c.cancel, &QAbstractButton::clicked, downloader_, &SpeechModelDownloader::cancel);
+    connect(c.cancel, &QAbstractButton::clicked, &downloader_, &SpeechModelDownloader::cancel);
     connect(c.use, &QAbstractButton::clicked, this,
             [this, model] { settings_.setLocalModel(model); });
     connect(c.remove, &QAbstractButton::clicked, this, [this, model] { remove(model); });
@@ -113,14 +109,22 @@ QWidget* LocalTranscriptionCard::controlsFor(const QString& model) {
 
 void LocalTranscriptionCard::download(const QString& model) {
     const auto entry = SpeechModelCatalogue::find(model);
-    if (!entry || downloader_->isRunning()) {
+    if (!entry || downloader_.isRunning()) {
         return;
     }
-    downloading_ = model;
     status_->clear();
-    refresh();
-    downloader_->start(SpeechModelCatalogue::url(*entry),
-                       LocalTranscriptionService::modelPath(model), entry->bytes, entry->sha256);
+    downloader_.start(SpeechModelCatalogue::url(*entry),
+                      LocalTranscriptionService::modelPath(model), entry->bytes, entry->sha256);
+}
+
+QString LocalTranscriptionCard::downloadingModel() const {
+    if (!downloader_.isRunning())
+        return {};
+    for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
+        if (LocalTranscriptionService::modelPath(it.key()) == downloader_.destination())
+            return it.key();
+    }
+    return {};
 }
 
 void LocalTranscriptionCard::remove(const QString& model) {
@@ -140,14 +144,15 @@ void LocalTranscriptionCard::chooseFile() {
 
 void LocalTranscriptionCard::refresh() {
     const QString chosen = settings_.localModel();
+    const QString downloading = downloadingModel();
     for (auto it = controls_.cbegin(); it != controls_.cend(); ++it) {
         const bool installed = QFile::exists(LocalTranscriptionService::modelPath(it.key()));
-        const bool busy = downloading_ == it.key();
+        const bool busy = downloading == it.key();
         const ModelControls& c = it.value();
         c.progress->setVisible(busy);
         c.cancel->setVisible(busy);
         c.download->setVisible(!busy && !installed);
-        c.download->setEnabled(downloading_.isEmpty());
+        c.download->setEnabled(!downloader_.isRunning());
         c.use->setVisible(installed && chosen != it.key());
         c.remove->setVisible(installed);
         if (!busy) {

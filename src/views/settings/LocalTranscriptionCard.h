@@ -7,7 +7,6 @@
 
 class AppSettings;
 class QLabel;
-class QNetworkAccessManager;
 class QProgressBar;
 class QuilloToggleStyle;
 class SpeechModelDownloader;
@@ -15,11 +14,12 @@ class PillButton;
 
 // "Transcribe on this computer": the switch, the catalogue of models with their sizes, a
 // download with progress and Cancel, Delete, Use, and "Use a model file…". Self-contained, so
-// that a settings section can host it with one line.
+// that a settings section can host it with one line. The downloader outlives the card: a
+// download goes on when the user switches section and shows again on the next card.
 class LocalTranscriptionCard : public SettingsCard {
     Q_OBJECT
 public:
-    LocalTranscriptionCard(AppSettings& settings, QNetworkAccessManager& network,
+    LocalTranscriptionCard(AppSettings& settings, SpeechModelDownloader& downloader,
                            QWidget* parent = nullptr);
 
     // For tests: the controls of one catalogue model.
@@ -33,7 +33,6 @@ public:
     ModelControls controls(const QString& model) const { return controls_.value(model); }
     QuilloToggleStyle* toggle() const { return toggle_; }
     QLabel* status() const { return status_; }
-    SpeechModelDownloader* downloader() const { return downloader_; }
 
 private:
     QWidget* controlsFor(const QString& model);
@@ -41,11 +40,12 @@ private:
     void remove(const QString& model);
     void chooseFile();
     void refresh();
+    // The catalogue model being downloaded; empty when none is.
+    QString downloadingModel() const;
 
     AppSettings& settings_;
-    SpeechModelDownloader* downloader_;
+    SpeechModelDownloader& downloader_;
     QuilloToggleStyle* toggle_;
     QLabel* status_;
     QHash<QString, ModelControls> controls_;
-    QString downloading_;
 };

@@ -2,7 +2,10 @@
 
 #include "models/AppSettings.h"
 #include "services/LocalTranscriptionService.h"
+#include "services/SpeechModelDownloader.h"
 #include "support/InMemoryDefaultsStore.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/X11TestClient.h"
 #include "views/PillButton.h"
 #include "views/QuilloToggleStyle.h"
 
@@ -42,10 +45,11 @@ protected:
     InMemoryDefaultsStore store;
     AppSettings settings{store};
     QNetworkAccessManager network;
+    SpeechModelDownloader downloader{network};
 };
 
 TEST_F(LocalTranscriptionCardTest, TheSwitchStoresTheChoice) {
-    LocalTranscriptionCard card(settings, network);
+    LocalTranscriptionCard card(settings, downloader);
     EXPECT_FALSE(card.toggle()->isChecked());
     card.toggle()->click();
     EXPECT_TRUE(settings.localTranscription());
@@ -53,7 +57,7 @@ TEST_F(LocalTranscriptionCardTest, TheSwitchStoresTheChoice) {
 
 TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAndDelete) {
     install("tiny.en");
-    LocalTranscriptionCard card(settings, network);
+    LocalTranscriptionCard card(settings, downloader);
     const auto tiny = card.controls("tiny.en");
     const auto base = card.controls("base.en");
     EXPECT_TRUE(base.download->isVisibleTo(&card));
@@ -69,6 +73,36 @@ TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAn
     tiny.remove->click();
     EXPECT_FALSE(QFile::exists(LocalTranscriptionService::modelPath("tiny.en")));
     EXPECT_TRUE(tiny.download->isVisibleTo(&card));
+}
+
+// Switching section destroys the card, not the download: the next card shows it going on, and
+// its Cancel still stops it.
+TEST_F(LocalTranscriptionCardTest, ADownloadOutlivesTheCardAndShowsOnTheNextOne) {
+    LoopbackHttpServer server;
+    ScriptedResponse slow = ScriptedResponse::text(200, QByteArray(1000, 'm'));
+    slow.delay = std::chrono::seconds(30);
+    server.enqueue(slow);
+    {
+        LocalTranscriptionCard first(settings, downloader);
+        downloader.start(QUrl(server.baseURL() + QStringLiteral("/tiny.en.bin")),
+                         LocalTranscriptionService::modelPath("tiny.en"), 1000,
+                         QByteArray(64, '0'));
+        ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
+        EXPECT_TRUE(first.controls("tiny.en").cancel->isVisibleTo(&first));
+    }
+    EXPECT_TRUE(downloader.isRunning());
+
+    LocalTranscriptionCard next(settings, downloader);
+    const auto tiny = next.controls("tiny.en");
+    EXPECT_TRUE(tiny.progress->isVisibleTo(&next));
+    EXPECT_TRUE(tiny.cancel->isVisibleTo(&next));
+    EXPECT_FALSE(tiny.download->isVisibleTo(&next));
+    EXPECT_FALSE(next.controls("base.en").download->isEnabled()) << "one download at a time";
+
+    tiny.cancel->click();
+    EXPECT_TRUE(waitUntil([&] { return !downloader.isRunning(); }));
+    EXPECT_TRUE(tiny.download->isVisibleTo(&next));
+    EXPECT_TRUE(next.controls("base.en").download->isEnabled());
 }
 
 }  // namespace
