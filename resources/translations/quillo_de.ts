@@ -609,6 +609,14 @@ quill o → Quillo</translation>
         <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
         <translation>Der Hotkey erreicht Quillo nur, solange eine X11-Anwendung den Fokus hat.</translation>
     </message>
+    <message id="local.fast_title">
+        <source>Faster, may be less accurate</source>
+        <translation>Schneller, eventuell ungenauer</translation>
+    </message>
+    <message id="local.fast_subtitle">
+        <source>The model listens to the length of the dictation rather than its full 30-second window.</source>
+        <translation>Das Modell hört nur so lange zu, wie das Diktat dauert, statt sein ganzes 30-Sekunden-Fenster.</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Auf diesem Computer transkribieren</translation>

@@ -609,6 +609,14 @@ quill o → Quillo</translation>
         <source>The hotkey reaches Quillo only while an X11 application has the focus.</source>
         <translation>The hotkey reaches Quillo only while an X11 application has the focus.</translation>
     </message>
+    <message id="local.fast_title">
+        <source>Faster, may be less accurate</source>
+        <translation>Faster, may be less accurate</translation>
+    </message>
+    <message id="local.fast_subtitle">
+        <source>The model listens to the length of the dictation rather than its full 30-second window.</source>
+        <translation>The model listens to the length of the dictation rather than its full 30-second window.</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Transcribe on this computer</translation>

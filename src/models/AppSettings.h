@@ -49,6 +49,7 @@ public:
         static constexpr char wordListBackupInfix[] = "_backup_";
         static constexpr char localTranscription[] = "local_transcription";
         static constexpr char localModel[] = "local_model";
+        static constexpr char localTranscriptionFast[] = "local_transcription_fast";
     };
 
     explicit AppSettings(DefaultsStore& store, QObject* parent = nullptr);
@@ -89,6 +90,10 @@ public:
     void setLocalTranscription(bool value);
     QString localModel() const;
     void setLocalModel(const QString& value);
+    // Faster, may be less accurate: the model listens to the recording's length rather than
+    // its full window.
+    bool localTranscriptionFast() const;
+    void setLocalTranscriptionFast(bool value);
 
     // The OpenAI-compatible server used for transcription and chat on the direct route, and
     // the model names sent to it; Anthropic keeps its host, its model may be overridden.

@@ -1,13 +1,10 @@
 #include "services/LocalTranscriptionService.h"
 
 #include "models/AppSettings.h"
-#include "platform/DefaultsStore.h"
 #include "services/SpeechEngineError.h"
 #include "services/WavDecoder.h"
 
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QPointer>
 #include <QStandardPaths>
 
@@ -27,23 +24,14 @@ QString LocalTranscriptionService::modelPath(const QString& nameOrPath) {
     return modelsDirectory() + QStringLiteral("/ggml-") + nameOrPath + QStringLiteral(".bin");
 }
 
-QStringList LocalTranscriptionService::vocabulary(const DefaultsStore& store) {
-    const QString key = QLatin1String(vocabularyKey);
-    QByteArray document;
-    if (const auto text = store.string(key)) {
-        document = text->toUtf8();
-    } else if (const auto bytes = store.data(key)) {
-        document = *bytes;
-    }
+QString LocalTranscriptionService::promptFrom(const QStringList& vocabulary) {
     QStringList words;
-    const QJsonDocument json = QJsonDocument::fromJson(document);
-    for (const QJsonValue& value : json.array()) {
-        const QString word = value.toString().trimmed();
-        if (!word.isEmpty()) {
-            words << word;
+    for (const QString& word : vocabulary) {
+        if (!word.trimmed().isEmpty()) {
+            words << word.trimmed();
         }
     }
-    return words;
+    return words.join(QLatin1String(", "));
 }
 
 void LocalTranscriptionService::prepare() {
@@ -78,8 +66,8 @@ QCoro::Task<QString> LocalTranscriptionService::transcribe(QByteArray wav,
     SpeechEngine::Request request;
     request.samples = std::move(audio.samples);
     request.language = language.value_or(QStringLiteral("auto"));
-    request.initialPrompt = vocabulary(settings_.store()).join(QLatin1String(", "));
-    request.matchAudioContext = matchAudioContext_;
+    request.initialPrompt = promptFrom(settings_.vocabulary());
+    request.matchAudioContext = settings_.localTranscriptionFast();
     const QString path = modelPath(settings_.localModel());
 
     ++running_;

@@ -15,7 +15,6 @@
 #include <optional>
 
 class AppSettings;
-class DefaultsStore;
 
 // Speech to text on this computer, on the same seam as the remote clients: WAV in, text out,
 // SpeechEngineError on failure. It also keeps the model's lifetime: loaded when a dictation may
@@ -24,7 +23,6 @@ class LocalTranscriptionService : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds idleUnloadDelay{30000};
-    static constexpr char vocabularyKey[] = "vocabulary";
 
     LocalTranscriptionService(SpeechEngine& engine, Scheduler& scheduler, AppSettings& settings,
                               QObject* parent = nullptr);
@@ -34,8 +32,8 @@ public:
     static QString modelPath(const QString& nameOrPath);
     // The folder that holds the downloaded models.
     static QString modelsDirectory();
-    // The user's vocabulary (a JSON array of strings), or none when absent or malformed.
-    static QStringList vocabulary(const DefaultsStore& store);
+    // The engine's initial prompt: the vocabulary's words, blank ones left out.
+    static QString promptFrom(const QStringList& vocabulary);
 
     // A dictation may begin (a key went down): load the model in the background unless it is
     // loaded, and keep it. Does nothing while local transcription is off.
@@ -44,8 +42,6 @@ public:
     QCoro::Task<QString> transcribe(QByteArray wav, std::optional<QString> language);
     // Ends a running transcription; it throws `aborted`.
     void abort();
-    // Faster, may be less accurate: the encoder's window matches the clip.
-    void setMatchAudioContext(bool on) { matchAudioContext_ = on; }
 
 private:
     QCoro::Task<void> loadInBackground(QString path);
@@ -56,5 +52,4 @@ private:
     AppSettings& settings_;
     TimerHandle unloadTimer_;
     int running_ = 0;
-    bool matchAudioContext_ = false;
 };

@@ -109,7 +109,7 @@ TEST_F(LocalTranscriptionServiceTest, ModelIsFreedThirtySecondsAfterTheLastUse) 
 }
 
 TEST_F(LocalTranscriptionServiceTest, PassesLanguageVocabularyAndSamples) {
-    store.setString("vocabulary", R"(["Quillo", "  ", "Kubernetes", 7])");
+    store.setString("vocabulary", R"(["Quillo", "  ", " Kubernetes"])");
     ASSERT_TRUE(transcribe(secondOfSilence(), QString("de")).error == std::nullopt);
     ASSERT_EQ(engine.requests.size(), 1u);
     EXPECT_EQ(engine.requests[0].language, "de");
@@ -117,15 +117,24 @@ TEST_F(LocalTranscriptionServiceTest, PassesLanguageVocabularyAndSamples) {
     EXPECT_EQ(engine.requests[0].samples.size(), 16000u);
     EXPECT_FALSE(engine.requests[0].matchAudioContext);
 
+    settings.setLocalTranscriptionFast(true);
     transcribe();  // no language: the engine detects it
     EXPECT_EQ(engine.requests[1].language, "auto");
+    EXPECT_TRUE(engine.requests[1].matchAudioContext) << "faster, may be less accurate";
 }
 
+// The same words as the remote routes get: a list that does not decode gives no prompt.
 TEST_F(LocalTranscriptionServiceTest, MalformedVocabularyGivesNoPrompt) {
     store.setString("vocabulary", "not json");
-    EXPECT_TRUE(LocalTranscriptionService::vocabulary(store).isEmpty());
+    transcribe();
+    store.setString("vocabulary", R"(["a", 7])");
+    transcribe();
     store.setData("vocabulary", R"(["a"])");
-    EXPECT_EQ(LocalTranscriptionService::vocabulary(store), QStringList{"a"});
+    transcribe();
+    ASSERT_EQ(engine.requests.size(), 3u);
+    EXPECT_EQ(engine.requests[0].initialPrompt, "");
+    EXPECT_EQ(engine.requests[1].initialPrompt, "");
+    EXPECT_EQ(engine.requests[2].initialPrompt, "a");
 }
 
 TEST_F(LocalTranscriptionServiceTest, AudioThatIsNotTheRecordersWavIsRefusedBeforeTheEngine) {

@@ -30,6 +30,7 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
       settings_(settings),
       downloader_(downloader),
       toggle_(new QuilloToggleStyle),
+      fastToggle_(new QuilloToggleStyle),
       status_(new QLabel) {
     //% "Transcribe on this computer"
     //% "Private and free; works without a network. Needs a downloaded model."
@@ -38,6 +39,13 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
     toggle_->setChecked(settings_.localTranscription());
     connect(toggle_, &QAbstractButton::toggled, this,
             [this](bool on) { settings_.setLocalTranscription(on); });
+    //% "Faster, may be less accurate"
+    //% "The model listens to the length of the dictation rather than its full 30-second window."
+    contentLayout()->addWidget(new SettingsRow(qtTrId("local.fast_title"),
+                                               qtTrId("local.fast_subtitle"), fastToggle_, true));
+    fastToggle_->setChecked(settings_.localTranscriptionFast());
+    connect(fastToggle_, &QAbstractButton::toggled, this,
+            [this](bool on) { settings_.setLocalTranscriptionFast(on); });
 
     const auto& entries = SpeechModelCatalogue::entries();
     for (const auto& entry : entries) {

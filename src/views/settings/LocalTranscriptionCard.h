@@ -32,6 +32,7 @@ public:
     };
     ModelControls controls(const QString& model) const { return controls_.value(model); }
     QuilloToggleStyle* toggle() const { return toggle_; }
+    QuilloToggleStyle* fastToggle() const { return fastToggle_; }
     QLabel* status() const { return status_; }
 
 private:
@@ -46,6 +47,7 @@ private:
     AppSettings& settings_;
     SpeechModelDownloader& downloader_;
     QuilloToggleStyle* toggle_;
+    QuilloToggleStyle* fastToggle_;
     QLabel* status_;
     QHash<QString, ModelControls> controls_;
 };

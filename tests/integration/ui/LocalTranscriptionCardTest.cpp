@@ -48,11 +48,15 @@ protected:
     SpeechModelDownloader downloader{network};
 };
 
-TEST_F(LocalTranscriptionCardTest, TheSwitchStoresTheChoice) {
+TEST_F(LocalTranscriptionCardTest, TheSwitchesStoreTheChoices) {
     LocalTranscriptionCard card(settings, downloader);
     EXPECT_FALSE(card.toggle()->isChecked());
     card.toggle()->click();
     EXPECT_TRUE(settings.localTranscription());
+    EXPECT_FALSE(card.fastToggle()->isChecked()) << "accuracy first unless the user chooses";
+    card.fastToggle()->click();
+    EXPECT_TRUE(settings.localTranscriptionFast());
+    EXPECT_TRUE(LocalTranscriptionCard(settings, downloader).fastToggle()->isChecked());
 }
 
 TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAndDelete) {
