@@ -5,11 +5,18 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QProcess>
 #include <QTemporaryFile>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <csignal>
+
+#include <signal.h>
 
 namespace {
 
@@ -77,6 +84,25 @@ bool KWinTestSession::activateWindow(const QString& caption, std::chrono::millis
             "}\n")
             .arg(quoted(caption));
     return waitUntil([&] { return runScript(source); }, timeout);
+}
+
+bool KWinTestSession::killPortal() {
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    // The desktop's own half goes too, as at an update: it keeps the dead frontend's sessions.
+    const QStringList services{QStringLiteral("org.freedesktop.portal.Desktop"),
+                               QStringLiteral("org.freedesktop.impl.portal.desktop.kde")};
+    for (const QString& service : services) {
+        const QDBusReply<uint> pid = bus->servicePid(service);
+        if (!pid.isValid() || pid.value() == 0 || ::kill(pid_t(pid.value()), SIGKILL) != 0)
+            return false;
+    }
+    return waitUntil(
+        [&] {
+            return std::none_of(services.begin(), services.end(), [&](const QString& service) {
+                return bus->isServiceRegistered(service).value();
+            });
+        },
+        std::chrono::milliseconds(5000));
 }
 
 FakeInputKeyboard::FakeInputKeyboard(const QString& toolPath)

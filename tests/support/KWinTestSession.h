@@ -17,6 +17,10 @@ bool isRunning();
 // True when the script ran; the window itself tells whether it got the focus.
 bool activateWindow(const QString& caption,
                     std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+// Kills this session's desktop portal (the frontend and KDE's backend) as a crash or an update
+// would, and waits until their bus names are gone. D-Bus starts them again at the next call.
+// False when they could not be found.
+bool killPortal();
 
 }  // namespace KWinTestSession
 

@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 
 #include <algorithm>
@@ -39,6 +40,9 @@ struct PortalGlobalShortcutsBackend::Binding {
     QString shortcutId;
     QString trigger;
     quint32 modifiers = 0;
+    // KDE names the desktop's shortcut entry after it: kept when the session is made again,
+    // so the desktop's key goes to the new session.
+    QString sessionToken;
     // Set once the portal has made the session.
     QString session;
     QString description;
@@ -57,6 +61,13 @@ PortalGlobalShortcutsBackend::PortalGlobalShortcutsBackend(const QDBusConnection
     subscribe("Activated", SLOT(onActivated(QDBusMessage)));
     subscribe("Deactivated", SLOT(onDeactivated(QDBusMessage)));
     subscribe("ShortcutsChanged", SLOT(onShortcutsChanged(QDBusMessage)));
+    auto* portal = new QDBusServiceWatcher(QLatin1String(PortalRequest::service), bus_,
+                                           QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(portal, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString& oldOwner, const QString&) {
+                if (!oldOwner.isEmpty())
+                    rebindAfterPortalLoss();
+            });
 }
 
 PortalGlobalShortcutsBackend::~PortalGlobalShortcutsBackend() {
@@ -102,29 +113,50 @@ GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::registerHotkey(quint3
     binding->shortcutId = shortcutIdFor(id);
     binding->trigger = *trigger;
     binding->modifiers = carbonModifiers;
+    binding->sessionToken = PortalRequest::newToken();
     bindings_.append(binding);
+    createSession(*binding);
 
+    const quint64 token = binding->token;
+    Outcome outcome{noError, ScopedRegistration([this, token] { release(token); })};
+    outcome.awaitingConfirmation = true;
+    return outcome;
+}
+
+void PortalGlobalShortcutsBackend::createSession(const Binding& binding) {
     //% "Dictate: hold to talk, press twice for hands-free"
     const QVariantMap properties{
         {QStringLiteral("description"), qtTrId("hotkey.portal.description")},
-        {QStringLiteral("preferred_trigger"), *trigger}};
+        {QStringLiteral("preferred_trigger"), binding.trigger}};
     // The shortcut in the creation options binds it without asking (BindShortcuts would open
     // a dialog).
     const QVariantMap options{
-        {QStringLiteral("session_handle_token"), PortalRequest::newToken()},
+        {QStringLiteral("session_handle_token"), binding.sessionToken},
         {QStringLiteral("shortcuts"),
-         QVariant::fromValue(QList<PortalShortcut>{{binding->shortcutId, properties}})}};
-    const quint64 token = binding->token;
+         QVariant::fromValue(QList<PortalShortcut>{{binding.shortcutId, properties}})}};
+    const quint64 token = binding.token;
     PortalRequest::start(
         bus_, QLatin1String(shortcutsInterface), QStringLiteral("CreateSession"), {options},
         [this, token](uint response, const QVariantMap& results) {
             sessionCreated(token, response, results);
         },
         this);
+}
 
-    Outcome outcome{noError, ScopedRegistration([this, token] { release(token); })};
-    outcome.awaitingConfirmation = true;
-    return outcome;
+// The portal went away with its sessions (restarted, or updated). A held hotkey is released,
+// so no recording waits for a release that will never come, and each binding is made again;
+// the call starts the portal anew.
+void PortalGlobalShortcutsBackend::rebindAfterPortalLoss() {
+    const auto bindingsNow = bindings_;
+    for (const auto& binding : bindingsNow) {
+        binding->session.clear();
+        if (binding->down) {
+            binding->down = false;
+            dispatch({binding->id, HotkeyEventKind::released});
+        }
+    }
+    for (const auto& binding : bindings_)
+        createSession(*binding);
 }
 
 void PortalGlobalShortcutsBackend::sessionCreated(quint64 token, uint response,
@@ -172,6 +204,14 @@ void PortalGlobalShortcutsBackend::shortcutsListed(quint64 token, uint response,
             shortcut.properties.value(QStringLiteral("trigger_description")).toString();
         if (description.isEmpty())
             break;
+        if (binding->confirmed) {
+            // Bound again after the portal came back: confirmed once already.
+            if (description != binding->description) {
+                binding->description = description;
+                emit triggerChanged(description);
+            }
+            return;
+        }
         binding->confirmed = true;
         binding->description = description;
         dispatch({binding->id, HotkeyEventKind::confirmed});

@@ -17,7 +17,7 @@ class QDBusMessage;
 // Deactivated the release; the portal repeats Activated while the keys are held, and only
 // the first counts. The binding is confirmed once the portal has listed the shortcut with a
 // trigger: registerHotkey answers "awaiting confirmation", and the handlers get `confirmed`
-// or `refused` later.
+// or `refused` later. A portal that restarts loses every session: each binding is made again.
 class PortalGlobalShortcutsBackend final : public QObject, public GlobalHotkeyBackend {
     Q_OBJECT
 public:
@@ -59,6 +59,8 @@ private slots:
 private:
     struct Binding;
     Binding* bindingFor(const QDBusMessage& message);
+    void createSession(const Binding& binding);
+    void rebindAfterPortalLoss();
     void sessionCreated(quint64 token, uint response, const QVariantMap& results);
     void shortcutsListed(quint64 token, uint response, const QVariantMap& results);
     void refuse(quint64 token, int status);

@@ -8,6 +8,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QList>
+#include <QDBusServiceWatcher>
 #include <QTimer>
 
 #include <xkbcommon/xkbcommon.h>
@@ -42,6 +43,12 @@ PortalRemoteDesktopKeystrokeSender::PortalRemoteDesktopKeystrokeSender(DefaultsS
                                                                        const QDBusConnection& bus,
                                                                        QObject* parent)
     : QObject(parent), store_(store), heldModifiers_(std::move(heldModifiers)), bus_(bus) {
+    auto* portal = new QDBusServiceWatcher(QLatin1String(PortalRequest::service), bus_,
+                                           QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(portal, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString& oldOwner, const QString&) {
+                onPortalOwnerChanged(oldOwner);
+            });
     createSession();
 }
 
@@ -61,6 +68,7 @@ void PortalRemoteDesktopKeystrokeSender::createSession() {
         fail();
         return;
     }
+    starting_ = true;
     const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
     PortalRequest::start(
         bus_, QLatin1String(remoteDesktopInterface), QStringLiteral("CreateSession"), {options},
@@ -111,7 +119,13 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
             const QString token = results.value(QStringLiteral("restore_token")).toString();
             if (!token.isEmpty())
                 store_.setString(QLatin1String(restoreTokenKey), token);
+            bus_.connect(QLatin1String(PortalRequest::service), session_,
+                         QStringLiteral("org.freedesktop.portal.Session"),
+                         QStringLiteral("Closed"), this, SLOT(onSessionClosed()));
+            starting_ = false;
             started_ = true;
+            retriesLeft_ = retries;
+            retryDelayMs_ = firstRetryDelayMs;
             emit ready();
         },
         this);
@@ -130,12 +144,37 @@ void PortalRemoteDesktopKeystrokeSender::refused(uint response) {
     retryDelayMs_ *= 2;
 }
 
+void PortalRemoteDesktopKeystrokeSender::onSessionClosed() {
+    Log::line(QStringLiteral("[Quillo] The remote desktop session was closed: the next paste "
+                             "starts a new one"));
+    lose();
+}
+
+// The portal went away with every session (restarted, or updated): a new one at once, as
+// nobody asked for the old one to end.
+void PortalRemoteDesktopKeystrokeSender::onPortalOwnerChanged(const QString& oldOwner) {
+    if (oldOwner.isEmpty())
+        return;
+    lose();
+    createSession();
+}
+
+void PortalRemoteDesktopKeystrokeSender::lose() {
+    if (!session_.isEmpty())
+        bus_.disconnect(QLatin1String(PortalRequest::service), session_,
+                        QStringLiteral("org.freedesktop.portal.Session"),
+                        QStringLiteral("Closed"), this, SLOT(onSessionClosed()));
+    session_.clear();
+    started_ = false;
+}
+
 void PortalRemoteDesktopKeystrokeSender::fail() {
     Log::line(
         QStringLiteral("[Quillo] The remote desktop portal refused its keyboard: the paste chord "
                        "cannot be posted"));
     closeSession();
     started_ = false;
+    starting_ = false;
     emit failed();
 }
 
@@ -144,8 +183,13 @@ KeystrokeSender::Modifiers PortalRemoteDesktopKeystrokeSender::currentModifiers(
 }
 
 KeystrokeSender::Result PortalRemoteDesktopKeystrokeSender::postPasteChord(PasteChord chord) {
-    if (!isReady())
+    if (!isReady()) {
+        // This paste is lost to the chord (its text stays on the clipboard); the next one has
+        // a session again.
+        if (!starting_)
+            createSession();
         return Result::NotSent;
+    }
     const auto [modifier, key] = chord == PasteChord::ShiftInsert
                                      ? std::pair(evdevLeftShift, evdevInsert)
                                      : std::pair(evdevLeftControl, evdevV);

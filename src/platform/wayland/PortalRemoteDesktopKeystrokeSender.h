@@ -13,8 +13,10 @@ class DefaultsStore;
 
 // Posts the paste chord through the desktop portal's RemoteDesktop keyboard (KDE Plasma,
 // GNOME). One portal session, started at construction and kept for the process's lifetime;
-// its restore token is stored, so a desktop that asks the user asks only once. Keys go as
-// Linux input (evdev) codes, the portal's keyboard numbering.
+// its restore token is stored, so a desktop that asks the user asks only once. A portal that
+// restarts gets a new session at once; a session the user closed is started again only when
+// the next paste asks for it. Keys go as Linux input (evdev) codes, the portal's keyboard
+// numbering.
 class PortalRemoteDesktopKeystrokeSender final : public QObject,
                                                  public KeystrokeSender,
                                                  public TextTyper {
@@ -54,8 +56,13 @@ signals:
     // The portal refused the session; nothing can be posted through it.
     void failed();
 
+private slots:
+    void onSessionClosed();
+
 private:
     void createSession();
+    void onPortalOwnerChanged(const QString& oldOwner);
+    void lose();
     void selectDevices();
     void startSession();
     // A refusal (not the user's cancel) is tried again a few times before it counts.
@@ -71,6 +78,10 @@ private:
     QDBusConnection bus_;
     QString session_;
     bool started_ = false;
-    int retriesLeft_ = 3;
-    int retryDelayMs_ = 500;
+    static constexpr int retries = 3;
+    static constexpr int firstRetryDelayMs = 500;
+    int retriesLeft_ = retries;
+    int retryDelayMs_ = firstRetryDelayMs;
+    // A session is being made: no second one is started meanwhile.
+    bool starting_ = false;
 };

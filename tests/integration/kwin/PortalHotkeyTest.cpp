@@ -183,6 +183,35 @@ TEST_F(PortalHotkeyTest, ANewHotkeyReplacesTheOldTriggerInTheSameSession) {
 
 }  // namespace
 
+// A portal that dies (a crash, an update) takes its sessions along: a hotkey held at that
+// moment is released, and the binding comes back without the user doing anything.
+TEST_F(PortalHotkeyTest, AHotkeyHeldWhenThePortalDiesIsReleasedAndBoundAgain) {
+    const auto registration = registerAndConfirm(space, option);
+    ASSERT_EQ(confirmations, 1);
+    ASSERT_TRUE(keyboard.press(evdevLeftAlt));
+    ASSERT_TRUE(keyboard.press(evdevSpace));
+    ASSERT_TRUE(waitUntil([&] { return presses == 1; }));
+
+    ASSERT_TRUE(KWinTestSession::killPortal());
+    EXPECT_TRUE(waitUntil([&] { return releases == 1; })) << "no recording waits forever";
+    ASSERT_TRUE(keyboard.release(evdevSpace));
+    ASSERT_TRUE(keyboard.release(evdevLeftAlt));
+
+    // Bound again once the portal is back; pressing proves it.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            if (!keyboard.press(evdevLeftAlt) || !keyboard.press(evdevSpace))
+                return false;
+            runEventLoopFor(200ms);
+            keyboard.release(evdevSpace);
+            keyboard.release(evdevLeftAlt);
+            return presses == 2;
+        },
+        15s));
+    EXPECT_EQ(confirmations, 1) << "confirmed once: the registered line is not written again";
+    EXPECT_EQ(refusal, 0);
+}
+
 namespace {
 
 // In a Plasma session the portals carry the hotkey and the paste chord, and a lone modifier is

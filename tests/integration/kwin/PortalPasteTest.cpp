@@ -118,6 +118,26 @@ TEST_F(PortalPasteTest, TypedTextReachesTheFocusedField) {
         << target.lines.join(QLatin1Char('|')).toStdString();
 }
 
+// The portal's sessions end with the portal: a new one starts by itself and keys go out again.
+TEST_F(PortalPasteTest, ARestartedPortalGetsANewSession) {
+    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+                        {caption});
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
+    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+    PortalRemoteDesktopKeystrokeSender sender(store);
+    int sessions = 0;
+    QObject::connect(&sender, &PortalRemoteDesktopKeystrokeSender::ready, [&] { ++sessions; });
+    ASSERT_TRUE(waitUntil([&] { return sessions == 1; }, 10s));
+
+    ASSERT_TRUE(KWinTestSession::killPortal());
+    ASSERT_TRUE(waitUntil([&] { return sessions == 2; }, 15s));
+    ASSERT_TRUE(sender.isReady());
+    ASSERT_TRUE(sender.typeText(QStringLiteral("again")));
+    EXPECT_TRUE(target.waitForLine(QStringLiteral("text again")))
+        << target.lines.join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(PortalPasteTest, NothingIsPostedBeforeTheSessionStarted) {
     PortalRemoteDesktopKeystrokeSender sender(store);
     // Asked at once, before the portal answered.
