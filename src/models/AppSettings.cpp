@@ -151,7 +151,9 @@ void AppSettings::setLocalModel(const QString& v) { write(Keys::localModel, v); 
 bool AppSettings::localTranscriptionFast() const {
     return booleanValue(Keys::localTranscriptionFast, false);
 }
-void AppSettings::setLocalTranscriptionFast(bool v) { write(Keys::localTranscriptionFast, v); }
+void AppSettings::setLocalTranscriptionFast(bool v) {
+    write(Keys::localTranscriptionFast, v);
+}
 
 QString AppSettings::backendURL() const { return QString::fromUtf8(BuildConfig::backendUrl); }
 QString AppSettings::apiSecret() const { return QStringLiteral("kestra-beta-5930"); }

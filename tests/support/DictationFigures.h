@@ -22,9 +22,9 @@ public:
 
     void print(const char* session, const LoopbackHttpServer& backend) const {
         const auto& requests = backend.requests();
-        const double toRequest =
-            release_ && !requests.isEmpty() ? millisecondsBetween(*release_, requests.first().firstByteAt)
-                                            : -1;
+        const double toRequest = release_ && !requests.isEmpty()
+                                     ? millisecondsBetween(*release_, requests.first().firstByteAt)
+                                     : -1;
         const double toText = text_ && !requests.isEmpty()
                                   ? millisecondsBetween(requests.last().answeredAt, *text_)
                                   : -1;

@@ -418,7 +418,8 @@ TEST_F(ClipboardManagerTest, WhereTextMustBeTypedNoClipboardIsTouched) {
 
     typer.accepts = false;
     ASSERT_TRUE(pasteAndRunFor(1s));
-    EXPECT_TRUE(log.contains("[ClipboardManager] Typing broke off -- the desktop refused a key; "
-                             "the text is in the history"));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] Typing broke off -- the desktop refused a key; "
+                     "the text is in the history"));
     EXPECT_EQ(script.runs, 0) << "no paste chord, so no helper program either";
 }

@@ -52,7 +52,9 @@ PortalRemoteDesktopKeystrokeSender::PortalRemoteDesktopKeystrokeSender(DefaultsS
     createSession();
 }
 
-PortalRemoteDesktopKeystrokeSender::~PortalRemoteDesktopKeystrokeSender() { closeSession(); }
+PortalRemoteDesktopKeystrokeSender::~PortalRemoteDesktopKeystrokeSender() {
+    closeSession();
+}
 
 void PortalRemoteDesktopKeystrokeSender::closeSession() {
     if (session_.isEmpty())
@@ -120,8 +122,8 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
             if (!token.isEmpty())
                 store_.setString(QLatin1String(restoreTokenKey), token);
             bus_.connect(QLatin1String(PortalRequest::service), session_,
-                         QStringLiteral("org.freedesktop.portal.Session"),
-                         QStringLiteral("Closed"), this, SLOT(onSessionClosed()));
+                         QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"),
+                         this, SLOT(onSessionClosed()));
             starting_ = false;
             started_ = true;
             retriesLeft_ = retries;
@@ -145,8 +147,9 @@ void PortalRemoteDesktopKeystrokeSender::refused(uint response) {
 }
 
 void PortalRemoteDesktopKeystrokeSender::onSessionClosed() {
-    Log::line(QStringLiteral("[Quillo] The remote desktop session was closed: the next paste "
-                             "starts a new one"));
+    Log::line(
+        QStringLiteral("[Quillo] The remote desktop session was closed: the next paste "
+                       "starts a new one"));
     lose();
 }
 
@@ -162,8 +165,8 @@ void PortalRemoteDesktopKeystrokeSender::onPortalOwnerChanged(const QString& old
 void PortalRemoteDesktopKeystrokeSender::lose() {
     if (!session_.isEmpty())
         bus_.disconnect(QLatin1String(PortalRequest::service), session_,
-                        QStringLiteral("org.freedesktop.portal.Session"),
-                        QStringLiteral("Closed"), this, SLOT(onSessionClosed()));
+                        QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"),
+                        this, SLOT(onSessionClosed()));
     session_.clear();
     started_ = false;
 }
