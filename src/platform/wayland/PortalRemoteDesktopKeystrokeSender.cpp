@@ -186,13 +186,8 @@ KeystrokeSender::Modifiers PortalRemoteDesktopKeystrokeSender::currentModifiers(
 }
 
 KeystrokeSender::Result PortalRemoteDesktopKeystrokeSender::postPasteChord(PasteChord chord) {
-    if (!isReady()) {
-        // This paste is lost to the chord (its text stays on the clipboard); the next one has
-        // a session again.
-        if (!starting_)
-            createSession();
+    if (!readyOrRestarting())
         return Result::NotSent;
-    }
     const auto [modifier, key] = chord == PasteChord::ShiftInsert
                                      ? std::pair(evdevLeftShift, evdevInsert)
                                      : std::pair(evdevLeftControl, evdevV);
@@ -225,7 +220,18 @@ bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
         keys.append({int(keysym), keyPressed});
         keys.append({int(keysym), keyReleased});
     }
-    return isReady() && notify(QStringLiteral("NotifyKeyboardKeysym"), keys) == keys.size();
+    return readyOrRestarting() &&
+           notify(QStringLiteral("NotifyKeyboardKeysym"), keys) == keys.size();
+}
+
+bool PortalRemoteDesktopKeystrokeSender::readyOrRestarting() {
+    if (isReady())
+        return true;
+    // These keys are lost (a pasted text stays on the clipboard); the next ones have a
+    // session again.
+    if (!starting_)
+        createSession();
+    return false;
 }
 
 qsizetype PortalRemoteDesktopKeystrokeSender::notify(const QString& method, const KeyEvents& keys) {

@@ -63,6 +63,8 @@ private:
     void createSession();
     void onPortalOwnerChanged(const QString& oldOwner);
     void lose();
+    // False when no session is up; then one is started, unless one is starting already.
+    bool readyOrRestarting();
     void selectDevices();
     void startSession();
     // A refusal (not the user's cancel) is tried again a few times before it counts.
