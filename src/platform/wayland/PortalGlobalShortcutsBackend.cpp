@@ -46,6 +46,8 @@ struct PortalGlobalShortcutsBackend::Binding {
     // Set once the portal has made the session.
     QString session;
     QString description;
+    // BindShortcuts was called: the desktop has been asked once.
+    bool bindAsked = false;
     bool confirmed = false;
     bool down = false;
 };
@@ -123,17 +125,25 @@ GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::registerHotkey(quint3
     return outcome;
 }
 
-void PortalGlobalShortcutsBackend::createSession(const Binding& binding) {
+namespace {
+
+QList<PortalShortcut> shortcutsOf(const QString& shortcutId, const QString& trigger) {
     //% "Dictate: hold to talk, press twice for hands-free"
     const QVariantMap properties{
         {QStringLiteral("description"), qtTrId("hotkey.portal.description")},
-        {QStringLiteral("preferred_trigger"), binding.trigger}};
-    // The shortcut in the creation options binds it without asking (BindShortcuts would open
-    // a dialog).
+        {QStringLiteral("preferred_trigger"), trigger}};
+    return {{shortcutId, properties}};
+}
+
+}  // namespace
+
+void PortalGlobalShortcutsBackend::createSession(const Binding& binding) {
+    // KDE binds a shortcut given in the creation options without asking; other desktops
+    // ignore it and are asked through BindShortcuts once the list shows it missing.
     const QVariantMap options{
         {QStringLiteral("session_handle_token"), binding.sessionToken},
         {QStringLiteral("shortcuts"),
-         QVariant::fromValue(QList<PortalShortcut>{{binding.shortcutId, properties}})}};
+         QVariant::fromValue(shortcutsOf(binding.shortcutId, binding.trigger))}};
     const quint64 token = binding.token;
     PortalRequest::start(
         bus_, QLatin1String(shortcutsInterface), QStringLiteral("CreateSession"), {options},
@@ -150,6 +160,7 @@ void PortalGlobalShortcutsBackend::rebindAfterPortalLoss() {
     const auto bindingsNow = bindings_;
     for (const auto& binding : bindingsNow) {
         binding->session.clear();
+        binding->bindAsked = false;
         if (binding->down) {
             binding->down = false;
             dispatch({binding->id, HotkeyEventKind::released});
@@ -196,8 +207,16 @@ void PortalGlobalShortcutsBackend::shortcutsListed(quint64 token, uint response,
     }
     // Kept alive through the signals, whose receivers may release the registration.
     const std::shared_ptr<Binding> binding = *it;
-    for (const PortalShortcut& shortcut :
-         PortalShortcut::listFrom(results.value(QStringLiteral("shortcuts")))) {
+    const QList<PortalShortcut> shortcuts =
+        PortalShortcut::listFrom(results.value(QStringLiteral("shortcuts")));
+    const bool listed = std::any_of(
+        shortcuts.begin(), shortcuts.end(),
+        [&](const PortalShortcut& shortcut) { return shortcut.id == binding->shortcutId; });
+    if (!listed && !binding->bindAsked) {
+        bindShortcut(*binding);
+        return;
+    }
+    for (const PortalShortcut& shortcut : shortcuts) {
         if (shortcut.id != binding->shortcutId)
             continue;
         const QString description =
@@ -221,6 +240,22 @@ void PortalGlobalShortcutsBackend::shortcutsListed(quint64 token, uint response,
     const QString trigger = binding->trigger;
     refuse(token, hotKeyExistsError);
     emit triggerTaken(trigger);
+}
+
+// The standard way (GNOME): the desktop asks the user to confirm the shortcut, and its answer
+// lists what was bound, as ListShortcuts does.
+void PortalGlobalShortcutsBackend::bindShortcut(Binding& binding) {
+    binding.bindAsked = true;
+    const quint64 token = binding.token;
+    PortalRequest::start(
+        bus_, QLatin1String(shortcutsInterface), QStringLiteral("BindShortcuts"),
+        {QVariant::fromValue(QDBusObjectPath(binding.session)),
+         QVariant::fromValue(shortcutsOf(binding.shortcutId, binding.trigger)), QString(),
+         QVariantMap{}},
+        [this, token](uint response, const QVariantMap& results) {
+            shortcutsListed(token, response, results);
+        },
+        this);
 }
 
 void PortalGlobalShortcutsBackend::refuse(quint64 token, int status) {

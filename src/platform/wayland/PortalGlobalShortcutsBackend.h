@@ -63,6 +63,7 @@ private:
     void rebindAfterPortalLoss();
     void sessionCreated(quint64 token, uint response, const QVariantMap& results);
     void shortcutsListed(quint64 token, uint response, const QVariantMap& results);
+    void bindShortcut(Binding& binding);
     void refuse(quint64 token, int status);
     void release(quint64 token);
     void dispatch(const HotkeyEvent& event);
