@@ -24,12 +24,11 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/MicPipeFeeder.h"
 #include "support/MicPipeLock.h"
+#include "support/PreviousWaylandClipboard.h"
 #include "support/X11TestClient.h"
 
 #include <QNetworkAccessManager>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -40,67 +39,6 @@ namespace {
 constexpr int evdevLeftAlt = 56;
 constexpr int evdevSpace = 57;
 const QString caption = QStringLiteral("Quillo dictation target");
-
-// The clipboard before the dictation: three formats owned by another process.
-class PreviousClipboard {
-public:
-    PreviousClipboard() {
-        QStringList arguments;
-        for (int i = 0; i < formats().size(); ++i) {
-            QFile file(dir_.filePath(QString::number(i)));
-            file.open(QIODevice::WriteOnly);
-            file.write(formats()[i].second);
-            arguments << formats()[i].first + QLatin1Char('=') + file.fileName();
-        }
-        owner_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_clipboard_owner_child"),
-                     arguments);
-        owning_ =
-            waitUntil([this] { return owner_.readAllStandardOutput().contains("owning"); }, 5s);
-    }
-    ~PreviousClipboard() {
-        owner_.kill();
-        owner_.waitForFinished(2000);
-    }
-    bool isOwning() const { return owning_; }
-
-    static Pasteboard::Contents formats() {
-        return {
-            {QStringLiteral("text/plain;charset=utf-8"), QByteArrayLiteral("before the dictation")},
-            {QStringLiteral("text/html"), QByteArrayLiteral("<i>before</i>")},
-            {QStringLiteral("application/x-quillo-test"), QByteArray("\x00\x01\x02 binary", 10)}};
-    }
-
-    // Every format reads back with its bytes, through wl-paste in another process.
-    static bool isBack() {
-        QStringList expected;
-        for (const auto& format : formats())
-            expected << format.first;
-        if (QString::fromUtf8(wlPaste({QStringLiteral("--list-types")}))
-                .split(QLatin1Char('\n'), Qt::SkipEmptyParts) != expected)
-            return false;
-        for (const auto& [type, bytes] : formats()) {
-            if (wlPaste({QStringLiteral("--no-newline"), QStringLiteral("--type"), type}) != bytes)
-                return false;
-        }
-        return true;
-    }
-
-private:
-    static QByteArray wlPaste(const QStringList& arguments) {
-        QProcess paste;
-        paste.start(QStringLiteral("wl-paste"), arguments);
-        if (!waitUntil([&] { return paste.state() == QProcess::NotRunning; }, 5s)) {
-            paste.kill();
-            paste.waitForFinished(1000);
-            return {};
-        }
-        return paste.readAllStandardOutput();
-    }
-
-    QTemporaryDir dir_;
-    QProcess owner_;
-    bool owning_ = false;
-};
 
 }  // namespace
 
@@ -193,7 +131,7 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
             10s);
     };
     ASSERT_TRUE(sawLine(QStringLiteral("focused")));
-    PreviousClipboard previous;
+    PreviousWaylandClipboard previous;
     ASSERT_TRUE(previous.isOwning());
 
     FakeInputKeyboard keyboard(QStringLiteral(QUILLO_BINARY_DIR "/tests/kwin-fake-input"));
@@ -221,7 +159,7 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
     EXPECT_EQ(log.lines().filter("Option+Space DOWN").size(), 1);
     EXPECT_EQ(log.lines().filter("Option+Space UP").size(), 1);
     EXPECT_TRUE(log.contains("[ClipboardManager] Text pasted successfully"));
-    EXPECT_TRUE(waitUntil([] { return PreviousClipboard::isBack(); }, 5s));
+    EXPECT_TRUE(waitUntil([&] { return previous.isBack(); }, 5s));
     target.kill();
     target.waitForFinished(2000);
 }

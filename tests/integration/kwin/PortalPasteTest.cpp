@@ -55,15 +55,22 @@ protected:
         if (!KWinTestSession::isRunning())
             GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
     }
+    // A native Wayland text field of another process, with the keyboard focus.
+    void openFocusedField() {
+        field = std::make_unique<GroupProcess>(
+            QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+            QStringList{caption});
+        ASSERT_TRUE(field->waitForLine(QStringLiteral("shown")));
+        ASSERT_TRUE(KWinTestSession::activateWindow(caption));
+        ASSERT_TRUE(field->waitForLine(QStringLiteral("focused")));
+    }
+
     InMemoryDefaultsStore store;
+    std::unique_ptr<GroupProcess> field;
 };
 
 TEST_F(PortalPasteTest, PasteChordReachesANativeWaylandTextFieldOfAnotherProcess) {
-    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
-                        {caption});
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
-    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+    ASSERT_NO_FATAL_FAILURE(openFocusedField());
     // What the paste brings: put on the clipboard by another client, kept offered by it.
     GroupProcess copy(QStringLiteral("wl-copy"),
                       {QStringLiteral("--foreground"), QStringLiteral("dictated words ")});
@@ -76,17 +83,13 @@ TEST_F(PortalPasteTest, PasteChordReachesANativeWaylandTextFieldOfAnotherProcess
     EXPECT_EQ(sender.chordForFocusedWindow(), PasteChord::ControlV)
         << "Wayland does not tell which window has the focus";
     ASSERT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
-    EXPECT_TRUE(target.waitForLine(QStringLiteral("text dictated words")));
+    EXPECT_TRUE(field->waitForLine(QStringLiteral("text dictated words")));
 }
 
 // Alt still held from the hotkey would make the chord Alt+Control+V, which a text field does
 // not take for paste: the sender lifts it around the chord.
 TEST_F(PortalPasteTest, AHeldModifierIsLiftedAroundTheChord) {
-    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
-                        {caption});
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
-    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+    ASSERT_NO_FATAL_FAILURE(openFocusedField());
     GroupProcess copy(QStringLiteral("wl-copy"),
                       {QStringLiteral("--foreground"), QStringLiteral("held words")});
     runEventLoopFor(300ms);
@@ -99,32 +102,24 @@ TEST_F(PortalPasteTest, AHeldModifierIsLiftedAroundTheChord) {
         store, [] { return KeystrokeSender::Modifiers(KeystrokeSender::Option); });
     ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
     ASSERT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
-    EXPECT_TRUE(target.waitForLine(QStringLiteral("text held words")))
-        << target.lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(field->waitForLine(QStringLiteral("text held words")))
+        << field->lines.join(QLatin1Char('|')).toStdString();
     keyboard.release(PortalRemoteDesktopKeystrokeSender::evdevLeftAlt);
 }
 
 TEST_F(PortalPasteTest, TypedTextReachesTheFocusedField) {
-    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
-                        {caption});
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
-    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+    ASSERT_NO_FATAL_FAILURE(openFocusedField());
 
     PortalRemoteDesktopKeystrokeSender sender(store);
     ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
     ASSERT_TRUE(sender.typeText(QStringLiteral("Hi, 42!")));
-    EXPECT_TRUE(target.waitForLine(QStringLiteral("text Hi, 42!")))
-        << target.lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(field->waitForLine(QStringLiteral("text Hi, 42!")))
+        << field->lines.join(QLatin1Char('|')).toStdString();
 }
 
 // The portal's sessions end with the portal: a new one starts by itself and keys go out again.
 TEST_F(PortalPasteTest, ARestartedPortalGetsANewSession) {
-    GroupProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
-                        {caption});
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown")));
-    ASSERT_TRUE(KWinTestSession::activateWindow(caption));
-    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
+    ASSERT_NO_FATAL_FAILURE(openFocusedField());
     PortalRemoteDesktopKeystrokeSender sender(store);
     int sessions = 0;
     QObject::connect(&sender, &PortalRemoteDesktopKeystrokeSender::ready, [&] { ++sessions; });
@@ -134,8 +129,8 @@ TEST_F(PortalPasteTest, ARestartedPortalGetsANewSession) {
     ASSERT_TRUE(waitUntil([&] { return sessions == 2; }, 15s));
     ASSERT_TRUE(sender.isReady());
     ASSERT_TRUE(sender.typeText(QStringLiteral("again")));
-    EXPECT_TRUE(target.waitForLine(QStringLiteral("text again")))
-        << target.lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(field->waitForLine(QStringLiteral("text again")))
+        << field->lines.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(PortalPasteTest, NothingIsPostedBeforeTheSessionStarted) {

@@ -26,6 +26,7 @@
 #include "support/FakeSpeechDetector.h"
 #include "support/MicPipeFeeder.h"
 #include "support/MicPipeLock.h"
+#include "support/PreviousWaylandClipboard.h"
 
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
@@ -37,61 +38,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// The previous clipboard: three formats owned by another process.
-class PreviousClipboard {
-public:
-    PreviousClipboard() {
-        QStringList arguments;
-        for (int i = 0; i < formats().size(); ++i) {
-            QFile file(dir_.filePath(QString::number(i)));
-            file.open(QIODevice::WriteOnly);
-            file.write(formats()[i].second);
-            arguments << formats()[i].first + QLatin1Char('=') + file.fileName();
-        }
-        owner_.setProcessEnvironment(SwaySession::clientEnvironment());
-        owner_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_clipboard_owner_child"),
-                     arguments);
-        owning_ = SwaySession::waitUntil(
-            [this] { return owner_.readAllStandardOutput().contains("owning"); });
-    }
-    ~PreviousClipboard() {
-        owner_.kill();
-        owner_.waitForFinished(2000);
-    }
-    bool isOwning() const { return owning_; }
-
-    static Pasteboard::Contents formats() {
-        return {
-            {QStringLiteral("text/plain;charset=utf-8"), QByteArrayLiteral("before the dictation")},
-            {QStringLiteral("text/html"), QByteArrayLiteral("<i>before</i>")},
-            {QStringLiteral("application/x-quillo-test"), QByteArray("\x00\x01\x02 binary", 10)}};
-    }
-
-    // Every format reads back with its bytes, through wl-paste in another process.
-    static bool isBack() {
-        const auto types =
-            SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")});
-        QStringList expected;
-        for (const auto& format : formats())
-            expected << format.first;
-        if (QString::fromUtf8(types.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts) != expected)
-            return false;
-        for (const auto& [type, bytes] : formats()) {
-            const auto read = SwaySession::runTool(
-                QStringLiteral("wl-paste"),
-                {QStringLiteral("--no-newline"), QStringLiteral("--type"), type});
-            if (read.out != bytes)
-                return false;
-        }
-        return true;
-    }
-
-private:
-    QTemporaryDir dir_;
-    QProcess owner_;
-    bool owning_ = false;
-};
 
 class TextField {
 public:
@@ -221,7 +167,7 @@ TEST_F(WaylandDictationEndToEnd, TheBackendsTextArrivesInTheFieldAndTheClipboard
         log.contains("[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)"));
     TextField field;
     ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("focused"); }, 10000));
-    PreviousClipboard previous;
+    PreviousWaylandClipboard previous{SwaySession::clientEnvironment()};
     ASSERT_TRUE(previous.isOwning());
 
     field.onOutput([&] {
@@ -235,7 +181,7 @@ TEST_F(WaylandDictationEndToEnd, TheBackendsTextArrivesInTheFieldAndTheClipboard
     ASSERT_EQ(backend.requests().size(), 2);
 
     EXPECT_TRUE(log.contains("[ClipboardManager] Text pasted successfully"));
-    EXPECT_TRUE(SwaySession::waitUntil([] { return PreviousClipboard::isBack(); }, 5000));
+    EXPECT_TRUE(SwaySession::waitUntil([&] { return previous.isBack(); }, 5000));
     EXPECT_EQ(backend.requests()[1].path, "/api/format");
 }
 
@@ -248,7 +194,7 @@ TEST_F(WaylandDictationEndToEnd, AServerErrorPastesNothingAndLeavesTheClipboardA
     coordinator->start();
     TextField field;
     ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("focused"); }, 10000));
-    PreviousClipboard previous;
+    PreviousWaylandClipboard previous{SwaySession::clientEnvironment()};
     ASSERT_TRUE(previous.isOwning());
 
     dictate();
@@ -256,5 +202,5 @@ TEST_F(WaylandDictationEndToEnd, AServerErrorPastesNothingAndLeavesTheClipboardA
         [&] { return overlay.calls.filter(QStringLiteral("error ")).size() == 1; }, 10000));
     SwaySession::waitUntil([] { return false; }, 1000);
     EXPECT_FALSE(field.output().contains("text ")) << field.output().toStdString();
-    EXPECT_TRUE(PreviousClipboard::isBack());
+    EXPECT_TRUE(previous.isBack());
 }
