@@ -3,8 +3,8 @@
 // side by side with whisper.cpp's own command-line tool on the same clip and model:
 //   build/ci/bench/LocalTranscriptionBenchmark [threads]
 // Needs espeak-ng and sox for the 5 s spoken clip.
-#include "platform/linux/WhisperCppSpeechEngine.h"
-#include "services/WavDecoder.h"
+#include "platform/whisper/WhisperCppSpeechEngine.h"
+#include "services/audio/WavDecoder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

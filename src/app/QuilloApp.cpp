@@ -1,40 +1,40 @@
 #include "app/QuilloApp.h"
 
-#include "app/AbsentOverlay.h"
-#include "app/DictationCoordinator.h"
 #include "app/SessionPlatform.h"
-#include "app/TrayIcon.h"
+#include "base/QtScheduler.h"
+#include "dictation/AbsentOverlay.h"
+#include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
 #include "models/AppState.h"
+#include "platform/audio/PulseSourceList.h"
+#include "platform/audio/QtAudioInput.h"
+#include "platform/audio/QtSoundPlayer.h"
 #include "platform/DefaultsStore.h"
-#include "platform/QtScheduler.h"
+#include "platform/desktop/LinuxDeviceIdentity.h"
+#include "platform/desktop/LinuxFnKeySetting.h"
+#include "platform/desktop/XdgAutostartLoginItemService.h"
 #include "platform/TextTyper.h"
-#include "platform/wayland/PortalGlobalShortcutsBackend.h"
-#include "platform/linux/LinuxActivationPolicy.h"
-#include "platform/linux/LinuxDeviceIdentity.h"
-#include "platform/linux/LinuxFnKeySetting.h"
-#include "platform/linux/PulseSourceList.h"
-#include "platform/linux/QtAudioInput.h"
-#include "platform/linux/QtSoundPlayer.h"
-#include "platform/linux/WhisperCppSpeechEngine.h"
-#include "platform/linux/X11CancelKeyGrab.h"
-#include "platform/linux/X11CompositorStatus.h"
-#include "platform/linux/X11KeyCodes.h"
-#include "platform/linux/X11KeyboardLayout.h"
-#include "platform/linux/XdgAutostartLoginItemService.h"
-#include "platform/linux/XdotoolScriptKeystroke.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
-#include "services/AudioRecorder.h"
-#include "services/ClipboardManager.h"
-#include "services/HotkeyUtils.h"
-#include "services/LocalTranscriptionService.h"
-#include "services/SpeechModelDownloader.h"
-#include "services/WebRtcSpeechDetector.h"
-#include "views/KeyCaptureView.h"
-#include "views/MenuBarView.h"
-#include "views/OnboardingWindowController.h"
-#include "views/OverlayWindowController.h"
-#include "views/SettingsWindowController.h"
+#include "platform/wayland/PortalGlobalShortcutsBackend.h"
+#include "platform/whisper/WhisperCppSpeechEngine.h"
+#include "platform/x11/X11ActivationPolicy.h"
+#include "platform/x11/X11CancelKeyGrab.h"
+#include "platform/x11/X11CompositorStatus.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11KeyCodes.h"
+#include "platform/x11/XdotoolScriptKeystroke.h"
+#include "services/audio/AudioRecorder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
+#include "services/hotkey/HotkeyUtils.h"
+#include "services/local/LocalTranscriber.h"
+#include "services/local/SpeechModelDownloader.h"
+#include "services/paste/ClipboardManager.h"
+#include "views/onboarding/OnboardingWindowController.h"
+#include "views/overlay/OverlayWindowController.h"
+#include "views/settings/SettingsWindowController.h"
+#include "views/tray/MenuBarView.h"
+#include "views/tray/TrayIcon.h"
+#include "views/widgets/KeyCaptureView.h"
 
 #include <QApplication>
 #include <QNetworkAccessManager>
@@ -88,12 +88,12 @@ struct QuilloApp::Parts {
     QtSoundPlayer sounds;
     XdgAutostartLoginItemService loginItems;
     LinuxDeviceIdentity deviceIdentity;
-    LinuxActivationPolicy activationPolicy;
+    X11ActivationPolicy activationPolicy;
     X11CancelKeyGrab cancelKey;
     WebRtcSpeechDetector speechDetector;
     AppState appState;
     WhisperCppSpeechEngine speechEngine;
-    LocalTranscriptionService localTranscription;
+    LocalTranscriber localTranscription;
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;
     std::unique_ptr<TrayIcon> tray;

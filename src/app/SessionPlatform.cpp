@@ -1,13 +1,7 @@
 #include "app/SessionPlatform.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 #include "platform/SessionNotes.h"
-#include "platform/linux/X11Pasteboard.h"
-#include "platform/linux/WaylandSessionNotice.h"
-#include "platform/linux/X11AccessibilityTrust.h"
-#include "platform/linux/X11GlobalHotkeyBackend.h"
-#include "platform/linux/X11ModifierEventSource.h"
-#include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/PortalAccessibilityTrust.h"
@@ -18,6 +12,12 @@
 #include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandModifierEventSource.h"
+#include "platform/x11/WaylandSessionNotice.h"
+#include "platform/x11/X11AccessibilityTrust.h"
+#include "platform/x11/X11GlobalHotkeyBackend.h"
+#include "platform/x11/X11ModifierEventSource.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/XTestKeystrokeSender.h"
 
 #include <QCoreApplication>
 

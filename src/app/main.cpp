@@ -2,9 +2,9 @@
 #include "app/QuilloApp.h"
 #include "app/SessionPlatform.h"
 #include "app/SingleInstance.h"
+#include "base/Log.h"
 #include "models/AppSettings.h"
-#include "platform/Log.h"
-#include "platform/linux/SqliteDefaultsStore.h"
+#include "platform/desktop/SqliteDefaultsStore.h"
 #include "views/Translations.h"
 
 #include <QApplication>

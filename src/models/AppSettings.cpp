@@ -1,11 +1,10 @@
 #include "models/AppSettings.h"
 
+#include "base/Log.h"
 #include "BuildConfig.h"
 #include "models/DictationHistory.h"
+#include "models/ServiceDefaults.h"
 #include "platform/DefaultsStore.h"
-#include "platform/Log.h"
-#include "services/LLMService.h"
-#include "services/WhisperService.h"
 
 #include <QDateTime>
 
@@ -235,19 +234,19 @@ QString AppSettings::nonBlankString(const char* key, const QString& fallback) co
 }
 
 QString AppSettings::openAIBaseURL() const {
-    return nonBlankString(Keys::openAIBaseURL, QString::fromLatin1(WhisperService::apiHost));
+    return nonBlankString(Keys::openAIBaseURL, QString::fromLatin1(ServiceDefaults::openAIHost));
 }
 void AppSettings::setOpenAIBaseURL(const QString& v) { write(Keys::openAIBaseURL, v); }
 QString AppSettings::transcriptionModel() const {
-    return nonBlankString(Keys::transcriptionModel, QString::fromLatin1(WhisperService::model));
+    return nonBlankString(Keys::transcriptionModel, QString::fromLatin1(ServiceDefaults::transcriptionModel));
 }
 void AppSettings::setTranscriptionModel(const QString& v) { write(Keys::transcriptionModel, v); }
 QString AppSettings::chatModel() const {
-    return nonBlankString(Keys::chatModel, QString::fromLatin1(LLMService::openAIModel));
+    return nonBlankString(Keys::chatModel, QString::fromLatin1(ServiceDefaults::chatModel));
 }
 void AppSettings::setChatModel(const QString& v) { write(Keys::chatModel, v); }
 QString AppSettings::anthropicModel() const {
-    return nonBlankString(Keys::anthropicModel, QString::fromLatin1(LLMService::anthropicModel));
+    return nonBlankString(Keys::anthropicModel, QString::fromLatin1(ServiceDefaults::anthropicModel));
 }
 void AppSettings::setAnthropicModel(const QString& v) { write(Keys::anthropicModel, v); }
 QString AppSettings::inputDevice() const { return stringValue(Keys::inputDevice, {}); }

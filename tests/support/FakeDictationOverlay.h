@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/DictationOverlay.h"
+#include "dictation/DictationOverlay.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "services/DictationRecorder.h"
-#include "services/QuilloError.h"
+#include "base/QuilloError.h"
+#include "services/audio/DictationRecorder.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/SpeechDetector.h"
+#include "services/audio/SpeechDetector.h"
 
 #include <vector>
 

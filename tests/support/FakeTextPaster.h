@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/TextPaster.h"
+#include "services/paste/TextPaster.h"
 
 #include <QStringList>
 

@@ -1,5 +1,5 @@
-#include "services/AudioRecorder.h"
-#include "services/AudioRecorderError.h"
+#include "services/audio/AudioRecorder.h"
+#include "services/audio/AudioRecorderError.h"
 #include "support/FakeAudioInput.h"
 
 #include <QtEndian>

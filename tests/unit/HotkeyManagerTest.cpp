@@ -1,5 +1,5 @@
 #include "models/RecordingStateMachine.h"
-#include "services/HotkeyManager.h"
+#include "services/hotkey/HotkeyManager.h"
 #include "support/FakeGlobalHotkeyBackend.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"

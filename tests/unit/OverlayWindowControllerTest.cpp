@@ -2,9 +2,9 @@
 #include "support/FakeCompositorStatus.h"
 #include "support/ManualScheduler.h"
 #include "theme/QuilloTheme.h"
-#include "views/OverlayPanel.h"
-#include "views/OverlayWindowController.h"
-#include "views/SpinnerView.h"
+#include "views/overlay/OverlayPanel.h"
+#include "views/overlay/OverlayWindowController.h"
+#include "views/overlay/SpinnerView.h"
 
 #include <QApplication>
 #include <QCursor>

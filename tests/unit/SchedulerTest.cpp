@@ -1,4 +1,4 @@
-#include "platform/QtScheduler.h"
+#include "base/QtScheduler.h"
 #include "support/ManualScheduler.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "services/ServerAddress.h"
+#include "services/http/ServerAddress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "services/SpeechTrimmer.h"
-#include "services/WavEncoder.h"
-#include "services/WebRtcSpeechDetector.h"
+#include "services/audio/SpeechTrimmer.h"
+#include "services/audio/WavEncoder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
 #include "support/FakeSpeechDetector.h"
 #include "support/SpeechSamples.h"
 

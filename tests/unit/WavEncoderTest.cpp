@@ -1,4 +1,4 @@
-#include "services/WavEncoder.h"
+#include "services/audio/WavEncoder.h"
 
 #include <QtEndian>
 

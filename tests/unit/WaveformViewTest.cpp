@@ -1,5 +1,5 @@
 #include "support/ManualScheduler.h"
-#include "views/WaveformView.h"
+#include "views/overlay/WaveformView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/wayland/DataControlPasteboard.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 #include "platform/wayland/PipeWriter.h"
 #include "platform/wayland/SelectionReader.h"
 #include "platform/wayland/WaylandConnection.h"

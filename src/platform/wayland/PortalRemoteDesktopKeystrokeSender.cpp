@@ -1,7 +1,7 @@
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
 
+#include "base/Log.h"
 #include "platform/DefaultsStore.h"
-#include "platform/Log.h"
 #include "platform/wayland/PortalRequest.h"
 
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
-#include "platform/linux/PulseDefaultSource.h"
-#include "platform/linux/QtAudioInput.h"
-#include "services/AudioRecorder.h"
+#include "platform/audio/PulseDefaultSource.h"
+#include "platform/audio/QtAudioInput.h"
+#include "services/audio/AudioRecorder.h"
 #include "support/MicPipeFeeder.h"
 #include "support/MicPipeLock.h"
 

@@ -1,9 +1,9 @@
 #include "HttpClientTest.h"
 
-#include "services/LLMService.h"
-#include "services/QuilloAPIService.h"
-#include "services/TransportError.h"
-#include "services/WhisperService.h"
+#include "services/http/TransportError.h"
+#include "services/remote/LLMService.h"
+#include "services/remote/QuilloAPIService.h"
+#include "services/remote/WhisperService.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/InMemoryDefaultsStore.h"
 

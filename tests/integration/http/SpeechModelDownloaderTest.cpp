@@ -1,5 +1,5 @@
-#include "services/SpeechModelCatalogue.h"
-#include "services/SpeechModelDownloader.h"
+#include "services/local/SpeechModelCatalogue.h"
+#include "services/local/SpeechModelDownloader.h"
 #include "support/LoopbackHttpServer.h"
 
 #include <QCryptographicHash>

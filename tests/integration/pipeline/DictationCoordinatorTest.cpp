@@ -1,38 +1,39 @@
-#include "app/DictationCoordinator.h"
+#include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
 #include "platform/LoginItemService.h"
-#include "services/APIError.h"
-#include "services/HotkeyManager.h"
-#include "services/HotkeyUtils.h"
-#include "services/LLMError.h"
-#include "services/ModifierHotkeyManager.h"
-#include "services/TransportError.h"
-#include "services/WhisperError.h"
-#include "services/AudioRecorder.h"
-#include "services/WebRtcSpeechDetector.h"
+#include "services/audio/AudioRecorder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
+#include "services/hotkey/HotkeyManager.h"
+#include "services/hotkey/HotkeyUtils.h"
+#include "services/hotkey/ModifierHotkeyManager.h"
+#include "services/http/TransportError.h"
+#include "services/remote/APIError.h"
+#include "services/remote/LLMError.h"
+#include "services/remote/WhisperError.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeAudioInput.h"
 #include "support/FakeCancelKeyGrab.h"
-#include "support/FakeSpeechDetector.h"
-#include "support/SpeechSamples.h"
 #include "support/FakeCompositorStatus.h"
-#include "support/FakeDictationOverlay.h"
 #include "support/FakeDeviceIdentity.h"
+#include "support/FakeDictationOverlay.h"
 #include "support/FakeDictationRecorder.h"
 #include "support/FakeFnKeySetting.h"
 #include "support/FakeGlobalHotkeyBackend.h"
+#include "support/FakeLoginItemService.h"
 #include "support/FakeModifierEventSource.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/FakeSpeechDetector.h"
 #include "support/FakeTextPaster.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualScheduler.h"
-#include "views/ErrorOverlayView.h"
-#include "views/OverlayPanel.h"
-#include "views/OverlayWindowController.h"
-#include "views/SpinnerView.h"
-#include "views/WaveformView.h"
+#include "support/SpeechSamples.h"
+#include "views/overlay/ErrorOverlayView.h"
+#include "views/overlay/OverlayPanel.h"
+#include "views/overlay/OverlayWindowController.h"
+#include "views/overlay/SpinnerView.h"
+#include "views/overlay/WaveformView.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -47,17 +48,6 @@ using namespace std::chrono_literals;
 using S = RecordingStateValue;
 
 namespace {
-
-class CountingLoginItems final : public LoginItemService {
-public:
-    bool registerItem(QString*) override {
-        ++registerCount;
-        return false;  // a failure must not make start-up try again
-    }
-    bool unregisterItem(QString*) override { return true; }
-    Status status() const override { return Status::notRegistered; }
-    int registerCount = 0;
-};
 
 const HotkeyId quil = HotkeyManager::hotkeyId;
 
@@ -136,7 +126,7 @@ protected:
     FakeGlobalHotkeyBackend hotkeys;
     FakeModifierEventSource modifiers;
     FakeFnKeySetting fnSetting;
-    CountingLoginItems loginItems;
+    FakeLoginItemService loginItems;
     FakeDeviceIdentity deviceIdentity;
     QNetworkAccessManager network;
     LoopbackHttpServer server;
@@ -255,30 +245,6 @@ TEST_F(DictationCoordinatorTest, ErrorsShowTheirMessageAndKeepTheOverlayForFourA
     EXPECT_EQ(overlay.calls.last(), "dismiss");
 }
 
-TEST_F(DictationCoordinatorTest, EachErrorMapsToItsMessage) {
-    const auto message = [](auto error) {
-        return DictationCoordinator::errorMessage(std::make_exception_ptr(error));
-    };
-    EXPECT_EQ(message(LLMError::parseError()), "Failed to parse response");
-    EXPECT_EQ(message(LLMError::apiError(R"({"error":"401 and 429"})")), "Invalid API Key");
-    EXPECT_EQ(message(LLMError::apiError("Unauthorized")), "Invalid API Key");
-    EXPECT_EQ(message(LLMError::apiError("cannot generate")), "Rate limit exceeded");
-    EXPECT_EQ(message(LLMError::apiError("429")), "Rate limit exceeded");
-    EXPECT_EQ(message(LLMError::apiError("insufficient_quota")), "API quota exceeded");
-    EXPECT_EQ(message(LLMError::apiError("Bad Request")), "API Error");
-    EXPECT_EQ(message(WhisperError::invalidResponse()), "Transcription parse error");
-    EXPECT_EQ(message(WhisperError::apiError(429, "")), "Rate limit exceeded");
-    EXPECT_EQ(message(WhisperError::apiError(401, "")), "Invalid OpenAI Key");
-    EXPECT_EQ(message(WhisperError::apiError(403, "")), "Transcription failed");
-    EXPECT_EQ(message(TransportError(QNetworkReply::HostNotFoundError, "offline")),
-              "No internet connection");
-    EXPECT_EQ(message(TransportError(QNetworkReply::OperationCanceledError, "timeout")),
-              "Request timed out");
-    EXPECT_EQ(message(TransportError(QNetworkReply::ConnectionRefusedError, "refused")),
-              "Network error");
-    EXPECT_EQ(message(std::runtime_error("other")), "An error occurred");
-}
-
 TEST_F(DictationCoordinatorTest, BackendNetworkFailureAndDirectErrorsReachTheOverlay) {
     settings.setUseBackend(false);
     server.enqueue(ScriptedResponse::json(401, R"({"error":{"message":"bad key"}})"));
@@ -368,141 +334,10 @@ TEST_F(DictationCoordinatorTest, APressDuringProcessingStartsASecondRunThatFinds
     EXPECT_EQ(state(), S::idle);
 }
 
-TEST_F(DictationCoordinatorTest, ModifierOnlyHotkeyHoldAndDoublePress) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
-    coordinator();
-    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_EQ(coordinator().hotkeyManager(), nullptr);
-    EXPECT_TRUE(log.contains("[Quillo] Modifier hotkey active (keyCode=61)"));
-    EXPECT_EQ(fnSetting.writeCount, 0);
-
-    const quint64 option = ModifierHotkeyManager::optionFlag;
-    modifiers.send(61, option);
-    scheduler.advance(299ms);
-    EXPECT_EQ(recorder.startCount, 0);
-    scheduler.advance(1ms);
-    EXPECT_TRUE(log.contains("[Quillo] Hold threshold → start recording"));
-    EXPECT_EQ(recorder.startCount, 1) << "the modifier path starts recording directly";
-    scheduler.advance(200ms);
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"held","words":1})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"Held."})"));
-    modifiers.send(61, 0);
-    scheduler.runDue();
-    EXPECT_TRUE(log.contains("[Quillo] Hold released → stop & process"));
-    finishRun();
-    EXPECT_EQ(paster.pasted, QStringList{"Held. "});
-
-    // Two quick presses record hands-free until a third.
-    modifiers.send(61, option);
-    scheduler.advance(100ms);
-    modifiers.send(61, 0);
-    scheduler.advance(100ms);
-    modifiers.send(61, option);
-    scheduler.runDue();
-    EXPECT_TRUE(log.contains("[Quillo] Handsfree → start recording"));
-    EXPECT_EQ(state(), S::handsfreeRecording);
-    modifiers.send(61, 0);
-    scheduler.advance(1000ms);
-    EXPECT_EQ(state(), S::handsfreeRecording) << "late hold and double-press blocks change nothing";
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"free","words":1})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"Free."})"));
-    modifiers.send(61, option);
-    scheduler.runDue();
-    modifiers.send(61, 0);
-    finishRun();
-    EXPECT_EQ(paster.pasted.last(), "Free. ");
-}
-
-TEST_F(DictationCoordinatorTest, HotkeyChoiceFnAtLaunchOnlyAndReplacement) {
-    settings.setHotkeyKeyCode(63);
-    settings.setHotkeyModifiers(0);
-    fnSetting.value = 2;
-    coordinator();
-    EXPECT_EQ(fnSetting.writeCount, 1) << "Fn at launch frees the key first";
-    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_EQ(modifiers.subscriberCount() > 0, true);
-
-    fnSetting.value = 2;
-    coordinator().updateHotkey(63, 0);
-    EXPECT_EQ(fnSetting.writeCount, 1) << "not from the settings window";
-
-    // Option plus Option and Caps Lock go to the registered hotkey; the old watch goes first.
-    coordinator().updateHotkey(58, 2048);
-    EXPECT_EQ(modifiers.subscriberCount(), 0);
-    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
-    EXPECT_EQ(settings.hotkeyKeyCode(), 58);
-    EXPECT_EQ(settings.hotkeyModifiers(), 2048);
-    coordinator().updateHotkey(57, 0);
-    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
-    EXPECT_EQ(hotkeys.registrations().size(), 1);
-    EXPECT_EQ(hotkeys.registrations().first().keyCode, 57u);
-
-    // Option+Space to Control+D: only the new combination stays registered.
-    coordinator().updateHotkey(2, 4096);
-    ASSERT_EQ(hotkeys.registrations().size(), 1);
-    EXPECT_EQ(hotkeys.registrations().first().keyCode, 2u);
-    EXPECT_EQ(hotkeys.registrations().first().modifiers, 4096u);
-
-    hotkeys.nextRegisterStatus = -9878;
-    coordinator().updateHotkey(49, 2048);
-    EXPECT_EQ(coordinator().hotkeyManager(), nullptr);
-    EXPECT_TRUE(log.contains("[Quillo] Failed to start Carbon hotkey manager"));
-    EXPECT_TRUE(hotkeys.registrations().isEmpty());
-}
-
-TEST_F(DictationCoordinatorTest, AnOutOfRangeStoredHotkeyInstallsTheDefault) {
-    store.setInteger("hotkey_keycode", -5);
-    store.setInteger("hotkey_modifiers", qint64(1) << 33);
-    coordinator();
-    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
-    ASSERT_EQ(hotkeys.registrations().size(), 1);
-    EXPECT_EQ(hotkeys.registrations().first().keyCode, 49u);
-    EXPECT_EQ(hotkeys.registrations().first().modifiers, 2048u);
-}
-
-// X sends no event for Fn: the hotkey is reported as failed, not as active.
-TEST_F(DictationCoordinatorTest, AnFnHotkeyTheSystemNeverReportsIsLoggedAsFailed) {
-    modifiers.unreportable = {63, 179};
-    settings.setHotkeyKeyCode(63);
-    settings.setHotkeyModifiers(0);
-    coordinator();
-    EXPECT_EQ(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_EQ(modifiers.subscriberCount(), 0);
-    EXPECT_TRUE(log.contains("[ModifierHotkey] keyCode=63 is never reported on this desktop"));
-    EXPECT_TRUE(
-        log.contains("[Quillo] Failed to start modifier hotkey — Accessibility permission needed"));
-    EXPECT_FALSE(log.contains("[Quillo] Modifier hotkey active (keyCode=63)"));
-
-    coordinator().updateHotkey(61, 0);
-    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_TRUE(log.contains("[Quillo] Modifier hotkey active (keyCode=61)"));
-}
-
-TEST_F(DictationCoordinatorTest, FirstLaunchSchedulesOnboardingAndRegistersTheLoginItemOnce) {
-    store.clear();
-    trust.trusted = false;
+TEST_F(DictationCoordinatorTest, StartLogsAMissingMicrophonePermission) {
     recorder.permission = false;
     coordinator();
     EXPECT_TRUE(log.contains("[Quillo] Microphone permission not granted"));
-    EXPECT_TRUE(log.contains(
-        "[Quillo] Accessibility permission not granted -- auto-paste may not work"));
-    EXPECT_TRUE(log.contains("[Quillo] Grant in: System Settings → Privacy & Security → Accessibility"));
-    EXPECT_EQ(loginItems.registerCount, 1);
-    EXPECT_TRUE(store.boolean("launch_at_login_set")) << "set even though registering failed";
-    EXPECT_EQ(onboardingShown, 0);
-    scheduler.advance(499ms);
-    EXPECT_EQ(onboardingShown, 0);
-    scheduler.advance(1ms);
-    EXPECT_EQ(onboardingShown, 1);
-
-    // The next launch registers nothing, even if the user removed the login item since.
-    coordinator_.reset();
-    store.setBoolean("onboarding_completed", true);
-    coordinator();
-    scheduler.advance(1000ms);
-    EXPECT_EQ(loginItems.registerCount, 1);
-    EXPECT_EQ(onboardingShown, 1);
 }
 
 TEST_F(DictationCoordinatorTest, ARunKeepsTheModeItStartedWithAndLogsTheTranscriptVerbatim) {

@@ -1,13 +1,12 @@
-#include "app/DictationCoordinator.h"
+#include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
 #include "platform/LoginItemService.h"
-#include "services/HotkeyManager.h"
-#include "services/HotkeyUtils.h"
-#include "services/LocalTranscriptionService.h"
-#include "services/SpeechEngineError.h"
-#include "services/WavEncoder.h"
+#include "platform/SpeechEngineError.h"
+#include "services/audio/WavEncoder.h"
+#include "services/hotkey/HotkeyManager.h"
+#include "services/hotkey/HotkeyUtils.h"
+#include "services/local/LocalTranscriber.h"
 #include "support/FakeAccessibilityTrust.h"
-#include "support/FakeSpeechDetector.h"
 #include "support/FakeCancelKeyGrab.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/FakeDictationOverlay.h"
@@ -16,6 +15,7 @@
 #include "support/FakeGlobalHotkeyBackend.h"
 #include "support/FakeModifierEventSource.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/FakeSpeechDetector.h"
 #include "support/FakeSpeechEngine.h"
 #include "support/FakeTextPaster.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -126,7 +126,7 @@ protected:
     FakeSpeechEngine engine;
     FakeCancelKeyGrab cancelKey;
     FakeSpeechDetector speech;
-    LocalTranscriptionService local{engine, scheduler, settings};
+    LocalTranscriber local{engine, scheduler, settings};
     std::unique_ptr<DictationCoordinator> coordinator_;
 };
 

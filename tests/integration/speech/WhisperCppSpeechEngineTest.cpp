@@ -1,6 +1,6 @@
-#include "platform/linux/WhisperCppSpeechEngine.h"
+#include "platform/whisper/WhisperCppSpeechEngine.h"
 
-#include "services/SpeechEngineError.h"
+#include "platform/SpeechEngineError.h"
 #include "support/RandomWhisperModel.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
+#include "platform/desktop/SqliteDefaultsStore.h"
 #include "StoreLockHolder.h"
-#include "platform/linux/SqliteDefaultsStore.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

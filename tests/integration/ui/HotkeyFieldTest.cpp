@@ -2,10 +2,10 @@
 #include "support/InMemoryDefaultsStore.h"
 
 #include "models/AppSettings.h"
-#include "views/HotkeyField.h"
-#include "views/KeyCaptureView.h"
-#include "views/KeyPill.h"
 #include "views/Translations.h"
+#include "views/widgets/HotkeyField.h"
+#include "views/widgets/KeyCaptureView.h"
+#include "views/widgets/KeyPill.h"
 
 #include <QLabel>
 #include <QShortcut>

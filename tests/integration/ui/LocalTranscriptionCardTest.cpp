@@ -1,13 +1,13 @@
-#include "views/settings/LocalTranscriptionCard.h"
+#include "views/settings/sections/LocalTranscriptionCard.h"
 
 #include "models/AppSettings.h"
-#include "services/LocalTranscriptionService.h"
-#include "services/SpeechModelDownloader.h"
+#include "services/local/LocalTranscriber.h"
+#include "services/local/SpeechModelDownloader.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/X11TestClient.h"
-#include "views/PillButton.h"
-#include "views/QuilloToggleStyle.h"
+#include "views/widgets/PillButton.h"
+#include "views/widgets/QuilloToggleStyle.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,8 +34,8 @@ protected:
         }
     }
     void install(const QString& model) {
-        QDir().mkpath(LocalTranscriptionService::modelsDirectory());
-        QFile file(LocalTranscriptionService::modelPath(model));
+        QDir().mkpath(LocalTranscriber::modelsDirectory());
+        QFile file(LocalTranscriber::modelPath(model));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("model");
     }
@@ -75,7 +75,7 @@ TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAn
     EXPECT_FALSE(tiny.use->isVisibleTo(&card)) << "the model in use offers no Use";
 
     tiny.remove->click();
-    EXPECT_FALSE(QFile::exists(LocalTranscriptionService::modelPath("tiny.en")));
+    EXPECT_FALSE(QFile::exists(LocalTranscriber::modelPath("tiny.en")));
     EXPECT_TRUE(tiny.download->isVisibleTo(&card));
 }
 
@@ -89,7 +89,7 @@ TEST_F(LocalTranscriptionCardTest, ADownloadOutlivesTheCardAndShowsOnTheNextOne)
     {
         LocalTranscriptionCard first(settings, downloader);
         downloader.start(QUrl(server.baseURL() + QStringLiteral("/tiny.en.bin")),
-                         LocalTranscriptionService::modelPath("tiny.en"), 1000,
+                         LocalTranscriber::modelPath("tiny.en"), 1000,
                          QByteArray(64, '0'));
         ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
         EXPECT_TRUE(first.controls("tiny.en").cancel->isVisibleTo(&first));

@@ -4,9 +4,9 @@
 #include "support/InMemoryDefaultsStore.h"
 #include "support/TestArtifacts.h"
 #include "theme/QuilloTheme.h"
-#include "views/MenuBarIcon.h"
-#include "views/MenuBarView.h"
 #include "views/Translations.h"
+#include "views/tray/MenuBarIcon.h"
+#include "views/tray/MenuBarView.h"
 
 #include <QDir>
 #include <QLabel>

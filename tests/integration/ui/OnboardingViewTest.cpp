@@ -4,11 +4,11 @@
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/TestArtifacts.h"
-#include "views/CapsuleButton.h"
-#include "views/KeyCap.h"
-#include "views/OnboardingView.h"
-#include "views/OnboardingWindowController.h"
+#include "views/onboarding/CapsuleButton.h"
+#include "views/onboarding/OnboardingView.h"
+#include "views/onboarding/OnboardingWindowController.h"
 #include "views/Translations.h"
+#include "views/widgets/KeyCap.h"
 
 #include <QDir>
 #include <QLabel>

@@ -4,8 +4,8 @@
 #include "support/TestArtifacts.h"
 
 #include "models/AppSettings.h"
-#include "views/SettingsView.h"
-#include "views/SettingsWindowController.h"
+#include "views/settings/SettingsView.h"
+#include "views/settings/SettingsWindowController.h"
 #include "views/Translations.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/linux/X11CancelKeyGrab.h"
+#include "platform/x11/X11CancelKeyGrab.h"
 #include "support/X11TestClient.h"
 
 #include <QGuiApplication>

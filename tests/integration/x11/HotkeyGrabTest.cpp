@@ -1,7 +1,7 @@
+#include "base/QtScheduler.h"
 #include "models/RecordingStateMachine.h"
-#include "platform/QtScheduler.h"
-#include "platform/linux/X11GlobalHotkeyBackend.h"
-#include "services/HotkeyManager.h"
+#include "platform/x11/X11GlobalHotkeyBackend.h"
+#include "services/hotkey/HotkeyManager.h"
 #include "support/LogCapture.h"
 #include "support/X11TestClient.h"
 

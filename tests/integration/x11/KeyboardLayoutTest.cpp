@@ -1,5 +1,5 @@
-#include "platform/linux/X11KeyboardLayout.h"
-#include "services/HotkeyUtils.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "services/hotkey/HotkeyUtils.h"
 
 #include <QProcess>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxActivationPolicy.h"
+#include "platform/x11/X11ActivationPolicy.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -38,7 +38,7 @@ QList<xcb_atom_t> netWmState(const QWidget& widget) {
 
 TEST(LinuxActivationPolicyTest, AccessoryWindowsSkipTaskbarAndPagerUntilRegularAgain) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs X11";
-    LinuxActivationPolicy policy(ActivationPolicy::Policy::accessory);
+    X11ActivationPolicy policy(ActivationPolicy::Policy::accessory);
     QWidget window;
     window.show();
     const auto shown = netWmState(window);

@@ -1,7 +1,7 @@
-#include "platform/QtScheduler.h"
-#include "platform/linux/X11CompositorStatus.h"
+#include "base/QtScheduler.h"
+#include "platform/x11/X11CompositorStatus.h"
 #include "support/FakeAudioLevelSource.h"
-#include "views/OverlayWindowController.h"
+#include "views/overlay/OverlayWindowController.h"
 
 #include <QLineEdit>
 #include <QTest>

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "base/ScopedRegistration.h"
+#include "dictation/DictationOverlay.h"
+#include "dictation/TranscriptionRoute.h"
+#include "models/DictationMode.h"
+#include "models/RecordingStateMachine.h"
+
+#include <QObject>
+#include <QString>
+
+#include <qcoro/qcorotask.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AccessibilityTrust;
+class AppSettings;
+class CancelKeyGrab;
+class DeviceIdentity;
+class DictationHotkey;
+class DictationRecorder;
+class FailureReporter;
+class GlobalHotkeyBackend;
+class HotkeyManager;
+class LocalTranscriber;
+class LoginItemService;
+class ModifierEventSource;
+class ModifierHotkeyManager;
+class Scheduler;
+class SoundPlayer;
+class SpeechDetector;
+class StartupChores;
+class TextPaster;
+
+// The spine of Quillo: turns one hotkey gesture into pasted text. It owns the state machine
+// that drives dictation and runs every dictation on the main thread: the recording, its route
+// to text, the paste, the history entry, and Escape.
+class DictationCoordinator : public QObject {
+    Q_OBJECT
+public:
+    using RemoteServices = TranscriptionRoute::RemoteServices;
+
+    struct Dependencies {
+        AppSettings& settings;
+        DictationRecorder& audioRecorder;
+        TextPaster& clipboardManager;
+        DictationOverlay& overlayController;
+        SoundPlayer& sounds;
+        AccessibilityTrust& accessibility;
+        Scheduler& scheduler;
+        GlobalHotkeyBackend& hotkeyBackend;
+        ModifierEventSource& modifierEvents;
+        LoginItemService& loginItems;
+        const DeviceIdentity& deviceIdentity;
+        RemoteServices remoteServices;
+        // Shows the onboarding window (first launch).
+        std::function<void()> showOnboarding;
+        // Escape, taken while a dictation is under way.
+        CancelKeyGrab& cancelKey;
+        // Keeps recordings without speech from being sent.
+        const SpeechDetector& speechDetector;
+        // Speech to text on this computer, used while "local_transcription" is on.
+        LocalTranscriber* localTranscription = nullptr;
+    };
+
+    static constexpr char popSound[] = "Pop";
+    static constexpr char purrSound[] = "Purr";
+
+    explicit DictationCoordinator(Dependencies dependencies, QObject* parent = nullptr);
+    ~DictationCoordinator() override;
+
+    // The start-up sequence: hotkey, microphone request, Accessibility log lines, onboarding
+    // after 0.5 s on first launch, login item registered once.
+    void start();
+
+    void startRecording();
+    QCoro::Task<void> stopAndProcess();
+    void updateHotkey(int keyCode, int modifiers);
+
+    RecordingStateMachine& stateMachine() { return stateMachine_; }
+    HotkeyManager* hotkeyManager() const;
+    ModifierHotkeyManager* modifierHotkeyManager() const;
+    bool overlayShowingError() const;
+
+private:
+    // One dictation from the stop of its recording to its end.
+    struct Run {
+        quint64 id = 0;
+        // What this run put on the overlay: its end takes down this and nothing newer.
+        DictationOverlay::Content overlay = DictationOverlay::noContent;
+        DictationMode mode = DictationMode::email;
+        std::optional<QString> language;
+    };
+
+    void onStateChanged(RecordingStateValue state);
+    void updateCancelKey();
+    void cancel();
+    void cancelRecording();
+    void cancelProcessingRuns();
+    bool isCancelled(const Run& run) const { return run.id <= cancelledThrough_; }
+    bool hasRunAwaitingResult() const {
+        return runsInFlight_ > 0 && cancelledThrough_ < lastRunId_;
+    }
+
+    QCoro::Task<void> requestMicrophonePermission();
+    Run beginRun();
+    TranscriptionRoute::Request routeRequest(const Run& run);
+    void resultArrived(const Run& run);
+    std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
+    void showProcessing(Run& run);
+    QCoro::Task<void> deliver(QString text, Run run);
+    void finishRun(const Run& run);
+
+    Dependencies deps_;
+    RecordingStateMachine stateMachine_;
+    std::unique_ptr<DictationHotkey> hotkey_;
+    std::unique_ptr<TranscriptionRoute> route_;
+    std::unique_ptr<FailureReporter> failures_;
+    std::unique_ptr<StartupChores> startupChores_;
+    // The waveform the latest recording put up; the run that stops it takes it over.
+    DictationOverlay::Content recordingOverlay_ = DictationOverlay::noContent;
+    // Runs are numbered from 1; Escape cancels every run up to the latest begun.
+    quint64 lastRunId_ = 0;
+    quint64 cancelledThrough_ = 0;
+    int runsInFlight_ = 0;
+    // The spinner of the latest run, taken down when Escape cancels it.
+    DictationOverlay::Content processingOverlay_ = DictationOverlay::noContent;
+    ScopedRegistration cancelKeyGrab_;
+};

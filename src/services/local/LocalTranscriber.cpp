@@ -1,0 +1,106 @@
+#include "services/local/LocalTranscriber.h"
+
+#include "models/AppSettings.h"
+#include "platform/SpeechEngineError.h"
+#include "services/audio/WavDecoder.h"
+
+#include <QDir>
+#include <QPointer>
+#include <QStandardPaths>
+
+LocalTranscriber::LocalTranscriber(SpeechEngine& engine, Scheduler& scheduler,
+                                                     AppSettings& settings, QObject* parent)
+    : QObject(parent), engine_(engine), scheduler_(scheduler), settings_(settings) {}
+
+QString LocalTranscriber::modelsDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/quillo/models");
+}
+
+QString LocalTranscriber::modelPath(const QString& nameOrPath) {
+    if (QDir::isAbsolutePath(nameOrPath)) {
+        return nameOrPath;
+    }
+    return modelsDirectory() + QStringLiteral("/ggml-") + nameOrPath + QStringLiteral(".bin");
+}
+
+QString LocalTranscriber::promptFrom(const QStringList& vocabulary) {
+    QStringList words;
+    for (const QString& word : vocabulary) {
+        if (!word.trimmed().isEmpty()) {
+            words << word.trimmed();
+        }
+    }
+    return words.join(QLatin1String(", "));
+}
+
+void LocalTranscriber::prepare() {
+    if (!settings_.localTranscription()) {
+        return;
+    }
+    unloadTimer_.cancel();
+    loadInBackground(modelPath(settings_.localModel()));
+    if (running_ == 0) {
+        scheduleUnload();
+    }
+}
+
+// A failure is only remembered by the engine's state: the transcription that follows loads again
+// and reports it.
+QCoro::Task<void> LocalTranscriber::loadInBackground(QString path) {
+    SpeechEngine& engine = engine_;
+    try {
+        co_await engine.load(path);
+    } catch (const SpeechEngineError&) {
+    }
+}
+
+QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav,
+                                                           std::optional<QString> language) {
+    QPointer<LocalTranscriber> self(this);
+    SpeechEngine& engine = engine_;
+    WavDecoder::Result audio = WavDecoder::decode(wav);
+    if (!audio.error.isEmpty()) {
+        throw SpeechEngineError(SpeechEngineError::Kind::invalidAudio, audio.error);
+    }
+    SpeechEngine::Request request;
+    request.samples = std::move(audio.samples);
+    request.language = language.value_or(QStringLiteral("auto"));
+    request.initialPrompt = promptFrom(settings_.vocabulary());
+    request.matchAudioContext = settings_.localTranscriptionFast();
+    const QString path = modelPath(settings_.localModel());
+
+    ++running_;
+    unloadTimer_.cancel();
+    std::exception_ptr failure;
+    QString text;
+    try {
+        co_await engine.load(path);
+        text = co_await engine.transcribe(std::move(request));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (self) {
+        --running_;
+        if (running_ == 0) {
+            scheduleUnload();
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    co_return text;
+}
+
+void LocalTranscriber::abort() {
+    engine_.abort();
+}
+
+void LocalTranscriber::scheduleUnload() {
+    QPointer<LocalTranscriber> self(this);
+    unloadTimer_ = scheduler_.scheduleOnce(idleUnloadDelay, [self] {
+        if (self && self->running_ == 0) {
+            self->engine_.unload();
+        }
+    });
+}

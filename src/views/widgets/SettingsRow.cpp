@@ -1,0 +1,35 @@
+#include "views/widgets/SettingsRow.h"
+
+#include "views/widgets/SettingsDivider.h"
+#include "views/widgets/SettingsText.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+SettingsRow::SettingsRow(const QString& title, const QString& subtitle, QWidget* trailing,
+                         bool showDivider, QWidget* parent)
+    : QWidget(parent),
+      title_(SettingsText::label(title, 13)),
+      trailing_(trailing),
+      hasDivider_(showDivider) {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    auto* line = new QHBoxLayout;
+    line->setContentsMargins(0, 12, 0, 12);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(3);
+    texts->addWidget(title_);
+    if (!subtitle.isEmpty()) {
+        subtitle_ = SettingsText::label(subtitle, 11, QFont::Normal, SettingsText::Tone::secondary);
+        texts->addWidget(subtitle_);
+    }
+    line->addLayout(texts);
+    line->addSpacing(20);
+    line->addStretch(1);
+    if (trailing_) line->addWidget(trailing_, 0, Qt::AlignVCenter);
+    outer->addLayout(line);
+    if (showDivider) outer->addWidget(new SettingsDivider);
+}
