@@ -46,5 +46,5 @@ TEST(NoSecretService, KeysStayInThePreferencesStoreAndTheConnectionSectionSaysSo
 
     ConnectionSettingsContent section(settings);
     EXPECT_EQ(section.keysNote()->text(),
-              "Keys are kept in Quillo's preferences file (no keyring on this desktop)");
+              qtTrId("connection.keys.no_keyring"));
 }
