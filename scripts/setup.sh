@@ -34,6 +34,8 @@ packages=(
   # (their recommends would pull a whole Plasma desktop). The KDE portal is a Qt 5 program and
   # needs Qt 5's Wayland plugin.
   plasma-wayland-protocols kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 dbus
+  # keys in the desktop's keyring; a real Secret Service for the tests
+  qtkeychain-qt6-dev gnome-keyring libsecret-tools
 )
 
 missing=()

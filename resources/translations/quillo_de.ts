@@ -415,6 +415,18 @@
         <source>Show</source>
         <translation>Anzeigen</translation>
     </message>
+    <message id="connection.keys.keyring">
+        <source>Keys are kept in the system keyring</source>
+        <translation>Schlüssel werden im Schlüsselbund des Systems aufbewahrt</translation>
+    </message>
+    <message id="connection.keys.no_keyring">
+        <source>Keys are kept in Quillo's preferences file (no keyring on this desktop)</source>
+        <translation>Schlüssel werden in Quillos Einstellungsdatei aufbewahrt (kein Schlüsselbund auf diesem Desktop)</translation>
+    </message>
+    <message id="connection.keys.keyring_refused">
+        <source>Keys are kept in Quillo's preferences file (the keyring refused them)</source>
+        <translation>Schlüssel werden in Quillos Einstellungsdatei aufbewahrt (der Schlüsselbund hat sie abgelehnt)</translation>
+    </message>
     <message id="connection.key.hide">
         <source>Hide</source>
         <translation>Verbergen</translation>

@@ -415,6 +415,18 @@
         <source>Show</source>
         <translation>Show</translation>
     </message>
+    <message id="connection.keys.keyring">
+        <source>Keys are kept in the system keyring</source>
+        <translation>Keys are kept in the system keyring</translation>
+    </message>
+    <message id="connection.keys.no_keyring">
+        <source>Keys are kept in Quillo's preferences file (no keyring on this desktop)</source>
+        <translation>Keys are kept in Quillo's preferences file (no keyring on this desktop)</translation>
+    </message>
+    <message id="connection.keys.keyring_refused">
+        <source>Keys are kept in Quillo's preferences file (the keyring refused them)</source>
+        <translation>Keys are kept in Quillo's preferences file (the keyring refused them)</translation>
+    </message>
     <message id="connection.key.hide">
         <source>Hide</source>
         <translation>Hide</translation>

@@ -47,7 +47,7 @@ struct QuilloApp::Parts {
     explicit Parts(DefaultsStore& store)
         : settings(AppSettings::shared()),
           defaults(store),
-          platform(SessionEnvironment::current(), scheduler, store),
+          platform(SessionEnvironment::current(), scheduler, store, settings.secrets()),
           audioInput(std::make_shared<QtAudioInput>()),
           recorder(audioInput),
           clipboard(platform.pasteboard(), platform.keystrokes(), script, platform.accessibility(),

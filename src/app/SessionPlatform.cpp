@@ -59,8 +59,8 @@ QByteArray SessionPlatform::qtPlatformFor(const SessionEnvironment& environment)
 }
 
 SessionPlatform::SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler,
-                                 DefaultsStore& store)
-    : kind_(kindOf(environment)) {
+                                 DefaultsStore& store, SecretCache* secrets)
+    : kind_(kindOf(environment)), secrets_(secrets) {
     if (kind_ == SessionKind::x11) {
         buildX11();
     } else {
@@ -168,6 +168,8 @@ bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
     const PortalGlobalShortcutsBackend* held = hotkeys.get();
     auto keystrokes = std::make_unique<PortalRemoteDesktopKeystrokeSender>(
         store, [held] { return KeystrokeSender::Modifiers(held->heldModifiers()); });
+    if (secrets_)
+        keystrokes->keepRestoreTokenIn(*secrets_);
     portalHotkeys_ = hotkeys.get();
     PortalRemoteDesktopKeystrokeSender* typer = keystrokes.get();
     accessibility_ = std::make_unique<PortalAccessibilityTrust>(*keystrokes);

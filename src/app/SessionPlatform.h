@@ -9,6 +9,7 @@
 class AccessibilityTrust;
 class CommandHotkeyBackend;
 class DefaultsStore;
+class SecretCache;
 class GlobalHotkeyBackend;
 class KeystrokeSender;
 class ModifierEventSource;
@@ -42,9 +43,9 @@ public:
     static QByteArray qtPlatformFor(const SessionEnvironment& environment);
 
     // `store` keeps what a desktop portal hands out for later runs (the remote desktop's
-    // restore token).
+    // restore token); `secrets`, when given, keeps it in the keyring instead.
     SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler,
-                    DefaultsStore& store);
+                    DefaultsStore& store, SecretCache* secrets = nullptr);
     ~SessionPlatform();
 
     SessionKind kind() const { return kind_; }
@@ -81,6 +82,7 @@ private:
     void note(const QString& logLine, const QString& textId);
 
     SessionKind kind_;
+    SecretCache* secrets_ = nullptr;
     std::unique_ptr<WaylandConnection> wayland_;
     std::unique_ptr<GlobalHotkeyBackend> hotkeyBackend_;
     std::unique_ptr<KeystrokeSender> keystrokes_;

@@ -4,10 +4,14 @@
 #include "app/SingleInstance.h"
 #include "base/Log.h"
 #include "models/AppSettings.h"
+#include "models/SecretCache.h"
+#include "platform/desktop/KeychainSecretStore.h"
 #include "platform/desktop/SqliteDefaultsStore.h"
 #include "views/Translations.h"
 
 #include <QApplication>
+
+#include <memory>
 
 int main(int argc, char* argv[]) {
     if (const auto command = CommandLine::hotkeyCommand(argc, argv)) {
@@ -61,12 +65,22 @@ int main(int argc, char* argv[]) {
     // The interface language is read once: a new choice applies from the next launch.
     Translations::install(AppSettings::shared().appLanguage());
 
-    QuilloApp quillo(store);
-    QObject::connect(&instance, &SingleInstance::activationRequested, &quillo, &QuilloApp::reopen);
-    QObject::connect(&instance, &SingleInstance::hotkeyPressRequested, &quillo,
-                     &QuilloApp::hotkeyPressRequested);
-    QObject::connect(&instance, &SingleInstance::hotkeyReleaseRequested, &quillo,
-                     &QuilloApp::hotkeyReleaseRequested);
-    quillo.start();
+    // The keys and the restore token come from the keyring once, before anything reads them;
+    // the event loop runs meanwhile, so a keyring that asks to be unlocked can be answered.
+    KeychainSecretStore keyring;
+    SecretCache secrets(store, keyring, AppSettings::secretKeys());
+    AppSettings::shared().useSecrets(secrets);
+    std::unique_ptr<QuilloApp> quillo;
+    QObject::connect(&secrets, &SecretCache::loaded, &secrets, [&] {
+        quillo = std::make_unique<QuilloApp>(store);
+        QObject::connect(&instance, &SingleInstance::activationRequested, quillo.get(),
+                         &QuilloApp::reopen);
+        QObject::connect(&instance, &SingleInstance::hotkeyPressRequested, quillo.get(),
+                         &QuilloApp::hotkeyPressRequested);
+        QObject::connect(&instance, &SingleInstance::hotkeyReleaseRequested, quillo.get(),
+                         &QuilloApp::hotkeyReleaseRequested);
+        quillo->start();
+    });
+    secrets.load();
     return QApplication::exec();
 }

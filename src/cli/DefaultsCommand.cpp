@@ -72,8 +72,9 @@ std::optional<QByteArray> parseHex(QString text) {
 
 }  // namespace
 
-DefaultsCommand::DefaultsCommand(DefaultsStore& store, QTextStream& out, QTextStream& err)
-    : store_(store), out_(out), err_(err) {}
+DefaultsCommand::DefaultsCommand(DefaultsStore& store, QTextStream& out, QTextStream& err,
+                                 QTextStream* in)
+    : store_(store), out_(out), err_(err), in_(in) {}
 
 QString DefaultsCommand::usage() {
     return QStringLiteral(
@@ -83,13 +84,15 @@ QString DefaultsCommand::usage() {
         "  read                          list every key and its value (secrets masked)\n"
         "  read KEY                      print the value of KEY\n"
         "  write KEY -string VALUE       store a string\n"
+        "  write KEY -string -           store a string read from standard input (for keys)\n"
         "  write KEY -bool true|false    store a Boolean (also yes/no, 1/0)\n"
         "  write KEY -int NUMBER         store an integer\n"
         "  write KEY -data HEX           store bytes given as hexadecimal digits\n"
         "  delete KEY                    remove KEY\n"
         "  --help                        show this help\n"
         "\n"
-        "Example: quillo-defaults write use_backend -bool false\n");
+        "Example: quillo-defaults write use_backend -bool false\n"
+        "         quillo-defaults write openai_api_key -string - < key.txt\n");
 }
 
 int DefaultsCommand::run(const QStringList& arguments) {
@@ -139,7 +142,9 @@ int DefaultsCommand::readKey(const QString& key) {
         err_ << "quillo-defaults: the key '" << key << "' does not exist\n";
         return failure;
     }
-    out_ << plain(*value) << '\n';
+    // A key is not printed whole: the terminal's scrollback and screen sharing would keep it.
+    const auto* text = std::get_if<QString>(&*value);
+    out_ << (text && isSecretKey(key) ? masked(*text) : plain(*value)) << '\n';
     return success;
 }
 
@@ -155,7 +160,12 @@ int DefaultsCommand::write(const QStringList& arguments) {
     }
     bool stored = false;
     if (flag == QLatin1String("-string")) {
-        stored = store_.setString(key, text);
+        const std::optional<QString> string = stringArgument(text);
+        if (!string)
+            return refuse(
+                QStringLiteral("'-' reads the value from standard input, which is not "
+                               "available"));
+        stored = store_.setString(key, *string);
     } else if (flag == QLatin1String("-bool")) {
         const auto b = parseBoolean(text);
         if (!b) {
@@ -184,6 +194,19 @@ int DefaultsCommand::write(const QStringList& arguments) {
         return fail(QStringLiteral("could not write '%1'").arg(key));
     }
     return success;
+}
+
+std::optional<QString> DefaultsCommand::stringArgument(const QString& text) {
+    if (text != QLatin1String("-"))
+        return text;
+    if (!in_)
+        return std::nullopt;
+    QString value = in_->readAll();
+    if (value.endsWith(QLatin1Char('\n')))
+        value.chop(1);
+    if (value.endsWith(QLatin1Char('\r')))
+        value.chop(1);
+    return value;
 }
 
 int DefaultsCommand::remove(const QString& key) {

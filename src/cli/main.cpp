@@ -24,5 +24,6 @@ int main(int argc, char* argv[]) {
             << SqliteDefaultsStore::defaultPath() << ": " << store.openFailure() << '\n';
         return DefaultsCommand::failure;
     }
-    return DefaultsCommand(store, out, err).run(arguments);
+    QTextStream in(stdin);
+    return DefaultsCommand(store, out, err, &in).run(arguments);
 }

@@ -4,6 +4,7 @@
 #include "BuildConfig.h"
 #include "models/DictationHistory.h"
 #include "models/ServiceDefaults.h"
+#include "models/SecretCache.h"
 #include "platform/DefaultsStore.h"
 
 #include <QDateTime>
@@ -98,10 +99,30 @@ void AppSettings::setStoredBoolean(const QString& key, bool value) {
     emit changed(key);
 }
 
-QString AppSettings::openAIAPIKey() const { return stringValue(Keys::openAIAPIKey, {}); }
-void AppSettings::setOpenAIAPIKey(const QString& v) { write(Keys::openAIAPIKey, v); }
-QString AppSettings::anthropicAPIKey() const { return stringValue(Keys::anthropicAPIKey, {}); }
-void AppSettings::setAnthropicAPIKey(const QString& v) { write(Keys::anthropicAPIKey, v); }
+QStringList AppSettings::secretKeys() {
+    return {QLatin1String(Keys::openAIAPIKey), QLatin1String(Keys::anthropicAPIKey),
+            QLatin1String(Keys::remoteDesktopRestoreToken)};
+}
+
+void AppSettings::useSecrets(SecretCache& secrets) { secrets_ = &secrets; }
+
+QString AppSettings::secretValue(const char* key) const {
+    return secrets_ ? secrets_->value(QLatin1String(key)) : stringValue(key, {});
+}
+
+void AppSettings::writeSecret(const char* key, const QString& value) {
+    if (!secrets_) {
+        write(key, value);
+        return;
+    }
+    secrets_->setValue(QLatin1String(key), value);
+    emit changed(QLatin1String(key));
+}
+
+QString AppSettings::openAIAPIKey() const { return secretValue(Keys::openAIAPIKey); }
+void AppSettings::setOpenAIAPIKey(const QString& v) { writeSecret(Keys::openAIAPIKey, v); }
+QString AppSettings::anthropicAPIKey() const { return secretValue(Keys::anthropicAPIKey); }
+void AppSettings::setAnthropicAPIKey(const QString& v) { writeSecret(Keys::anthropicAPIKey, v); }
 QString AppSettings::selectedModeRaw() const {
     return stringValue(Keys::selectedMode, QStringLiteral("email"));
 }

@@ -1,5 +1,7 @@
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
 
+#include "models/SecretCache.h"
+
 #include "base/Log.h"
 #include "platform/DefaultsStore.h"
 #include "platform/wayland/PortalRequest.h"
@@ -65,6 +67,19 @@ void PortalRemoteDesktopKeystrokeSender::closeSession() {
     session_.clear();
 }
 
+QString PortalRemoteDesktopKeystrokeSender::restoreToken() const {
+    const QString key = QLatin1String(restoreTokenKey);
+    return secrets_ ? secrets_->value(key) : store_.string(key).value_or(QString());
+}
+
+void PortalRemoteDesktopKeystrokeSender::keepRestoreToken(const QString& token) {
+    const QString key = QLatin1String(restoreTokenKey);
+    if (secrets_)
+        secrets_->setValue(key, token);
+    else
+        store_.setString(key, token);
+}
+
 void PortalRemoteDesktopKeystrokeSender::createSession() {
     if (!bus_.isConnected()) {
         fail();
@@ -88,7 +103,7 @@ void PortalRemoteDesktopKeystrokeSender::createSession() {
 void PortalRemoteDesktopKeystrokeSender::selectDevices() {
     QVariantMap options{{QStringLiteral("types"), keyboardDevice},
                         {QStringLiteral("persist_mode"), persistUntilRevoked}};
-    const QString token = store_.string(QLatin1String(restoreTokenKey)).value_or(QString());
+    const QString token = restoreToken();
     if (!token.isEmpty())
         options.insert(QStringLiteral("restore_token"), token);
     PortalRequest::start(
@@ -120,7 +135,7 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
             }
             const QString token = results.value(QStringLiteral("restore_token")).toString();
             if (!token.isEmpty())
-                store_.setString(QLatin1String(restoreTokenKey), token);
+                keepRestoreToken(token);
             bus_.connect(QLatin1String(PortalRequest::service), session_,
                          QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"),
                          this, SLOT(onSessionClosed()));

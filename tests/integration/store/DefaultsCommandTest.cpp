@@ -18,12 +18,14 @@ class DefaultsCommandTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
 
-    Result run(const QStringList& args) {
+    Result run(const QStringList& args, const QByteArray& input = {}) {
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", dir.path());
         tool.setProcessEnvironment(env);
         tool.start(QStringLiteral(QUILLO_BINARY_DIR "/src/quillo-defaults"), args);
+        tool.write(input);
+        tool.closeWriteChannel();
         tool.waitForFinished(30000);
         return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
                 QString::fromUtf8(tool.readAllStandardError())};
@@ -65,6 +67,19 @@ TEST_F(DefaultsCommandTest, ListingMasksSecrets) {
     EXPECT_FALSE(listing.out.contains("short"));
     EXPECT_TRUE(listing.out.contains("openai_api_key = \"********1234\""));
     EXPECT_TRUE(listing.out.contains("selected_mode = \"chat\""));
+}
+
+// A key given on standard input never shows in the process list or the shell's history; read
+// back, it is masked like in the listing.
+TEST_F(DefaultsCommandTest, AKeyComesFromStandardInputAndReadsMasked) {
+    EXPECT_EQ(run({"write", "openai_api_key", "-string", "-"}, "sk-from-stdin-5678\n").exitCode, 0);
+    EXPECT_EQ(store().string("openai_api_key"), "sk-from-stdin-5678")
+        << "the line break that ends the input is not part of the key";
+    EXPECT_EQ(run({"read", "openai_api_key"}).out, "\"********5678\"\n");
+    EXPECT_FALSE(run({"read"}).out.contains("sk-from-stdin"));
+
+    EXPECT_EQ(run({"write", "whisper_language", "-string", "-"}, "de").exitCode, 0);
+    EXPECT_EQ(run({"read", "whisper_language"}).out, "de\n") << "other keys read in full";
 }
 
 TEST_F(DefaultsCommandTest, RefusesBadInputAndChangesNothing) {

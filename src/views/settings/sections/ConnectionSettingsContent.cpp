@@ -1,6 +1,7 @@
 #include "views/settings/sections/ConnectionSettingsContent.h"
 
 #include "models/AppSettings.h"
+#include "models/SecretCache.h"
 #include "services/http/ServerAddress.h"
 #include "services/remote/LLMService.h"
 #include "services/remote/WhisperService.h"
@@ -67,6 +68,10 @@ ConnectionSettingsContent::ConnectionSettingsContent(AppSettings& settings, Serv
     auto* own = new QVBoxLayout(ownProviders_);
     own->setContentsMargins(0, 0, 0, 0);
     own->setSpacing(24);
+    keysNote_ = SettingsText::label({}, 11, QFont::Normal, SettingsText::Tone::secondary);
+    keysNote_->setObjectName(QStringLiteral("keysNote"));
+    keysNote_->setWordWrap(true);
+    own->addWidget(keysNote_);
     //% "OpenAI or a compatible server"
     own->addWidget(new SectionSubtitle(qtTrId("connection.openai")));
     own->addWidget(buildOpenAICard());
@@ -91,6 +96,30 @@ ConnectionSettingsContent::ConnectionSettingsContent(AppSettings& settings, Serv
     });
     showRoute();
     showAddressNote();
+    showKeysNote();
+    if (SecretCache* secrets = settings_.secrets())
+        connect(secrets, &SecretCache::locationChanged, this,
+                &ConnectionSettingsContent::showKeysNote);
+}
+
+void ConnectionSettingsContent::showKeysNote() {
+    const SecretCache* secrets = settings_.secrets();
+    const auto location =
+        secrets ? secrets->location() : SecretCache::Location::preferencesNoKeyring;
+    switch (location) {
+        case SecretCache::Location::keyring:
+            //% "Keys are kept in the system keyring"
+            keysNote_->setText(qtTrId("connection.keys.keyring"));
+            return;
+        case SecretCache::Location::preferencesNoKeyring:
+            //% "Keys are kept in Quillo's preferences file (no keyring on this desktop)"
+            keysNote_->setText(qtTrId("connection.keys.no_keyring"));
+            return;
+        case SecretCache::Location::preferencesKeyringRefused:
+            //% "Keys are kept in Quillo's preferences file (the keyring refused them)"
+            keysNote_->setText(qtTrId("connection.keys.keyring_refused"));
+            return;
+    }
 }
 
 QLineEdit* ConnectionSettingsContent::textField(const QString& accessibleTitle,

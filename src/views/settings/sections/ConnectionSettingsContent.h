@@ -36,6 +36,8 @@ public:
     SecretField* anthropicKeyField() const { return anthropicKey_; }
     QLineEdit* baseURLField() const { return baseURL_; }
     QLabel* addressNote() const { return addressNote_; }
+    // Where the keys are kept: the system keyring or Quillo's preferences file.
+    QLabel* keysNote() const { return keysNote_; }
     QLineEdit* transcriptionModelField() const { return transcriptionModel_; }
     QLineEdit* chatModelField() const { return chatModel_; }
     QLineEdit* anthropicModelField() const { return anthropicModel_; }
@@ -62,6 +64,7 @@ private:
                          const QString& placeholder);
     void showRoute();
     void showAddressNote();
+    void showKeysNote();
     QCoro::Task<void> runCheck(LLMProvider provider);
 
     AppSettings& settings_;
@@ -73,6 +76,7 @@ private:
     SecretField* anthropicKey_ = nullptr;
     QLineEdit* baseURL_ = nullptr;
     QLabel* addressNote_ = nullptr;
+    QLabel* keysNote_ = nullptr;
     QLineEdit* transcriptionModel_ = nullptr;
     QLineEdit* chatModel_ = nullptr;
     QLineEdit* anthropicModel_ = nullptr;
