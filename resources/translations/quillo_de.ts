@@ -689,5 +689,9 @@ quill o → Quillo</translation>
         <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
         <translation>Der Desktop hat kein Tastenkürzel mehr für das Diktieren: wähle hier eines.</translation>
     </message>
+    <message id="clipboard.previousNotKeptWhole">
+        <source>Previous clipboard could not be kept whole</source>
+        <translation>Vorherige Zwischenablage konnte nicht vollständig erhalten werden</translation>
+    </message>
 </context>
 </TS>

@@ -689,5 +689,9 @@ quill o → Quillo</translation>
         <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
         <translation>The desktop no longer has a shortcut for dictation: choose one here.</translation>
     </message>
+    <message id="clipboard.previousNotKeptWhole">
+        <source>Previous clipboard could not be kept whole</source>
+        <translation>Previous clipboard could not be kept whole</translation>
+    </message>
 </context>
 </TS>

@@ -67,6 +67,13 @@ struct QuilloApp::Parts {
               &localTranscription}) {
         if (TextTyper* typer = platform.textTyper())
             clipboard.typeInsteadOfPasting(*typer);
+        DictationOverlay& shownOverlay =
+            platform.showsOverlay() ? static_cast<DictationOverlay&>(overlay) : absentOverlay;
+        clipboard.onPreviousClipboardIncomplete([&shownOverlay] {
+            //: Shown on the overlay when the clipboard from before the dictation was too large or
+            //: too slow to keep whole; it will come back incomplete.
+            shownOverlay.showError(qtTrId("clipboard.previousNotKeptWhole"));
+        });
     }
 
     AppSettings& settings;

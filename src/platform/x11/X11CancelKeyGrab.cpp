@@ -17,7 +17,11 @@ constexpr int escapeKeyCode = 53;  // portable numbering
 }  // namespace
 
 struct X11CancelKeyGrab::Private {
-    X11Connection connection;
+    // The hotkey's connection: while a held hotkey has the keyboard grabbed, the server sends
+    // Escape to that connection alone.
+    std::shared_ptr<X11Connection> sharedConnection = X11Connection::sharedForKeyGrabs();
+    X11Connection& connection = *sharedConnection;
+    ScopedRegistration watching;
     std::optional<quint8> escape = X11KeyCodes::toX(escapeKeyCode);
     Handler handler;
     quint64 generation = 0;
@@ -85,10 +89,15 @@ X11CancelKeyGrab::X11CancelKeyGrab() : d(std::make_unique<Private>()) {
         return;
     }
     d->enableDetectableAutoRepeat();
-    d->connection.watch([this](const xcb_generic_event_t& event) { d->onEvent(event); });
+    d->watching =
+        d->connection.watch([this](const xcb_generic_event_t& event) { d->onEvent(event); });
 }
 
-X11CancelKeyGrab::~X11CancelKeyGrab() = default;
+// The connection may live on with the hotkey: a grab still held goes with its owner.
+X11CancelKeyGrab::~X11CancelKeyGrab() {
+    if (d->handler)
+        d->ungrabKey();
+}
 
 ScopedRegistration X11CancelKeyGrab::grab(Handler onPressed) {
     if (!d->connection.isValid() || !d->escape || d->handler || !d->grabKey()) {

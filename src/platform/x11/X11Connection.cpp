@@ -4,6 +4,7 @@
 
 #include "platform/x11/X11Connection.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 X11Connection::X11Connection(const QByteArray& displayName) {
@@ -18,14 +19,29 @@ X11Connection::X11Connection(const QByteArray& displayName) {
     connection_ = connection;
 }
 
+std::shared_ptr<X11Connection> X11Connection::sharedForKeyGrabs() {
+    static std::weak_ptr<X11Connection> shared;
+    std::shared_ptr<X11Connection> connection = shared.lock();
+    if (!connection) {
+        connection = std::make_shared<X11Connection>();
+        shared = connection;
+    }
+    return connection;
+}
+
 X11Connection::~X11Connection() {
     notifier_.reset();
     if (connection_) xcb_disconnect(connection_);
 }
 
-void X11Connection::watch(EventHandler handler) {
-    handler_ = std::move(handler);
-    if (!connection_ || notifier_) return;
+ScopedRegistration X11Connection::watch(EventHandler handler) {
+    const quint64 token = nextToken_++;
+    handlers_.append({token, std::move(handler)});
+    ScopedRegistration registration([this, token] {
+        handlers_.removeIf([token](const auto& entry) { return entry.first == token; });
+    });
+    if (!connection_ || notifier_)
+        return registration;
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_), QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { dispatchPending(); });
@@ -33,12 +49,21 @@ void X11Connection::watch(EventHandler handler) {
         QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, notifier_.get(),
                          [this] { dispatchPending(); });
     }
+    return registration;
 }
 
 void X11Connection::dispatchPending() {
     if (!connection_) return;
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-        if (handler_) handler_(*event);
+        // A handler may end another's registration: each is looked up again before its call.
+        const auto handlersNow = handlers_;
+        for (const auto& [token, handler] : handlersNow) {
+            const bool stillWatching =
+                std::any_of(handlers_.cbegin(), handlers_.cend(),
+                            [token](const auto& entry) { return entry.first == token; });
+            if (stillWatching)
+                handler(*event);
+        }
         std::free(event);
     }
     // A lost server leaves the socket readable for ever: stop listening instead of spinning.

@@ -2,7 +2,10 @@
 
 // Internal to the X11 implementations: include it from .cpp files only, after the Qt headers.
 
+#include "base/ScopedRegistration.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 #include <functional>
@@ -21,6 +24,10 @@ public:
 
     // Connects to $DISPLAY, or to `displayName` when given.
     explicit X11Connection(const QByteArray& displayName = {});
+    // The connection every key grab of this process shares, open while one of them holds it.
+    // A triggered grab sends every key to the client that holds it, so the hotkey's grab would
+    // hide Escape from a cancel grab on another connection.
+    static std::shared_ptr<X11Connection> sharedForKeyGrabs();
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;
@@ -29,8 +36,8 @@ public:
     xcb_connection_t* get() const { return connection_; }
     xcb_window_t root() const { return root_; }
 
-    // Starts watching the socket; events go to the handler.
-    void watch(EventHandler handler);
+    // Starts watching the socket; every event goes to each handler until its registration goes.
+    [[nodiscard]] ScopedRegistration watch(EventHandler handler);
     void dispatchPending();
     void flush();
 
@@ -41,5 +48,6 @@ private:
     xcb_connection_t* connection_ = nullptr;
     xcb_window_t root_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;
-    EventHandler handler_;
+    QList<std::pair<quint64, EventHandler>> handlers_;
+    quint64 nextToken_ = 1;
 };

@@ -29,7 +29,10 @@ struct Grab {
 }  // namespace
 
 struct X11GlobalHotkeyBackend::Private {
-    X11Connection connection;
+    // Shared with the cancel grab, which must see Escape while a held hotkey holds the keyboard.
+    std::shared_ptr<X11Connection> sharedConnection = X11Connection::sharedForKeyGrabs();
+    X11Connection& connection = *sharedConnection;
+    ScopedRegistration watching;
     quint16 numLockMask = 0;
     quint64 nextToken = 1;
     QList<std::pair<quint64, Handler>> handlers;
@@ -126,10 +129,15 @@ X11GlobalHotkeyBackend::X11GlobalHotkeyBackend() : d(std::make_unique<Private>()
     if (!d->connection.isValid()) return;
     d->enableDetectableAutoRepeat();
     d->numLockMask = d->connection.modifierMaskForKeysym(numLockKeysym);
-    d->connection.watch([this](const xcb_generic_event_t& event) { d->onEvent(event); });
+    d->watching =
+        d->connection.watch([this](const xcb_generic_event_t& event) { d->onEvent(event); });
 }
 
-X11GlobalHotkeyBackend::~X11GlobalHotkeyBackend() = default;
+// The connection may live on with the cancel grab: the grabs go with their owner.
+X11GlobalHotkeyBackend::~X11GlobalHotkeyBackend() {
+    for (const Grab& grab : std::as_const(d->grabs))
+        d->ungrab(grab.keyCode, grab.modifiers);
+}
 
 GlobalHotkeyBackend::Outcome X11GlobalHotkeyBackend::installHandler(Handler handler) {
     if (!d->connection.isValid()) return {notConnected, {}};

@@ -15,6 +15,7 @@ struct X11ModifierEventSource::Private {
     explicit Private(const QByteArray& displayName) : connection(displayName) {}
 
     X11Connection connection;
+    ScopedRegistration watching;
     bool xinputReady = false;
     quint8 xinputOpcode = 0;
     bool selected = false;
@@ -165,7 +166,8 @@ X11ModifierEventSource::X11ModifierEventSource(const QByteArray& displayName)
     WaylandSessionNotice::logOnce();
     if (!d->connection.isValid()) return;
     d->xinputReady = d->setUp();
-    d->connection.watch([this](const xcb_generic_event_t& event) { d->onEvent(event); });
+    d->watching =
+        d->connection.watch([this](const xcb_generic_event_t& event) { d->onEvent(event); });
 }
 
 X11ModifierEventSource::~X11ModifierEventSource() = default;

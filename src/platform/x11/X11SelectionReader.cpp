@@ -191,9 +191,12 @@ bool X11SelectionReader::handlePropertyNewValue(const xcb_property_notify_event_
 void X11SelectionReader::takeIncrement() {
     xcb_atom_t type = XCB_ATOM_NONE;
     quint8 format = 0;
-    quint32 bytesAfter = 0;
-    const QByteArray chunk = property(true, UINT32_MAX / 4, &type, &format, &bytesAfter);
-    if (chunk.isEmpty()) {  // the empty increment ends the transfer
+    quint32 size = 0;
+    // The size first, without the bytes: an owner may send far more than it announced.
+    property(false, 0, &type, &format, &size);
+    if (size == 0) {  // the empty increment ends the transfer
+        xcb_delete_property(connection_, window_, property_);
+        xcb_flush(connection_);
         if (!incoming_.isEmpty()) {
             bytesTaken_ += incoming_.size();
             saved_.contents->append({targetNames_[index_], incoming_});
@@ -201,11 +204,14 @@ void X11SelectionReader::takeIncrement() {
         next();
         return;
     }
-    incoming_ += chunk;
-    if (incoming_.size() > bytesLeft()) {
-        giveUp(Pasteboard::GivenUp::Reason::TooLarge);  // the owner is left to time out
+    if (incoming_.size() + qint64(size) > bytesLeft()) {
+        // Left unread and undeleted: the owner waits for a delete that never comes, and times out.
+        giveUp(Pasteboard::GivenUp::Reason::TooLarge);
         next();
+        return;
     }
+    quint32 bytesAfter = 0;
+    incoming_ += property(true, (size + 3) / 4, &type, &format, &bytesAfter);
 }
 
 void X11SelectionReader::giveUp(Pasteboard::GivenUp::Reason reason) {

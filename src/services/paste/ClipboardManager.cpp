@@ -6,6 +6,7 @@
 #include "platform/ScriptKeystroke.h"
 #include "platform/TextTyper.h"
 
+#include <algorithm>
 #include <utility>
 
 using Selection = Pasteboard::Selection;
@@ -163,10 +164,16 @@ QCoro::Task<void> ClipboardManager::paste(QString text) {
     const PasteChord chord = keystrokes_.chordForFocusedWindow();
     const bool viaPrimary = chord == PasteChord::ShiftInsert;
 
-    const std::optional<Pasteboard::Contents> saved = co_await save(Selection::Clipboard);
-    std::optional<Pasteboard::Contents> savedPrimary;
+    const Pasteboard::Saved clipboardSave = co_await save(Selection::Clipboard);
+    const std::optional<Pasteboard::Contents>& saved = clipboardSave.contents;
+    Pasteboard::Saved primarySave;
     if (viaPrimary) {
-        savedPrimary = co_await save(Selection::Primary);
+        primarySave = co_await save(Selection::Primary);
+    }
+    const std::optional<Pasteboard::Contents>& savedPrimary = primarySave.contents;
+    const bool incomplete = !clipboardSave.givenUp.isEmpty() || !primarySave.givenUp.isEmpty();
+    if (incomplete && incompleteNotice_) {
+        incompleteNotice_();
     }
 
     auto watch = std::make_shared<FetchWatch>(scheduler_);
@@ -207,12 +214,19 @@ QCoro::Task<void> ClipboardManager::paste(QString text) {
     }
 }
 
-QCoro::Task<std::optional<Pasteboard::Contents>> ClipboardManager::save(Selection selection) {
+QCoro::Task<Pasteboard::Saved> ClipboardManager::save(Selection selection) {
     Pasteboard::Saved saved = co_await pasteboard_.save(selection, kSaveBudget);
-    for (const Pasteboard::GivenUp& givenUp : saved.givenUp) {
-        logGivenUp(selection, givenUp);
+    // An owner offering thousands of formats would flood the log: the first few name the kind.
+    const qsizetype named = std::min<qsizetype>(saved.givenUp.size(), kGivenUpLinesPerSave);
+    for (qsizetype i = 0; i < named; ++i) {
+        logGivenUp(selection, saved.givenUp[i]);
     }
-    co_return std::move(saved.contents);
+    if (saved.givenUp.size() > named) {
+        Log::line(QStringLiteral("[ClipboardManager] Not saving %1 more %2 formats")
+                      .arg(saved.givenUp.size() - named)
+                      .arg(selectionName(selection)));
+    }
+    co_return saved;
 }
 
 QCoro::Task<void> ClipboardManager::waitForModifierRelease() {

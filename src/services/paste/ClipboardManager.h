@@ -8,6 +8,7 @@
 
 #include <coroutine>
 #include <deque>
+#include <functional>
 #include <memory>
 
 class AccessibilityTrust;
@@ -33,6 +34,8 @@ public:
     // What saving the previous contents may cost per selection, before anything is pasted.
     static constexpr Pasteboard::Budget kSaveBudget{std::chrono::milliseconds(1000),
                                                     32 * 1024 * 1024};
+    // Formats given up in one save that get a line of their own; the rest are counted.
+    static constexpr qsizetype kGivenUpLinesPerSave = 10;
 
     ClipboardManager(Pasteboard& pasteboard, KeystrokeSender& keystrokes, ScriptKeystroke& script,
                      AccessibilityTrust& trust, Scheduler& scheduler);
@@ -41,6 +44,11 @@ public:
     // Where the clipboard cannot be taken without the focus, the text is typed instead: no
     // clipboard is touched. `typer` must outlive every paste.
     void typeInsteadOfPasting(TextTyper& typer) { typer_ = &typer; }
+    // Called once in a paste whose previous clipboard could not be saved whole, so that the user
+    // learns what the log says: the old copy will not come back complete.
+    void onPreviousClipboardIncomplete(std::function<void()> notice) {
+        incompleteNotice_ = std::move(notice);
+    }
 
 private:
     struct FetchWatch;
@@ -50,7 +58,7 @@ private:
 
     QCoro::Task<void> paste(QString text);
     QCoro::Task<void> type(QString text);
-    QCoro::Task<std::optional<Pasteboard::Contents>> save(Pasteboard::Selection selection);
+    QCoro::Task<Pasteboard::Saved> save(Pasteboard::Selection selection);
     QCoro::Task<void> waitForModifierRelease();
     KeystrokeSender::Result simulateCommandV(PasteChord chord);
     QCoro::Task<bool> simulateViaAppleScript(PasteChord chord);
@@ -64,6 +72,7 @@ private:
     AccessibilityTrust& trust_;
     Scheduler& scheduler_;
     TextTyper* typer_ = nullptr;
+    std::function<void()> incompleteNotice_;
     bool pasting_ = false;
     std::deque<std::coroutine_handle<>> waitingPastes_;
 };

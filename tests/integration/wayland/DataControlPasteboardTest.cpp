@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include <unistd.h>
@@ -236,6 +237,61 @@ TEST_F(DataControlPasteboardTest, AnOwnerThatNeverAnswersCostsTheBudgetAndTheOth
 
     for (int fd : held.fds)
         ::close(fd);
+    zwlr_data_control_source_v1_destroy(source);
+    zwlr_data_control_device_v1_destroy(device);
+    zwlr_data_control_manager_v1_destroy(manager);
+    other.flush();
+}
+
+// Each format read costs a pipe: an owner offering thousands would fill the descriptor table.
+TEST_F(DataControlPasteboardTest, ThousandsOfOfferedFormatsAreCappedAndTheRestGivenUpAloud) {
+    constexpr int kOffered = 2000;
+    WaylandConnection other(SwaySession::socket());
+    auto* manager = static_cast<zwlr_data_control_manager_v1*>(
+        other.bind(&zwlr_data_control_manager_v1_interface, 1));
+    ASSERT_NE(manager, nullptr);
+    auto* device = zwlr_data_control_manager_v1_get_data_device(manager, other.seat());
+    auto* source = zwlr_data_control_manager_v1_create_data_source(manager);
+    // Each format answers with its own name.
+    static const zwlr_data_control_source_v1_listener listener = {
+        [](void*, zwlr_data_control_source_v1*, const char* type, int32_t fd) {
+            (void)::write(fd, type, std::strlen(type));
+            ::close(fd);
+        },
+        [](void*, zwlr_data_control_source_v1*) {}};
+    zwlr_data_control_source_v1_add_listener(source, &listener, nullptr);
+    QStringList offered;
+    for (int i = 0; i < kOffered; ++i) {
+        offered << QStringLiteral("application/x-format-%1").arg(i);
+        zwlr_data_control_source_v1_offer(source, offered.last().toUtf8().constData());
+        if (i % 64 == 63)
+            other.roundtrip();  // the socket's buffer holds only so many requests
+    }
+    zwlr_data_control_device_v1_set_selection(device, source);
+    other.roundtrip();
+    other.watch();
+    QStringList listed;
+    ASSERT_TRUE(SwaySession::waitUntil([&] {
+        const auto types =
+            SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")});
+        listed = QString::fromUtf8(types.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return listed == offered;
+    })) << listed.size()
+        << " types listed, the first " << listed.value(0).toStdString();
+    connection->roundtrip();
+
+    const Pasteboard::Saved saved = saveWithin(*pasteboard, std::chrono::milliseconds(3000));
+    ASSERT_TRUE(saved.contents.has_value());
+    Contents expected;
+    for (qsizetype i = 0; i < DataControlPasteboard::kMaxFormats; ++i)
+        expected.append({offered[i], offered[i].toUtf8()});
+    EXPECT_EQ(*saved.contents, expected) << "the first formats, in the owner's order";
+    ASSERT_EQ(saved.givenUp.size(), kOffered - DataControlPasteboard::kMaxFormats)
+        << "every format left out is named";
+    EXPECT_EQ(saved.givenUp.first().format, offered[DataControlPasteboard::kMaxFormats]);
+    EXPECT_EQ(saved.givenUp.last().format, offered.last());
+    EXPECT_EQ(saved.givenUp.first().reason, Pasteboard::GivenUp::Reason::TooLarge);
+
     zwlr_data_control_source_v1_destroy(source);
     zwlr_data_control_device_v1_destroy(device);
     zwlr_data_control_manager_v1_destroy(manager);

@@ -9,13 +9,18 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include <sys/resource.h>
 
 using namespace std::chrono_literals;
 using Selection = Pasteboard::Selection;
@@ -85,6 +90,114 @@ public:
 private:
     X11Pasteboard pasteboard_;
 };
+
+// A hostile owner: it offers image/png and a caption, announces the image as a small INCR
+// transfer, then sends one increment far larger than announced.
+class OversizedIncrementOwner {
+public:
+    explicit OversizedIncrementOwner(qsizetype incrementBytes) : increment_(incrementBytes, 'x') {
+        c_ = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+        window_ = xcb_generate_id(c_);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, window_, screen->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_set_selection_owner(c_, window_, atom("CLIPBOARD"), XCB_CURRENT_TIME);
+        xcb_flush(c_);
+        notifier_ =
+            std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c_), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { serve(); });
+    }
+    ~OversizedIncrementOwner() {
+        notifier_.reset();
+        xcb_disconnect(c_);
+    }
+    bool sentIncrement() const { return sent_; }
+
+private:
+    xcb_atom_t atom(const char* name) {
+        auto* reply = xcb_intern_atom_reply(
+            c_, xcb_intern_atom(c_, 0, quint16(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    }
+
+    void serve() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
+            const quint8 type = event->response_type & 0x7f;
+            if (type == XCB_SELECTION_REQUEST) {
+                answer(*reinterpret_cast<xcb_selection_request_event_t*>(event));
+            } else if (type == XCB_PROPERTY_NOTIFY) {
+                const auto& notify = *reinterpret_cast<xcb_property_notify_event_t*>(event);
+                // The reader deleted the INCR announcement: it wants the first increment.
+                if (notify.window == requestor_ && notify.atom == property_ &&
+                    notify.state == XCB_PROPERTY_DELETE && !sent_) {
+                    sent_ = true;
+                    sendIncrementInPieces();
+                }
+            }
+            std::free(event);
+        }
+        xcb_flush(c_);
+    }
+
+    void answer(const xcb_selection_request_event_t& request) {
+        const xcb_atom_t png = atom("image/png");
+        const xcb_atom_t utf8 = atom("UTF8_STRING");
+        if (request.target == atom("TARGETS")) {
+            const xcb_atom_t targets[] = {atom("TARGETS"), png, utf8};
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                XCB_ATOM_ATOM, 32, 3, targets);
+        } else if (request.target == png) {
+            requestor_ = request.requestor;
+            property_ = request.property;
+            const quint32 events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+            xcb_change_window_attributes(c_, requestor_, XCB_CW_EVENT_MASK, &events);
+            const quint32 announced = 1024;
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, requestor_, property_, atom("INCR"), 32,
+                                1, &announced);
+        } else if (request.target == utf8) {
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, request.requestor, request.property,
+                                utf8, 8, 7, "caption");
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = request.property;
+        xcb_send_event(c_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&notify));
+    }
+
+    // One increment, written in pieces under a server grab so the reader sees it only whole.
+    void sendIncrementInPieces() {
+        const xcb_atom_t png = atom("image/png");
+        constexpr qsizetype piece = 4 * 1024 * 1024;
+        xcb_grab_server(c_);
+        for (qsizetype at = 0; at < increment_.size(); at += piece) {
+            const auto length = quint32(qMin(piece, increment_.size() - at));
+            xcb_change_property(c_, at == 0 ? XCB_PROP_MODE_REPLACE : XCB_PROP_MODE_APPEND,
+                                requestor_, property_, png, 8, length, increment_.constData() + at);
+        }
+        xcb_ungrab_server(c_);
+    }
+
+    QByteArray increment_;
+    xcb_connection_t* c_ = nullptr;
+    xcb_window_t window_ = 0;
+    xcb_window_t requestor_ = 0;
+    xcb_atom_t property_ = 0;
+    bool sent_ = false;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+qint64 peakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 bool finishes(QCoro::Task<void>& task) {
     return waitUntil([&task] { return task.isReady(); }, 10s);
@@ -221,4 +334,28 @@ TEST_F(PasteIntoAnotherClientTest, LargeFormatsComeInIncrementsAndWhatExceedsThe
     ASSERT_EQ(saved.givenUp.size(), 1);
     EXPECT_EQ(saved.givenUp[0].format, QStringLiteral("image/bmp"));
     EXPECT_EQ(saved.givenUp[0].reason, Pasteboard::GivenUp::Reason::TooLarge);
+}
+
+TEST_F(PasteIntoAnotherClientTest, AnOversizedIncrementIsGivenUpWithoutBeingFetched) {
+    constexpr qsizetype kIncrement = 48 * 1024 * 1024;
+    // Time enough for the owner, in this very thread, to write its increment on a busy machine:
+    // the bound under test is the memory.
+    const Pasteboard::Budget budget{60s, 1024 * 1024};
+    OversizedIncrementOwner hostile(kIncrement);
+    const qint64 peakBefore = peakResidentKiB();
+
+    const Pasteboard::Saved saved = readBack(Selection::Clipboard, budget);
+
+    EXPECT_TRUE(hostile.sentIncrement());
+    ASSERT_TRUE(saved.contents.has_value());
+    EXPECT_EQ(*saved.contents, (Pasteboard::Contents{{QStringLiteral("UTF8_STRING"), "caption"}}))
+        << "the format after it is still read";
+    ASSERT_EQ(saved.givenUp.size(), 1);
+    EXPECT_EQ(saved.givenUp[0].format, QStringLiteral("image/png"));
+    EXPECT_EQ(saved.givenUp[0].reason, Pasteboard::GivenUp::Reason::TooLarge);
+    // Fetching the increment would have raised the peak by its size at least.
+    const qint64 grewKiB = peakResidentKiB() - peakBefore;
+    std::printf("peak resident memory grew by %lld KiB while reading a %lld MiB increment\n",
+                static_cast<long long>(grewKiB), static_cast<long long>(kIncrement >> 20));
+    EXPECT_LT(grewKiB, 16 * 1024);
 }
