@@ -38,4 +38,17 @@ TEST(ServerAddressTest, TrailingSlashAndV1AreDropped) {
               "https://host/openai/v1/models");
 }
 
+// The lenient parser would repair these into a public http address that was never judged.
+TEST(ServerAddressTest, AnInvalidAddressGivesNoEndpointToSendTo) {
+    for (const char* bad : {"http://8.8.8.8/a b", "http://8.8.8.8/%zz", "http://8.8.8.8\\"}) {
+        EXPECT_EQ(ServerAddress(bad).verdict(), V::invalid) << bad;
+        EXPECT_TRUE(ServerAddress(bad).endpoint("/v1/models").isEmpty()) << bad;
+    }
+    EXPECT_EQ(ServerAddress("http://127.0.0.1:8080/base%20path")
+                  .endpoint("/v1/models")
+                  .toString(QUrl::FullyEncoded),
+              "http://127.0.0.1:8080/base%20path/v1/models")
+        << "the checked URL keeps its encoding";
+}
+
 }  // namespace

@@ -10,6 +10,9 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,17 +61,69 @@ bool quickCheck(sqlite3* db, OpenFailure* failure) {
     return ok;
 }
 
-// The folder and the file hold API keys: only the user may read them.
-void makePrivate(const QString& path) {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    ::chmod(dir.constData(), 0700);
+// Each missing folder on the way is made the user's alone: QDir::mkpath would leave its mode to
+// the umask, and under "umask 000" a new ~/.config came out writable by everyone.
+bool makeFolders(const QString& folder, OpenFailure* failure) {
+    const QStringList parts = QDir::cleanPath(folder).split(QLatin1Char('/'));
+    QString prefix;
+    for (const QString& part : parts) {
+        prefix += part + QLatin1Char('/');
+        if (part.isEmpty()) {
+            continue;
+        }
+        const QByteArray name = QFile::encodeName(prefix);
+        if (::mkdir(name.constData(), 0700) == 0) {
+            if (::chmod(name.constData(), 0700) != 0) {
+                *failure = {SQLITE_CANTOPEN, QStringLiteral("cannot make %1 private").arg(prefix)};
+                return false;
+            }
+        } else if (errno != EEXIST) {
+            *failure = {SQLITE_CANTOPEN, QStringLiteral("cannot create %1").arg(prefix)};
+            return false;
+        }
+    }
+    return true;
+}
+
+// The folder and the file hold API keys: only the user may read them. A file of another user's
+// is neither trusted nor changed.
+bool makePrivate(const QString& path, OpenFailure* failure) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!makeFolders(folder, failure)) {
+        return false;
+    }
+    const QByteArray dir = QFile::encodeName(folder);
+    struct stat st {};
+    if (::stat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *failure = {SQLITE_CANTOPEN, QStringLiteral("%1 is not a folder").arg(folder)};
+        return false;
+    }
+    if (st.st_uid == ::geteuid() && (st.st_mode & 0777) != 0700 &&
+        ::chmod(dir.constData(), 0700) != 0) {
+        *failure = {SQLITE_CANTOPEN, QStringLiteral("cannot make %1 private").arg(folder)};
+        return false;
+    }
     const QByteArray file = QFile::encodeName(path);
     const int fd = ::open(file.constData(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        ::fchmod(fd, 0600);
-        ::close(fd);
+    if (fd < 0) {
+        return true;  // SQLite's own open tells why, and whether it can read it at least
     }
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+        *failure = {SQLITE_CANTOPEN, QString::fromLocal8Bit(std::strerror(errno))};
+    } else if (st.st_uid != ::geteuid()) {
+        Log::line(QStringLiteral("[Quillo] The preferences store %1 belongs to another user "
+                                 "(uid %2); Quillo leaves it alone")
+                      .arg(path)
+                      .arg(st.st_uid));
+        *failure = {SQLITE_PERM, QStringLiteral("the file belongs to another user")};
+        ok = false;
+    } else if ((st.st_mode & 0777) != 0600 && ::fchmod(fd, 0600) != 0) {
+        *failure = {SQLITE_PERM, QStringLiteral("cannot make the file private")};
+        ok = false;
+    }
+    ::close(fd);
+    return ok;
 }
 
 void bindText(sqlite3_stmt* stmt, int index, const QString& text) {
@@ -131,8 +186,8 @@ bool SqliteDefaultsStore::open(OpenFailure* failure) {
 
 bool SqliteDefaultsStore::openFile(OpenFailure* failure) {
     const bool inMemory = path_ == QLatin1String(":memory:");
-    if (!inMemory) {
-        makePrivate(path_);
+    if (!inMemory && !makePrivate(path_, failure)) {
+        return false;
     }
     const QByteArray name = inMemory ? QByteArray(":memory:") : QFile::encodeName(path_);
     const int rc = sqlite3_open_v2(name.constData(), &db_,

@@ -4,6 +4,7 @@
 
 #include "base/Log.h"
 #include "platform/DefaultsStore.h"
+#include "platform/TypingFilter.h"
 #include "platform/wayland/PortalRequest.h"
 
 #include <QDBusMessage>
@@ -227,7 +228,7 @@ KeystrokeSender::Result PortalRemoteDesktopKeystrokeSender::postPasteChord(Paste
 
 bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
     KeyEvents keys;
-    for (const char32_t codePoint : text.toStdU32String()) {
+    for (const char32_t codePoint : TypingFilter::typable(text).toStdU32String()) {
         const xkb_keysym_t keysym =
             codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
         if (keysym == XKB_KEY_NoSymbol)

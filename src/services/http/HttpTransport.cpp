@@ -1,9 +1,11 @@
 #include "services/http/HttpTransport.h"
 
+#include "services/http/LocalServerProxyFactory.h"
 #include "services/http/TransportError.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkRequest>
 #include <QStringDecoder>
 
@@ -16,6 +18,15 @@ namespace {
 struct DeleteLater {
     void operator()(QObject* object) const { object->deleteLater(); }
 };
+
+// A manager left at its default proxy gets the factory that sends plain http to a local server
+// directly; one given a proxy of its own keeps it.
+QNetworkAccessManager& withLocalServersDirect(QNetworkAccessManager& manager) {
+    if (!manager.proxyFactory() && manager.proxy().type() == QNetworkProxy::DefaultProxy) {
+        manager.setProxyFactory(new LocalServerProxyFactory);
+    }
+    return manager;
+}
 
 }  // namespace
 
@@ -61,7 +72,8 @@ QCoro::Task<HttpReply> HttpTransport::post(QUrl url, HttpHeaders headers, QByteA
     // it points: a 3xx is handed back as the answer instead.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
-    QNetworkAccessManager& manager = network_ ? *network_ : processManager();
+    QNetworkAccessManager& manager =
+        withLocalServersDirect(network_ ? *network_ : processManager());
 
     // Freed with deleteLater only after it finished: deleting an unfinished reply would leave
     // this coroutine suspended for good.
@@ -79,7 +91,8 @@ QCoro::Task<HttpReply> HttpTransport::get(QUrl url, HttpHeaders headers) const {
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(static_cast<int>(transferTimeout_.count()));
-    QNetworkAccessManager& manager = network_ ? *network_ : processManager();
+    QNetworkAccessManager& manager =
+        withLocalServersDirect(network_ ? *network_ : processManager());
     std::unique_ptr<QNetworkReply, DeleteLater> reply(manager.get(request));
     QNetworkReply* pending = reply.get();
     co_await pending;

@@ -22,6 +22,18 @@ ServerAddress::ServerAddress(const QString& typed) {
     } else {
         verdict_ = Verdict::invalid;
     }
+    if (verdict_ != Verdict::invalid) {
+        url_ = url;
+    }
+}
+
+QUrl ServerAddress::endpoint(const QString& path) const {
+    if (url_.isEmpty()) {
+        return {};
+    }
+    QUrl url = url_;
+    url.setPath(url_.path(QUrl::FullyEncoded) + path, QUrl::StrictMode);
+    return url.isValid() ? url : QUrl();
 }
 
 bool ServerAddress::isLocalHost(const QString& host) {

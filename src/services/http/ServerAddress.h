@@ -20,12 +20,16 @@ public:
     // Scheme, host and port without a trailing "/" or a trailing "/v1": the clients append
     // the "/v1/..." paths themselves, and servers often document their base with "/v1".
     QString base() const { return base_; }
-    QUrl endpoint(const QString& path) const { return QUrl(base_ + path); }
+    // The base as the strict parser read it, with the path appended; empty when invalid. Every
+    // request is built from this URL, never from the text: the lenient parser would repair an
+    // address judged invalid into one that was never checked.
+    QUrl endpoint(const QString& path) const;
 
     // Loopback, RFC 1918, link-local, unique-local IPv6, or "localhost".
     static bool isLocalHost(const QString& host);
 
 private:
     QString base_;
+    QUrl url_;
     Verdict verdict_ = Verdict::invalid;
 };

@@ -8,8 +8,14 @@
 #include <QNetworkRequest>
 #include <QThread>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,19 +54,24 @@ void SpeechModelDownloader::start(const QUrl& url, const QString& destination, q
         return;
     }
     running_ = true;
+    url_ = url;
     destination_ = destination;
     expected_ = expectedBytes;
     sha256_ = sha256Hex.toLower();
+    startedOver_ = false;
+    begin(true);
+}
+
+void SpeechModelDownloader::begin(bool announce) {
     answer_ = 0;
     writeFailed_ = false;
     cancelling_ = false;
-    emit started();
-
-    QDir().mkpath(QFileInfo(destination).absolutePath());
-    part_.setFileName(partialPath(destination));
-    // Unbuffered: a full disk shows at the write that hits it, not later at close.
-    if (!part_.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered)) {
-        fail(QStringLiteral("Cannot write the model folder: ") + part_.errorString(), false);
+    if (announce) {
+        emit started();
+    }
+    QDir().mkpath(QFileInfo(destination_).absolutePath());
+    partPath_ = partialPath(destination_);
+    if (!openPart()) {
         return;
     }
     offset_ = part_.size();
@@ -72,7 +83,7 @@ void SpeechModelDownloader::start(const QUrl& url, const QString& destination, q
         verifyAndInstall();  // an earlier run got every byte but was stopped before the check
         return;
     }
-    QNetworkRequest request(url);
+    QNetworkRequest request(url_);
     request.setTransferTimeout(stallTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -82,6 +93,38 @@ void SpeechModelDownloader::start(const QUrl& url, const QString& destination, q
     reply_ = network_.get(request);
     connect(reply_, &QNetworkReply::readyRead, this, &SpeechModelDownloader::onReadyRead);
     connect(reply_, &QNetworkReply::finished, this, &SpeechModelDownloader::onFinished);
+}
+
+// Never through a link, and only a regular file: a part planted as a link to another file of
+// the user's would have that file truncated and overwritten.
+bool SpeechModelDownloader::openPart() {
+    const int fd = ::open(QFile::encodeName(partPath_).constData(),
+                          O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int error = errno;
+        running_ = false;
+        emit failed(error == ELOOP
+                        ? QStringLiteral("The partial download is a link; delete it and retry")
+                        : QStringLiteral("Cannot write the model folder: ") +
+                              QString::fromLocal8Bit(std::strerror(error)));
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        running_ = false;
+        emit failed(QStringLiteral("The partial download is not a regular file"));
+        return false;
+    }
+    // Unbuffered: a full disk shows at the write that hits it, not later at close.
+    if (!part_.open(fd, QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        running_ = false;
+        emit failed(QStringLiteral("Cannot write the model folder: ") + part_.errorString());
+        return false;
+    }
+    return true;
 }
 
 void SpeechModelDownloader::cancel() {
@@ -144,7 +187,7 @@ void SpeechModelDownloader::onFinished() {
     reply->deleteLater();
     if (cancelling_) {
         part_.close();
-        part_.remove();
+        QFile::remove(partPath_);
         running_ = false;
         emit cancelled();
         return;
@@ -152,6 +195,17 @@ void SpeechModelDownloader::onFinished() {
     if (writeFailed_) {
         const QString reason = part_.errorString();
         fail(QStringLiteral("Not enough disk space for the model (%1)").arg(reason), false);
+        return;
+    }
+    if (resumeWasRefused(*reply)) {
+        part_.close();
+        QFile::remove(partPath_);
+        if (!startedOver_) {
+            startedOver_ = true;
+            begin(false);
+            return;
+        }
+        fail(QStringLiteral("The server cannot resume the download"), false);
         return;
     }
     if (answer_ >= 0 && reply->bytesAvailable() > 0) {
@@ -172,10 +226,19 @@ void SpeechModelDownloader::onFinished() {
     verifyAndInstall();
 }
 
+// 416, or a range other than the one asked for: the part cannot be continued.
+bool SpeechModelDownloader::resumeWasRefused(const QNetworkReply& reply) const {
+    if (offset_ == 0) {
+        return false;
+    }
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status == 416 || (status == 206 && answer_ < 0);
+}
+
 // Hashing half a gigabyte takes a while: on a thread of its own.
 void SpeechModelDownloader::verifyAndInstall() {
     part_.close();
-    const QString path = part_.fileName();
+    const QString path = partPath_;
     if (QFileInfo(path).size() != expected_) {
         fail(QStringLiteral("The downloaded file has the wrong size"), false);
         return;
@@ -210,7 +273,7 @@ void SpeechModelDownloader::verifyAndInstall() {
 void SpeechModelDownloader::fail(const QString& reason, bool keepPart) {
     part_.close();
     if (!keepPart) {
-        part_.remove();
+        QFile::remove(partPath_);
     }
     running_ = false;
     emit failed(reason);

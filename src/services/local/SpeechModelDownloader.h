@@ -13,7 +13,9 @@ class QNetworkReply;
 // Downloads one model file when the user asks: over https with the platform's certificate
 // checks, into "<destination>.part", resuming a part left by a dropped connection. The file is
 // renamed into place only after its size and SHA-256 match; until then an existing file at the
-// destination stays as it was. A mismatching, cancelled or disk-full part is removed.
+// destination stays as it was. A mismatching, cancelled or disk-full part is removed, and so is
+// one the server refuses to resume (the file is then fetched once more from its start). The
+// part is only ever a regular file of its own: a link or anything else there is refused.
 class SpeechModelDownloader : public QObject {
     Q_OBJECT
 public:
@@ -40,6 +42,10 @@ signals:
     void cancelled();
 
 private:
+    // Opens the part and sends the request; false when it failed (and said so).
+    void begin(bool announce);
+    bool openPart();
+    bool resumeWasRefused(const QNetworkReply& reply) const;
     void onReadyRead();
     void onFinished();
     bool acceptAnswer();
@@ -50,6 +56,8 @@ private:
     QNetworkAccessManager& network_;
     QPointer<QNetworkReply> reply_;
     QFile part_;
+    QString partPath_;
+    QUrl url_;
     QString destination_;
     qint64 expected_ = 0;
     QByteArray sha256_;
@@ -58,4 +66,5 @@ private:
     bool running_ = false;
     bool writeFailed_ = false;
     bool cancelling_ = false;
+    bool startedOver_ = false;  // a refused resume already led to one fresh start
 };

@@ -25,7 +25,8 @@ QCoro::Task<ConnectionCheck::Result> ConnectionCheck::run(LLMProvider provider, 
     if (server.verdict() == ServerAddress::Verdict::plainHttpPublic) {
         co_return Result{Outcome::insecure, 0};
     }
-    if (server.verdict() == ServerAddress::Verdict::invalid) {
+    const QUrl url = server.endpoint(QLatin1String(modelsPath));
+    if (server.verdict() == ServerAddress::Verdict::invalid || url.isEmpty()) {
         co_return Result{Outcome::notReachable, 0};
     }
     const HttpHeaders headers =
@@ -36,7 +37,6 @@ QCoro::Task<ConnectionCheck::Result> ConnectionCheck::run(LLMProvider provider, 
                                 std::min(transport.transferTimeout(), timeout));
     Result result;
     try {
-        const QUrl url = server.endpoint(QLatin1String(modelsPath));
         const HttpReply reply = co_await bounded.get(url, headers);
         result = interpret(reply);
     } catch (const TransportError&) {

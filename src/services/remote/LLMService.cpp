@@ -1,6 +1,7 @@
 #include "services/remote/LLMService.h"
 
 #include "services/http/InsecureServerError.h"
+#include "services/http/InvalidServerAddressError.h"
 #include "services/http/JsonBody.h"
 #include "services/http/ServerAddress.h"
 #include "services/remote/LLMError.h"
@@ -33,19 +34,31 @@ LLMService::LLMService(LLMProvider provider, QString apiKey, HttpTransport trans
       transport_(std::move(transport)),
       options_(std::move(options)) {}
 
-QString LLMService::endpoint() const {
+QString LLMService::base() const {
     const bool openAI = provider_ == LLMProvider::openai;
     if (options_) {
-        const QString host = openAI ? ServerAddress(options_->openAIBaseURL).base()
-                             : options_->anthropicHost.isEmpty()
-                                 ? QString::fromLatin1(anthropicHost)
-                                 : options_->anthropicHost;
-        return host + QLatin1String(openAI ? openAIPath : anthropicPath);
+        return openAI                              ? options_->openAIBaseURL
+               : options_->anthropicHost.isEmpty() ? QString::fromLatin1(anthropicHost)
+                                                   : options_->anthropicHost;
     }
-    const QString host = !hostForTests_.isEmpty() ? hostForTests_
-                         : openAI                 ? QString::fromLatin1(openAIHost)
-                                                  : QString::fromLatin1(anthropicHost);
-    return host + QLatin1String(openAI ? openAIPath : anthropicPath);
+    return !hostForTests_.isEmpty() ? hostForTests_
+           : openAI                 ? QString::fromLatin1(openAIHost)
+                                    : QString::fromLatin1(anthropicHost);
+}
+
+QUrl LLMService::endpointURL() const {
+    const bool openAI = provider_ == LLMProvider::openai;
+    return ServerAddress(base()).endpoint(QLatin1String(openAI ? openAIPath : anthropicPath));
+}
+
+void LLMService::checkServer() const {
+    const ServerAddress server(base());
+    if (server.verdict() == ServerAddress::Verdict::invalid || endpointURL().isEmpty()) {
+        throw InvalidServerAddressError(server.base());
+    }
+    if (server.verdict() == ServerAddress::Verdict::plainHttpPublic) {
+        throw InsecureServerError(endpoint());
+    }
 }
 
 QByteArray LLMService::buildOpenAIRequestBody(const QString& systemPrompt, const QString& userText,
@@ -81,15 +94,12 @@ QCoro::Task<QString> LLMService::format(QString text, QString systemPrompt) cons
 QCoro::Task<QString> LLMService::callOpenAI(QString systemPrompt, QString userText) const {
     const HttpHeaders headers{{"Authorization", "Bearer " + apiKey_.toUtf8()},
                               {"Content-Type", "application/json"}};
-    if (options_ && ServerAddress(options_->openAIBaseURL).verdict() ==
-                        ServerAddress::Verdict::plainHttpPublic) {
-        throw InsecureServerError(endpoint());
-    }
+    checkServer();
     const QByteArray body =
         options_ ? buildOpenAIRequestBody(systemPrompt, userText, options_->openAIModel)
                  : buildOpenAIRequestBody(systemPrompt, userText);
     // Nothing of this object is touched after the request is on its way.
-    const HttpReply reply = co_await transport_.post(QUrl(endpoint()), headers, body);
+    const HttpReply reply = co_await transport_.post(endpointURL(), headers, body);
     co_return answerText(LLMProvider::openai, reply);
 }
 
@@ -97,10 +107,11 @@ QCoro::Task<QString> LLMService::callAnthropic(QString systemPrompt, QString use
     const HttpHeaders headers{{"x-api-key", apiKey_.toUtf8()},
                               {"anthropic-version", anthropicVersion},
                               {"Content-Type", "application/json"}};
+    checkServer();
     const QByteArray body =
         options_ ? buildAnthropicRequestBody(systemPrompt, userText, options_->anthropicModel)
                  : buildAnthropicRequestBody(systemPrompt, userText);
-    const HttpReply reply = co_await transport_.post(QUrl(endpoint()), headers, body);
+    const HttpReply reply = co_await transport_.post(endpointURL(), headers, body);
     co_return answerText(LLMProvider::anthropic, reply);
 }
 

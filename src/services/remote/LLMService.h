@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QString>
+#include <QUrl>
 
 #include <qcoro/qcorotask.h>
 
@@ -43,20 +44,28 @@ public:
     LLMService(LLMProvider provider, QString apiKey, HttpTransport transport, Options options);
 
     LLMProvider provider() const { return provider_; }
-    // The full address of the provider's endpoint.
-    QString endpoint() const;
+    // The full address of the provider's endpoint; empty when its base is not a valid URL.
+    QString endpoint() const { return endpointURL().toString(); }
 
     // The model's answer without leading and trailing white space. Throws LLMError,
     // TransportError or DecodingError (a 200 body that is not JSON).
     QCoro::Task<QString> format(QString text, QString systemPrompt) const;
 
-    static QByteArray buildOpenAIRequestBody(const QString& systemPrompt, const QString& userText,
-                                             const QString& model = QString::fromLatin1(openAIModel));
+    static QByteArray buildOpenAIRequestBody(
+        const QString& systemPrompt, const QString& userText,
+        const QString& model = QString::fromLatin1(openAIModel));
     static QByteArray buildAnthropicRequestBody(
         const QString& systemPrompt, const QString& userText,
         const QString& model = QString::fromLatin1(anthropicModel));
 
 private:
+    // The base the requests go to, as configured.
+    QString base() const;
+    // The checked URL every request is built from.
+    QUrl endpointURL() const;
+    // Throws when the base is invalid, or plain http to a public host.
+    void checkServer() const;
+
     QCoro::Task<QString> callOpenAI(QString systemPrompt, QString userText) const;
     QCoro::Task<QString> callAnthropic(QString systemPrompt, QString userText) const;
     static QString answerText(LLMProvider provider, const HttpReply& reply);

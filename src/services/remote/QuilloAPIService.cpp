@@ -67,11 +67,12 @@ QByteArray QuilloAPIService::buildFormatBody(const QString& text, const QString&
 }
 
 QUrl QuilloAPIService::transcribeURL() const {
-    return QUrl(baseURL_ + QLatin1String(transcribePath));
+    // Strict: an address the lenient parser would repair is not sent to.
+    return QUrl(baseURL_ + QLatin1String(transcribePath), QUrl::StrictMode);
 }
 
 QUrl QuilloAPIService::formatURL() const {
-    return QUrl(baseURL_ + QLatin1String(formatPath));
+    return QUrl(baseURL_ + QLatin1String(formatPath), QUrl::StrictMode);
 }
 
 HttpHeaders QuilloAPIService::headers(const QByteArray& contentType) const {

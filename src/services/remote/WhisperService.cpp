@@ -1,7 +1,7 @@
 #include "services/remote/WhisperService.h"
 
 #include "services/http/InsecureServerError.h"
-#include "services/http/ServerAddress.h"
+#include "services/http/InvalidServerAddressError.h"
 #include "services/remote/WhisperError.h"
 #include "services/remote/WhisperResponse.h"
 
@@ -10,10 +10,10 @@
 #include <utility>
 
 WhisperService::WhisperService(QString apiKey, HttpTransport transport, const QString& hostForTests)
-    : apiKey_(std::move(apiKey)),
-      baseURL_((hostForTests.isEmpty() ? QString::fromLatin1(apiHost) : hostForTests) +
-               QLatin1String(endpointPath)),
-      transport_(std::move(transport)) {}
+    : WhisperService(std::move(apiKey), std::move(transport),
+                     Options{hostForTests.isEmpty() ? QString::fromLatin1(apiHost) : hostForTests,
+                             QString::fromLatin1(model),
+                             {}}) {}
 
 WhisperService::WhisperService(QString apiKey, HttpTransport transport, Options options)
     : apiKey_(std::move(apiKey)),
@@ -21,14 +21,16 @@ WhisperService::WhisperService(QString apiKey, HttpTransport transport, Options 
       prompt_(promptFor(options.vocabulary)),
       transport_(std::move(transport)) {
     const ServerAddress server(options.baseURL);
-    baseURL_ = server.base() + QLatin1String(endpointPath);
-    allowed_ = server.verdict() != ServerAddress::Verdict::plainHttpPublic;
+    endpoint_ = server.endpoint(QLatin1String(endpointPath));
+    base_ = server.base();
+    verdict_ = server.verdict();
 }
 
 QString WhisperService::promptFor(const QStringList& vocabulary) {
     QStringList words;
     for (const QString& word : vocabulary) {
-        if (!word.trimmed().isEmpty()) words.append(word.trimmed());
+        if (!word.trimmed().isEmpty())
+            words.append(word.trimmed());
     }
     return words.join(QStringLiteral(", "));
 }
@@ -53,15 +55,18 @@ QCoro::Task<QString> WhisperService::transcribe(QByteArray audioData,
     if (language == QStringLiteral("auto")) {
         language.reset();
     }
-    if (!allowed_) {
-        throw InsecureServerError(baseURL_);
+    if (verdict_ == ServerAddress::Verdict::invalid || endpoint_.isEmpty()) {
+        throw InvalidServerAddressError(base_);
+    }
+    if (verdict_ == ServerAddress::Verdict::plainHttpPublic) {
+        throw InsecureServerError(endpoint_.toString());
     }
     const MultipartBody body =
         buildMultipartBody(audioData, model_, language, MultipartBody::newBoundary(), prompt_);
     const HttpHeaders headers{{"Authorization", "Bearer " + apiKey_.toUtf8()},
                               {"Content-Type", body.contentType()}};
     // Nothing of this object is touched after the request is on its way.
-    const HttpReply reply = co_await transport_.post(QUrl(baseURL_), headers, body.bytes());
+    const HttpReply reply = co_await transport_.post(endpoint_, headers, body.bytes());
     co_return interpret(reply);
 }
 

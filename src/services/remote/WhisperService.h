@@ -3,6 +3,7 @@
 #include "models/ServiceDefaults.h"
 #include "services/http/HttpTransport.h"
 #include "services/http/MultipartBody.h"
+#include "services/http/ServerAddress.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,7 +12,6 @@
 #include <qcoro/qcorotask.h>
 
 #include <optional>
-
 
 // Uploads one recorded WAV file to OpenAI's transcription interface with the user's own key.
 // Created per dictation; holds no mutable state. Nothing is retried or logged here.
@@ -38,8 +38,8 @@ public:
     // The vocabulary as one prompt text; empty when there is no word.
     static QString promptFor(const QStringList& vocabulary);
 
-    // The full address of the transcription endpoint.
-    QString baseURL() const { return baseURL_; }
+    // The full address of the transcription endpoint; empty when the base is not a valid URL.
+    QString baseURL() const { return endpoint_.toString(); }
 
     // The transcript exactly as received. No language, or "auto", sends no language part.
     // Throws WhisperError, TransportError or DecodingError.
@@ -49,16 +49,16 @@ public:
     // Model part, the optional language part, the optional prompt part, then the file part.
     static MultipartBody buildMultipartBody(const QByteArray& audioData, const QString& model,
                                             const std::optional<QString>& language,
-                                            const QString& boundary,
-                                            const QString& prompt = {});
+                                            const QString& boundary, const QString& prompt = {});
 
 private:
     static QString interpret(const HttpReply& reply);
 
     QString apiKey_;
-    QString baseURL_;
+    QUrl endpoint_;
+    QString base_;
+    ServerAddress::Verdict verdict_ = ServerAddress::Verdict::invalid;
     QString model_ = QString::fromLatin1(model);
     QString prompt_;
-    bool allowed_ = true;
     HttpTransport transport_;
 };

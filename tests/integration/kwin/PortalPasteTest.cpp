@@ -117,6 +117,23 @@ TEST_F(PortalPasteTest, TypedTextReachesTheFocusedField) {
         << field->lines.join(QLatin1Char('|')).toStdString();
 }
 
+// Control characters in a server's text would be pressed as keys (here BackSpace and Delete would
+// eat letters, Escape and a final Return act on the window); they are dropped.
+TEST_F(PortalPasteTest, ControlCharactersInTypedTextPressNoKeys) {
+    ASSERT_NO_FATAL_FAILURE(openFocusedField());
+
+    PortalRemoteDesktopKeystrokeSender sender(store);
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+    ASSERT_TRUE(
+        sender.typeText(QStringLiteral("ab\b\x1b"
+                                       "c\x7f\r\n")));
+    ASSERT_TRUE(sender.typeText(QStringLiteral("d")));
+    EXPECT_TRUE(field->waitForLine(QStringLiteral("text abcd")))
+        << field->lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(field->lines.contains(QStringLiteral("return")))
+        << field->lines.join(QLatin1Char('|')).toStdString();
+}
+
 // The portal's sessions end with the portal: a new one starts by itself and keys go out again.
 TEST_F(PortalPasteTest, ARestartedPortalGetsANewSession) {
     ASSERT_NO_FATAL_FAILURE(openFocusedField());

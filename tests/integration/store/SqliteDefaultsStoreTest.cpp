@@ -220,3 +220,52 @@ TEST_F(SqliteDefaultsStoreTest, AStoreWeMayNotReadOrWriteIsLeftUntouched) {
         EXPECT_EQ(SqliteDefaultsStore(path()).string("keep"), "me");
     }
 }
+
+// Under "umask 000" a missing configuration folder came out world-writable: every folder the
+// store creates is the user's alone, whatever the umask.
+TEST_F(SqliteDefaultsStoreTest, FoldersItCreatesArePrivateUnderAnyUmask) {
+    const QString config = dir.filePath("config");
+    const QString store = config + QStringLiteral("/quillo/defaults.sqlite3");
+    const mode_t savedMask = ::umask(0);
+    {
+        SqliteDefaultsStore created(store);
+        created.setString("keep", "me");
+    }
+    ::umask(savedMask);
+    EXPECT_EQ(permissions(config), 0700u);
+    EXPECT_EQ(permissions(config + QStringLiteral("/quillo")), 0700u);
+    EXPECT_EQ(permissions(store), 0600u);
+    EXPECT_EQ(SqliteDefaultsStore(store).string("keep"), "me");
+}
+
+// A store that belongs to someone else (left by "sudo", or planted in a shared folder) is not
+// ours to trust or to change: refused with a line that says why, and the session runs in memory.
+TEST_F(SqliteDefaultsStoreTest, AStoreOwnedByAnotherUserIsRefusedAndLeftAsItWas) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a file to another user needs root";
+    }
+    {
+        SqliteDefaultsStore store(path());
+        store.setString("keep", "me");
+    }
+    const QByteArray file = QFile::encodeName(path());
+    ASSERT_EQ(::chown(file.constData(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(file.constData(), 0644), 0);
+    const QByteArray before = bytesOf(path());
+
+    LogCapture log;
+    SqliteDefaultsStore store(path());
+    EXPECT_TRUE(log.lines().contains(
+        QStringLiteral("[Quillo] The preferences store %1 belongs to another user (uid 65534); "
+                       "Quillo leaves it alone")
+            .arg(path())))
+        << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(log.lines().contains(fallbackLine(path())));
+    EXPECT_TRUE(store.setBoolean("show_overlay", false)) << "the session still has a store";
+    EXPECT_EQ(store.string("keep"), std::nullopt);
+    EXPECT_EQ(bytesOf(path()), before);
+    EXPECT_EQ(permissions(path()), 0644u) << "its mode is not changed either";
+    struct stat st {};
+    ::stat(file.constData(), &st);
+    EXPECT_EQ(st.st_uid, 65534u);
+}

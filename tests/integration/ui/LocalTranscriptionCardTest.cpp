@@ -74,8 +74,14 @@ TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAn
     EXPECT_EQ(settings.localModel(), "tiny.en");
     EXPECT_FALSE(tiny.use->isVisibleTo(&card)) << "the model in use offers no Use";
 
+    // A part left by a later interrupted download of the same model goes with it.
+    const QString part = SpeechModelDownloader::partialPath(LocalTranscriber::modelPath("tiny.en"));
+    QFile partFile(part);
+    ASSERT_TRUE(partFile.open(QIODevice::WriteOnly));
+    partFile.close();
     tiny.remove->click();
     EXPECT_FALSE(QFile::exists(LocalTranscriber::modelPath("tiny.en")));
+    EXPECT_FALSE(QFile::exists(part));
     EXPECT_TRUE(tiny.download->isVisibleTo(&card));
 }
 
@@ -89,8 +95,7 @@ TEST_F(LocalTranscriptionCardTest, ADownloadOutlivesTheCardAndShowsOnTheNextOne)
     {
         LocalTranscriptionCard first(settings, downloader);
         downloader.start(QUrl(server.baseURL() + QStringLiteral("/tiny.en.bin")),
-                         LocalTranscriber::modelPath("tiny.en"), 1000,
-                         QByteArray(64, '0'));
+                         LocalTranscriber::modelPath("tiny.en"), 1000, QByteArray(64, '0'));
         ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
         EXPECT_TRUE(first.controls("tiny.en").cancel->isVisibleTo(&first));
     }

@@ -121,8 +121,8 @@ void LocalTranscriptionCard::download(const QString& model) {
         return;
     }
     status_->clear();
-    downloader_.start(SpeechModelCatalogue::url(*entry),
-                      LocalTranscriber::modelPath(model), entry->bytes, entry->sha256);
+    downloader_.start(SpeechModelCatalogue::url(*entry), LocalTranscriber::modelPath(model),
+                      entry->bytes, entry->sha256);
 }
 
 QString LocalTranscriptionCard::downloadingModel() const {
@@ -136,7 +136,10 @@ QString LocalTranscriptionCard::downloadingModel() const {
 }
 
 void LocalTranscriptionCard::remove(const QString& model) {
-    QFile::remove(LocalTranscriber::modelPath(model));
+    const QString path = LocalTranscriber::modelPath(model);
+    QFile::remove(path);
+    // A part left by an interrupted download would otherwise stay behind, unseen.
+    QFile::remove(SpeechModelDownloader::partialPath(path));
     refresh();
 }
 
