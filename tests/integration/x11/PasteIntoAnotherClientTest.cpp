@@ -6,6 +6,7 @@
 #include "services/paste/ClipboardManager.h"
 #include "support/LogCapture.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -93,9 +94,8 @@ bool finishes(QCoro::Task<void>& task) {
 class PasteIntoAnotherClientTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-            GTEST_SKIP() << "needs an X display (run under scripts/with-test-env.sh)";
-        }
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasXServer(),
+                            "the X display of scripts/with-test-env.sh");
     }
 
     LogCapture log;

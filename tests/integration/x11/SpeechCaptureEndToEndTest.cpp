@@ -21,6 +21,7 @@
 #include "support/MicPipePlayer.h"
 #include "support/SpeechSamples.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
@@ -56,10 +57,8 @@ std::vector<qint16> wavSamplesIn(const QByteArray& body) {
 // utterance that starts at the key-down and ends at the release: the uploaded WAV holds it
 // from its first sound to its last.
 TEST(SpeechCaptureEndToEnd, AnUtteranceFromKeyDownToReleaseIsSentWhole) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
-        MicPipeFeeder::pipePath().isEmpty()) {
-        GTEST_SKIP() << "needs the X display and sound server of scripts/with-test-env.sh";
-    }
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows() && RequireEnvironment::hasSoundServer(),
+                        "the X display and sound server of scripts/with-test-env.sh");
     const std::vector<qint16> utterance = SpeechSamples::utterance();
     ASSERT_FALSE(utterance.empty());
     MicPipeLock microphone(MicPipeFeeder::pipePath());
