@@ -141,12 +141,4 @@ TEST_F(PortalPasteTest, NothingIsPostedBeforeTheSessionStarted) {
     EXPECT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
 }
 
-TEST_F(PortalPasteTest, HeldModifiersAreWhatTheSessionReports) {
-    KeystrokeSender::Modifiers held = KeystrokeSender::Option;
-    PortalRemoteDesktopKeystrokeSender sender(store, [&] { return held; });
-    EXPECT_EQ(sender.currentModifiers(), KeystrokeSender::Option);
-    held = 0;
-    EXPECT_EQ(sender.currentModifiers(), 0u);
-}
-
 }  // namespace
