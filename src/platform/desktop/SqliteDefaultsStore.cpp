@@ -142,7 +142,8 @@ QString SqliteDefaultsStore::defaultPath() {
     return config + QStringLiteral("/quillo/defaults.sqlite3");
 }
 
-SqliteDefaultsStore::SqliteDefaultsStore(const QString& path) : path_(path) {
+SqliteDefaultsStore::SqliteDefaultsStore(const QString& path, std::chrono::milliseconds busyTimeout)
+    : path_(path), busyTimeout_(busyTimeout) {
     OpenFailure failure;
     if (open(&failure)) {
         return;
@@ -201,7 +202,7 @@ bool SqliteDefaultsStore::openFile(OpenFailure* failure) {
         *failure = {SQLITE_READONLY, QStringLiteral("the file is read-only")};
         return false;
     }
-    sqlite3_busy_timeout(db_, 5000);
+    sqlite3_busy_timeout(db_, static_cast<int>(busyTimeout_.count()));
     if (!exec(db_, "PRAGMA journal_mode=WAL", failure) ||
         !exec(db_, "PRAGMA synchronous=FULL", failure)) {
         return false;

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <chrono>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -23,7 +25,11 @@ public:
     // $XDG_CONFIG_HOME/quillo/defaults.sqlite3
     static QString defaultPath();
 
-    explicit SqliteDefaultsStore(const QString& path = defaultPath());
+    // How long a read or write waits for another process's write to end before it fails.
+    static constexpr std::chrono::milliseconds defaultBusyTimeout{5000};
+
+    explicit SqliteDefaultsStore(const QString& path = defaultPath(),
+                                 std::chrono::milliseconds busyTimeout = defaultBusyTimeout);
     ~SqliteDefaultsStore() override;
     SqliteDefaultsStore(const SqliteDefaultsStore&) = delete;
     SqliteDefaultsStore& operator=(const SqliteDefaultsStore&) = delete;
@@ -54,6 +60,7 @@ private:
     QString movedAsidePath_;
     QString openFailure_;
     QString lastError_;
+    std::chrono::milliseconds busyTimeout_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* select_ = nullptr;
     sqlite3_stmt* upsert_ = nullptr;

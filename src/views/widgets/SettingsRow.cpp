@@ -21,9 +21,13 @@ SettingsRow::SettingsRow(const QString& title, const QString& subtitle, QWidget*
     line->setContentsMargins(0, 12, 0, 12);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(3);
+    // The hint wraps, so that a long one or a longer language leaves the control its room
+    // instead of pushing the row past the window's edge; it keeps the height of its lines.
     texts->addWidget(title_);
     if (!subtitle.isEmpty()) {
         subtitle_ = SettingsText::label(subtitle, 11, QFont::Normal, SettingsText::Tone::secondary);
+        subtitle_->setWordWrap(true);
+        subtitle_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
         texts->addWidget(subtitle_);
     }
     line->addLayout(texts);

@@ -1,9 +1,10 @@
 #include "platform/audio/PulseSourceList.h"
 #include "platform/audio/QtAudioInput.h"
 #include "services/audio/AudioRecorder.h"
+#include "support/CountingAudioInput.h"
 #include "support/LogCapture.h"
 #include "support/MicPipeFeeder.h"
-#include "support/MicPipeLock.h"
+#include "support/SoundServerTest.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
@@ -18,18 +19,6 @@
 #include <thread>
 
 namespace {
-
-// Runs the event loop until `done` or the time is up.
-template <typename Condition>
-bool waitFor(Condition done, int milliseconds = 5000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done() && elapsed.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return done();
-}
 
 QByteArrayList namesOf(const QList<AudioSourceList::Source>& sources) {
     QByteArrayList names;
@@ -69,19 +58,7 @@ private:
     QByteArray module_;
 };
 
-class MicrophoneChoicePulseTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (MicPipeFeeder::pipePath().isEmpty()) {
-            GTEST_SKIP() << "needs the PulseAudio server of scripts/with-test-env.sh";
-        }
-        pipeLock_ = std::make_unique<MicPipeLock>(MicPipeFeeder::pipePath());
-    }
-    void TearDown() override { pipeLock_.reset(); }
-
-private:
-    std::unique_ptr<MicPipeLock> pipeLock_;
-};
+using MicrophoneChoicePulseTest = SoundServerTest;
 
 }  // namespace
 
@@ -109,13 +86,15 @@ TEST_F(MicrophoneChoicePulseTest, NextRecordingUsesTheChoiceAndAGoneDeviceFallsB
     QByteArray chosen = "test_other_mic";
     auto input = std::make_shared<QtAudioInput>();
     input->setDeviceChoice([&] { return chosen; });
+    auto counting = std::make_shared<CountingAudioInput>(input);
     MicPipeFeeder::drain(MicPipeFeeder::pipePath());
     MicPipeFeeder feeder(MicPipeFeeder::pipePath(), 440, 0.5);
-    AudioRecorder recorder(input);
+    AudioRecorder recorder(counting);
 
-    // The silent microphone was chosen: the tone on the default one is not heard.
+    // The silent microphone was chosen: in 300 ms of its audio the tone on the default one is
+    // not heard.
     recorder.startRecording();
-    waitFor([] { return false; }, 300);
+    ASSERT_TRUE(waitFor([&] { return counting->heardMs() >= 300; }));
     EXPECT_EQ(input->openedDevice(), "test_other_mic");
     EXPECT_LT(recorder.currentLevel(), 0.05f);
     recorder.stopRecording();
@@ -129,9 +108,9 @@ TEST_F(MicrophoneChoicePulseTest, NextRecordingUsesTheChoiceAndAGoneDeviceFallsB
     ASSERT_TRUE(waitFor([] { return !qtLists("test_gone_mic"); }));
     LogCapture log;
     recorder.startRecording();
-    waitFor([] { return false; }, 300);
+    EXPECT_TRUE(waitFor([&] { return recorder.currentLevel() > 0.5f; }))
+        << "the default microphone's tone";
     EXPECT_EQ(input->openedDevice(), "test_mic");
-    EXPECT_GT(recorder.currentLevel(), 0.5f) << "the default microphone's tone";
     recorder.stopRecording();
     EXPECT_EQ(log.lines(),
               QStringList{"[Quillo] Microphone \"test_gone_mic\" is not available; recording "
@@ -149,9 +128,12 @@ TEST_F(MicrophoneChoicePulseTest, LevelMeterFollowsTheChosenInput) {
     EXPECT_TRUE(waitFor([&] { return loudest > 0.4f; }));
     sources.stopLevelMeter();
 
+    // The silent microphone: ten readings of it, none with the tone.
     loudest = 0;
+    int readings = 0;
+    QObject::connect(&sources, &AudioSourceList::levelChanged, [&] { ++readings; });
     sources.startLevelMeter("test_other_mic");
-    waitFor([] { return false; }, 400);
+    EXPECT_TRUE(waitFor([&] { return readings >= 10; }));
     EXPECT_LT(loudest, 0.05f);
     sources.stopLevelMeter();
 }

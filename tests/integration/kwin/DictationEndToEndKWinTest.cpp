@@ -26,6 +26,7 @@
 #include "support/MicPipeLock.h"
 #include "support/PreviousWaylandClipboard.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QNetworkAccessManager>
 #include <QProcess>
@@ -48,10 +49,9 @@ const QString caption = QStringLiteral("Quillo dictation target");
 // Wayland text field of another process, with the clipboard saved and given back through the
 // data-control protocol.
 TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandField) {
-    if (!KWinTestSession::isRunning() || MicPipeFeeder::pipePath().isEmpty()) {
-        GTEST_SKIP() << "needs headless KWin inside the sound server's test environment "
-                        "(scripts/with-test-env.sh scripts/with-kwin.sh ...)";
-    }
+    REQUIRE_ENVIRONMENT(KWinTestSession::isRunning() && RequireEnvironment::hasSoundServer(),
+                        "headless KWin inside the sound server's test environment "
+                        "(scripts/with-test-env.sh scripts/with-kwin.sh ...)");
     MicPipeLock microphone(MicPipeFeeder::pipePath());
     MicPipeFeeder::drain(MicPipeFeeder::pipePath());
     LoopbackHttpServer backend;

@@ -8,6 +8,7 @@
 #include "support/KWinTestSession.h"
 #include "support/LogCapture.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QElapsedTimer>
 
@@ -34,8 +35,7 @@ QString fakeInputTool() {
 class PortalHotkeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!KWinTestSession::isRunning())
-            GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+        REQUIRE_ENVIRONMENT(KWinTestSession::isRunning(), "headless KWin (scripts/with-kwin.sh)");
         ASSERT_TRUE(PortalGlobalShortcutsBackend::isAvailable()) << "no GlobalShortcuts portal";
         ASSERT_TRUE(keyboard.isReady())
             << "KWin refused fake input to " << fakeInputTool().toStdString();
@@ -217,8 +217,7 @@ namespace {
 // In a Plasma session the portals carry the hotkey and the paste chord, and a lone modifier is
 // refused up front: KWin shows Quillo no key pressed over another window.
 TEST(KdeSessionPlatform, ThePortalsServeTheHotkeyAndALoneModifierIsRefused) {
-    if (!KWinTestSession::isRunning())
-        GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+    REQUIRE_ENVIRONMENT(KWinTestSession::isRunning(), "headless KWin (scripts/with-kwin.sh)");
     QtScheduler scheduler;
     InMemoryDefaultsStore store;
     SessionPlatform platform(SessionEnvironment::current(), scheduler, store);

@@ -2,6 +2,7 @@
 #include "support/InMemoryDefaultsStore.h"
 #include "support/KWinTestSession.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QProcess>
 #include <QStringList>
@@ -52,8 +53,7 @@ public:
 class PortalPasteTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!KWinTestSession::isRunning())
-            GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+        REQUIRE_ENVIRONMENT(KWinTestSession::isRunning(), "headless KWin (scripts/with-kwin.sh)");
     }
     // A native Wayland text field of another process, with the keyboard focus.
     void openFocusedField() {
@@ -156,14 +156,6 @@ TEST_F(PortalPasteTest, NothingIsPostedBeforeTheSessionStarted) {
     EXPECT_FALSE(sender.isReady());
     EXPECT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::NotSent);
     EXPECT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
-}
-
-TEST_F(PortalPasteTest, HeldModifiersAreWhatTheSessionReports) {
-    KeystrokeSender::Modifiers held = KeystrokeSender::Option;
-    PortalRemoteDesktopKeystrokeSender sender(store, [&] { return held; });
-    EXPECT_EQ(sender.currentModifiers(), KeystrokeSender::Option);
-    held = 0;
-    EXPECT_EQ(sender.currentModifiers(), 0u);
 }
 
 }  // namespace

@@ -14,8 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
+
 #include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -65,6 +71,17 @@ SpeechEngine::Request clip(double seconds) {
     return request;
 }
 
+// Bytes the program holds from the allocator, whether or not the pages went back to the
+// system: the same count on every run, unlike the resident size.
+qint64 allocatedBytes() {
+#if defined(__SANITIZE_ADDRESS__)
+    return static_cast<qint64>(__sanitizer_get_current_allocated_bytes());
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<qint64>(info.uordblks + info.hblkhd);
+#endif
+}
+
 long residentKilobytes() {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -99,8 +116,16 @@ TEST_F(WhisperCppSpeechEngineTest, GeneratedModelWritesItsFewWordsAndEnds) {
     EXPECT_EQ(engine.loadedModel(), path);
     const Outcome outcome = transcribe(clip(2.0));
     ASSERT_FALSE(outcome.error) << outcome.description.toStdString();
-    // Meaningless words, but a handful and then the end token: the plumbing works.
-    EXPECT_EQ(outcome.text, "ipsum dolor sit amet consect");
+    // Meaningless words, but a handful and then the end token: the plumbing works. Which words
+    // depends on whisper's arithmetic on this processor, so only their shape is checked.
+    const QStringList words = outcome.text.split(QLatin1Char(' '));
+    EXPECT_GE(words.size(), 2) << outcome.text.toStdString();
+    EXPECT_LE(words.size(), 32) << outcome.text.toStdString();
+    for (const QString& word : words) {
+        EXPECT_FALSE(word.isEmpty())
+            << "no stray spaces in \"" << outcome.text.toStdString() << '"';
+        EXPECT_FALSE(word.contains(QLatin1Char('['))) << "no special token in the text";
+    }
 }
 
 TEST_F(WhisperCppSpeechEngineTest, MainThreadKeepsRunningWhileTheEngineWorks) {
@@ -158,22 +183,24 @@ TEST_F(WhisperCppSpeechEngineTest, TruncatedOrForeignFilesAreRefusedBeforeWhispe
     EXPECT_TRUE(engine.loadedModel().isEmpty());
 }
 
-TEST_F(WhisperCppSpeechEngineTest, UnloadGivesTheModelsMemoryBackToTheSystem) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine: resident size says nothing";
-#endif
+TEST_F(WhisperCppSpeechEngineTest, UnloadFreesTheModelsMemory) {
     const QString path = model();
-    const long before = residentKilobytes();
+    const qint64 before = allocatedBytes();
+    const long residentBefore = residentKilobytes();
     ASSERT_FALSE(load(path).error);
     ASSERT_FALSE(transcribe(clip(1.0)).error);
-    const long loaded = residentKilobytes();
+    const qint64 loaded = allocatedBytes();
+    const long residentLoaded = residentKilobytes();
     QCoro::waitFor(engine.unload());
-    const long after = residentKilobytes();
+    const qint64 after = allocatedBytes();
     EXPECT_TRUE(engine.loadedModel().isEmpty());
-    ASSERT_GT(loaded - before, 20 * 1024) << "a loaded model and its buffers take some room";
-    // Most of it returns; what stays is whisper's and ggml's small once-only state.
-    EXPECT_LT(after - before, (loaded - before) / 5)
-        << "before " << before << " kB, loaded " << loaded << " kB, after " << after << " kB";
+    // How much the system got back depends on the allocator's fragmentation: a figure only.
+    std::printf("[ figure   ] resident %ld kB before, %ld kB loaded, %ld kB after the unload\n",
+                residentBefore, residentLoaded, residentKilobytes());
+    ASSERT_GT(loaded - before, 20 * 1024 * 1024) << "a loaded model and its buffers take room";
+    // Most of it is freed; what stays is whisper's and ggml's small once-only state.
+    EXPECT_LT(after - before, (loaded - before) / 20)
+        << "before " << before << " B, loaded " << loaded << " B, after " << after << " B";
 }
 
 TEST(WhisperCppAudioContextTest, MatchesTheClipWithAMarginAndNeverExceedsTheFullWindow) {

@@ -1,12 +1,17 @@
+#include "cli/DefaultsCommand.h"
 #include "platform/desktop/SqliteDefaultsStore.h"
 #include "StoreLockHolder.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Long enough for SQLite to retry, short enough that a lock the test holds fails at once.
+constexpr std::chrono::milliseconds shortBusyTimeout{50};
 
 struct Result {
     int exitCode;
@@ -29,6 +34,16 @@ protected:
         tool.waitForFinished(30000);
         return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
                 QString::fromUtf8(tool.readAllStandardError())};
+    }
+    static Result runInProcess(DefaultsStore& store, const QStringList& args) {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const int exitCode = DefaultsCommand(store, outStream, errStream).run(args);
+        outStream.flush();
+        errStream.flush();
+        return {exitCode, out, err};
     }
     SqliteDefaultsStore store() {
         return SqliteDefaultsStore(dir.filePath("quillo/defaults.sqlite3"));
@@ -121,12 +136,14 @@ TEST_F(DefaultsCommandTest, AWriteTheStoreRefusesFailsWithTheReason) {
     ASSERT_EQ(run({"write", "use_backend", "-bool", "true"}).exitCode, 0);
     {
         // Another process in the middle of a write: ours waits its turn, then gives up.
+        // The command in this process, on a store that waits only briefly for the lock.
         const StoreLockHolder holder(dir.filePath("quillo/defaults.sqlite3"), /*exclusive=*/false);
-        const Result write = run({"write", "use_backend", "-bool", "false"});
+        SqliteDefaultsStore waiting(dir.filePath("quillo/defaults.sqlite3"), shortBusyTimeout);
+        const Result write = runInProcess(waiting, {"write", "use_backend", "-bool", "false"});
         EXPECT_EQ(write.exitCode, 1);
         EXPECT_EQ(write.err,
                   "quillo-defaults: could not write 'use_backend': database is locked\n");
-        const Result removal = run({"delete", "use_backend"});
+        const Result removal = runInProcess(waiting, {"delete", "use_backend"});
         EXPECT_EQ(removal.exitCode, 1);
         EXPECT_EQ(removal.err,
                   "quillo-defaults: could not delete 'use_backend': database is locked\n");

@@ -20,6 +20,9 @@ QString binary(const char* name) {
     return QStringLiteral(QUILLO_BINARY_DIR) + QLatin1Char('/') + QLatin1String(name);
 }
 
+// Long enough for SQLite to retry, short enough that a lock the test holds fails at once.
+constexpr std::chrono::milliseconds shortBusyTimeout{50};
+
 class SqliteDefaultsStoreTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -156,7 +159,7 @@ TEST_F(SqliteDefaultsStoreTest,
     {
         const StoreLockHolder holder(path(), /*exclusive=*/true);
         LogCapture log;
-        SqliteDefaultsStore store(path());
+        SqliteDefaultsStore store(path(), shortBusyTimeout);
         EXPECT_TRUE(store.movedAsidePath().isEmpty()) << "a locked store is not damaged";
         EXPECT_EQ(store.openFailure(), QStringLiteral("database is locked"));
         EXPECT_EQ(log.lines(), QStringList{fallbackLine(path())});

@@ -6,6 +6,7 @@
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestArtifacts.h"
+#include "support/VisibleLayout.h"
 
 #include "models/AppSettings.h"
 #include "models/AppState.h"
@@ -317,7 +318,8 @@ TEST(HistoryRowTest, ClickOrContextMenuCopiesTheTextWithAShortConfirmation) {
     EXPECT_EQ(row.timeLabel()->text(), "12:30");
 }
 
-// Screenshots of the new and changed sections, in English and German, for review.
+// Screenshots of the new and changed sections with the own route's fields filled in, in English
+// and German, for review; each section fits its pane.
 TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
     for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
         InMemoryDefaultsStore::sharedForTests().clear();
@@ -352,6 +354,8 @@ TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
             EXPECT_TRUE(controller.window()->grab().toImage().save(base + ".png"));
             QWidget* page = controller.view()->scrollArea()->widget();
             EXPECT_TRUE(page->grab().toImage().save(base + "-page.png"));
+            EXPECT_TRUE(VisibleLayout::fitsItsPane(controller.view()->scrollArea()))
+                << section.rawValue().toStdString() << ' ' << language.toStdString();
         }
         controller.window()->close();
     }

@@ -3,6 +3,7 @@
 #include "models/RecordingStateMachine.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/TestArtifacts.h"
+#include "support/VisibleLayout.h"
 #include "theme/QuilloTheme.h"
 #include "views/Translations.h"
 #include "views/tray/MenuBarIcon.h"
@@ -63,6 +64,8 @@ protected:
         menu->popup(QPoint(200, 100));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu.get()));
         EXPECT_TRUE(menu->grab().save(testArtifactPath(fileName)));
+        EXPECT_TRUE(VisibleLayout::nothingClipped(menu.get(), menu.get()))
+            << fileName.toStdString();
         menu->hide();
     }
 

@@ -4,6 +4,7 @@
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/TestArtifacts.h"
+#include "support/VisibleLayout.h"
 #include "views/onboarding/CapsuleButton.h"
 #include "views/onboarding/OnboardingView.h"
 #include "views/onboarding/OnboardingWindowController.h"
@@ -83,6 +84,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isAnimating(); }));
         EXPECT_TRUE(window->grab().save(testArtifactPath(fileName)));
+        EXPECT_TRUE(VisibleLayout::nothingClipped(window, window)) << fileName.toStdString();
     }
 
     MicrophoneGate microphone;

@@ -295,24 +295,4 @@ TEST_F(ModesSectionTest, AnEditorEmptiedOrLeftBlankShowsTheBuiltInPromptWhenOpen
     EXPECT_TRUE(settings().customPrompt(DictationMode::chat).isEmpty()) << "opening stores nothing";
 }
 
-TEST(SettingsBuildingBlocksTest, RowsButtonsAndSwitchesFollowTheirOptions) {
-    SettingsRow plain("Title", {}, nullptr, false);
-    EXPECT_EQ(plain.subtitleLabel(), nullptr);
-    EXPECT_EQ(plain.findChildren<SettingsDivider*>().size(), 0);
-    SettingsRow full("Title", "Subtitle", nullptr, true);
-    EXPECT_EQ(full.subtitleLabel()->text(), "Subtitle");
-    EXPECT_EQ(full.findChildren<SettingsDivider*>().size(), 1);
-
-    EXPECT_EQ(PillButton("A", PillButton::Style::primary).outlineWidth(), 0.0);
-    EXPECT_EQ(PillButton("A", PillButton::Style::secondary).outlineWidth(), 0.5);
-
-    QuilloToggleStyle toggle;
-    const QRectF off = toggle.knobRect();
-    EXPECT_EQ(off.left(), 2);
-    toggle.click();
-    EXPECT_TRUE(toggle.isChecked());
-    EXPECT_EQ(toggle.knobRect().right(), 38 - 2);
-    EXPECT_EQ(toggle.trackColour(), toggle.palette().color(QPalette::WindowText));
-}
-
 }  // namespace

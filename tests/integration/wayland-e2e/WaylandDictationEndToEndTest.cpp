@@ -27,6 +27,7 @@
 #include "support/MicPipeFeeder.h"
 #include "support/MicPipeLock.h"
 #include "support/PreviousWaylandClipboard.h"
+#include "support/RequireEnvironment.h"
 
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
@@ -78,9 +79,9 @@ bool runHotkeyCommand(const QString& runtimeDir, const char* option) {
 class WaylandDictationEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        SKIP_WITHOUT_SWAY();
-        if (MicPipeFeeder::pipePath().isEmpty())
-            GTEST_SKIP() << "needs the sound server of scripts/with-test-env.sh";
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasSway() && RequireEnvironment::hasSoundServer(),
+                            "the headless sway and sound server of scripts/with-test-env.sh "
+                            "scripts/with-sway.sh");
         store.setBoolean("onboarding_completed", true);
         store.setBoolean("launch_at_login_set", true);
         settings.setPlaySoundOnComplete(false);

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "wlr-data-control-unstable-v1-client-protocol.h"
+#include "support/RequireEnvironment.h"
 
 namespace {
 
@@ -81,7 +82,8 @@ std::optional<Contents> save(DataControlPasteboard& pasteboard, std::chrono::mil
 class DataControlPasteboardTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SKIP_WITHOUT_SWAY();
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasSway(),
+                            "the headless sway of scripts/with-sway.sh");
         connection = std::make_unique<WaylandConnection>(SwaySession::socket());
         pasteboard = std::make_unique<DataControlPasteboard>(*connection);
         ASSERT_TRUE(pasteboard->isAvailable()) << "sway offers zwlr_data_control_manager_v1";

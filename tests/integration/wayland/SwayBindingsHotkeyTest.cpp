@@ -3,6 +3,7 @@
 
 #include "platform/wayland/SwayBindings.h"
 #include "platform/wayland/WaylandConnection.h"
+#include "support/RequireEnvironment.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -51,7 +52,8 @@ bool swaymsg(const QString& command) {
 class SwayBindingsHotkey : public ::testing::Test {
 protected:
     void SetUp() override {
-        SKIP_WITHOUT_SWAY();
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasSway(),
+                            "the headless sway of scripts/with-sway.sh");
         lines = SwayBindings::configLines(49, 2048, program.program());
         ASSERT_EQ(lines.size(), 2);
         for (const QString& line : lines)

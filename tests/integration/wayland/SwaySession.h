@@ -63,7 +63,3 @@ inline ToolResult runTool(const QString& program, const QStringList& arguments,
 }
 
 }  // namespace SwaySession
-
-#define SKIP_WITHOUT_SWAY()              \
-    if (SwaySession::socket().isEmpty()) \
-    GTEST_SKIP() << "no headless sway: run under scripts/with-sway.sh"

@@ -3,6 +3,7 @@
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
 #include "platform/wayland/WaylandConnection.h"
+#include "support/RequireEnvironment.h"
 
 #include <QElapsedTimer>
 
@@ -42,7 +43,7 @@ private:
 }  // namespace
 
 TEST(VirtualKeyboardPaste, TheFirstChordPastesIntoANativeWaylandTextFieldWithNoKeyLost) {
-    SKIP_WITHOUT_SWAY();
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasSway(), "the headless sway of scripts/with-sway.sh");
     WaylandConnection connection(SwaySession::socket());
     DataControlPasteboard pasteboard(connection);
     VirtualKeyboardKeystrokeSender keystrokes(connection);

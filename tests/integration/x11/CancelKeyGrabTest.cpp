@@ -15,6 +15,7 @@
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -49,9 +50,8 @@ protected:
 }  // namespace
 
 TEST(CancelKeyGrab, EscapeIsOursOnlyWhileGrabbed) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        GTEST_SKIP() << "needs the X display of scripts/with-test-env.sh";
-    }
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows(),
+                        "the X display of scripts/with-test-env.sh");
     X11TestClient keyboard;
     ASSERT_TRUE(keyboard.isConnected());
     EscapeCounter window;

@@ -24,6 +24,7 @@
 #include "support/MicPipeLock.h"
 #include "support/X11TestClient.h"
 #include "views/overlay/OverlayWindowController.h"
+#include "support/RequireEnvironment.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -45,10 +46,8 @@ constexpr quint8 xLeftAlt = 64;
 // server, the virtual microphone of the sound server, the overlay, the paste chord into a
 // focused text field, and a loopback server standing in for the backend.
 TEST(DictationEndToEnd, HoldingTheHotkeyPastesTheBackendsTextIntoTheFocusedField) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
-        MicPipeFeeder::pipePath().isEmpty()) {
-        GTEST_SKIP() << "needs the X display and sound server of scripts/with-test-env.sh";
-    }
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows() && RequireEnvironment::hasSoundServer(),
+                        "the X display and sound server of scripts/with-test-env.sh");
     MicPipeLock microphone(MicPipeFeeder::pipePath());
     MicPipeFeeder::drain(MicPipeFeeder::pipePath());
 

@@ -7,6 +7,7 @@
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeKeystrokeSender.h"
 #include "support/LogCapture.h"
+#include "support/RequireEnvironment.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -63,9 +64,8 @@ bool finishes(QCoro::Task<void>& task) {
 class PasteIntoTextFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-            GTEST_SKIP() << "needs an X display (run under scripts/with-test-env.sh)";
-        }
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows(),
+                            "the X display of scripts/with-test-env.sh");
         field.setWindowTitle(QStringLiteral("paste target"));
         field.resize(400, 40);
         field.show();
@@ -153,9 +153,8 @@ TEST_F(PasteIntoTextFieldTest, ATerminalGetsShiftInsert) {
 }
 
 TEST(PasteX11Parts, ModifierStateComesFromTheServer) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        GTEST_SKIP() << "needs an X display";
-    }
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasXServer(),
+                        "the X display of scripts/with-test-env.sh");
     XTestKeystrokeSender keystrokes;
     ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {"keydown", "alt"}), 0);
     const KeystrokeSender::Modifiers held = keystrokes.currentModifiers();

@@ -125,7 +125,7 @@ void ConnectionSettingsContent::showKeysNote() {
 QLineEdit* ConnectionSettingsContent::textField(const QString& accessibleTitle,
                                                 const QString& value, const QString& placeholder) {
     auto* field = new QLineEdit;
-    field->setFixedWidth(260);
+    field->setFixedWidth(220);
     field->setAccessibleName(accessibleTitle);
     field->setPlaceholderText(placeholder);
     field->setText(value);
@@ -228,6 +228,7 @@ QWidget* ConnectionSettingsContent::checkRow(Check& check, LLMProvider provider)
     check.button = new PillButton(qtTrId("connection.check"), PillButton::Style::secondary);
     check.result = SettingsText::label({}, 12, QFont::Medium, SettingsText::Tone::secondary);
     check.result->setObjectName(QStringLiteral("checkResult"));
+    check.result->setWordWrap(true);
     layout->addWidget(check.result, 1);
     layout->addWidget(check.button);
     connect(check.button, &QAbstractButton::clicked, this,

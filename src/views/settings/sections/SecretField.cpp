@@ -10,7 +10,7 @@ SecretField::SecretField(const QString& accessibleTitle, QWidget* parent)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(6);
     edit_->setEchoMode(QLineEdit::Password);
-    edit_->setFixedWidth(260);
+    edit_->setFixedWidth(220);
     edit_->setAccessibleName(accessibleTitle);
     // Keys are pasted far more often than typed; spelling helpers have no business here.
     edit_->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
