@@ -84,6 +84,7 @@ void DictationCoordinator::onStateChanged(RecordingStateValue state) {
             route_->prepare();  // the local model loads while the user speaks
             break;
         case S::idle:
+        case S::processing:  // also the end of a tap made while an earlier dictation runs
             deps_.audioRecorder.discardPreRoll();
             break;
         default:
@@ -128,6 +129,8 @@ void DictationCoordinator::cancelRecording() {
 // The runs waiting for a service end now for the user; their results are dropped on arrival.
 void DictationCoordinator::cancelProcessingRuns() {
     cancelledThrough_ = lastRunId_;
+    deliveryOrder_.endThrough(lastRunId_);  // their late results are dropped
+    stateMachine_.setEarlierDictationsPending(false);
     route_->abortLocal();  // frees the engine for the next dictation at once
     deps_.overlayController.dismissIfShowing(processingOverlay_);
     Log::line(QStringLiteral("[Quillo] Recording cancelled"));
@@ -194,6 +197,7 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     }
     resultArrived(run);
     if (isCancelled(run)) {  // the user has moved on: nothing is shown, pasted or stored
+        endRun(run);
         co_return;
     }
     if (failure) {
@@ -215,13 +219,20 @@ DictationCoordinator::Run DictationCoordinator::beginRun() {
     Run run;
     run.id = ++lastRunId_;
     ++runsInFlight_;
+    deliveryOrder_.begin(run.id);
+    stateMachine_.setEarlierDictationsPending(true);
     run.overlay = std::exchange(recordingOverlay_, DictationOverlay::noContent);
     run.mode = deps_.settings.selectedMode();
-    const QString language = deps_.settings.whisperLanguage();
-    if (language != QLatin1String("auto")) {
-        run.language = language;
-    }
+    run.language = languageSetting();
     return run;
+}
+
+std::optional<QString> DictationCoordinator::languageSetting() const {
+    const QString language = deps_.settings.whisperLanguage();
+    if (language == QLatin1String("auto")) {
+        return std::nullopt;
+    }
+    return language;
 }
 
 void DictationCoordinator::showProcessing(Run& run) {
@@ -246,6 +257,15 @@ TranscriptionRoute::Request DictationCoordinator::routeRequest(const Run& run) {
 // Pastes the final text, records it in the history and ends the run.
 QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
     QPointer<DictationCoordinator> self(this);
+    DeliveryOrder& order = deliveryOrder_;
+    co_await order.waitForTurn(run.id);
+    if (!self) {
+        co_return;
+    }
+    if (isCancelled(run)) {  // Escape came while an earlier dictation was still on its way
+        endRun(run);
+        co_return;
+    }
     if (!text.endsWith(QLatin1Char(' ')) && !text.endsWith(QLatin1Char('\n'))) {
         text += QLatin1Char(' ');
     }
@@ -265,6 +285,13 @@ QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
 
 // Takes down only what this run showed: an error, or a newer recording's waveform, stays.
 void DictationCoordinator::finishRun(const Run& run) {
-    stateMachine_.onProcessingComplete();
     deps_.overlayController.dismissIfShowing(run.overlay);
+    endRun(run);
+}
+
+// The machine stays in processing while any dictation is still on its way.
+void DictationCoordinator::endRun(const Run& run) {
+    deliveryOrder_.end(run.id);
+    stateMachine_.setEarlierDictationsPending(deliveryOrder_.hasOpenRuns());
+    stateMachine_.onProcessingComplete();
 }

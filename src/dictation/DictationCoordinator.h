@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ScopedRegistration.h"
+#include "dictation/DeliveryOrder.h"
 #include "dictation/DictationOverlay.h"
 #include "dictation/TranscriptionRoute.h"
 #include "models/DictationMode.h"
@@ -110,9 +111,11 @@ private:
     TranscriptionRoute::Request routeRequest(const Run& run);
     void resultArrived(const Run& run);
     std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
+    std::optional<QString> languageSetting() const;
     void showProcessing(Run& run);
     QCoro::Task<void> deliver(QString text, Run run);
     void finishRun(const Run& run);
+    void endRun(const Run& run);
 
     Dependencies deps_;
     RecordingStateMachine stateMachine_;
@@ -126,6 +129,8 @@ private:
     quint64 lastRunId_ = 0;
     quint64 cancelledThrough_ = 0;
     int runsInFlight_ = 0;
+    // Runs begun and not yet ended; their texts are pasted in the order they were spoken.
+    DeliveryOrder deliveryOrder_;
     // The spinner of the latest run, taken down when Escape cancels it.
     DictationOverlay::Content processingOverlay_ = DictationOverlay::noContent;
     ScopedRegistration cancelKeyGrab_;
