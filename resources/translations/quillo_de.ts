@@ -677,5 +677,9 @@ quill o → Quillo</translation>
         <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
         <translation>Der Desktop hat kein Tastenkürzel mehr für das Diktieren: wähle hier eines.</translation>
     </message>
+    <message id="overlay.recording_limit">
+        <source>Recording stopped at 10 minutes</source>
+        <translation>Aufnahme nach 10 Minuten beendet</translation>
+    </message>
 </context>
 </TS>

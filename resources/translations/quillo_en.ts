@@ -677,5 +677,9 @@ quill o → Quillo</translation>
         <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
         <translation>The desktop no longer has a shortcut for dictation: choose one here.</translation>
     </message>
+    <message id="overlay.recording_limit">
+        <source>Recording stopped at 10 minutes</source>
+        <translation>Recording stopped at 10 minutes</translation>
+    </message>
 </context>
 </TS>

@@ -119,6 +119,7 @@ void DictationCoordinator::cancel() {
 }
 
 void DictationCoordinator::cancelRecording() {
+    recordingLimit_.cancel();
     deps_.audioRecorder.stopRecording();  // the audio is dropped
     deps_.overlayController.dismissIfShowing(
         std::exchange(recordingOverlay_, DictationOverlay::noContent));
@@ -152,6 +153,8 @@ void DictationCoordinator::startRecording() {
         stateMachine_.reset();
         return;
     }
+    recordingLimit_ =
+        deps_.scheduler.scheduleOnce(longestRecording, [this] { stopAtLongestRecording(); });
     if (deps_.settings.playSoundOnComplete()) {
         deps_.sounds.play(QLatin1String(popSound));
     }
@@ -161,8 +164,23 @@ void DictationCoordinator::startRecording() {
     }
 }
 
+// A release that never came (a lost event, a stuck key) must not record for ever: the
+// recording ends as if released, its text is delivered, and the overlay says why it stopped.
+void DictationCoordinator::stopAtLongestRecording() {
+    if (!isRecording(stateMachine_.state())) {
+        return;
+    }
+    Log::line(QStringLiteral("[Quillo] Recording reached %1 minutes, stopping")
+                  .arg(longestRecording.count()));
+    stateMachine_.onRecordingLimitReached();
+    stopAndProcess();
+    //: Shown on the overlay when a recording was stopped at its longest allowed length.
+    deps_.overlayController.showError(qtTrId("overlay.recording_limit"));
+}
+
 QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     QPointer<DictationCoordinator> self(this);
+    recordingLimit_.cancel();
     if (deps_.settings.playSoundOnComplete()) {
         deps_.sounds.play(QLatin1String(purrSound));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ScopedRegistration.h"
+#include "base/TimerHandle.h"
 #include "dictation/DeliveryOrder.h"
 #include "dictation/DictationOverlay.h"
 #include "dictation/TranscriptionRoute.h"
@@ -12,6 +13,7 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -69,6 +71,10 @@ public:
 
     static constexpr char popSound[] = "Pop";
     static constexpr char purrSound[] = "Purr";
+    // Longer than any real dictation, so only a lost release reaches it. Ten minutes of 16 kHz
+    // 16-bit mono WAV is 19.2 MB: it stays below OpenAI's 25 MB upload limit (about 13.6
+    // minutes) with room for the multipart envelope, and is a sensible size for our backend.
+    static constexpr std::chrono::minutes longestRecording{10};
 
     explicit DictationCoordinator(Dependencies dependencies, QObject* parent = nullptr);
     ~DictationCoordinator() override;
@@ -100,6 +106,7 @@ private:
     void updateCancelKey();
     void cancel();
     void cancelRecording();
+    void stopAtLongestRecording();
     void cancelProcessingRuns();
     bool isCancelled(const Run& run) const { return run.id <= cancelledThrough_; }
     bool hasRunAwaitingResult() const {
@@ -134,4 +141,5 @@ private:
     // The spinner of the latest run, taken down when Escape cancels it.
     DictationOverlay::Content processingOverlay_ = DictationOverlay::noContent;
     ScopedRegistration cancelKeyGrab_;
+    TimerHandle recordingLimit_;
 };

@@ -58,6 +58,12 @@ void RecordingStateMachine::onProcessingComplete() {
     move(S::processing, restingState());
 }
 
+void RecordingStateMachine::onRecordingLimitReached() {
+    if (isRecording(state_)) {
+        setState(S::processing);
+    }
+}
+
 void RecordingStateMachine::reset() {
     setState(restingState());
 }

@@ -37,6 +37,8 @@ TEST(RecordingStateMachine, EveryOperationInEveryStateFollowsTheTable) {
          {{S::checkDoublePress, S::idle}}},
         {"onProcessingComplete", &RecordingStateMachine::onProcessingComplete,
          {{S::processing, S::idle}}},
+        {"onRecordingLimitReached", &RecordingStateMachine::onRecordingLimitReached,
+         {{S::holdRecording, S::processing}, {S::handsfreeRecording, S::processing}}},
         {"reset", &RecordingStateMachine::reset,
          {{S::pendingIntent, S::idle},
           {S::checkDoublePress, S::idle},

@@ -901,3 +901,64 @@ TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTen
     EXPECT_EQ(paster.pasted, QStringList{"testing "});
 }
 
+// A lost release must not record for ever: at the longest length the recording stops, its
+// text is delivered, and the overlay says why.
+TEST_F(DictationCoordinatorTest, ARecordingStopsAtItsLongestLengthAndIsDelivered) {
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"long talk","words":2})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Long talk."})"));
+    coordinator();
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    ASSERT_TRUE(recorder.recording);
+    scheduler.advance(DictationCoordinator::longestRecording - 1ms);
+    EXPECT_TRUE(recorder.recording) << "nothing real is cut short";
+
+    scheduler.advance(1ms);
+    EXPECT_FALSE(recorder.recording);
+    EXPECT_EQ(state(), S::processing);
+    EXPECT_TRUE(log.contains("[Quillo] Recording reached 10 minutes, stopping"));
+    EXPECT_EQ(overlay.calls.last(), "error " + qtTrId("overlay.recording_limit"));
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"Long talk. "});
+
+    hotkeys.release(quil);  // the release, if it ever comes, starts nothing
+    scheduler.runDue();
+    EXPECT_EQ(state(), S::idle);
+    EXPECT_EQ(recorder.stopCount, 1);
+    EXPECT_EQ(server.requests().size(), 2);
+}
+
+TEST_F(DictationCoordinatorTest, AHandsFreeRecordingStopsAtItsLongestLengthToo) {
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"long talk","words":2})"));
+    coordinator();
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    ASSERT_EQ(state(), S::handsfreeRecording);
+    scheduler.advance(DictationCoordinator::longestRecording);
+    EXPECT_FALSE(recorder.recording);
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"long talk "});
+}
+
+// The limit counts one recording, not the time since the first: a recording stopped by hand
+// leaves no timer behind to cut the next one.
+TEST_F(DictationCoordinatorTest, TheLongestLengthCountsFromEachRecordingsStart) {
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"one","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"two","words":1})"));
+    holdGesture();
+    scheduler.advance(5min);
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    scheduler.advance(DictationCoordinator::longestRecording - 5min);
+    EXPECT_TRUE(recorder.recording);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    finishRun();
+    EXPECT_EQ(paster.pasted, (QStringList{"one ", "two "}));
+    EXPECT_FALSE(log.contains("[Quillo] Recording reached 10 minutes, stopping"));
+}
