@@ -13,6 +13,7 @@
 #include "platform/SoundPlayer.h"
 #include "services/audio/DictationRecorder.h"
 #include "services/audio/SpeechTrimmer.h"
+#include "services/local/LocalTranscriber.h"
 #include "services/paste/TextPaster.h"
 
 #include <QDateTime>
@@ -121,6 +122,7 @@ void DictationCoordinator::cancel() {
 void DictationCoordinator::cancelRecording() {
     recordingLimit_.cancel();
     deps_.audioRecorder.stopRecording();  // the audio is dropped
+    keepLocalModelLoaded(false);
     deps_.overlayController.dismissIfShowing(
         std::exchange(recordingOverlay_, DictationOverlay::noContent));
     Log::line(QStringLiteral("[Quillo] Recording cancelled"));
@@ -153,6 +155,7 @@ void DictationCoordinator::startRecording() {
         stateMachine_.reset();
         return;
     }
+    keepLocalModelLoaded(true);
     recordingLimit_ =
         deps_.scheduler.scheduleOnce(longestRecording, [this] { stopAtLongestRecording(); });
     if (deps_.settings.playSoundOnComplete()) {
@@ -186,6 +189,7 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     }
     Run run = beginRun();
     const QByteArray audio = deps_.audioRecorder.stopRecording();
+    keepLocalModelLoaded(false);
     Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
     if (audio.isEmpty()) {
         Log::line(QStringLiteral("[Quillo] No audio data captured"));
@@ -225,6 +229,12 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
         finishRun(run);
     } else {
         co_await deliver(*result, run);
+    }
+}
+
+void DictationCoordinator::keepLocalModelLoaded(bool recording) {
+    if (deps_.localTranscription) {
+        deps_.localTranscription->setRecording(recording);
     }
 }
 

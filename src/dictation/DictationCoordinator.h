@@ -118,6 +118,8 @@ private:
     TranscriptionRoute::Request routeRequest(const Run& run);
     void resultArrived(const Run& run);
     std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
+    // The local model is never freed while a recording is under way.
+    void keepLocalModelLoaded(bool recording);
     std::optional<QString> languageSetting() const;
     void showProcessing(Run& run);
     QCoro::Task<void> deliver(QString text, Run run);

@@ -9,7 +9,7 @@
 #include <QStandardPaths>
 
 LocalTranscriber::LocalTranscriber(SpeechEngine& engine, Scheduler& scheduler,
-                                                     AppSettings& settings, QObject* parent)
+                                   AppSettings& settings, QObject* parent)
     : QObject(parent), engine_(engine), scheduler_(scheduler), settings_(settings) {}
 
 QString LocalTranscriber::modelsDirectory() {
@@ -40,7 +40,16 @@ void LocalTranscriber::prepare() {
     }
     unloadTimer_.cancel();
     loadInBackground(modelPath(settings_.localModel()));
-    if (running_ == 0) {
+    if (!inUse()) {
+        scheduleUnload();
+    }
+}
+
+void LocalTranscriber::setRecording(bool recording) {
+    recording_ = recording;
+    if (recording_) {
+        unloadTimer_.cancel();
+    } else if (!inUse() && settings_.localTranscription()) {
         scheduleUnload();
     }
 }
@@ -55,8 +64,7 @@ QCoro::Task<void> LocalTranscriber::loadInBackground(QString path) {
     }
 }
 
-QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav,
-                                                           std::optional<QString> language) {
+QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, std::optional<QString> language) {
     QPointer<LocalTranscriber> self(this);
     SpeechEngine& engine = engine_;
     WavDecoder::Result audio = WavDecoder::decode(wav);
@@ -82,7 +90,7 @@ QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav,
     }
     if (self) {
         --running_;
-        if (running_ == 0) {
+        if (!inUse()) {
             scheduleUnload();
         }
     }
@@ -99,7 +107,7 @@ void LocalTranscriber::abort() {
 void LocalTranscriber::scheduleUnload() {
     QPointer<LocalTranscriber> self(this);
     unloadTimer_ = scheduler_.scheduleOnce(idleUnloadDelay, [self] {
-        if (self && self->running_ == 0) {
+        if (self && !self->inUse()) {
             self->engine_.unload();
         }
     });

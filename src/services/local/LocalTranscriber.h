@@ -25,7 +25,7 @@ public:
     static constexpr std::chrono::milliseconds idleUnloadDelay{30000};
 
     LocalTranscriber(SpeechEngine& engine, Scheduler& scheduler, AppSettings& settings,
-                              QObject* parent = nullptr);
+                     QObject* parent = nullptr);
 
     // The file of a model setting: an absolute path as it is, a name as
     // $XDG_DATA_HOME/quillo/models/ggml-<name>.bin.
@@ -42,14 +42,20 @@ public:
     QCoro::Task<QString> transcribe(QByteArray wav, std::optional<QString> language);
     // Ends a running transcription; it throws `aborted`.
     void abort();
+    // A recording is under way: the model stays loaded until it ends, however long it lasts;
+    // the idle time that frees the model counts from the end of the recording or of the last
+    // transcription, whichever is later.
+    void setRecording(bool recording);
 
 private:
     QCoro::Task<void> loadInBackground(QString path);
     void scheduleUnload();
+    bool inUse() const { return running_ > 0 || recording_; }
 
     SpeechEngine& engine_;
     Scheduler& scheduler_;
     AppSettings& settings_;
     TimerHandle unloadTimer_;
     int running_ = 0;
+    bool recording_ = false;
 };
