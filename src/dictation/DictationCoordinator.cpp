@@ -13,6 +13,8 @@
 #include "platform/SoundPlayer.h"
 #include "services/audio/DictationRecorder.h"
 #include "services/audio/SpeechTrimmer.h"
+#include "services/audio/WavEncoder.h"
+#include "services/local/LiveTranscription.h"
 #include "services/local/LocalTranscriber.h"
 #include "services/paste/TextPaster.h"
 
@@ -122,6 +124,11 @@ void DictationCoordinator::cancel() {
 void DictationCoordinator::cancelRecording() {
     recordingLimit_.cancel();
     deps_.audioRecorder.stopRecording();  // the audio is dropped
+    if (live_) {
+        // The engine is stopped only when no earlier dictation's text is still on it.
+        live_->cancel(!deliveryOrder_.hasOpenRuns());
+        live_.reset();
+    }
     keepLocalModelLoaded(false);
     deps_.overlayController.dismissIfShowing(
         std::exchange(recordingOverlay_, DictationOverlay::noContent));
@@ -156,6 +163,7 @@ void DictationCoordinator::startRecording() {
         return;
     }
     keepLocalModelLoaded(true);
+    startLiveTranscription();
     recordingLimit_ =
         deps_.scheduler.scheduleOnce(longestRecording, [this] { stopAtLongestRecording(); });
     if (deps_.settings.playSoundOnComplete()) {
@@ -190,6 +198,7 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     Run run = beginRun();
     const QByteArray audio = deps_.audioRecorder.stopRecording();
     keepLocalModelLoaded(false);
+    const std::unique_ptr<LiveTranscription> live = std::move(live_);
     Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
     if (audio.isEmpty()) {
         Log::line(QStringLiteral("[Quillo] No audio data captured"));
@@ -209,6 +218,10 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     std::exception_ptr failure;
     std::optional<QString> result;
     TranscriptionRoute::Request request = routeRequest(run);
+    if (live) {
+        request.live = live.get();
+        request.liveRecording = audio.mid(WavEncoder::headerSize);
+    }
     try {
         result = co_await route_->transcribeAndFormat(*speech, std::move(request));
     } catch (...) {
@@ -261,6 +274,19 @@ std::optional<QString> DictationCoordinator::languageSetting() const {
         return std::nullopt;
     }
     return language;
+}
+
+// On this computer's engine, the recording is transcribed in stretches while the user speaks.
+void DictationCoordinator::startLiveTranscription() {
+    live_.reset();
+    if (!route_->usesLocalEngine()) {
+        return;
+    }
+    live_ = std::make_unique<LiveTranscription>(
+        LiveTranscription::Dependencies{deps_.audioRecorder, deps_.speechDetector,
+                                        *deps_.localTranscription, deps_.scheduler},
+        languageSetting());
+    live_->start();
 }
 
 void DictationCoordinator::showProcessing(Run& run) {

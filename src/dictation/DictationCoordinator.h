@@ -28,6 +28,7 @@ class DictationRecorder;
 class FailureReporter;
 class GlobalHotkeyBackend;
 class HotkeyManager;
+class LiveTranscription;
 class LocalTranscriber;
 class LoginItemService;
 class ModifierEventSource;
@@ -120,6 +121,7 @@ private:
     std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
     // The local model is never freed while a recording is under way.
     void keepLocalModelLoaded(bool recording);
+    void startLiveTranscription();
     std::optional<QString> languageSetting() const;
     void showProcessing(Run& run);
     QCoro::Task<void> deliver(QString text, Run run);
@@ -144,4 +146,6 @@ private:
     DictationOverlay::Content processingOverlay_ = DictationOverlay::noContent;
     ScopedRegistration cancelKeyGrab_;
     TimerHandle recordingLimit_;
+    // The stretches of the recording under way, on this computer's engine; its run takes it.
+    std::unique_ptr<LiveTranscription> live_;
 };

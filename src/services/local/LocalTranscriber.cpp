@@ -24,14 +24,26 @@ QString LocalTranscriber::modelPath(const QString& nameOrPath) {
     return modelsDirectory() + QStringLiteral("/ggml-") + nameOrPath + QStringLiteral(".bin");
 }
 
-QString LocalTranscriber::promptFrom(const QStringList& vocabulary) {
+QString LocalTranscriber::promptFrom(const QStringList& vocabulary, const QString& precedingText) {
     QStringList words;
     for (const QString& word : vocabulary) {
         if (!word.trimmed().isEmpty()) {
             words << word.trimmed();
         }
     }
-    return words.join(QLatin1String(", "));
+    QString prompt = words.join(QLatin1String(", "));
+    QString preceding = precedingText.trimmed();
+    if (preceding.size() > precedingTextLimit) {
+        preceding = preceding.right(precedingTextLimit);
+        const qsizetype wordStart = preceding.indexOf(QLatin1Char(' '));
+        if (wordStart >= 0) {
+            preceding = preceding.mid(wordStart + 1);
+        }
+    }
+    if (!preceding.isEmpty()) {
+        prompt += (prompt.isEmpty() ? QString() : QStringLiteral(". ")) + preceding;
+    }
+    return prompt;
 }
 
 void LocalTranscriber::prepare() {
@@ -64,7 +76,8 @@ QCoro::Task<void> LocalTranscriber::loadInBackground(QString path) {
     }
 }
 
-QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, std::optional<QString> language) {
+QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, std::optional<QString> language,
+                                                  QString precedingText) {
     QPointer<LocalTranscriber> self(this);
     SpeechEngine& engine = engine_;
     WavDecoder::Result audio = WavDecoder::decode(wav);
@@ -74,7 +87,7 @@ QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, std::optional<
     SpeechEngine::Request request;
     request.samples = std::move(audio.samples);
     request.language = language.value_or(QStringLiteral("auto"));
-    request.initialPrompt = promptFrom(settings_.vocabulary());
+    request.initialPrompt = promptFrom(settings_.vocabulary(), precedingText);
     request.matchAudioContext = settings_.localTranscriptionFast();
     const QString path = modelPath(settings_.localModel());
 
