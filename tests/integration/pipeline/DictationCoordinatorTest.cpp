@@ -621,17 +621,14 @@ TEST_F(DictationWithRealOverlayTest, TheFirstRunsEndLeavesANewerRecordingsWavefo
     QCoreApplication::processEvents();
     ASSERT_TRUE(showing(panel()->spinner()));
 
-    // A press during processing runs a second time, which finds no audio and showed nothing:
-    // the first run's spinner stays.
+    // A tap during processing records nothing and shows nothing: the first run's spinner stays.
     modifiers.send(61, option);
-    scheduler.runDue();
     modifiers.send(61, 0);
-    scheduler.runDue();
-    ASSERT_TRUE(log.contains("[Quillo] No audio data captured"));
+    scheduler.advance(300ms);
+    ASSERT_EQ(state(), S::processing);
     EXPECT_TRUE(showing(panel()->spinner()));
 
     // The user starts a new recording while the first run still waits for the server.
-    ASSERT_EQ(state(), S::idle);
     modifiers.send(61, option);
     scheduler.advance(300ms);
     ASSERT_EQ(state(), S::holdRecording);
