@@ -305,7 +305,11 @@ void DictationCoordinator::resultArrived(const Run&) {
 TranscriptionRoute::Request DictationCoordinator::routeRequest(const Run& run) {
     QPointer<DictationCoordinator> self(this);
     const quint64 id = run.id;
-    return {run.mode, run.language, [self, id] { return !self || id <= self->cancelledThrough_; }};
+    TranscriptionRoute::Request request;
+    request.mode = run.mode;
+    request.language = run.language;
+    request.isCancelled = [self, id] { return !self || id <= self->cancelledThrough_; };
+    return request;
 }
 
 // Pastes the final text, records it in the history and ends the run.
