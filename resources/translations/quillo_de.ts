@@ -693,5 +693,9 @@ quill o → Quillo</translation>
         <source>Previous clipboard could not be kept whole</source>
         <translation>Vorherige Zwischenablage konnte nicht vollständig erhalten werden</translation>
     </message>
+    <message id="overlay.recording_limit">
+        <source>Recording stopped at 10 minutes</source>
+        <translation>Aufnahme nach 10 Minuten beendet</translation>
+    </message>
 </context>
 </TS>

@@ -693,5 +693,9 @@ quill o → Quillo</translation>
         <source>Previous clipboard could not be kept whole</source>
         <translation>Previous clipboard could not be kept whole</translation>
     </message>
+    <message id="overlay.recording_limit">
+        <source>Recording stopped at 10 minutes</source>
+        <translation>Recording stopped at 10 minutes</translation>
+    </message>
 </context>
 </TS>

@@ -13,6 +13,9 @@
 #include "platform/SoundPlayer.h"
 #include "services/audio/DictationRecorder.h"
 #include "services/audio/SpeechTrimmer.h"
+#include "services/audio/WavEncoder.h"
+#include "services/local/LiveTranscription.h"
+#include "services/local/LocalTranscriber.h"
 #include "services/paste/TextPaster.h"
 
 #include <QDateTime>
@@ -84,6 +87,7 @@ void DictationCoordinator::onStateChanged(RecordingStateValue state) {
             route_->prepare();  // the local model loads while the user speaks
             break;
         case S::idle:
+        case S::processing:  // also the end of a tap made while an earlier dictation runs
             deps_.audioRecorder.discardPreRoll();
             break;
         default:
@@ -118,7 +122,14 @@ void DictationCoordinator::cancel() {
 }
 
 void DictationCoordinator::cancelRecording() {
+    recordingLimit_.cancel();
     deps_.audioRecorder.stopRecording();  // the audio is dropped
+    if (live_) {
+        // The engine is stopped only when no earlier dictation's text is still on it.
+        live_->cancel(!deliveryOrder_.hasOpenRuns());
+        live_.reset();
+    }
+    keepLocalModelLoaded(false);
     deps_.overlayController.dismissIfShowing(
         std::exchange(recordingOverlay_, DictationOverlay::noContent));
     Log::line(QStringLiteral("[Quillo] Recording cancelled"));
@@ -128,6 +139,8 @@ void DictationCoordinator::cancelRecording() {
 // The runs waiting for a service end now for the user; their results are dropped on arrival.
 void DictationCoordinator::cancelProcessingRuns() {
     cancelledThrough_ = lastRunId_;
+    deliveryOrder_.endThrough(lastRunId_);  // their late results are dropped
+    stateMachine_.setEarlierDictationsPending(false);
     route_->abortLocal();  // frees the engine for the next dictation at once
     deps_.overlayController.dismissIfShowing(processingOverlay_);
     Log::line(QStringLiteral("[Quillo] Recording cancelled"));
@@ -149,6 +162,10 @@ void DictationCoordinator::startRecording() {
         stateMachine_.reset();
         return;
     }
+    keepLocalModelLoaded(true);
+    startLiveTranscription();
+    recordingLimit_ =
+        deps_.scheduler.scheduleOnce(longestRecording, [this] { stopAtLongestRecording(); });
     if (deps_.settings.playSoundOnComplete()) {
         deps_.sounds.play(QLatin1String(popSound));
     }
@@ -158,13 +175,30 @@ void DictationCoordinator::startRecording() {
     }
 }
 
+// A release that never came (a lost event, a stuck key) must not record for ever: the
+// recording ends as if released, its text is delivered, and the overlay says why it stopped.
+void DictationCoordinator::stopAtLongestRecording() {
+    if (!isRecording(stateMachine_.state())) {
+        return;
+    }
+    Log::line(QStringLiteral("[Quillo] Recording reached %1 minutes, stopping")
+                  .arg(longestRecording.count()));
+    stateMachine_.onRecordingLimitReached();
+    stopAndProcess();
+    //: Shown on the overlay when a recording was stopped at its longest allowed length.
+    deps_.overlayController.showError(qtTrId("overlay.recording_limit"));
+}
+
 QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     QPointer<DictationCoordinator> self(this);
+    recordingLimit_.cancel();
     if (deps_.settings.playSoundOnComplete()) {
         deps_.sounds.play(QLatin1String(purrSound));
     }
     Run run = beginRun();
     const QByteArray audio = deps_.audioRecorder.stopRecording();
+    keepLocalModelLoaded(false);
+    const std::unique_ptr<LiveTranscription> live = std::move(live_);
     Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
     if (audio.isEmpty()) {
         Log::line(QStringLiteral("[Quillo] No audio data captured"));
@@ -184,6 +218,10 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     std::exception_ptr failure;
     std::optional<QString> result;
     TranscriptionRoute::Request request = routeRequest(run);
+    if (live) {
+        request.live = live.get();
+        request.liveRecording = audio.mid(WavEncoder::headerSize);
+    }
     try {
         result = co_await route_->transcribeAndFormat(*speech, std::move(request));
     } catch (...) {
@@ -194,6 +232,7 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     }
     resultArrived(run);
     if (isCancelled(run)) {  // the user has moved on: nothing is shown, pasted or stored
+        endRun(run);
         co_return;
     }
     if (failure) {
@@ -206,6 +245,12 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     }
 }
 
+void DictationCoordinator::keepLocalModelLoaded(bool recording) {
+    if (deps_.localTranscription) {
+        deps_.localTranscription->setRecording(recording);
+    }
+}
+
 std::optional<QByteArray> DictationCoordinator::keepSpeech(const QByteArray& audio) const {
     return SpeechTrimmer::keepSpeech(audio, deps_.speechDetector);
 }
@@ -215,13 +260,33 @@ DictationCoordinator::Run DictationCoordinator::beginRun() {
     Run run;
     run.id = ++lastRunId_;
     ++runsInFlight_;
+    deliveryOrder_.begin(run.id);
+    stateMachine_.setEarlierDictationsPending(true);
     run.overlay = std::exchange(recordingOverlay_, DictationOverlay::noContent);
     run.mode = deps_.settings.selectedMode();
-    const QString language = deps_.settings.whisperLanguage();
-    if (language != QLatin1String("auto")) {
-        run.language = language;
-    }
+    run.language = languageSetting();
     return run;
+}
+
+std::optional<QString> DictationCoordinator::languageSetting() const {
+    const QString language = deps_.settings.whisperLanguage();
+    if (language == QLatin1String("auto")) {
+        return std::nullopt;
+    }
+    return language;
+}
+
+// On this computer's engine, the recording is transcribed in stretches while the user speaks.
+void DictationCoordinator::startLiveTranscription() {
+    live_.reset();
+    if (!route_->usesLocalEngine()) {
+        return;
+    }
+    live_ = std::make_unique<LiveTranscription>(
+        LiveTranscription::Dependencies{deps_.audioRecorder, deps_.speechDetector,
+                                        *deps_.localTranscription, deps_.scheduler},
+        languageSetting());
+    live_->start();
 }
 
 void DictationCoordinator::showProcessing(Run& run) {
@@ -240,12 +305,25 @@ void DictationCoordinator::resultArrived(const Run&) {
 TranscriptionRoute::Request DictationCoordinator::routeRequest(const Run& run) {
     QPointer<DictationCoordinator> self(this);
     const quint64 id = run.id;
-    return {run.mode, run.language, [self, id] { return !self || id <= self->cancelledThrough_; }};
+    TranscriptionRoute::Request request;
+    request.mode = run.mode;
+    request.language = run.language;
+    request.isCancelled = [self, id] { return !self || id <= self->cancelledThrough_; };
+    return request;
 }
 
 // Pastes the final text, records it in the history and ends the run.
 QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
     QPointer<DictationCoordinator> self(this);
+    DeliveryOrder& order = deliveryOrder_;
+    co_await order.waitForTurn(run.id);
+    if (!self) {
+        co_return;
+    }
+    if (isCancelled(run)) {  // Escape came while an earlier dictation was still on its way
+        endRun(run);
+        co_return;
+    }
     if (!text.endsWith(QLatin1Char(' ')) && !text.endsWith(QLatin1Char('\n'))) {
         text += QLatin1Char(' ');
     }
@@ -265,6 +343,13 @@ QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
 
 // Takes down only what this run showed: an error, or a newer recording's waveform, stays.
 void DictationCoordinator::finishRun(const Run& run) {
-    stateMachine_.onProcessingComplete();
     deps_.overlayController.dismissIfShowing(run.overlay);
+    endRun(run);
+}
+
+// The machine stays in processing while any dictation is still on its way.
+void DictationCoordinator::endRun(const Run& run) {
+    deliveryOrder_.end(run.id);
+    stateMachine_.setEarlierDictationsPending(deliveryOrder_.hasOpenRuns());
+    stateMachine_.onProcessingComplete();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "base/ScopedRegistration.h"
+#include "base/TimerHandle.h"
+#include "dictation/DeliveryOrder.h"
 #include "dictation/DictationOverlay.h"
 #include "dictation/TranscriptionRoute.h"
 #include "models/DictationMode.h"
@@ -11,6 +13,7 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -25,6 +28,7 @@ class DictationRecorder;
 class FailureReporter;
 class GlobalHotkeyBackend;
 class HotkeyManager;
+class LiveTranscription;
 class LocalTranscriber;
 class LoginItemService;
 class ModifierEventSource;
@@ -68,6 +72,10 @@ public:
 
     static constexpr char popSound[] = "Pop";
     static constexpr char purrSound[] = "Purr";
+    // Longer than any real dictation, so only a lost release reaches it. Ten minutes of 16 kHz
+    // 16-bit mono WAV is 19.2 MB: it stays below OpenAI's 25 MB upload limit (about 13.6
+    // minutes) with room for the multipart envelope, and is a sensible size for our backend.
+    static constexpr std::chrono::minutes longestRecording{10};
 
     explicit DictationCoordinator(Dependencies dependencies, QObject* parent = nullptr);
     ~DictationCoordinator() override;
@@ -99,6 +107,7 @@ private:
     void updateCancelKey();
     void cancel();
     void cancelRecording();
+    void stopAtLongestRecording();
     void cancelProcessingRuns();
     bool isCancelled(const Run& run) const { return run.id <= cancelledThrough_; }
     bool hasRunAwaitingResult() const {
@@ -110,9 +119,14 @@ private:
     TranscriptionRoute::Request routeRequest(const Run& run);
     void resultArrived(const Run& run);
     std::optional<QByteArray> keepSpeech(const QByteArray& audio) const;
+    // The local model is never freed while a recording is under way.
+    void keepLocalModelLoaded(bool recording);
+    void startLiveTranscription();
+    std::optional<QString> languageSetting() const;
     void showProcessing(Run& run);
     QCoro::Task<void> deliver(QString text, Run run);
     void finishRun(const Run& run);
+    void endRun(const Run& run);
 
     Dependencies deps_;
     RecordingStateMachine stateMachine_;
@@ -126,7 +140,12 @@ private:
     quint64 lastRunId_ = 0;
     quint64 cancelledThrough_ = 0;
     int runsInFlight_ = 0;
+    // Runs begun and not yet ended; their texts are pasted in the order they were spoken.
+    DeliveryOrder deliveryOrder_;
     // The spinner of the latest run, taken down when Escape cancels it.
     DictationOverlay::Content processingOverlay_ = DictationOverlay::noContent;
     ScopedRegistration cancelKeyGrab_;
+    TimerHandle recordingLimit_;
+    // The stretches of the recording under way, on this computer's engine; its run takes it.
+    std::unique_ptr<LiveTranscription> live_;
 };

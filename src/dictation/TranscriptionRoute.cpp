@@ -4,6 +4,7 @@
 #include "dictation/TranscriptReplacements.h"
 #include "models/AppSettings.h"
 #include "models/DictationEntry.h"
+#include "services/local/LiveTranscription.h"
 #include "services/local/LocalTranscriber.h"
 #include "services/remote/LLMProvider.h"
 #include "services/remote/LLMService.h"
@@ -29,6 +30,10 @@ void TranscriptionRoute::prepare() {
     if (deps_.localTranscription) {
         deps_.localTranscription->prepare();
     }
+}
+
+bool TranscriptionRoute::usesLocalEngine() const {
+    return deps_.localTranscription && deps_.settings.localTranscription();
 }
 
 void TranscriptionRoute::abortLocal() {
@@ -96,7 +101,13 @@ QCoro::Task<std::optional<QString>> TranscriptionRoute::transcribeLocallyAndForm
 
     Log::line(
         QStringLiteral("[Quillo] Transcribing locally (model: %1)...").arg(settings.localModel()));
-    const QString heard = co_await local.transcribe(audio, request.language);
+    QString heard;
+    if (request.live) {
+        LiveTranscription& live = *request.live;
+        heard = co_await live.finish(request.liveRecording);
+    } else {
+        heard = co_await local.transcribe(audio, request.language);
+    }
     if (!self) {
         co_return std::nullopt;
     }

@@ -3,7 +3,9 @@
 #include "models/DictationMode.h"
 #include "services/http/HttpTransport.h"
 
+#include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <qcoro/qcorotask.h>
@@ -13,6 +15,7 @@
 
 class AppSettings;
 class DeviceIdentity;
+class LiveTranscription;
 class LocalTranscriber;
 class QuilloAPIService;
 
@@ -45,6 +48,10 @@ public:
         std::optional<QString> language;
         // True once the user has cancelled the dictation: its transcript is then dropped.
         std::function<bool()> isCancelled;
+        // On this computer's engine, the stretches transcribed while the user spoke, and the
+        // whole recording's PCM whose rest they still need.
+        QPointer<LiveTranscription> live;
+        QByteArray liveRecording;
     };
 
     explicit TranscriptionRoute(Dependencies dependencies, QObject* parent = nullptr);
@@ -55,6 +62,8 @@ public:
 
     // A dictation may follow: the local model loads while the user speaks.
     void prepare();
+    // Whether the settings send the speech to this computer's engine.
+    bool usesLocalEngine() const;
     // Stops the engine's work for a cancelled dictation, so the next one finds it free.
     void abortLocal();
 

@@ -39,6 +39,9 @@ public:
         open = open && !was;
         return was ? audio : QByteArray();
     }
+    QByteArray recordedSince(qsizetype first) const override {
+        return recording ? audio.mid(44 + first * 2) : QByteArray();
+    }
     QCoro::Task<bool> requestPermission() override { co_return permission; }
     float currentLevel() const override { return 0.5f; }
 

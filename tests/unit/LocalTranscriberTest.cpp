@@ -108,6 +108,32 @@ TEST_F(LocalTranscriptionServiceTest, ModelIsFreedThirtySecondsAfterTheLastUse) 
     EXPECT_TRUE(engine.loadedModel().isEmpty());
 }
 
+// A hold longer than the idle time used to free the model in the middle of the recording and
+// load it again after the release.
+TEST_F(LocalTranscriptionServiceTest, ModelStaysLoadedThroughALongRecording) {
+    service.prepare();
+    service.setRecording(true);
+    scheduler.advance(5min);
+    EXPECT_EQ(engine.unloadCount, 0);
+    service.setRecording(false);
+    EXPECT_EQ(transcribe().text, "hello from this computer");
+    EXPECT_EQ(engine.loads.size(), 2) << "loaded once more only to be sure, never freed";
+    EXPECT_EQ(engine.unloadCount, 0);
+    scheduler.advance(29s);
+    EXPECT_EQ(engine.unloadCount, 0);
+    scheduler.advance(1s);
+    EXPECT_EQ(engine.unloadCount, 1);
+}
+
+TEST_F(LocalTranscriptionServiceTest, ARecordingEndedWithoutATranscriptionStillFreesTheModel) {
+    service.prepare();
+    service.setRecording(true);
+    scheduler.advance(40s);
+    service.setRecording(false);  // cancelled, or no speech
+    scheduler.advance(30s);
+    EXPECT_EQ(engine.unloadCount, 1);
+}
+
 TEST_F(LocalTranscriptionServiceTest, PassesLanguageVocabularyAndSamples) {
     store.setString("vocabulary", R"(["Quillo", "  ", " Kubernetes"])");
     ASSERT_TRUE(transcribe(secondOfSilence(), QString("de")).error == std::nullopt);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 // Everything one recording touches on the capture thread. Only the capture thread uses it
@@ -48,6 +49,8 @@ public:
     const int inputRate;
     StreamingResampler resampler;
     std::vector<float> mono;
+    // Appended on the capture thread, read on the main thread while the recording goes on.
+    mutable std::mutex pcmLock;
     QByteArray pcm;
     std::atomic<qint64> inputFrames{0};
     // The first output sample the recording keeps: that of the latest key-down. Main thread.
@@ -147,13 +150,29 @@ QByteArray AudioRecorder::stopRecording() {
     return WavEncoder::createWAVData(audioData_, targetSampleRate, 1, 16);
 }
 
+QByteArray AudioRecorder::recordedSince(qsizetype first) const {
+    if (!recording_ || !confirmed_) {
+        return {};
+    }
+    const std::lock_guard lock(recording_->pcmLock);
+    const qsizetype from = (recording_->keepFrom + first) * 2;
+    if (from >= recording_->pcm.size()) {
+        return {};
+    }
+    return recording_->pcm.mid(from);
+}
+
 void AudioRecorder::onCapturedBuffer(Recording& recording, const float* interleaved,
                                      qsizetype frames) {
     if (interleaved == nullptr || frames <= 0) {
         return;
     }
     updateLevel(interleaved, frames, recording.channels);
-    recording.resampler.process(recording.mixDown(interleaved, frames), frames, recording.pcm);
+    const float* mono = recording.mixDown(interleaved, frames);
+    {
+        const std::lock_guard lock(recording.pcmLock);
+        recording.resampler.process(mono, frames, recording.pcm);
+    }
     recording.inputFrames.fetch_add(frames, std::memory_order_release);
 }
 

@@ -28,6 +28,8 @@ public:
     // Throws AudioRecorderError when capture cannot start; the recorder then stays idle.
     void startRecording() override;
     QByteArray stopRecording() override;
+    // Main thread; copies under a lock the capture thread takes only to append.
+    QByteArray recordedSince(qsizetype first) const override;
     // Safe from any thread.
     float currentLevel() const override { return currentLevel_.load(std::memory_order_relaxed); }
     bool isRecording() const { return recording_ != nullptr && confirmed_; }

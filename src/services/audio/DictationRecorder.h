@@ -23,5 +23,9 @@ public:
     virtual void startRecording() = 0;
     // The complete WAV file; empty when no recording was running.
     virtual QByteArray stopRecording() = 0;
+    // The confirmed recording's 16 kHz mono 16-bit PCM from sample `first` (0 is its start,
+    // pre-roll included) to what has arrived so far, without stopping it; empty when no
+    // recording runs.
+    virtual QByteArray recordedSince(qsizetype first) const = 0;
     virtual QCoro::Task<bool> requestPermission() = 0;
 };

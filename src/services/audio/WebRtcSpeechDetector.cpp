@@ -1,26 +1,11 @@
 #include "services/audio/WebRtcSpeechDetector.h"
 
-#include <webrtc/modules/audio_processing/include/audio_processing.h>
-#include <webrtc/modules/interface/module_common_types.h>
+#include "services/audio/WebRtcFrameClassifier.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
-
-using Frames = std::vector<bool>;
-
-double levelDb(const qint16* frame, int samples) {
-    double sum = 0;
-    for (int i = 0; i < samples; ++i) {
-        const double x = frame[i] / 32768.0;
-        sum += x * x;
-    }
-    return 10.0 * std::log10(sum / samples + 1e-12);
-}
 
 // The level below which the quietest 5 % of the frames lie.
 double noiseFloorDb(std::vector<double> levels) {
@@ -29,28 +14,18 @@ double noiseFloorDb(std::vector<double> levels) {
     return *fifth;
 }
 
-Frames voicedFrames(const qint16* samples, std::size_t frames) {
-    std::unique_ptr<webrtc::AudioProcessing> apm(webrtc::AudioProcessing::Create());
-    webrtc::VoiceDetection* vad = apm->voice_detection();
-    vad->Enable(true);
-    vad->set_likelihood(webrtc::VoiceDetection::kVeryLowLikelihood);
-    vad->set_frame_size_ms(10);
+}  // namespace
 
-    webrtc::AudioFrame frame;
-    frame.sample_rate_hz_ = WebRtcSpeechDetector::sampleRate;
-    frame.num_channels_ = 1;
-    frame.samples_per_channel_ = WebRtcSpeechDetector::frameSamples;
-    Frames voiced(frames);
-    for (std::size_t k = 0; k < frames; ++k) {
-        std::memcpy(frame.data_, samples + k * WebRtcSpeechDetector::frameSamples,
-                    WebRtcSpeechDetector::frameSamples * sizeof(qint16));
-        apm->ProcessStream(&frame);
-        voiced[k] = vad->stream_has_voice();
-    }
-    return voiced;
+std::unique_ptr<SpeechDetector::FrameClassifier> WebRtcSpeechDetector::frameClassifier() const {
+    return std::make_unique<WebRtcFrameClassifier>();
 }
 
-}  // namespace
+double WebRtcSpeechDetector::speechThresholdDb(std::vector<double> levels) {
+    if (levels.empty()) {
+        return absoluteFloorDb;
+    }
+    return std::max(absoluteFloorDb, noiseFloorDb(std::move(levels)) + aboveNoiseFloorDb);
+}
 
 std::optional<SpeechDetector::Span> WebRtcSpeechDetector::findSpeech(const qint16* samples,
                                                                      qsizetype count) const {
@@ -58,14 +33,17 @@ std::optional<SpeechDetector::Span> WebRtcSpeechDetector::findSpeech(const qint1
     if (frames == 0) {
         return std::nullopt;
     }
+    std::vector<Frame> heard;
+    heard.reserve(frames);
+    WebRtcFrameClassifier().classify(samples, static_cast<qsizetype>(frames) * frameSamples, heard);
     std::vector<double> levels(frames);
     for (std::size_t k = 0; k < frames; ++k) {
-        levels[k] = levelDb(samples + k * frameSamples, frameSamples);
+        levels[k] = heard[k].levelDb;
     }
-    const double threshold = std::max(absoluteFloorDb, noiseFloorDb(levels) + aboveNoiseFloorDb);
-    Frames speech = voicedFrames(samples, frames);
+    const double threshold = speechThresholdDb(levels);
+    std::vector<bool> speech(frames);
     for (std::size_t k = 0; k < frames; ++k) {
-        speech[k] = speech[k] && levels[k] > threshold;
+        speech[k] = heard[k].voiced && levels[k] > threshold;
     }
 
     // Runs of counted frames, gaps up to bridgedGapFrames bridged; the short ones are dropped.

@@ -18,11 +18,14 @@
 // brown noise through, runs of 20 frames lost a short word in fan noise.
 class WebRtcSpeechDetector final : public SpeechDetector {
 public:
-    static constexpr int frameSamples = sampleRate / 100;  // 10 ms
-    static constexpr double absoluteFloorDb = -60.0;       // dBFS
+    static constexpr double absoluteFloorDb = -60.0;  // dBFS
     static constexpr double aboveNoiseFloorDb = 9.0;
     static constexpr int minimumRunFrames = 15;  // 150 ms
     static constexpr int bridgedGapFrames = 3;   // 30 ms
 
     std::optional<Span> findSpeech(const qint16* samples, qsizetype count) const override;
+    std::unique_ptr<FrameClassifier> frameClassifier() const override;
+
+    // The level a frame must pass to count as speech, from the levels of the recording's frames.
+    static double speechThresholdDb(std::vector<double> levels);
 };

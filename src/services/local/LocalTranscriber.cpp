@@ -9,7 +9,7 @@
 #include <QStandardPaths>
 
 LocalTranscriber::LocalTranscriber(SpeechEngine& engine, Scheduler& scheduler,
-                                                     AppSettings& settings, QObject* parent)
+                                   AppSettings& settings, QObject* parent)
     : QObject(parent), engine_(engine), scheduler_(scheduler), settings_(settings) {}
 
 QString LocalTranscriber::modelsDirectory() {
@@ -24,14 +24,26 @@ QString LocalTranscriber::modelPath(const QString& nameOrPath) {
     return modelsDirectory() + QStringLiteral("/ggml-") + nameOrPath + QStringLiteral(".bin");
 }
 
-QString LocalTranscriber::promptFrom(const QStringList& vocabulary) {
+QString LocalTranscriber::promptFrom(const QStringList& vocabulary, const QString& precedingText) {
     QStringList words;
     for (const QString& word : vocabulary) {
         if (!word.trimmed().isEmpty()) {
             words << word.trimmed();
         }
     }
-    return words.join(QLatin1String(", "));
+    QString prompt = words.join(QLatin1String(", "));
+    QString preceding = precedingText.trimmed();
+    if (preceding.size() > precedingTextLimit) {
+        preceding = preceding.right(precedingTextLimit);
+        const qsizetype wordStart = preceding.indexOf(QLatin1Char(' '));
+        if (wordStart >= 0) {
+            preceding = preceding.mid(wordStart + 1);
+        }
+    }
+    if (!preceding.isEmpty()) {
+        prompt += (prompt.isEmpty() ? QString() : QStringLiteral(". ")) + preceding;
+    }
+    return prompt;
 }
 
 void LocalTranscriber::prepare() {
@@ -40,7 +52,16 @@ void LocalTranscriber::prepare() {
     }
     unloadTimer_.cancel();
     loadInBackground(modelPath(settings_.localModel()));
-    if (running_ == 0) {
+    if (!inUse()) {
+        scheduleUnload();
+    }
+}
+
+void LocalTranscriber::setRecording(bool recording) {
+    recording_ = recording;
+    if (recording_) {
+        unloadTimer_.cancel();
+    } else if (!inUse() && settings_.localTranscription()) {
         scheduleUnload();
     }
 }
@@ -55,8 +76,8 @@ QCoro::Task<void> LocalTranscriber::loadInBackground(QString path) {
     }
 }
 
-QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav,
-                                                           std::optional<QString> language) {
+QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav, std::optional<QString> language,
+                                                  QString precedingText) {
     QPointer<LocalTranscriber> self(this);
     SpeechEngine& engine = engine_;
     WavDecoder::Result audio = WavDecoder::decode(wav);
@@ -66,7 +87,7 @@ QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav,
     SpeechEngine::Request request;
     request.samples = std::move(audio.samples);
     request.language = language.value_or(QStringLiteral("auto"));
-    request.initialPrompt = promptFrom(settings_.vocabulary());
+    request.initialPrompt = promptFrom(settings_.vocabulary(), precedingText);
     request.matchAudioContext = settings_.localTranscriptionFast();
     const QString path = modelPath(settings_.localModel());
 
@@ -82,7 +103,7 @@ QCoro::Task<QString> LocalTranscriber::transcribe(QByteArray wav,
     }
     if (self) {
         --running_;
-        if (running_ == 0) {
+        if (!inUse()) {
             scheduleUnload();
         }
     }
@@ -99,7 +120,7 @@ void LocalTranscriber::abort() {
 void LocalTranscriber::scheduleUnload() {
     QPointer<LocalTranscriber> self(this);
     unloadTimer_ = scheduler_.scheduleOnce(idleUnloadDelay, [self] {
-        if (self && self->running_ == 0) {
+        if (self && !self->inUse()) {
             self->engine_.unload();
         }
     });

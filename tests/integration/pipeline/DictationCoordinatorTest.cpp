@@ -41,6 +41,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,15 @@ protected:
             }
         }
         QCoreApplication::processEvents();
+    }
+
+    // Runs the event loop until `done` holds (the loopback server lives there).
+    void waitFor(const std::function<bool()>& done) {
+        QElapsedTimer deadline;
+        deadline.start();
+        while (!done() && deadline.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
     }
 
     void holdGesture() {
@@ -300,37 +310,122 @@ TEST_F(DictationCoordinatorTest, NoAudioAnEmptyTranscriptAndAFailedStartEndQuiet
     EXPECT_EQ(overlay.calls.last(), "dismiss");
 }
 
-TEST_F(DictationCoordinatorTest, APressDuringProcessingStartsASecondRunThatFindsNoAudio) {
+// The first dictation's transcript comes late, so the second one is recorded, transcribed and
+// ready before it: the texts must still land in the order they were spoken.
+TEST_F(DictationCoordinatorTest, AHoldDuringProcessingRecordsASecondDictationPastedAfterTheFirst) {
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+    slow.delay = 3000ms;
+    server.enqueue(slow);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    coordinator();
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    waitFor([this] { return server.requests().size() == 1; });
+    EXPECT_EQ(state(), S::processing);
+
+    settings.setSelectedMode(DictationMode::raw);  // the second one skips the formatting
+    hotkeys.press(quil);
+    EXPECT_EQ(state(), S::pendingIntent);
+    EXPECT_EQ(recorder.preRollCount, 2) << "the second hold keeps its pre-roll";
+    scheduler.advance(300ms);
+    EXPECT_EQ(state(), S::holdRecording);
+    EXPECT_EQ(recorder.startCount, 2);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    waitFor([this] { return log.contains("[Quillo] Transcription: \"second\" (1 words)"); });
+    EXPECT_TRUE(paster.pasted.isEmpty()) << "the second text waits for the first";
+    EXPECT_EQ(state(), S::processing);
+
+    finishRun();
+    EXPECT_EQ(paster.pasted, (QStringList{"First. ", "second "}));
+    const auto history = settings.recentDictations();
+    ASSERT_EQ(history.size(), 2);
+    EXPECT_EQ(history[0].text, "second");
+    EXPECT_EQ(history[1].text, "First.");
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_FALSE(log.contains("[Quillo] No audio data captured"));
+    EXPECT_EQ(state(), S::idle);
+}
+
+// The same on the modifier-only hotkey, which drives the state machine through other code.
+TEST_F(DictationCoordinatorTest, AModifierHoldDuringProcessingRecordsASecondDictation) {
     settings.setHotkeyKeyCode(61);
     settings.setHotkeyModifiers(0);
+    settings.setSelectedMode(DictationMode::raw);
     ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
     slow.delay = 300ms;
     server.enqueue(slow);
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
     coordinator();
     const quint64 option = ModifierHotkeyManager::optionFlag;
+    modifiers.send(61, option);
+    scheduler.advance(300ms);
+    modifiers.send(61, 0);
+    scheduler.runDue();
+    waitFor([this] { return server.requests().size() == 1; });
+
     modifiers.send(61, option);
     scheduler.advance(300ms);
     EXPECT_EQ(state(), S::holdRecording);
     modifiers.send(61, 0);
     scheduler.runDue();
-    scheduler.runDue();
-    EXPECT_EQ(state(), S::processing);
-
-    // The user presses again while the first run waits for the server.
-    QCoreApplication::processEvents();
-    modifiers.send(61, option);
-    scheduler.runDue();
-    scheduler.runDue();
-    EXPECT_TRUE(log.contains("[Quillo] No audio data captured"));
-    modifiers.send(61, 0);
     finishRun();
-    QElapsedTimer deadline;
-    deadline.start();
-    while (paster.pasted.isEmpty() && deadline.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    EXPECT_EQ(paster.pasted, QStringList{"First. "}) << "the first run still delivers its text";
+    EXPECT_EQ(paster.pasted, (QStringList{"first ", "second "}));
+    EXPECT_EQ(settings.recentDictations().size(), 2);
+    EXPECT_FALSE(log.contains("[Quillo] No audio data captured"));
+}
+
+TEST_F(DictationCoordinatorTest, EscapeDuringASecondHoldCancelsOnlyThatRecording) {
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+    slow.delay = 300ms;
+    server.enqueue(slow);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    coordinator();
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    waitFor([this] { return server.requests().size() == 1; });
+
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    ASSERT_EQ(state(), S::holdRecording);
+    EXPECT_TRUE(cancelKey.press());
+    EXPECT_TRUE(log.contains("[Quillo] Recording cancelled"));
+    EXPECT_EQ(state(), S::processing) << "the first dictation is still on its way";
+    hotkeys.release(quil);
+    scheduler.runDue();
+
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"First. "});
+    EXPECT_EQ(settings.recentDictations().size(), 1);
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(state(), S::idle);
+}
+
+// A tap made while a dictation is processed records nothing and leaves that dictation be.
+TEST_F(DictationCoordinatorTest, ATapDuringProcessingReturnsToProcessing) {
+    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+    slow.delay = 300ms;
+    server.enqueue(slow);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    coordinator();
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    waitFor([this] { return server.requests().size() == 1; });
+
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    scheduler.advance(300ms);
+    EXPECT_EQ(state(), S::processing);
+    EXPECT_FALSE(recorder.open) << "the tap's pre-roll is closed again";
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"First. "});
     EXPECT_EQ(state(), S::idle);
 }
 
@@ -526,17 +621,14 @@ TEST_F(DictationWithRealOverlayTest, TheFirstRunsEndLeavesANewerRecordingsWavefo
     QCoreApplication::processEvents();
     ASSERT_TRUE(showing(panel()->spinner()));
 
-    // A press during processing runs a second time, which finds no audio and showed nothing:
-    // the first run's spinner stays.
+    // A tap during processing records nothing and shows nothing: the first run's spinner stays.
     modifiers.send(61, option);
-    scheduler.runDue();
     modifiers.send(61, 0);
-    scheduler.runDue();
-    ASSERT_TRUE(log.contains("[Quillo] No audio data captured"));
+    scheduler.advance(300ms);
+    ASSERT_EQ(state(), S::processing);
     EXPECT_TRUE(showing(panel()->spinner()));
 
     // The user starts a new recording while the first run still waits for the server.
-    ASSERT_EQ(state(), S::idle);
     modifiers.send(61, option);
     scheduler.advance(300ms);
     ASSERT_EQ(state(), S::holdRecording);
@@ -804,4 +896,66 @@ TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTen
     EXPECT_LE(static_cast<long>(sent.size()),
               where.offset + static_cast<long>(utterance.size()) + 16000 * 3 / 10 + 16000 / 50);
     EXPECT_EQ(paster.pasted, QStringList{"testing "});
+}
+
+// A lost release must not record for ever: at the longest length the recording stops, its
+// text is delivered, and the overlay says why.
+TEST_F(DictationCoordinatorTest, ARecordingStopsAtItsLongestLengthAndIsDelivered) {
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"long talk","words":2})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Long talk."})"));
+    coordinator();
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    ASSERT_TRUE(recorder.recording);
+    scheduler.advance(DictationCoordinator::longestRecording - 1ms);
+    EXPECT_TRUE(recorder.recording) << "nothing real is cut short";
+
+    scheduler.advance(1ms);
+    EXPECT_FALSE(recorder.recording);
+    EXPECT_EQ(state(), S::processing);
+    EXPECT_TRUE(log.contains("[Quillo] Recording reached 10 minutes, stopping"));
+    EXPECT_EQ(overlay.calls.last(), "error " + qtTrId("overlay.recording_limit"));
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"Long talk. "});
+
+    hotkeys.release(quil);  // the release, if it ever comes, starts nothing
+    scheduler.runDue();
+    EXPECT_EQ(state(), S::idle);
+    EXPECT_EQ(recorder.stopCount, 1);
+    EXPECT_EQ(server.requests().size(), 2);
+}
+
+TEST_F(DictationCoordinatorTest, AHandsFreeRecordingStopsAtItsLongestLengthToo) {
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"long talk","words":2})"));
+    coordinator();
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    ASSERT_EQ(state(), S::handsfreeRecording);
+    scheduler.advance(DictationCoordinator::longestRecording);
+    EXPECT_FALSE(recorder.recording);
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"long talk "});
+}
+
+// The limit counts one recording, not the time since the first: a recording stopped by hand
+// leaves no timer behind to cut the next one.
+TEST_F(DictationCoordinatorTest, TheLongestLengthCountsFromEachRecordingsStart) {
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"one","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"two","words":1})"));
+    holdGesture();
+    scheduler.advance(5min);
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    scheduler.advance(DictationCoordinator::longestRecording - 5min);
+    EXPECT_TRUE(recorder.recording);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    finishRun();
+    EXPECT_EQ(paster.pasted, (QStringList{"one ", "two "}));
+    EXPECT_FALSE(log.contains("[Quillo] Recording reached 10 minutes, stopping"));
 }

@@ -27,6 +27,8 @@
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -207,6 +209,81 @@ TEST_F(LocalTranscriptionPipelineTest, OffMeansTheRemoteRouteAsBefore) {
     EXPECT_TRUE(engine.loads.isEmpty());
     EXPECT_TRUE(engine.requests.empty());
     EXPECT_EQ(server.requests().value(0).path, "/api/transcribe");
+}
+
+// Appends `ms` of a voice (a loud tone) or, at amplitude 0, of silence.
+void appendSound(QByteArray& wav, int ms, qint16 amplitude = 8000) {
+    for (int i = 0; i < ms * 16; ++i) {
+        const auto value = static_cast<qint16>(amplitude * std::sin(i * 0.12));
+        wav.append(reinterpret_cast<const char*>(&value), 2);
+    }
+}
+
+// A long dictation on this computer: its stretches are transcribed while the user speaks, and
+// the release leaves only the rest; the log, the paste and the history are those of one text.
+TEST_F(LocalTranscriptionPipelineTest, ALongHoldIsTranscribedInStretchesAndDeliveredAsOneText) {
+    settings.setSelectedMode(DictationMode::raw);
+    speech.speechFromLevels = true;
+    engine.transcripts = {"First sentence.", "Second one."};
+    recorder.audio = WavEncoder::createWAVData({}, 16000, 1, 16);
+    coordinator();
+    hotkeys.press(HotkeyManager::hotkeyId);
+    scheduler.advance(300ms);
+    ASSERT_EQ(recorder.startCount, 1);
+    appendSound(recorder.audio, 300, 0);
+    appendSound(recorder.audio, 1500);
+    appendSound(recorder.audio, 400, 0);
+    scheduler.advance(2200ms);
+    EXPECT_EQ(engine.requests.size(), 1u) << "the first stretch went while the user spoke";
+    appendSound(recorder.audio, 1000);
+    scheduler.advance(1000ms);
+    hotkeys.release(HotkeyManager::hotkeyId);
+    scheduler.runDue();
+    QElapsedTimer deadline;
+    deadline.start();
+    while (deadline.elapsed() < 10000 && coordinator().stateMachine().state() != S::idle) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    EXPECT_EQ(pipelineLines(),
+              QStringList({
+                  QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(recorder.audio.size()),
+                  "[Quillo] Transcribing locally (model: /models/ggml-test.bin)...",
+                  "[Quillo] Transcription: \"First sentence. Second one.\" (4 words)",
+                  "[Quillo] Raw mode, skipping LLM",
+              }));
+    EXPECT_EQ(engine.requests.size(), 2u);
+    EXPECT_EQ(engine.requests[1].initialPrompt, "First sentence.");
+    EXPECT_EQ(paster.pasted, QStringList{"First sentence. Second one. "});
+    EXPECT_EQ(settings.recentDictations().size(), 1);
+}
+
+TEST_F(LocalTranscriptionPipelineTest, EscapeDuringALongHoldStopsItsStretchesAndPastesNothing) {
+    speech.speechFromLevels = true;
+    engine.holdAnswers = true;
+    recorder.audio = WavEncoder::createWAVData({}, 16000, 1, 16);
+    coordinator();
+    hotkeys.press(HotkeyManager::hotkeyId);
+    scheduler.advance(300ms);
+    appendSound(recorder.audio, 1500);
+    appendSound(recorder.audio, 400, 0);
+    appendSound(recorder.audio, 1500);
+    appendSound(recorder.audio, 400, 0);
+    scheduler.advance(3800ms);
+    ASSERT_EQ(engine.requests.size(), 1u);
+
+    EXPECT_TRUE(cancelKey.press());
+    EXPECT_TRUE(log.contains("[Quillo] Recording cancelled"));
+    EXPECT_EQ(engine.abortCount, 1);
+    engine.answerNext();
+    for (int i = 0; i < 10; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    hotkeys.release(HotkeyManager::hotkeyId);
+    scheduler.advance(1s);
+    EXPECT_EQ(engine.requests.size(), 1u) << "the queued stretch never reached the engine";
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_EQ(coordinator().stateMachine().state(), S::idle);
 }
 
 }  // namespace

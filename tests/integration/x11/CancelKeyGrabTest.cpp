@@ -96,9 +96,8 @@ TEST(CancelKeyGrab, EscapeIsOursOnlyWhileGrabbed) {
 // While Alt+Space is held, its passive grab has become an active grab of the whole keyboard:
 // Escape pressed then must still cancel the recording, and reach no other window.
 TEST(CancelKeyGrab, EscapeDuringAHeldHotkeyCancelsTheRecording) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        GTEST_SKIP() << "needs the X display of scripts/with-test-env.sh";
-    }
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows(),
+                        "the X display of scripts/with-test-env.sh");
     X11TestClient keyboard;
     ASSERT_TRUE(keyboard.isConnected());
     EscapeCounter window;

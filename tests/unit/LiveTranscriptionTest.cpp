@@ -1,0 +1,253 @@
+#include "services/local/LiveTranscription.h"
+
+#include "models/AppSettings.h"
+#include "services/audio/StretchCutter.h"
+#include "services/audio/WavEncoder.h"
+#include "services/local/LocalTranscriber.h"
+#include "support/FakeDictationRecorder.h"
+#include "support/FakeSpeechDetector.h"
+#include "support/FakeSpeechEngine.h"
+#include "support/InMemoryDefaultsStore.h"
+#include "support/ManualScheduler.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QtEndian>
+
+#include <qcoro/qcorotask.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr qsizetype samplesPerMs = 16;
+
+struct Outcome {
+    std::optional<QString> text;
+    bool failed = false;
+};
+
+// QCoro 0.8 hangs when a waited-for task throws: the outcome is caught here.
+QCoro::Task<Outcome> finishCaught(LiveTranscription& live, QByteArray pcm) {
+    Outcome outcome;
+    try {
+        outcome.text = co_await live.finish(std::move(pcm));
+    } catch (...) {
+        outcome.failed = true;
+    }
+    co_return outcome;
+}
+
+class LiveTranscriptionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings.setLocalTranscription(true);
+        settings.setLocalModel("/models/ggml-test.bin");
+        detector.speechFromLevels = true;
+        recorder.audio = WavEncoder::createWAVData({}, 16000, 1, 16);
+        recorder.startRecording();
+        live.start();
+    }
+
+    // Appends `ms` of a voice (a loud tone) or of silence, and lets that much time pass.
+    void speak(int ms, qint16 amplitude = 8000) {
+        for (qsizetype i = 0; i < ms * samplesPerMs; ++i) {
+            const auto value = static_cast<qint16>(amplitude * std::sin(i * 0.12));
+            char bytes[2];
+            qToLittleEndian(value, bytes);
+            recorder.audio.append(bytes, 2);
+        }
+        scheduler.advance(std::chrono::milliseconds(ms));
+    }
+    void pause(int ms) { speak(ms, 0); }
+
+    QByteArray recording() const { return recorder.audio.mid(44); }
+
+    // Releases the recording: the whole text, answering held transcriptions in turn.
+    Outcome release() {
+        recorder.recording = false;
+        auto task = finishCaught(live, recording());
+        QElapsedTimer deadline;
+        deadline.start();
+        while (!task.isReady() && deadline.elapsed() < 5000) {
+            engine.answerNext();
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return task.isReady() ? QCoro::waitFor(std::move(task)) : Outcome{};
+    }
+
+    void answerOne() {
+        ASSERT_TRUE(engine.answerNext());
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    }
+
+    qsizetype sentSamples(std::size_t request) const {
+        return static_cast<qsizetype>(engine.requests.at(request).samples.size());
+    }
+
+    InMemoryDefaultsStore store;
+    AppSettings settings{store};
+    FakeDictationRecorder recorder;
+    FakeSpeechDetector detector;
+    FakeSpeechEngine engine;
+    ManualScheduler scheduler;
+    LocalTranscriber transcriber{engine, scheduler, settings};
+    LiveTranscription live{{recorder, detector, transcriber, scheduler}, QStringLiteral("en")};
+};
+
+}  // namespace
+
+TEST_F(LiveTranscriptionTest, StretchesEndAtPausesAndCarryTheTextBeforeThemAsPrompt) {
+    settings.setVocabulary({"Quillo"});
+    engine.transcripts = {" Dear Anna,", " the Quillo build is green.", " Thanks."};
+    pause(500);
+    speak(1500);
+    pause(300);
+    ASSERT_EQ(engine.requests.size(), 1u) << "the first stretch went while the user spoke on";
+    EXPECT_EQ(live.cuts(), (QList<qsizetype>{(2000 + 100) * samplesPerMs}));
+    speak(2000);
+    pause(300);
+    ASSERT_EQ(engine.requests.size(), 2u);
+    speak(700);
+    pause(100);
+
+    const Outcome outcome = release();
+    EXPECT_EQ(outcome.text, "Dear Anna, the Quillo build is green. Thanks.");
+    ASSERT_EQ(engine.requests.size(), 3u) << "only the rest was left for the release";
+    EXPECT_EQ(engine.requests[0].initialPrompt, "Quillo");
+    EXPECT_EQ(engine.requests[1].initialPrompt, "Quillo. Dear Anna,");
+    EXPECT_EQ(engine.requests[2].initialPrompt, "Quillo. Dear Anna, the Quillo build is green.");
+    for (const SpeechEngine::Request& request : engine.requests) {
+        EXPECT_EQ(request.language, "en");
+    }
+    // Each stretch is its words with at most the trimmer's margin of silence around them.
+    const qsizetype margin = 300 * samplesPerMs;
+    EXPECT_LE(sentSamples(0), 1500 * samplesPerMs + 2 * margin);
+    EXPECT_GE(sentSamples(0), 1500 * samplesPerMs);
+    EXPECT_GE(sentSamples(1), 2000 * samplesPerMs);
+    EXPECT_GE(sentSamples(2), 700 * samplesPerMs);
+}
+
+TEST_F(LiveTranscriptionTest, EverySampleOfSpeechGoesToTheEngineExactlyOnce) {
+    pause(200);
+    for (int i = 0; i < 6; ++i) {
+        speak(900 + 100 * i);
+        pause(250 + 50 * i);
+    }
+    speak(400);
+    release();
+    qsizetype loud = 0;
+    for (const SpeechEngine::Request& request : engine.requests) {
+        for (const float sample : request.samples) {
+            loud += std::abs(sample) > 0.0f ? 1 : 0;
+        }
+    }
+    qsizetype spoken = 0;
+    const QByteArray pcm = recording();
+    for (qsizetype i = 0; i + 1 < pcm.size(); i += 2) {
+        spoken += qFromLittleEndian<qint16>(pcm.constData() + i) != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(engine.requests.size(), 7u);
+    EXPECT_EQ(loud, spoken);
+}
+
+TEST_F(LiveTranscriptionTest, ALongStretchWithoutAPauseIsCutBeforeTwentySeconds) {
+    engine.transcripts = {"first part", "second part"};
+    pause(2500);  // the noise floor is learnt from the pre-roll
+    speak(12000);
+    speak(80, 200);  // a quiet moment between two words
+    speak(9000);
+    EXPECT_EQ(engine.requests.size(), 1u);
+    ASSERT_EQ(live.cuts().size(), 1);
+    const qsizetype quiet = (2500 + 12000) * samplesPerMs;
+    EXPECT_GE(live.cuts()[0], quiet);
+    EXPECT_LE(live.cuts()[0], quiet + 80 * samplesPerMs);
+    EXPECT_EQ(release().text, "first part second part");
+}
+
+TEST_F(LiveTranscriptionTest, ASlowEngineStillBusyAtTheReleaseLosesNothingAndRepeatsNothing) {
+    engine.holdAnswers = true;
+    engine.transcripts = {"one", "two", "three"};
+    pause(300);
+    speak(1000);
+    pause(300);
+    speak(1000);
+    pause(300);
+    EXPECT_EQ(engine.requests.size(), 1u) << "stretches wait for the one before them";
+    EXPECT_EQ(live.cuts().size(), 2);
+    speak(600);
+
+    const Outcome outcome = release();
+    EXPECT_EQ(outcome.text, "one two three");
+    EXPECT_EQ(engine.requests.size(), 3u);
+    EXPECT_EQ(engine.requests[2].initialPrompt, "one two");
+}
+
+TEST_F(LiveTranscriptionTest, SilenceNeverReachesTheEngine) {
+    pause(3000);
+    EXPECT_TRUE(engine.requests.empty());
+    const Outcome outcome = release();
+    EXPECT_EQ(outcome.text, "");
+    EXPECT_TRUE(engine.requests.empty());
+}
+
+TEST_F(LiveTranscriptionTest, ASilentRestAddsNothingAtTheRelease) {
+    engine.transcripts = {"only this"};
+    speak(1000);
+    pause(1000);
+    EXPECT_EQ(engine.requests.size(), 1u);
+    EXPECT_EQ(release().text, "only this");
+    EXPECT_EQ(engine.requests.size(), 1u);
+}
+
+TEST_F(LiveTranscriptionTest, CancellingStopsTheStretchInFlightAndDropsTheQueue) {
+    engine.holdAnswers = true;
+    speak(1000);
+    pause(300);
+    speak(1000);
+    pause(300);
+    ASSERT_EQ(engine.requests.size(), 1u);
+    live.cancel(true);
+    EXPECT_EQ(engine.abortCount, 1);
+    answerOne();
+    speak(1000);
+    pause(300);
+    EXPECT_EQ(engine.requests.size(), 1u) << "nothing more is heard or sent";
+    EXPECT_TRUE(live.text().isEmpty());
+}
+
+TEST_F(LiveTranscriptionTest, CancellingWhileAnotherDictationUsesTheEngineLeavesItRunning) {
+    engine.holdAnswers = true;
+    speak(1000);
+    pause(300);
+    live.cancel(false);
+    EXPECT_EQ(engine.abortCount, 0);
+    answerOne();
+    EXPECT_TRUE(live.text().isEmpty());
+}
+
+TEST_F(LiveTranscriptionTest, AFailedStretchFailsTheWholeTranscription) {
+    engine.transcribeError = std::make_exception_ptr(std::runtime_error("engine"));
+    speak(1000);
+    pause(300);
+    speak(500);
+    EXPECT_TRUE(release().failed);
+    EXPECT_EQ(engine.requests.size(), 1u) << "no stretch after a failure";
+}
+
+TEST(LiveTranscriptionJoin, TextsAreJoinedWithTheSpacingTheirScriptNeeds) {
+    EXPECT_EQ(LiveTranscription::joined("", " Hello."), "Hello.");
+    EXPECT_EQ(LiveTranscription::joined("Hello.", " How are you? "), "Hello. How are you?");
+    EXPECT_EQ(LiveTranscription::joined("Hello.", "  "), "Hello.");
+    EXPECT_EQ(LiveTranscription::joined("今日は晴れです。", "明日は雨です。"),
+              "今日は晴れです。明日は雨です。");
+    EXPECT_EQ(LiveTranscription::joined("我们开会", "讨论计划"), "我们开会讨论计划");
+    EXPECT_EQ(LiveTranscription::joined("Quillo 很好", "Linux"), "Quillo 很好 Linux");
+}
