@@ -169,9 +169,19 @@ void QuilloApp::installWindowServices() {
     });
     wireDesktopHotkeyReports();
     DictationRecorder* recorder = &p.recorder;
-    OnboardingWindowController::installServices(OnboardingView::Services{
-        [recorder] { return recorder->requestPermission(); }, &p.loginItems, &p.activationPolicy,
-        {}});
+    OnboardingView::Services onboarding{[recorder] { return recorder->requestPermission(); },
+                                        &p.loginItems,
+                                        &p.activationPolicy,
+                                        {},
+                                        {},
+                                        {}};
+    onboarding.speech.downloader = &p.modelDownloader;
+    onboarding.speech.transport = HttpTransport(&p.network);
+    onboarding.speech.processorShortfall = WhisperCppSpeechEngine::missingProcessorFeatures();
+    onboarding.openConnectionSettings = [] {
+        SettingsWindowController::shared().showSection(SettingsSection::connection);
+    };
+    OnboardingWindowController::installServices(std::move(onboarding));
 }
 
 void QuilloApp::wireDesktopHotkeyReports() {
