@@ -121,6 +121,7 @@ void QuilloApp::start() {
         openSettings();
         SettingsWindowController::shared().showSection(SettingsSection::connection);
     });
+    p.menu->setModelDownloader(&p.modelDownloader);
     p.tray = std::make_unique<TrayIcon>(p.appState, p.menu.get());
     p.coordinator.start();
 }
