@@ -16,6 +16,7 @@
 #include "views/widgets/SegmentedControl.h"
 
 #include <QAccessible>
+#include <QAbstractScrollArea>
 #include <QAccessibleActionInterface>
 #include <QNetworkAccessManager>
 #include <QToolButton>
@@ -61,8 +62,10 @@ void collectProblems(QAccessibleInterface* node, QStringList& problems, int dept
     if (checkableRoles.contains(role) && !state.checkable) {
         problems << QStringLiteral("no checked state: ") + describe(node);
     }
+    // A scroll area takes the focus to scroll with the keys; it is a pane, not a control.
     if (auto* widget = qobject_cast<QWidget*>(node->object());
         widget && (widget->focusPolicy() & Qt::TabFocus) &&
+        !qobject_cast<QAbstractScrollArea*>(widget) &&
         (role == QAccessible::Client || role == QAccessible::NoRole)) {
         problems << QStringLiteral("no role: ") + describe(node);
     }

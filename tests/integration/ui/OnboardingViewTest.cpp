@@ -228,7 +228,7 @@ TEST_F(OnboardingViewTest, ShowingAgainReusesTheWindowAndClosingItStoresNothing)
     QWidget* window = OnboardingWindowController::shared().window();
     click(view, "welcomeButton");
     EXPECT_EQ(window->windowTitle(), "Quillo");
-    EXPECT_EQ(window->size(), QSize(480, 440));
+    EXPECT_EQ(window->size(), QSize(480, 520));
 
     OnboardingWindowController::shared().show();
     EXPECT_EQ(OnboardingWindowController::shared().window(), window);
