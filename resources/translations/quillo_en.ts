@@ -697,5 +697,93 @@ quill o → Quillo</translation>
         <source>Recording stopped at 10 minutes</source>
         <translation>Recording stopped at 10 minutes</translation>
     </message>
+    <message id="hotkey.field">
+        <source>Hotkey</source>
+        <translation>Hotkey</translation>
+    </message>
+    <message id="onboarding.engine.title">
+        <source>Speech to Text</source>
+        <translation>Speech to Text</translation>
+    </message>
+    <message id="onboarding.engine.description">
+        <source>Choose where your words are turned into text.</source>
+        <translation>Choose where your words are turned into text.</translation>
+    </message>
+    <message id="onboarding.engine.local">
+        <source>On this computer</source>
+        <translation>On this computer</translation>
+    </message>
+    <message id="onboarding.engine.own">
+        <source>Your own key or server</source>
+        <translation>Your own key or server</translation>
+    </message>
+    <message id="onboarding.engine.backend">
+        <source>Quillo's service</source>
+        <translation>Quillo's service</translation>
+    </message>
+    <message id="onboarding.engine.local.offer">
+        <source>Private, works offline. Recommended: %1 (%2); lighter and less accurate: %3 (%4), in the settings.</source>
+        <translation>Private, works offline. Recommended: %1 (%2); lighter and less accurate: %3 (%4), in the settings.</translation>
+    </message>
+    <message id="onboarding.engine.local.progress">
+        <source>Downloading… %1 %</source>
+        <translation>Downloading… %1 %</translation>
+    </message>
+    <message id="local.download_progress">
+        <source>Download progress</source>
+        <translation>Download progress</translation>
+    </message>
+    <message id="onboarding.engine.local.unsupported">
+        <source>This processor lacks %1, which speech to text on this computer needs.</source>
+        <translation>This processor lacks %1, which speech to text on this computer needs.</translation>
+    </message>
+    <message id="onboarding.engine.local.ready">
+        <source>%1 is ready on this computer.</source>
+        <translation>%1 is ready on this computer.</translation>
+    </message>
+    <message id="onboarding.engine.later">
+        <source>Set Up Later</source>
+        <translation>Set Up Later</translation>
+    </message>
+    <message id="onboarding.ready.open_connection">
+        <source>Open Connection Settings</source>
+        <translation>Open Connection Settings</translation>
+    </message>
+    <message id="onboarding.ready.missing_title">
+        <source>Speech to Text Is Not Set Up</source>
+        <translation>Speech to Text Is Not Set Up</translation>
+    </message>
+    <message id="onboarding.ready.missing_subtitle">
+        <source>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</source>
+        <translation>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</translation>
+    </message>
+    <message id="engine.summary.local">
+        <source>Speech to text: this computer (%1)</source>
+        <translation>Speech to text: this computer (%1)</translation>
+    </message>
+    <message id="engine.summary.own">
+        <source>Speech to text: your own server</source>
+        <translation>Speech to text: your own server</translation>
+    </message>
+    <message id="engine.summary.service">
+        <source>Speech to text: Quillo's service</source>
+        <translation>Speech to text: Quillo's service</translation>
+    </message>
+    <message id="engine.summary.downloading">
+        <source>Downloading speech model… %1 %</source>
+        <translation>Downloading speech model… %1 %</translation>
+    </message>
+    <message id="engine.summary.model_missing">
+        <source>Speech model missing: %1</source>
+        <translation>Speech model missing: %1</translation>
+    </message>
+    <message id="engine.summary.key_missing">
+        <source>Speech to text: API key missing</source>
+        <translation>Speech to text: API key missing</translation>
+    </message>
+    <message id="engine.summary.not_set_up">
+        <source>Speech to text: not set up</source>
+        <translation>Speech to text: not set up</translation>
+    </message>
 </context>
 </TS>

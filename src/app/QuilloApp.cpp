@@ -128,6 +128,7 @@ void QuilloApp::start() {
         openSettings();
         SettingsWindowController::shared().showSection(SettingsSection::connection);
     });
+    p.menu->setModelDownloader(&p.modelDownloader);
     p.tray = std::make_unique<TrayIcon>(p.appState, p.menu.get());
     p.coordinator.start();
 }
@@ -176,9 +177,19 @@ void QuilloApp::installWindowServices() {
     });
     wireDesktopHotkeyReports();
     DictationRecorder* recorder = &p.recorder;
-    OnboardingWindowController::installServices(OnboardingView::Services{
-        [recorder] { return recorder->requestPermission(); }, &p.loginItems, &p.activationPolicy,
-        {}});
+    OnboardingView::Services onboarding{[recorder] { return recorder->requestPermission(); },
+                                        &p.loginItems,
+                                        &p.activationPolicy,
+                                        {},
+                                        {},
+                                        {}};
+    onboarding.speech.downloader = &p.modelDownloader;
+    onboarding.speech.transport = HttpTransport(&p.network);
+    onboarding.speech.processorShortfall = WhisperCppSpeechEngine::missingProcessorFeatures();
+    onboarding.openConnectionSettings = [] {
+        SettingsWindowController::shared().showSection(SettingsSection::connection);
+    };
+    OnboardingWindowController::installServices(std::move(onboarding));
 }
 
 void QuilloApp::wireDesktopHotkeyReports() {

@@ -58,7 +58,7 @@ std::shared_ptr<WhisperCppSpeechEngine::Outcome> failure(Kind kind, QString reas
     return outcome;
 }
 
-QString missingProcessorFeatures() {
+QString processorShortfall() {
 #if defined(QUILLO_WHISPER_NEEDS_X86_64_V3) && defined(__x86_64__)
     __builtin_cpu_init();
     QStringList missing;
@@ -93,7 +93,7 @@ std::shared_ptr<WhisperCppSpeechEngine::Outcome> loadOnWorker(
         return std::make_shared<WhisperCppSpeechEngine::Outcome>();
     }
     freeModel(shared);
-    if (const QString missing = missingProcessorFeatures(); !missing.isEmpty()) {
+    if (const QString missing = processorShortfall(); !missing.isEmpty()) {
         return failure(Kind::unsupportedProcessor, QStringLiteral("lacks ") + missing);
     }
     if (!QFileInfo::exists(path)) {
@@ -329,4 +329,8 @@ QString WhisperCppSpeechEngine::checkModelFile(const QString& path) {
         ++tensors;
     }
     return tensors == 0 ? QStringLiteral("the file holds no weights") : QString();
+}
+
+QString WhisperCppSpeechEngine::missingProcessorFeatures() {
+    return processorShortfall();
 }

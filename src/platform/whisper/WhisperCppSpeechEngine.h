@@ -24,6 +24,9 @@ public:
     // Why the file at `path` is not a complete whisper model; empty when it is one. Reads only
     // the headers, so it is quick even for large files.
     static QString checkModelFile(const QString& path);
+    // The instruction-set extensions this build needs and the processor lacks, comma-separated;
+    // empty when the engine can run here.
+    static QString missingProcessorFeatures();
     // The encoder window, in frames, that covers `sampleCount` samples with a little margin.
     static int matchingAudioContext(size_t sampleCount);
 

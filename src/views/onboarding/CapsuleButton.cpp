@@ -1,6 +1,7 @@
 #include "views/onboarding/CapsuleButton.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -61,7 +62,21 @@ void CapsuleButton::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(separator, 0.5));
         painter.drawPath(capsule);
     }
+    if (hasFocus()) {
+        painter.strokePath(capsule, QPen(palette().color(QPalette::Highlight), 2));
+    }
     painter.setPen(textColor);
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());
+}
+
+void CapsuleButton::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the focused button too, as Space does: each step has one main action.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (isEnabled())
+            click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -103,6 +103,7 @@ OnboardingView::OnboardingView(AppSettings& settings, Services services,
     steps_ = new QStackedWidget(this);
     steps_->addWidget(buildWelcomeStep());
     steps_->addWidget(buildMicrophoneStep());
+    steps_->addWidget(buildEngineStep());
     steps_->addWidget(buildAccessibilityStep());
     steps_->addWidget(buildReadyStep());
     layout->addWidget(steps_, 1);
@@ -134,7 +135,7 @@ QWidget* OnboardingView::buildWelcomeStep() {
     //% "Get Started"
     auto* button =
         mainButton(QStringLiteral("welcomeButton"), qtTrId("onboarding.welcome.cta"), page);
-    connect(button, &QAbstractButton::clicked, this, [this] { goToStep(1); });
+    connect(button, &QAbstractButton::clicked, this, [this] { goToStep(microphoneStep); });
     finishStep(layout, button);
     return page;
 }
@@ -174,12 +175,48 @@ QWidget* OnboardingView::buildMicrophoneStep() {
     micButton_ = mainButton(QStringLiteral("micButton"), QString(), page);
     connect(micButton_, &QAbstractButton::clicked, this, [this] {
         if (micGranted_ || micMissing_) {
-            goToStep(2);
+            goToStep(engineStep);
         } else {
             requestMicrophoneAccess();
         }
     });
     finishStep(layout, micButton_);
+    return page;
+}
+
+QWidget* OnboardingView::buildEngineStep() {
+    auto* page = new QWidget(this);
+    page->setObjectName(QStringLiteral("engineStep"));
+    auto* layout = stepLayout(page);
+    layout->setSpacing(10);
+    //% "Speech to Text"
+    layout->addWidget(titleLabel(qtTrId("onboarding.engine.title"), 22, page));
+    //% "Choose where your words are turned into text."
+    layout->addWidget(bodyLabel(qtTrId("onboarding.engine.description"), 13, page));
+    speechEngine_ = new SpeechEngineStep(settings_, services_.speech, page);
+    speechEngine_->setObjectName(QStringLiteral("speechEngine"));
+    layout->addWidget(speechEngine_);
+
+    engineNext_ = mainButton(QStringLiteral("engineNextButton"), qtTrId("onboarding.next"), page);
+    connect(engineNext_, &QAbstractButton::clicked, this, [this] {
+        if (!speechEngine_->isUsable())
+            return;
+        speechEngine_->apply();
+        engineMissing_ = false;
+        goToStep(accessibilityStep);
+    });
+    connect(speechEngine_, &SpeechEngineStep::usableChanged, this, [this] { refresh(); });
+    auto* later = new CapsuleButton(CapsuleButton::Style::outlined, page);
+    later->setObjectName(QStringLiteral("engineLaterButton"));
+    //% "Set Up Later"
+    later->setText(qtTrId("onboarding.engine.later"));
+    connect(later, &QAbstractButton::clicked, this, [this] {
+        engineMissing_ = true;
+        goToStep(accessibilityStep);
+    });
+    layout->addStretch(1);
+    layout->addWidget(engineNext_);
+    layout->addWidget(later, 0, Qt::AlignHCenter);
     return page;
 }
 
@@ -209,6 +246,9 @@ QWidget* OnboardingView::buildAccessibilityStep() {
     confirmBox_->setAutoRaise(true);
     confirmBox_->setIconSize(QSize(16, 16));
     confirmBox_->setCursor(Qt::PointingHandCursor);
+    // Checkable, so that it reports a check box and its state to assistive technology.
+    confirmBox_->setCheckable(true);
+    confirmBox_->setFocusPolicy(Qt::StrongFocus);
     //% "I have allowed Quillo to type"
     confirmBox_->setText(qtTrId("onboarding.accessibility.confirm"));
     QFont confirmFont = confirmBox_->font();
@@ -217,9 +257,11 @@ QWidget* OnboardingView::buildAccessibilityStep() {
     QPalette confirmPalette = confirmBox_->palette();
     confirmPalette.setColor(QPalette::ButtonText, secondaryColor(this));
     confirmBox_->setPalette(confirmPalette);
-    confirmBox_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: none; }"));
-    connect(confirmBox_, &QAbstractButton::clicked, this, [this] {
-        accessibilityConfirmed_ = !accessibilityConfirmed_;
+    confirmBox_->setStyleSheet(QStringLiteral(
+        "QToolButton { border: none; background: none; }"
+        "QToolButton:focus { border: 2px solid palette(highlight); border-radius: 4px; }"));
+    connect(confirmBox_, &QAbstractButton::toggled, this, [this](bool checked) {
+        accessibilityConfirmed_ = checked;
         refresh();
     });
     layout->addWidget(confirmBox_, 0, Qt::AlignHCenter);
@@ -229,7 +271,7 @@ QWidget* OnboardingView::buildAccessibilityStep() {
         mainButton(QStringLiteral("accessibilityNextButton"), qtTrId("onboarding.next"), page);
     connect(accessibilityNext_, &QAbstractButton::clicked, this, [this] {
         if (accessibilityConfirmed_) {
-            goToStep(3);
+            goToStep(readyStep);
         }
     });
     finishStep(layout, accessibilityNext_);
@@ -240,12 +282,27 @@ QWidget* OnboardingView::buildReadyStep() {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("readyStep"));
     auto* layout = stepLayout(page);
-    layout->addWidget(
-        symbolLabel(QStringLiteral("checkmark.circle.fill"), 48, QuilloTheme::success(), page));
-    //% "You're All Set"
-    layout->addWidget(titleLabel(qtTrId("onboarding.ready.title"), 24, page));
-    //% "Hold your hotkey, speak, and release it to insert the text."
-    layout->addWidget(bodyLabel(qtTrId("onboarding.ready.subtitle"), 14, page));
+    readySymbol_ =
+        symbolLabel(QStringLiteral("checkmark.circle.fill"), 48, QuilloTheme::success(), page);
+    layout->addWidget(readySymbol_);
+    missingSymbol_ =
+        symbolLabel(QStringLiteral("exclamationmark.triangle"), 48, QuilloTheme::accent(), page);
+    layout->addWidget(missingSymbol_);
+    readyTitle_ = titleLabel(QString(), 24, page);
+    readyTitle_->setObjectName(QStringLiteral("readyTitle"));
+    layout->addWidget(readyTitle_);
+    readySubtitle_ = bodyLabel(QString(), 14, page);
+    readySubtitle_->setObjectName(QStringLiteral("readySubtitle"));
+    layout->addWidget(readySubtitle_);
+    connectionButton_ = new CapsuleButton(CapsuleButton::Style::outlined, page);
+    connectionButton_->setObjectName(QStringLiteral("readyConnectionButton"));
+    //% "Open Connection Settings"
+    connectionButton_->setText(qtTrId("onboarding.ready.open_connection"));
+    connect(connectionButton_, &QAbstractButton::clicked, this, [this] {
+        if (services_.openConnectionSettings)
+            services_.openConnectionSettings();
+    });
+    layout->addWidget(connectionButton_, 0, Qt::AlignHCenter);
 
     auto* caps = new QWidget(page);
     caps->setObjectName(QStringLiteral("hotkeyCaps"));
@@ -284,7 +341,7 @@ void OnboardingView::goToStep(int step) {
         return;
     }
     currentStep_ = step;
-    if (step == 3) {
+    if (step == readyStep) {
         // The caps show the hotkey stored at the moment the step appears.
         refreshHotkeyCaps();
     }
@@ -330,6 +387,23 @@ void OnboardingView::refresh() {
     confirmBox_->setProperty(
         "symbol", confirmed ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"));
     accessibilityNext_->setEnabled(confirmed);
+    engineNext_->setEnabled(speechEngine_->isUsable());
+
+    readySymbol_->setVisible(!engineMissing_);
+    missingSymbol_->setVisible(engineMissing_);
+    connectionButton_->setVisible(engineMissing_);
+    if (engineMissing_) {
+        //% "Speech to Text Is Not Set Up"
+        readyTitle_->setText(qtTrId("onboarding.ready.missing_title"));
+        //% "Quillo cannot turn your words into text yet: choose an engine in the Connection
+        //settings."
+        readySubtitle_->setText(qtTrId("onboarding.ready.missing_subtitle"));
+    } else {
+        //% "You're All Set"
+        readyTitle_->setText(qtTrId("onboarding.ready.title"));
+        //% "Hold your hotkey, speak, and release it to insert the text."
+        readySubtitle_->setText(qtTrId("onboarding.ready.subtitle"));
+    }
     update();
 }
 
@@ -374,8 +448,8 @@ void OnboardingView::applyMicrophoneAnswer(bool granted) {
     micGranted_ = granted;
     micMissing_ = !granted;
     refresh();
-    if (granted && currentStep_ == 1) {
-        goToStep(2);
+    if (granted && currentStep_ == microphoneStep) {
+        goToStep(engineStep);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "views/onboarding/SpeechEngineStep.h"
+
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
@@ -19,8 +21,8 @@ class QPropertyAnimation;
 class QStackedWidget;
 class QToolButton;
 
-// The first-run guide: welcome, microphone, accessibility, ready. Its state lives here and
-// starts afresh with every new view; only finishing the last step stores anything.
+// The first-run guide: welcome, microphone, speech to text, accessibility, ready. Its state lives
+// here and starts afresh with every new view; only finishing the last step stores anything.
 class OnboardingView : public QWidget {
     Q_OBJECT
 public:
@@ -32,9 +34,14 @@ public:
         ActivationPolicy* activationPolicy = nullptr;
         // Opens an address in the browser; QDesktopServices when empty.
         std::function<void(const QUrl&)> openUrl;
+        // What the speech-to-text step works with.
+        SpeechEngineStep::Services speech;
+        // Shows the Connection section of the settings window.
+        std::function<void()> openConnectionSettings;
     };
 
-    static constexpr int totalSteps = 4;
+    enum Step { welcomeStep, microphoneStep, engineStep, accessibilityStep, readyStep };
+    static constexpr int totalSteps = 5;
 
     OnboardingView(AppSettings& settings, Services services, std::function<void()> onComplete,
                    QWidget* parent = nullptr);
@@ -44,6 +51,9 @@ public:
     // The request answered that there is no input device: the step lets the user go on.
     bool micMissing() const { return micMissing_; }
     bool accessibilityConfirmed() const { return accessibilityConfirmed_; }
+    // The user left the speech-to-text step without a working engine.
+    bool engineMissing() const { return engineMissing_; }
+    SpeechEngineStep* speechEngine() const { return speechEngine_; }
     bool isAnimating() const;
 
     void requestMicrophoneAccess();
@@ -63,6 +73,7 @@ private:
 
     QWidget* buildWelcomeStep();
     QWidget* buildMicrophoneStep();
+    QWidget* buildEngineStep();
     QWidget* buildAccessibilityStep();
     QWidget* buildReadyStep();
 
@@ -73,6 +84,7 @@ private:
     bool micGranted_ = false;
     bool micMissing_ = false;
     bool accessibilityConfirmed_ = false;
+    bool engineMissing_ = false;
 
     QStackedWidget* steps_ = nullptr;
     ProgressDots* dots_ = nullptr;
@@ -83,4 +95,11 @@ private:
     QToolButton* confirmBox_ = nullptr;
     CapsuleButton* accessibilityNext_ = nullptr;
     QHBoxLayout* hotkeyCaps_ = nullptr;
+    SpeechEngineStep* speechEngine_ = nullptr;
+    CapsuleButton* engineNext_ = nullptr;
+    QLabel* readyTitle_ = nullptr;
+    QLabel* readySubtitle_ = nullptr;
+    QWidget* readySymbol_ = nullptr;
+    QWidget* missingSymbol_ = nullptr;
+    CapsuleButton* connectionButton_ = nullptr;
 };

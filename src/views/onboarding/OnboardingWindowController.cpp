@@ -7,7 +7,8 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr QSize contentSize(480, 440);
+// Tall enough for the speech-to-text step: three choices, the chosen one's panel, two buttons.
+constexpr QSize contentSize(480, 520);
 }
 
 OnboardingWindowController& OnboardingWindowController::shared() {

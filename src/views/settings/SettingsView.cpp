@@ -201,13 +201,15 @@ void SettingsView::select(SettingsSection section) {
 QWidget* SettingsView::makeContent(SettingsSection section) {
     QWidget* content = nullptr;
     switch (section.value()) {
-    case SettingsSection::home: content = new HomeSettingsContent(settings_); break;
-    case SettingsSection::general: {
-        auto* general = new GeneralSettingsContent(settings_, onHotkeyChanged_);
-        if (services_.prepareHotkeyField && general->hotkeyField())
-            services_.prepareHotkeyField(*general->hotkeyField());
-        content = general;
-        break;
+        case SettingsSection::home:
+            content = new HomeSettingsContent(settings_, services_.modelDownloader);
+            break;
+        case SettingsSection::general: {
+            auto* general = new GeneralSettingsContent(settings_, onHotkeyChanged_);
+            if (services_.prepareHotkeyField && general->hotkeyField())
+                services_.prepareHotkeyField(*general->hotkeyField());
+            content = general;
+            break;
     }
     case SettingsSection::system:
         content = new SystemSettingsContent(settings_, services_.loginItems,

@@ -4,8 +4,10 @@
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
 #include "theme/QuilloTheme.h"
+#include "views/SpeechEngineSummary.h"
 #include "views/widgets/SymbolImage.h"
 
+#include <QActionGroup>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,16 +32,32 @@ MenuBarView::MenuBarView(AppSettings& settings, AppState& appState,
       appState_(appState),
       pipelineMachine_(&pipelineMachine),
       openSettings_(std::move(openSettings)),
-      quit_(std::move(quit)) {
+      quit_(std::move(quit)),
+      engineSummary_(new SpeechEngineSummary(settings, this)) {
+    // Checkable in one exclusive group: assistive technology reads which mode is on.
+    auto* modes = new QActionGroup(this);
+    modes->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (DictationMode mode : DictationMode::allCases()) {
         QAction* action = addAction(QString());
         action->setData(mode.rawValue());
+        action->setCheckable(true);
+        modes->addAction(action);
         connect(action, &QAction::triggered, this,
                 [this, mode] { settings_.setSelectedModeRaw(mode.rawValue()); });
         modeActions_.append(action);
     }
     addSeparator();
     status_ = addLabelLine(QStringLiteral("statusLine"));
+    engineAction_ = addAction(QString());
+    engineAction_->setObjectName(QStringLiteral("speechEngineLine"));
+    connect(engineAction_, &QAction::triggered, this, [this] {
+        if (openConnectionSettings_) {
+            openConnectionSettings_();
+        } else if (openSettings_) {
+            openSettings_();
+        }
+    });
+    connect(engineSummary_, &SpeechEngineSummary::changed, this, &MenuBarView::refreshEngine);
     warningSeparator_ = addSeparator();
     warning_ = addLabelLine(QStringLiteral("apiKeyWarning"));
     apiKeyWarning()->installEventFilter(this);
@@ -69,6 +87,10 @@ MenuBarView::MenuBarView(AppSettings& settings, AppState& appState,
 void MenuBarView::setOpenConnectionSettings(std::function<void()> open) {
     openConnectionSettings_ = std::move(open);
     apiKeyWarning()->setCursor(openConnectionSettings_ ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void MenuBarView::setModelDownloader(SpeechModelDownloader* downloader) {
+    engineSummary_->setDownloader(downloader);
 }
 
 QWidget* MenuBarView::apiKeyWarning() const { return warning_.action->defaultWidget(); }
@@ -129,6 +151,9 @@ void MenuBarView::showLine(const LabelLine& line, const QString& symbol, const Q
         SymbolImage::pixmap(symbol, symbolSize, color, line.symbol->devicePixelRatioF()));
     line.symbol->setProperty("symbol", symbol);
     line.text->setText(text);
+    // The menu announces its entries by their action's text; the widget draws it.
+    line.action->setText(text);
+    line.action->defaultWidget()->setAccessibleName(text);
     QPalette palette = line.text->palette();
     palette.setColor(QPalette::WindowText, color);
     line.text->setPalette(palette);
@@ -137,6 +162,7 @@ void MenuBarView::showLine(const LabelLine& line, const QString& symbol, const Q
 void MenuBarView::refresh() {
     refreshModes();
     refreshStatus();
+    refreshEngine();
     refreshWarning();
     //% "Settings…"
     settingsAction_->setText(qtTrId("menu.settings"));
@@ -152,6 +178,7 @@ void MenuBarView::refreshModes() {
         const QString symbol =
             selected ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("circle");
         action->setText(mode.displayName());
+        action->setChecked(selected);
         action->setIcon(SymbolImage::icon(symbol, symbolSize,
                                           selected ? QuilloTheme::accent() : secondaryColor()));
         action->setProperty("symbol", symbol);
@@ -178,6 +205,15 @@ void MenuBarView::refreshStatus() {
         showLine(status_, QStringLiteral("keyboard"), qtTrId("menu.status.hotkey_hint"),
                  secondaryColor());
     }
+}
+
+void MenuBarView::refreshEngine() {
+    const bool attention = engineSummary_->needsAttention();
+    const QString symbol = engineSummary_->symbol();
+    engineAction_->setText(engineSummary_->text());
+    engineAction_->setIcon(
+        SymbolImage::icon(symbol, symbolSize, attention ? systemOrange() : secondaryColor()));
+    engineAction_->setProperty("symbol", symbol);
 }
 
 void MenuBarView::refreshWarning() {

@@ -12,6 +12,8 @@ class AppState;
 class QLabel;
 class QWidgetAction;
 class RecordingStateMachine;
+class SpeechEngineSummary;
+class SpeechModelDownloader;
 
 // The tray icon's menu: the modes with a mark on the selected one, what Quillo is doing, a
 // warning when no usable API key is set, the settings window and quitting. It follows the
@@ -29,6 +31,11 @@ public:
     // section of the settings window with it).
     void setOpenConnectionSettings(std::function<void()> open);
     QWidget* apiKeyWarning() const;
+    // The line naming the speech-to-text engine, or what keeps it from working; choosing it
+    // opens the Connection section.
+    QAction* engineAction() const { return engineAction_; }
+    // Lets the engine line follow a model download.
+    void setModelDownloader(SpeechModelDownloader* downloader);
 
     QAction* modeAction(DictationMode mode) const;
     QAction* settingsAction() const { return settingsAction_; }
@@ -57,6 +64,7 @@ private:
     void refreshModes();
     void refreshStatus();
     void refreshWarning();
+    void refreshEngine();
     bool pipelineIsRecording() const;
     QColor secondaryColor() const;
 
@@ -68,6 +76,8 @@ private:
     std::function<void()> openConnectionSettings_;
     QList<QAction*> modeActions_;
     LabelLine status_;
+    SpeechEngineSummary* engineSummary_;
+    QAction* engineAction_ = nullptr;
     QAction* warningSeparator_ = nullptr;
     LabelLine warning_;
     QAction* settingsAction_ = nullptr;

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -25,7 +26,8 @@ public:
         setMinimumHeight(48);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
         setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
+        // Space or Enter starts recording as a click does; the capture view then takes over.
+        setFocusPolicy(Qt::StrongFocus);
     }
     void setRecordingLook(bool recording) {
         recording_ = recording;
@@ -46,6 +48,19 @@ protected:
                            : QPen(SemanticColors::withOpacity(grey, 0.2), line));
         painter.drawRoundedRect(QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2),
                                 10, 10);
+        if (hasFocus() && !recording_) {
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 10, 10);
+        }
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            click();
+            event->accept();
+            return;
+        }
+        QAbstractButton::keyPressEvent(event);
     }
 
 private:
@@ -101,13 +116,20 @@ HotkeyField::HotkeyField(AppSettings& settings, ChangedCallback onChanged, QWidg
 void HotkeyField::rebuildFace() {
     clearLayout(faceLayout_);
     const QColor secondary = SemanticColors::secondary(this);
+    //% "Hotkey"
+    button_->setAccessibleName(qtTrId("hotkey.field"));
     if (recording_) {
+        button_->setAccessibleDescription(qtTrId("hotkey.press_keys"));
         //% "Press your shortcut…"
         faceLayout_->addWidget(SettingsText::label(qtTrId("hotkey.press_keys"), 13,
                                                    QFont::Normal, SettingsText::Tone::secondary));
     } else {
         const auto parts = HotkeyUtils::keyPartsWithLabels(int(settings_.hotkeyKeyCode()),
                                                            quint32(settings_.hotkeyModifiers()));
+        QStringList names;
+        for (const KeyPart& part : parts)
+            names << part.label;
+        button_->setAccessibleDescription(names.join(QLatin1String(" + ")));
         for (const KeyPart& part : parts) {
             auto* stack = new QVBoxLayout;
             stack->setSpacing(2);

@@ -15,6 +15,7 @@ QuilloToggleStyle::QuilloToggleStyle(QWidget* parent)
     setCheckable(true);
     setFixedSize(sizeHint());
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
     animation_->setDuration(150);
     animation_->setEasingCurve(QEasingCurve::InOutQuad);
     connect(animation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
@@ -60,4 +61,10 @@ void QuilloToggleStyle::paintEvent(QPaintEvent*) {
     painter.drawEllipse(knob.translated(0, 1).adjusted(-0.5, -0.5, 0.5, 0.5));
     painter.setBrush(isChecked() ? SemanticColors::windowBackground(this) : QColor(Qt::white));
     painter.drawEllipse(knob);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), height() / 2.0 - 1,
+                                height() / 2.0 - 1);
+    }
 }

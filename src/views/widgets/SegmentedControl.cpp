@@ -1,7 +1,10 @@
 #include "views/widgets/SegmentedControl.h"
 
 #include "theme/SemanticColors.h"
+#include "views/widgets/SegmentedControlAccessible.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -17,6 +20,8 @@ SegmentedControl::SegmentedControl(QList<Segment> segments, QWidget* parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(28);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    SegmentedControlAccessible::installFactory();
 }
 
 QString SegmentedControl::value() const {
@@ -24,11 +29,28 @@ QString SegmentedControl::value() const {
 }
 
 void SegmentedControl::setValue(const QString& value) {
-    selected_ = -1;
+    int found = -1;
     for (int i = 0; i < count(); ++i) {
-        if (segments_[i].first == value) selected_ = i;
+        if (segments_[i].first == value)
+            found = i;
     }
+    select(found);
+}
+
+void SegmentedControl::select(int index) {
+    if (index == selected_)
+        return;
+    const int previous = selected_;
+    selected_ = index;
     update();
+    SegmentedControlAccessible::notifySelectionChanged(this, previous, selected_);
+}
+
+void SegmentedControl::choose(int index) {
+    if (index < 0 || index >= count() || index == selected_)
+        return;
+    select(index);
+    emit valueChosen(segments_[index].first);
 }
 
 QRect SegmentedControl::segmentRect(int index) const {
@@ -69,15 +91,59 @@ void SegmentedControl::paintEvent(QPaintEvent*) {
         painter.setPen(SemanticColors::primary(this));
         painter.drawText(segment, Qt::AlignCenter, segments_[i].second);
     }
+    if (hasFocus()) {
+        // The keyboard's place: a ring around the whole control, in the accent of focus.
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
+    }
 }
 
 void SegmentedControl::mousePressEvent(QMouseEvent* event) {
     for (int i = 0; i < count(); ++i) {
-        if (segmentRect(i).contains(event->position().toPoint()) && i != selected_) {
-            selected_ = i;
-            update();
-            emit valueChosen(segments_[i].first);
+        if (segmentRect(i).contains(event->position().toPoint())) {
+            choose(i);
             return;
         }
     }
+}
+
+void SegmentedControl::keyPressEvent(QKeyEvent* event) {
+    const int last = count() - 1;
+    switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            choose(selected_ < 0 ? 0 : qMax(0, selected_ - 1));
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            choose(selected_ < 0 ? 0 : qMin(last, selected_ + 1));
+            break;
+        case Qt::Key_Home:
+            choose(0);
+            break;
+        case Qt::Key_End:
+            choose(last);
+            break;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (selected_ < 0)
+                choose(0);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void SegmentedControl::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void SegmentedControl::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }

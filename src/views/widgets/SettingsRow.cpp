@@ -33,7 +33,11 @@ SettingsRow::SettingsRow(const QString& title, const QString& subtitle, QWidget*
     line->addLayout(texts);
     line->addSpacing(20);
     line->addStretch(1);
-    if (trailing_) line->addWidget(trailing_, 0, Qt::AlignVCenter);
+    if (trailing_) {
+        // The title names the control for assistive technology (a switch has no text).
+        title_->setBuddy(trailing_);
+        line->addWidget(trailing_, 0, Qt::AlignVCenter);
+    }
     outer->addLayout(line);
     if (showDivider) outer->addWidget(new SettingsDivider);
 }

@@ -153,12 +153,13 @@ TEST_F(OnboardingViewTest, AccessibilityNextFollowsTheConfirmationBoxAndSettings
     OnboardingView* view = show();
     click(view, "welcomeButton");
     click(view, "micButton");
-    ASSERT_EQ(view->currentStep(), 2);
+    click(view, "engineNextButton");
+    ASSERT_EQ(view->currentStep(), OnboardingView::accessibilityStep);
 
     auto* next = find<CapsuleButton>(view, "accessibilityNextButton");
     EXPECT_FALSE(next->isEnabled());
     click(view, "accessibilityNextButton");
-    EXPECT_EQ(view->currentStep(), 2);
+    EXPECT_EQ(view->currentStep(), OnboardingView::accessibilityStep);
 
     click(view, "accessibilityConfirmBox");
     EXPECT_TRUE(next->isEnabled());
@@ -173,13 +174,14 @@ TEST_F(OnboardingViewTest, AccessibilityNextFollowsTheConfirmationBoxAndSettings
 
     click(view, "accessibilityConfirmBox");
     click(view, "accessibilityNextButton");
-    EXPECT_EQ(view->currentStep(), 3);
+    EXPECT_EQ(view->currentStep(), OnboardingView::readyStep);
 }
 
 TEST_F(OnboardingViewTest, ReadyStepShowsTheStoredHotkeyAndCompletionStoresInOrder) {
     OnboardingView* view = show();
     click(view, "welcomeButton");
     click(view, "micButton");
+    click(view, "engineNextButton");
     click(view, "accessibilityConfirmBox");
     click(view, "accessibilityNextButton");
     auto capTexts = [&] {
@@ -228,7 +230,7 @@ TEST_F(OnboardingViewTest, ShowingAgainReusesTheWindowAndClosingItStoresNothing)
     QWidget* window = OnboardingWindowController::shared().window();
     click(view, "welcomeButton");
     EXPECT_EQ(window->windowTitle(), "Quillo");
-    EXPECT_EQ(window->size(), QSize(480, 440));
+    EXPECT_EQ(window->size(), QSize(480, 520));
 
     OnboardingWindowController::shared().show();
     EXPECT_EQ(OnboardingWindowController::shared().window(), window);
@@ -253,10 +255,12 @@ TEST_F(OnboardingViewTest, ScreenshotsOfEveryStepInEnglishAndGerman) {
         click(view, "welcomeButton");
         saveScreenshot(view, QStringLiteral("onboarding-1-microphone-%1.png").arg(language));
         click(view, "micButton");
+        saveScreenshot(view, QStringLiteral("onboarding-2-speech-to-text-%1.png").arg(language));
+        click(view, "engineNextButton");
         click(view, "accessibilityConfirmBox");
-        saveScreenshot(view, QStringLiteral("onboarding-2-accessibility-%1.png").arg(language));
+        saveScreenshot(view, QStringLiteral("onboarding-3-accessibility-%1.png").arg(language));
         click(view, "accessibilityNextButton");
-        saveScreenshot(view, QStringLiteral("onboarding-3-ready-%1.png").arg(language));
+        saveScreenshot(view, QStringLiteral("onboarding-4-ready-%1.png").arg(language));
         if (language == QLatin1String("de")) {
             EXPECT_EQ(find<CapsuleButton>(view, "readyButton")->text(), "Diktieren starten");
         }

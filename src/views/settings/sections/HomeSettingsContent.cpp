@@ -7,9 +7,11 @@
 #include "views/widgets/ClampedTextLabel.h"
 #include "views/widgets/KeyCap.h"
 #include "views/widgets/SectionTitle.h"
+#include "views/SpeechEngineSummary.h"
 #include "views/widgets/SettingsCard.h"
 #include "views/widgets/SettingsDivider.h"
 #include "views/widgets/SettingsText.h"
+#include "views/widgets/SymbolImage.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,8 +66,15 @@ QWidget* historyRow(const DictationEntry& entry) {
 
 }  // namespace
 
-HomeSettingsContent::HomeSettingsContent(AppSettings& settings, QWidget* parent)
-    : QWidget(parent), settings_(settings), guideCaps_(new QHBoxLayout), history_(new QVBoxLayout) {
+HomeSettingsContent::HomeSettingsContent(AppSettings& settings, SpeechModelDownloader* downloader,
+                                         QWidget* parent)
+    : QWidget(parent),
+      settings_(settings),
+      guideCaps_(new QHBoxLayout),
+      history_(new QVBoxLayout),
+      engineSummary_(new SpeechEngineSummary(settings, this)),
+      engineSymbol_(new QLabel),
+      engineText_(SettingsText::label({}, 13)) {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(24);
@@ -96,6 +105,19 @@ HomeSettingsContent::HomeSettingsContent(AppSettings& settings, QWidget* parent)
     guideCaps_->setSpacing(8);
     guideColumn->addLayout(guideCaps_);
     column->addWidget(guide);
+
+    auto* engineCard = new SettingsCard;
+    auto* engineRow = new QHBoxLayout;
+    engineRow->setSpacing(8);
+    engineText_->setObjectName(QStringLiteral("homeEngineLine"));
+    engineText_->setWordWrap(true);
+    engineRow->addWidget(engineSymbol_);
+    engineRow->addWidget(engineText_, 1);
+    engineCard->contentLayout()->addLayout(engineRow);
+    column->addWidget(engineCard);
+    connect(engineSummary_, &SpeechEngineSummary::changed, this,
+            &HomeSettingsContent::refreshEngineLine);
+    engineSummary_->setDownloader(downloader);
 
     history_->setContentsMargins(0, 0, 0, 0);
     history_->setSpacing(24);
@@ -168,4 +190,12 @@ void HomeSettingsContent::rebuildHistory() {
         block->addWidget(card);
         history_->addLayout(block);
     }
+}
+
+void HomeSettingsContent::refreshEngineLine() {
+    const QColor colour =
+        engineSummary_->needsAttention() ? QColor(255, 149, 0) : SemanticColors::secondary(this);
+    engineSymbol_->setPixmap(
+        SymbolImage::pixmap(engineSummary_->symbol(), 16, colour, devicePixelRatioF()));
+    engineText_->setText(engineSummary_->text());
 }

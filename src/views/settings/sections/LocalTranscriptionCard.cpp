@@ -101,6 +101,8 @@ QWidget* LocalTranscriptionCard::controlsFor(const QString& model) {
     c.progress->setRange(0, 1000);
     c.progress->setFixedWidth(120);
     c.progress->setTextVisible(false);
+    c.progress->setAccessibleName(qtTrId("local.download_progress"));
+    c.progress->setAccessibleDescription(model);
     for (QWidget* w : {static_cast<QWidget*>(c.progress), static_cast<QWidget*>(c.download),
                        static_cast<QWidget*>(c.cancel), static_cast<QWidget*>(c.use),
                        static_cast<QWidget*>(c.remove)}) {

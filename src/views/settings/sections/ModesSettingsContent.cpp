@@ -69,13 +69,15 @@ ModesSettingsContent::ModesSettingsContent(AppSettings& settings, QWidget* paren
     //% "Modes"
     column->addWidget(new SectionTitle(qtTrId("modes.title")));
     //% "Active mode"
-    column->addWidget(new SectionSubtitle(qtTrId("modes.active")));
+    const QString activeTitle = qtTrId("modes.active");
+    column->addWidget(new SectionSubtitle(activeTitle));
 
     QList<SegmentedControl::Segment> segments;
     for (DictationMode mode : DictationMode::allCases()) {
         segments.append({mode.rawValue(), mode.displayName()});
     }
     modeChoice_ = new SegmentedControl(segments);
+    modeChoice_->setAccessibleName(activeTitle);
     modeChoice_->setValue(settings_.selectedModeRaw());
     connect(modeChoice_, &SegmentedControl::valueChosen, this,
             [this](const QString& raw) { settings_.setSelectedModeRaw(raw); });
@@ -142,6 +144,8 @@ QWidget* ModesSettingsContent::buildModeCard(DictationMode mode) {
     auto* frameLayout = new QVBoxLayout(parts.editorFrame);
     frameLayout->setContentsMargins(10, 10, 10, 10);
     parts.editor = new QPlainTextEdit;
+    parts.editor->setAccessibleName(
+        QStringLiteral("%1: %2").arg(qtTrId("modes.custom_instructions"), mode.displayName()));
     parts.editor->setFrameShape(QFrame::NoFrame);
     parts.editor->setFont(SemanticColors::systemFont(12, QFont::Normal, true));
     parts.editor->viewport()->setAutoFillBackground(false);
