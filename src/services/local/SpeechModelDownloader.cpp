@@ -272,7 +272,8 @@ void SpeechModelDownloader::verifyAndInstall() {
 
 void SpeechModelDownloader::fail(const QString& reason, bool keepPart) {
     part_.close();
-    if (!keepPart) {
+    // An empty part has nothing to resume from.
+    if (!keepPart || QFileInfo(partPath_).size() == 0) {
         QFile::remove(partPath_);
     }
     running_ = false;

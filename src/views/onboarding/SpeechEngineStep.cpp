@@ -9,6 +9,7 @@
 #include "views/settings/sections/SecretField.h"
 #include "views/Translations.h"
 #include "views/widgets/PillButton.h"
+#include "views/widgets/RadioGroupTabFocus.h"
 #include "views/widgets/SettingsText.h"
 
 #include <QButtonGroup>
@@ -60,6 +61,7 @@ SpeechEngineStep::SpeechEngineStep(AppSettings& settings, Services services, QWi
     addChoice(Engine::backend, qtTrId("onboarding.engine.backend"));
     for (QAbstractButton* button : choices_->buttons())
         layout->addWidget(button);
+    new RadioGroupTabFocus(choices_);
     panels_->addWidget(buildLocalPanel());
     panels_->addWidget(buildOwnPanel());
     panels_->addWidget(buildBackendPanel());
