@@ -15,7 +15,8 @@
 #include <gtest/gtest.h>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// GCC ships no allocator_interface.h; its ASan runtime exports the function all the same.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <cmath>
