@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -302,6 +304,16 @@ int WhisperCppSpeechEngine::matchingAudioContext(size_t sampleCount) {
     const auto frames = static_cast<int>((sampleCount + samplesPerFrame - 1) / samplesPerFrame);
     const int withMargin = ((frames + 32 + 31) / 32) * 32;
     return std::min(withMargin, fullAudioContext);
+}
+
+void WhisperCppSpeechEngine::disableCrashDebugger() {
+    // ggml_print_backtrace(), which starts the debugger, reads this each time it runs: on an
+    // abort and, where ggml is a shared library, from the std::terminate handler it installs
+    // while loading, before main().
+    ::setenv("GGML_NO_BACKTRACE", "1", 1);
+    // With a callback of its own an abort does not reach ggml_print_backtrace() at all.
+    ggml_set_abort_callback(
+        [](const char* message) { std::fprintf(stderr, "ggml: %s\n", message); });
 }
 
 QString WhisperCppSpeechEngine::missingProcessorFeatures() {

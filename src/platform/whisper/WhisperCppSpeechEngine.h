@@ -21,6 +21,10 @@ public:
     QCoro::Task<void> unload() override;
     QString loadedModel() const override { return loadedModel_; }
 
+    // ggml answers a failed assertion by starting gdb (or lldb) against the process for a
+    // backtrace: seconds of a frozen program, under a debugger, before it dies anyway. Call this
+    // first thing in main(), before any thread starts: it sets an environment variable.
+    static void disableCrashDebugger();
     // The instruction-set extensions this build needs and the processor lacks, comma-separated;
     // empty when the engine can run here.
     static QString missingProcessorFeatures();

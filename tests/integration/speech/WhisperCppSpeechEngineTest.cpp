@@ -8,6 +8,7 @@
 #include <QDataStream>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -359,6 +360,32 @@ TEST_F(WhisperCppSpeechEngineTest, FifoOrDeviceAtTheModelPathIsRefusedWithoutWai
         EXPECT_TRUE(outcome->description.contains(QLatin1String("not a regular file")))
             << outcome->description.toStdString();
     }
+}
+
+// On a failed assertion ggml forks gdb (or lldb) against the process for a backtrace: seconds
+// of a frozen Quillo under a debugger. Quillo's start-up turns that off.
+TEST(GgmlAbortTest, AnAbortStartsNoDebugger) {
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    const QString mark = bin.filePath(QStringLiteral("debugger-started"));
+    for (const char* debugger : {"gdb", "lldb"}) {
+        QFile script(bin.filePath(QLatin1String(debugger)));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\ntouch '" + QFile::encodeName(mark) + "'\n");
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("GGML_NO_BACKTRACE"));
+    environment.insert(QStringLiteral("PATH"),
+                       bin.path() + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/ggml_abort_child"));
+    ASSERT_TRUE(child.waitForFinished(60000)) << "the aborting child hangs";
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    EXPECT_TRUE(child.readAllStandardError().contains("a model whisper.cpp cannot use"));
+    EXPECT_FALSE(QFile::exists(mark)) << "ggml started a debugger";
 }
 
 TEST_F(WhisperCppSpeechEngineTest, UnloadFreesTheModelsMemory) {
