@@ -7,6 +7,7 @@
 #include "models/SecretCache.h"
 #include "platform/desktop/KeychainSecretStore.h"
 #include "platform/desktop/SqliteDefaultsStore.h"
+#include "platform/whisper/WhisperCppSpeechEngine.h"
 #include "views/Translations.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    WhisperCppSpeechEngine::disableCrashDebugger();
     if (const auto command = CommandLine::hotkeyCommand(argc, argv)) {
         const bool pressed = *command == CommandLine::HotkeyCommand::press;
         if (SingleInstance::sendHotkeyEvent(SingleInstance::defaultSocketPath(), pressed))

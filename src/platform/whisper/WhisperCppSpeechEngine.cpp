@@ -1,22 +1,25 @@
 #include "platform/whisper/WhisperCppSpeechEngine.h"
 
 #include "platform/SpeechEngineError.h"
+#include "platform/whisper/WhisperModelFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
 #include <QPromise>
-#include <QtEndian>
 
 #include <qcoro/qcorofuture.h>
 
 #include <whisper.h>
 
 #include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <mutex>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
 #include <string>
 
 using Kind = SpeechEngineError::Kind;
@@ -87,6 +90,35 @@ void freeModel(WhisperCppSpeechEngine::Shared& shared) {
     shared.path.clear();
 }
 
+// whisper.cpp reads the model through this, from the file the check opened: a file put at the
+// path after the check is not the one loaded.
+struct OpenModel {
+    int fd;
+    qint64 offset = 0;
+    bool ended = false;
+};
+
+size_t readModel(void* context, void* output, size_t size) {
+    auto& model = *static_cast<OpenModel*>(context);
+    auto* bytes = static_cast<char*>(output);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(model.fd, bytes + done, size - done, model.offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            // As std::ifstream, which whisper.cpp expects, ends: nothing left unset behind.
+            std::memset(bytes + done, 0, size - done);
+            model.ended = true;
+            break;
+        }
+        done += static_cast<size_t>(got);
+        model.offset += got;
+    }
+    return size;
+}
+
 std::shared_ptr<WhisperCppSpeechEngine::Outcome> loadOnWorker(
     WhisperCppSpeechEngine::Shared& shared, const QString& path) {
     if (shared.context && shared.path == path) {
@@ -96,18 +128,29 @@ std::shared_ptr<WhisperCppSpeechEngine::Outcome> loadOnWorker(
     if (const QString missing = processorShortfall(); !missing.isEmpty()) {
         return failure(Kind::unsupportedProcessor, QStringLiteral("lacks ") + missing);
     }
-    if (!QFileInfo::exists(path)) {
+    const WhisperModelFile file(path);
+    if (!file.exists()) {
         return failure(Kind::modelMissing, path);
     }
-    if (const QString problem = WhisperCppSpeechEngine::checkModelFile(path); !problem.isEmpty()) {
-        return failure(Kind::modelUnreadable, path + QStringLiteral(": ") + problem);
+    if (!file.problem().isEmpty()) {
+        return failure(Kind::modelUnreadable, path + QStringLiteral(": ") + file.problem());
     }
     whisper_log_set(engineLog, nullptr);
     whisper_context_params params = whisper_context_default_params();
     params.use_gpu = false;
     lastEngineError.clear();
-    const QByteArray file = QFile::encodeName(path);
-    shared.context = whisper_init_from_file_with_params(file.constData(), params);
+    OpenModel model{file.descriptor(), 0, false};
+    whisper_model_loader loader{};
+    loader.context = &model;
+    loader.read = readModel;
+    loader.eof = [](void* context) { return static_cast<OpenModel*>(context)->ended; };
+    loader.close = [](void*) {};
+    try {
+        shared.context = whisper_init_with_params(&loader, params);
+    } catch (const std::exception& e) {
+        // whisper.cpp lets an allocation failure while it sets up its state escape.
+        lastEngineError = e.what();
+    }
     if (!shared.context) {
         malloc_trim(0);
         return failure(
@@ -263,72 +306,14 @@ int WhisperCppSpeechEngine::matchingAudioContext(size_t sampleCount) {
     return std::min(withMargin, fullAudioContext);
 }
 
-QString WhisperCppSpeechEngine::checkModelFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return file.errorString();
-    }
-    const qint64 size = file.size();
-    const auto readInt = [&file](qint32& value) {
-        char bytes[4];
-        if (file.read(bytes, 4) != 4) {
-            return false;
-        }
-        value = qFromLittleEndian<qint32>(bytes);
-        return true;
-    };
-    const QString truncated = QStringLiteral("the file is incomplete");
-    qint32 magic = 0;
-    if (!readInt(magic) || static_cast<quint32>(magic) != 0x67676d6cu) {
-        return QStringLiteral("not a whisper model (bad magic)");
-    }
-    qint32 hparams[11];
-    for (qint32& value : hparams) {
-        if (!readInt(value)) {
-            return truncated;
-        }
-    }
-    qint32 melCount = 0, fftCount = 0, vocabCount = 0;
-    if (!readInt(melCount) || !readInt(fftCount) || melCount < 0 || fftCount < 0 ||
-        !file.seek(file.pos() + qint64(melCount) * fftCount * 4) || !readInt(vocabCount)) {
-        return truncated;
-    }
-    for (qint32 i = 0; i < vocabCount; ++i) {
-        qint32 length = 0;
-        if (!readInt(length) || length < 0 || file.pos() + length > size ||
-            !file.seek(file.pos() + length)) {
-            return truncated;
-        }
-    }
-    int tensors = 0;
-    while (file.pos() < size) {
-        qint32 dims = 0, nameLength = 0, type = 0;
-        if (!readInt(dims) || !readInt(nameLength) || !readInt(type) || dims < 1 || dims > 4 ||
-            nameLength < 0 || type < 0 || type >= GGML_TYPE_COUNT) {
-            return truncated;
-        }
-        qint64 elements = 1;
-        for (qint32 d = 0; d < dims; ++d) {
-            qint32 extent = 0;
-            if (!readInt(extent) || extent < 0) {
-                return truncated;
-            }
-            elements *= extent;
-        }
-        const auto ggmlType = static_cast<ggml_type>(type);
-        const auto blockSize = static_cast<qint64>(ggml_blck_size(ggmlType));
-        if (blockSize <= 0) {
-            return QStringLiteral("unknown tensor type %1").arg(type);
-        }
-        const qint64 bytes = elements / blockSize * static_cast<qint64>(ggml_type_size(ggmlType));
-        const qint64 end = file.pos() + nameLength + bytes;
-        if (end > size) {
-            return truncated;
-        }
-        file.seek(end);
-        ++tensors;
-    }
-    return tensors == 0 ? QStringLiteral("the file holds no weights") : QString();
+void WhisperCppSpeechEngine::disableCrashDebugger() {
+    // ggml_print_backtrace(), which starts the debugger, reads this each time it runs: on an
+    // abort and, where ggml is a shared library, from the std::terminate handler it installs
+    // while loading, before main().
+    ::setenv("GGML_NO_BACKTRACE", "1", 1);
+    // With a callback of its own an abort does not reach ggml_print_backtrace() at all.
+    ggml_set_abort_callback(
+        [](const char* message) { std::fprintf(stderr, "ggml: %s\n", message); });
 }
 
 QString WhisperCppSpeechEngine::missingProcessorFeatures() {

@@ -21,9 +21,10 @@ public:
     QCoro::Task<void> unload() override;
     QString loadedModel() const override { return loadedModel_; }
 
-    // Why the file at `path` is not a complete whisper model; empty when it is one. Reads only
-    // the headers, so it is quick even for large files.
-    static QString checkModelFile(const QString& path);
+    // ggml answers a failed assertion by starting gdb (or lldb) against the process for a
+    // backtrace: seconds of a frozen program, under a debugger, before it dies anyway. Call this
+    // first thing in main(), before any thread starts: it sets an environment variable.
+    static void disableCrashDebugger();
     // The instruction-set extensions this build needs and the processor lacks, comma-separated;
     // empty when the engine can run here.
     static QString missingProcessorFeatures();
