@@ -757,6 +757,22 @@ quill o → Quillo</translation>
         <source>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</source>
         <translation>Quillo kann deine Worte noch nicht in Text umwandeln: Wähle eine Methode in den Verbindungseinstellungen.</translation>
     </message>
+    <message id="onboarding.ready.try.hint">
+        <source>Try it here:</source>
+        <translation>Hier ausprobieren:</translation>
+    </message>
+    <message id="onboarding.ready.try.placeholder">
+        <source>Your words appear here</source>
+        <translation>Hier erscheinen deine Worte</translation>
+    </message>
+    <message id="onboarding.ready.try.field">
+        <source>Try a dictation</source>
+        <translation>Diktat ausprobieren</translation>
+    </message>
+    <message id="onboarding.ready.try.description">
+        <source>Hold %1 and speak; your words appear in this field.</source>
+        <translation>Halte %1 gedrückt und sprich; deine Worte erscheinen in diesem Feld.</translation>
+    </message>
     <message id="engine.summary.local">
         <source>Speech to text: this computer (%1)</source>
         <translation>Sprache zu Text: dieser Computer (%1)</translation>

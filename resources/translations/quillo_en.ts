@@ -757,6 +757,22 @@ quill o → Quillo</translation>
         <source>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</source>
         <translation>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</translation>
     </message>
+    <message id="onboarding.ready.try.hint">
+        <source>Try it here:</source>
+        <translation>Try it here:</translation>
+    </message>
+    <message id="onboarding.ready.try.placeholder">
+        <source>Your words appear here</source>
+        <translation>Your words appear here</translation>
+    </message>
+    <message id="onboarding.ready.try.field">
+        <source>Try a dictation</source>
+        <translation>Try a dictation</translation>
+    </message>
+    <message id="onboarding.ready.try.description">
+        <source>Hold %1 and speak; your words appear in this field.</source>
+        <translation>Hold %1 and speak; your words appear in this field.</translation>
+    </message>
     <message id="engine.summary.local">
         <source>Speech to text: this computer (%1)</source>
         <translation>Speech to text: this computer (%1)</translation>

@@ -143,26 +143,25 @@ void QuilloApp::decideTaskbarPresence() {
     if (showsInTaskbarAtLaunch(p.defaults)) {
         QPointer<QuilloApp> self(this);
         p.scheduler
-            .scheduleOnce(0ms,
-                          [self] {
-                              if (self) {
-                                  self->parts_->activationPolicy.setPolicy(
-                                      ActivationPolicy::Policy::regular);
-                              }
-                          })
+            .scheduleOnce(
+                0ms,
+                [self] {
+                    if (self) {
+                        self->parts_->activationPolicy.setPolicy(ActivationPolicy::Policy::regular);
+                    }
+                })
             .release();
     }
 }
 
 void QuilloApp::installWindowServices() {
     Parts& p = *parts_;
-    KeyCaptureView::installNativeKeyTranslator(
-        [](quint32 scanCode) -> std::optional<int> {
-            if (scanCode > 255) {
-                return std::nullopt;
-            }
-            return X11KeyCodes::fromX(static_cast<quint8>(scanCode));
-        });
+    KeyCaptureView::installNativeKeyTranslator([](quint32 scanCode) -> std::optional<int> {
+        if (scanCode > 255) {
+            return std::nullopt;
+        }
+        return X11KeyCodes::fromX(static_cast<quint8>(scanCode));
+    });
     SettingsWindowController::installServices(p.settings, &p.loginItems, &p.activationPolicy);
     SettingsWindowController::shared().setAudioSources(&p.audioSources);
     SettingsWindowController::shared().setModelDownloader(&p.modelDownloader);
@@ -170,11 +169,12 @@ void QuilloApp::installWindowServices() {
     p.audioInput->setDeviceChoice([settings] { return settings->inputDevice().toUtf8(); });
     // Wired at start-up too, so a window first opened by re-activation installs new hotkeys.
     QPointer<DictationCoordinator> coordinator(&p.coordinator);
-    SettingsWindowController::shared().setOnHotkeyChanged([coordinator](int keyCode, int modifiers) {
-        if (coordinator) {
-            coordinator->updateHotkey(keyCode, modifiers);
-        }
-    });
+    SettingsWindowController::shared().setOnHotkeyChanged(
+        [coordinator](int keyCode, int modifiers) {
+            if (coordinator) {
+                coordinator->updateHotkey(keyCode, modifiers);
+            }
+        });
     wireDesktopHotkeyReports();
     DictationRecorder* recorder = &p.recorder;
     OnboardingView::Services onboarding{[recorder] { return recorder->requestPermission(); },
@@ -189,6 +189,7 @@ void QuilloApp::installWindowServices() {
     onboarding.openConnectionSettings = [] {
         SettingsWindowController::shared().showSection(SettingsSection::connection);
     };
+    onboarding.dictation = &p.coordinator;
     OnboardingWindowController::installServices(std::move(onboarding));
 }
 
@@ -207,20 +208,25 @@ void QuilloApp::wireDesktopHotkeyReports() {
 
 void QuilloApp::openSettings() {
     QPointer<DictationCoordinator> coordinator(&parts_->coordinator);
-    SettingsWindowController::shared().setOnHotkeyChanged([coordinator](int keyCode, int modifiers) {
-        if (coordinator) {
-            coordinator->updateHotkey(keyCode, modifiers);
-        }
-    });
+    SettingsWindowController::shared().setOnHotkeyChanged(
+        [coordinator](int keyCode, int modifiers) {
+            if (coordinator) {
+                coordinator->updateHotkey(keyCode, modifiers);
+            }
+        });
     SettingsWindowController::shared().show();
 }
 
-void QuilloApp::reopen() { SettingsWindowController::shared().show(); }
+void QuilloApp::reopen() {
+    SettingsWindowController::shared().show();
+}
 
 void QuilloApp::hotkeyPressRequested() {
-    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys()) hotkeys->press();
+    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys())
+        hotkeys->press();
 }
 
 void QuilloApp::hotkeyReleaseRequested() {
-    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys()) hotkeys->release();
+    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys())
+        hotkeys->release();
 }

@@ -34,6 +34,8 @@ DictationCoordinator::DictationCoordinator(Dependencies dependencies, QObject* p
     route_ = std::make_unique<TranscriptionRoute>(TranscriptionRoute::Dependencies{
         deps_.settings, deps_.deviceIdentity, deps_.remoteServices, deps_.localTranscription});
     failures_ = std::make_unique<FailureReporter>(deps_.overlayController, deps_.scheduler);
+    connect(failures_.get(), &FailureReporter::errorShown, this,
+            &DictationCoordinator::failureReported);
     startupChores_ = std::make_unique<StartupChores>(
         StartupChores::Dependencies{deps_.settings, deps_.accessibility, deps_.loginItems,
                                     deps_.scheduler, deps_.showOnboarding});
@@ -43,6 +45,8 @@ DictationCoordinator::DictationCoordinator(Dependencies dependencies, QObject* p
 
 DictationCoordinator::~DictationCoordinator() = default;
 
+// The hotkey is installed whether or not the onboarding was finished: its last page has the user
+// try a dictation, which lands in that window's text field like in any other application's.
 void DictationCoordinator::start() {
     hotkey_->setup();
     requestMicrophonePermission();

@@ -93,6 +93,10 @@ public:
     ModifierHotkeyManager* modifierHotkeyManager() const;
     bool overlayShowingError() const;
 
+signals:
+    // A dictation failed: the short message the overlay shows (FailureReporter's own).
+    void failureReported(const QString& message);
+
 private:
     // One dictation from the stop of its recording to its end.
     struct Run {

@@ -51,6 +51,7 @@ void FailureReporter::showError(const QString& message) {
     overlayShowingError_ = true;
     clearOverlayErrorLater();
     overlay_.showError(message);
+    emit errorShown(message);
 }
 
 // Every error starts its own clearing task: an older one may clear the flag while a newer

@@ -25,6 +25,10 @@ public:
     // The short message the overlay shows for a failed transcription or formatting call.
     static QString errorMessage(const std::exception_ptr& error);
 
+signals:
+    // The message just put on the overlay, for a window that shows it as well.
+    void errorShown(const QString& message);
+
 private:
     void showError(const QString& message);
     QCoro::Task<void> clearOverlayErrorLater();

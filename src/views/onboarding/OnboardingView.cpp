@@ -1,6 +1,7 @@
 #include "views/onboarding/OnboardingView.h"
 
 #include "BuildConfig.h"
+#include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
 #include "platform/ActivationPolicy.h"
 #include "platform/LoginItemService.h"
@@ -16,6 +17,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPropertyAnimation>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -87,7 +89,6 @@ CapsuleButton* mainButton(const QString& objectName, const QString& text, QWidge
     button->setText(text);
     return button;
 }
-
 
 }  // namespace
 
@@ -304,12 +305,50 @@ QWidget* OnboardingView::buildReadyStep() {
     });
     layout->addWidget(connectionButton_, 0, Qt::AlignHCenter);
 
-    auto* caps = new QWidget(page);
+    // The hotkey, and beside it what to do with it when there is an engine to try.
+    auto* keys = new QWidget(page);
+    auto* keysLayout = new QHBoxLayout(keys);
+    keysLayout->setContentsMargins(0, 4, 0, 0);
+    keysLayout->setSpacing(8);
+    //% "Try it here:"
+    tryItHint_ = textLabel(qtTrId("onboarding.ready.try.hint"), 13, QFont::Medium,
+                           palette().color(QPalette::WindowText), keys);
+    tryItHint_->setObjectName(QStringLiteral("tryItHint"));
+    keysLayout->addWidget(tryItHint_);
+    auto* caps = new QWidget(keys);
     caps->setObjectName(QStringLiteral("hotkeyCaps"));
     hotkeyCaps_ = new QHBoxLayout(caps);
-    hotkeyCaps_->setContentsMargins(0, 4, 0, 0);
+    hotkeyCaps_->setContentsMargins(0, 0, 0, 0);
     hotkeyCaps_->setSpacing(6);
-    layout->addWidget(caps, 0, Qt::AlignHCenter);
+    keysLayout->addWidget(caps);
+    layout->addWidget(keys, 0, Qt::AlignHCenter);
+
+    // An ordinary text field: the dictation reaches it the way it reaches any application, from
+    // the hotkey through the engine to the paste. Nothing routes around the pipeline, so what
+    // works here works elsewhere.
+    tryIt_ = new QWidget(page);
+    auto* tryItLayout = new QVBoxLayout(tryIt_);
+    tryItLayout->setContentsMargins(0, 0, 0, 0);
+    tryItLayout->setSpacing(4);
+    tryItField_ = new QLineEdit(tryIt_);
+    tryItField_->setObjectName(QStringLiteral("tryItField"));
+    //% "Your words appear here"
+    tryItField_->setPlaceholderText(qtTrId("onboarding.ready.try.placeholder"));
+    //% "Try a dictation"
+    tryItField_->setAccessibleName(qtTrId("onboarding.ready.try.field"));
+    tryItLayout->addWidget(tryItField_);
+    tryItFailure_ = textLabel(QString(), 12, QFont::Normal, QuilloTheme::accent(), tryIt_);
+    tryItFailure_->setObjectName(QStringLiteral("tryItFailure"));
+    tryItFailure_->setWordWrap(true);
+    tryItFailure_->hide();
+    tryItLayout->addWidget(tryItFailure_);
+    layout->addWidget(tryIt_);
+    // The next text, dictated or typed, ends the story of the failed attempt.
+    connect(tryItField_, &QLineEdit::textChanged, this, &OnboardingView::clearTryItFailure);
+    if (services_.dictation) {
+        connect(services_.dictation, &DictationCoordinator::failureReported, this,
+                &OnboardingView::showTryItFailure);
+    }
 
     auto* hint = new QWidget(page);
     auto* hintLayout = new QHBoxLayout(hint);
@@ -347,6 +386,10 @@ void OnboardingView::goToStep(int step) {
     }
     steps_->setCurrentIndex(step);
     dots_->setCurrent(step);
+    if (showsTryIt()) {
+        // The user holds the hotkey next: the paste goes where the focus is.
+        tryItField_->setFocus(Qt::OtherFocusReason);
+    }
 
     QWidget* page = steps_->currentWidget();
     auto* effect = new QGraphicsOpacityEffect(page);
@@ -392,11 +435,13 @@ void OnboardingView::refresh() {
     readySymbol_->setVisible(!engineMissing_);
     missingSymbol_->setVisible(engineMissing_);
     connectionButton_->setVisible(engineMissing_);
+    tryItHint_->setVisible(!engineMissing_);
+    tryIt_->setVisible(!engineMissing_);
     if (engineMissing_) {
         //% "Speech to Text Is Not Set Up"
         readyTitle_->setText(qtTrId("onboarding.ready.missing_title"));
-        //% "Quillo cannot turn your words into text yet: choose an engine in the Connection
-        //settings."
+        //% "Quillo cannot turn your words into text yet: choose an engine in the Connection "
+        //% "settings."
         readySubtitle_->setText(qtTrId("onboarding.ready.missing_subtitle"));
     } else {
         //% "You're All Set"
@@ -419,6 +464,27 @@ void OnboardingView::refreshHotkeyCaps() {
     for (const QString& part : parts) {
         hotkeyCaps_->addWidget(new KeyPill(part, caps));
     }
+    // The caps are pictures: a screen reader learns the keys from the field.
+    //% "Hold %1 and speak; your words appear in this field."
+    tryItField_->setAccessibleDescription(
+        qtTrId("onboarding.ready.try.description").arg(parts.join(QLatin1Char('+'))));
+}
+
+bool OnboardingView::showsTryIt() const {
+    return currentStep_ == readyStep && !engineMissing_;
+}
+
+void OnboardingView::showTryItFailure(const QString& message) {
+    if (!showsTryIt()) {
+        return;
+    }
+    tryItFailure_->setText(message);
+    tryItFailure_->show();
+}
+
+void OnboardingView::clearTryItFailure() {
+    tryItFailure_->clear();
+    tryItFailure_->hide();
 }
 
 void OnboardingView::requestMicrophoneAccess() {

@@ -13,10 +13,12 @@
 class ActivationPolicy;
 class AppSettings;
 class CapsuleButton;
+class DictationCoordinator;
 class LoginItemService;
 class ProgressDots;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPropertyAnimation;
 class QStackedWidget;
 class QToolButton;
@@ -38,6 +40,8 @@ public:
         SpeechEngineStep::Services speech;
         // Shows the Connection section of the settings window.
         std::function<void()> openConnectionSettings;
+        // The dictation the last page lets the user try; its failures show under the field.
+        DictationCoordinator* dictation = nullptr;
     };
 
     enum Step { welcomeStep, microphoneStep, engineStep, accessibilityStep, readyStep };
@@ -54,11 +58,17 @@ public:
     // The user left the speech-to-text step without a working engine.
     bool engineMissing() const { return engineMissing_; }
     SpeechEngineStep* speechEngine() const { return speechEngine_; }
+    // The last page's text field that a first dictation lands in, and the line under it.
+    QLineEdit* tryItField() const { return tryItField_; }
+    QLabel* tryItFailure() const { return tryItFailure_; }
     bool isAnimating() const;
 
     void requestMicrophoneAccess();
     void openAccessibilitySettings();
     void completeOnboarding();
+    // A dictation failed: while the user tries one on the last page, the message shows under
+    // the field until the next text arrives there.
+    void showTryItFailure(const QString& message);
 
     // The help page that explains what the display server needs for synthetic input.
     static QUrl accessibilityHelpUrl();
@@ -70,6 +80,8 @@ private:
     void goToStep(int step);
     void refresh();
     void refreshHotkeyCaps();
+    bool showsTryIt() const;
+    void clearTryItFailure();
 
     QWidget* buildWelcomeStep();
     QWidget* buildMicrophoneStep();
@@ -95,6 +107,10 @@ private:
     QToolButton* confirmBox_ = nullptr;
     CapsuleButton* accessibilityNext_ = nullptr;
     QHBoxLayout* hotkeyCaps_ = nullptr;
+    QLabel* tryItHint_ = nullptr;
+    QWidget* tryIt_ = nullptr;
+    QLineEdit* tryItField_ = nullptr;
+    QLabel* tryItFailure_ = nullptr;
     SpeechEngineStep* speechEngine_ = nullptr;
     CapsuleButton* engineNext_ = nullptr;
     QLabel* readyTitle_ = nullptr;

@@ -248,7 +248,14 @@ TEST_F(AccessibilityTreeTest, TheOnboardingWalksThroughWithTheKeyboardAlone) {
     pressOnFocus(Qt::Key_Tab);
     ASSERT_EQ(focusName(), "accessibilityNextButton");
     pressOnFocus(Qt::Key_Return);
-    EXPECT_EQ(view->currentStep(), OnboardingView::readyStep);
+    ASSERT_EQ(view->currentStep(), OnboardingView::readyStep);
+
+    // The last page starts in the field the user dictates into; Tab goes on to finishing.
+    EXPECT_EQ(focusName(), "tryItField");
+    pressOnFocus(Qt::Key_Tab);
+    EXPECT_EQ(focusName(), "readyButton");
+    pressOnFocus(Qt::Key_Backtab);
+    EXPECT_EQ(focusName(), "tryItField");
 }
 
 TEST_F(AccessibilityTreeTest, SegmentedControlsAreChosenWithTheArrowKeys) {
