@@ -107,7 +107,7 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
                 "[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)");
         },
         10s));
-    ASSERT_TRUE(waitUntil([&] { return keystrokes.isReady(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return keystrokes.isReady(); }, KWinTestSession::portalStart));
 
     QProcess target;
     target.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"), {caption});

@@ -77,7 +77,7 @@ TEST_F(PortalPasteTest, PasteChordReachesANativeWaylandTextFieldOfAnotherProcess
     runEventLoopFor(300ms);
 
     PortalRemoteDesktopKeystrokeSender sender(store);
-    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s))
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, KWinTestSession::portalStart))
         << "the RemoteDesktop session did not start";
     EXPECT_EQ(sender.currentModifiers(), 0u);
     EXPECT_EQ(sender.chordForFocusedWindow(), PasteChord::ControlV)
@@ -100,7 +100,7 @@ TEST_F(PortalPasteTest, AHeldModifierIsLiftedAroundTheChord) {
 
     PortalRemoteDesktopKeystrokeSender sender(
         store, [] { return KeystrokeSender::Modifiers(KeystrokeSender::Option); });
-    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, KWinTestSession::portalStart));
     ASSERT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
     EXPECT_TRUE(field->waitForLine(QStringLiteral("text held words")))
         << field->lines.join(QLatin1Char('|')).toStdString();
@@ -111,7 +111,7 @@ TEST_F(PortalPasteTest, TypedTextReachesTheFocusedField) {
     ASSERT_NO_FATAL_FAILURE(openFocusedField());
 
     PortalRemoteDesktopKeystrokeSender sender(store);
-    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, KWinTestSession::portalStart));
     ASSERT_TRUE(sender.typeText(QStringLiteral("Hi, 42!")));
     EXPECT_TRUE(field->waitForLine(QStringLiteral("text Hi, 42!")))
         << field->lines.join(QLatin1Char('|')).toStdString();
@@ -123,7 +123,7 @@ TEST_F(PortalPasteTest, ControlCharactersInTypedTextPressNoKeys) {
     ASSERT_NO_FATAL_FAILURE(openFocusedField());
 
     PortalRemoteDesktopKeystrokeSender sender(store);
-    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return sender.isReady(); }, KWinTestSession::portalStart));
     ASSERT_TRUE(
         sender.typeText(QStringLiteral("ab\b\x1b"
                                        "c\x7f\r\n")));
@@ -140,7 +140,7 @@ TEST_F(PortalPasteTest, ARestartedPortalGetsANewSession) {
     PortalRemoteDesktopKeystrokeSender sender(store);
     int sessions = 0;
     QObject::connect(&sender, &PortalRemoteDesktopKeystrokeSender::ready, [&] { ++sessions; });
-    ASSERT_TRUE(waitUntil([&] { return sessions == 1; }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return sessions == 1; }, KWinTestSession::portalStart));
 
     ASSERT_TRUE(KWinTestSession::killPortal());
     ASSERT_TRUE(waitUntil([&] { return sessions == 2; }, 15s));
@@ -155,7 +155,7 @@ TEST_F(PortalPasteTest, NothingIsPostedBeforeTheSessionStarted) {
     // Asked at once, before the portal answered.
     EXPECT_FALSE(sender.isReady());
     EXPECT_EQ(sender.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::NotSent);
-    EXPECT_TRUE(waitUntil([&] { return sender.isReady(); }, 10s));
+    EXPECT_TRUE(waitUntil([&] { return sender.isReady(); }, KWinTestSession::portalStart));
 }
 
 }  // namespace
