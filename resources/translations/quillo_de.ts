@@ -629,6 +629,14 @@ quill o → Quillo</translation>
         <source>The model listens to the length of the dictation rather than its full 30-second window.</source>
         <translation>Das Modell hört nur so lange zu, wie das Diktat dauert, statt sein ganzes 30-Sekunden-Fenster.</translation>
     </message>
+    <message id="local.live_preview_title">
+        <source>Show the words while you speak</source>
+        <translation>Wörter beim Sprechen zeigen</translation>
+    </message>
+    <message id="local.live_preview_subtitle">
+        <source>The overlay shows the latest words under the waveform as they are transcribed.</source>
+        <translation>Das Overlay zeigt die neuesten Wörter unter der Wellenform, sobald sie transkribiert sind.</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Auf diesem Computer transkribieren</translation>

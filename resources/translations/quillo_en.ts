@@ -629,6 +629,14 @@ quill o → Quillo</translation>
         <source>The model listens to the length of the dictation rather than its full 30-second window.</source>
         <translation>The model listens to the length of the dictation rather than its full 30-second window.</translation>
     </message>
+    <message id="local.live_preview_title">
+        <source>Show the words while you speak</source>
+        <translation>Show the words while you speak</translation>
+    </message>
+    <message id="local.live_preview_subtitle">
+        <source>The overlay shows the latest words under the waveform as they are transcribed.</source>
+        <translation>The overlay shows the latest words under the waveform as they are transcribed.</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Transcribe on this computer</translation>

@@ -7,6 +7,7 @@
 class AbsentOverlay final : public DictationOverlay {
 public:
     Content show(RecordingStateValue, AudioLevelSource*) override { return noContent; }
+    void showLiveText(Content, const QString&) override {}
     void showError(const QString&) override {}
     void dismiss() override {}
     void dismissIfShowing(Content) override {}

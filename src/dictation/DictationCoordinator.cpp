@@ -203,6 +203,9 @@ QCoro::Task<void> DictationCoordinator::stopAndProcess() {
     const QByteArray audio = deps_.audioRecorder.stopRecording();
     keepLocalModelLoaded(false);
     const std::unique_ptr<LiveTranscription> live = std::move(live_);
+    if (live) {
+        live->disconnect(this);  // its later stretches finish under the spinner, unseen
+    }
     Log::line(QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(audio.size()));
     if (audio.isEmpty()) {
         Log::line(QStringLiteral("[Quillo] No audio data captured"));
@@ -290,6 +293,12 @@ void DictationCoordinator::startLiveTranscription() {
         LiveTranscription::Dependencies{deps_.audioRecorder, deps_.speechDetector,
                                         *deps_.localTranscription, deps_.scheduler},
         languageSetting());
+    if (deps_.settings.livePreview()) {
+        // Only onto this recording's waveform: the overlay ignores a content it no longer shows.
+        connect(live_.get(), &LiveTranscription::textChanged, this, [this](const QString& text) {
+            deps_.overlayController.showLiveText(recordingOverlay_, text);
+        });
+    }
     live_->start();
 }
 

@@ -18,6 +18,10 @@ public:
     virtual ~DictationOverlay() = default;
     // Waveform for the recording states (reading `levels`), spinner for processing, hidden else.
     virtual Content show(RecordingStateValue state, AudioLevelSource* levels) = 0;
+    // One line under the waveform `content` shows: the words heard so far, the newest ones
+    // when they do not all fit; empty takes the line away. Nothing once `content` is no longer
+    // shown, and every show, error or dismissal takes the line away.
+    virtual void showLiveText(Content content, const QString& text) = 0;
     // Shows the message and hides it by itself after 4 seconds.
     virtual void showError(const QString& message) = 0;
     virtual void dismiss() = 0;

@@ -174,6 +174,12 @@ bool AppSettings::localTranscriptionFast() const {
 void AppSettings::setLocalTranscriptionFast(bool v) {
     write(Keys::localTranscriptionFast, v);
 }
+bool AppSettings::livePreview() const {
+    return booleanValue(Keys::livePreview, false);
+}
+void AppSettings::setLivePreview(bool v) {
+    write(Keys::livePreview, v);
+}
 
 QString AppSettings::backendURL() const { return QString::fromUtf8(BuildConfig::backendUrl); }
 QString AppSettings::apiSecret() const { return QStringLiteral("kestra-beta-5930"); }

@@ -52,6 +52,7 @@ public:
         static constexpr char localTranscription[] = "local_transcription";
         static constexpr char localModel[] = "local_model";
         static constexpr char localTranscriptionFast[] = "local_transcription_fast";
+        static constexpr char livePreview[] = "live_preview";
         static constexpr char remoteDesktopRestoreToken[] = "remote_desktop_restore_token";
     };
 
@@ -104,6 +105,9 @@ public:
     // its full window.
     bool localTranscriptionFast() const;
     void setLocalTranscriptionFast(bool value);
+    // While recording on this computer's engine, the overlay shows the words transcribed so far.
+    bool livePreview() const;
+    void setLivePreview(bool value);
 
     // The OpenAI-compatible server used for transcription and chat on the direct route, and
     // the model names sent to it; Anthropic keeps its host, its model may be overridden.

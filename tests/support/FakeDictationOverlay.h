@@ -16,6 +16,12 @@ public:
             isRecording(state) || state == RecordingStateValue::processing ? ++last : noContent;
         return showing;
     }
+    // "live <text>" while `content` is on screen, else "live on hidden content".
+    void showLiveText(Content content, const QString& text) override {
+        calls << (content != noContent && content == showing
+                      ? QStringLiteral("live ") + text
+                      : QStringLiteral("live on hidden content"));
+    }
     void showError(const QString& message) override {
         calls << QStringLiteral("error ") + message;
         showing = ++last;

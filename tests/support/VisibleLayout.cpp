@@ -50,7 +50,8 @@ std::optional<ShownText> shownText(const QWidget* widget) {
     return std::nullopt;
 }
 
-QStringList clippedControls(QWidget* root, QWidget* area) {
+// `area` scrolls vertically when it is a scrolling page's pane: only its width then bounds.
+QStringList clippedControls(QWidget* root, QWidget* area, bool areaBoundsHeight) {
     QStringList findings;
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
     widgets.prepend(root);
@@ -66,6 +67,13 @@ QStringList clippedControls(QWidget* root, QWidget* area) {
                             .arg(box.right())
                             .arg(area->width());
         }
+        if (areaBoundsHeight && (box.top() < 0 || box.bottom() >= area->height())) {
+            findings << QStringLiteral("%1 spans y %2..%3 in an area %4 px tall")
+                            .arg(describe(widget, shown->text))
+                            .arg(box.top())
+                            .arg(box.bottom())
+                            .arg(area->height());
+        }
         const auto* label = qobject_cast<const QLabel*>(widget);
         if (label && label->wordWrap() && !label->text().isEmpty() &&
             label->heightForWidth(label->width()) > label->height()) {
@@ -80,6 +88,13 @@ QStringList clippedControls(QWidget* root, QWidget* area) {
                             .arg(widget->sizeHint().width())
                             .arg(widget->width());
         }
+        // A line cut at its top or bottom loses its accents and descenders.
+        if (shown->mustFitOnOneLine && widget->sizeHint().height() > widget->height()) {
+            findings << QStringLiteral("%1 needs %2 px of height and has %3")
+                            .arg(describe(widget, shown->text))
+                            .arg(widget->sizeHint().height())
+                            .arg(widget->height());
+        }
     }
     return findings;
 }
@@ -93,7 +108,7 @@ QStringList clippedControls(QWidget* root, QWidget* area) {
 }  // namespace
 
 ::testing::AssertionResult VisibleLayout::nothingClipped(QWidget* root, QWidget* area) {
-    return verdict(clippedControls(root, area));
+    return verdict(clippedControls(root, area, true));
 }
 
 ::testing::AssertionResult VisibleLayout::fitsItsPane(QScrollArea* scrollArea) {
@@ -105,6 +120,6 @@ QStringList clippedControls(QWidget* root, QWidget* area) {
                         .arg(page->width())
                         .arg(pane->width());
     }
-    findings << clippedControls(page, pane);
+    findings << clippedControls(page, pane, false);
     return verdict(findings);
 }

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QtEndian>
 
 #include <qcoro/qcorotask.h>
@@ -240,6 +241,20 @@ TEST_F(LiveTranscriptionTest, AFailedStretchFailsTheWholeTranscription) {
     speak(500);
     EXPECT_TRUE(release().failed);
     EXPECT_EQ(engine.requests.size(), 1u) << "no stretch after a failure";
+}
+
+// What the overlay shows while the user speaks: the text so far, each time a stretch adds to it.
+TEST_F(LiveTranscriptionTest, EachStretchThatAddsWordsAnnouncesTheTextSoFar) {
+    QSignalSpy changed(&live, &LiveTranscription::textChanged);
+    engine.transcripts = {" Dear Anna,", "  ", " see you."};
+    for (int i = 0; i < 3; ++i) {
+        speak(1000);
+        pause(300);
+    }
+    ASSERT_EQ(engine.requests.size(), 3u);
+    ASSERT_EQ(changed.size(), 2) << "a stretch that added nothing says nothing";
+    EXPECT_EQ(changed.at(0).at(0).toString(), "Dear Anna,");
+    EXPECT_EQ(changed.at(1).at(0).toString(), "Dear Anna, see you.");
 }
 
 TEST(LiveTranscriptionJoin, TextsAreJoinedWithTheSpacingTheirScriptNeeds) {

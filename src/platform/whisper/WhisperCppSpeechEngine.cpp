@@ -36,6 +36,7 @@ struct WhisperCppSpeechEngine::Shared {
     whisper_context* context = nullptr;
     QString path;
     std::atomic<bool> abortRequested{false};
+    int computeThreads = 1;
 };
 
 namespace {
@@ -187,7 +188,7 @@ std::shared_ptr<WhisperCppSpeechEngine::Outcome> transcribeOnWorker(
     const QByteArray prompt = request.initialPrompt.toUtf8();
 
     whisper_full_params params = whisper_full_default_params(WHISPER_SAMPLING_GREEDY);
-    params.n_threads = std::max(1, QThread::idealThreadCount());
+    params.n_threads = shared.computeThreads;
     params.no_timestamps = true;
     params.print_special = false;
     params.print_progress = false;
@@ -233,8 +234,10 @@ void throwIfFailed(const WhisperCppSpeechEngine::Outcome& outcome) {
 
 }  // namespace
 
-WhisperCppSpeechEngine::WhisperCppSpeechEngine()
+WhisperCppSpeechEngine::WhisperCppSpeechEngine(int computeThreads)
     : shared_(std::make_shared<Shared>()), worker_(new QObject) {
+    shared_->computeThreads =
+        computeThreads > 0 ? computeThreads : std::max(1, QThread::idealThreadCount());
     thread_.setObjectName(QStringLiteral("speech-engine"));
     worker_->moveToThread(&thread_);
     QObject::connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);

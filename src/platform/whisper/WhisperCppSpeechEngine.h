@@ -9,10 +9,10 @@
 #include <memory>
 
 // whisper.cpp on a worker thread of its own: the model is loaded, used and freed there, never
-// on the main thread. One compute thread per core.
+// on the main thread. One compute thread per core unless told how many.
 class WhisperCppSpeechEngine : public SpeechEngine {
 public:
-    WhisperCppSpeechEngine();
+    explicit WhisperCppSpeechEngine(int computeThreads = 0);
     ~WhisperCppSpeechEngine() override;
 
     QCoro::Task<void> load(QString modelPath) override;

@@ -160,8 +160,9 @@ QCoro::Task<void> LiveTranscription::runQueue() {
         }
         if (failure) {
             self->failure_ = failure;
-        } else {
-            self->text_ = joined(self->text_, heard);
+        } else if (QString text = joined(self->text_, heard); text != self->text_) {
+            self->text_ = std::move(text);
+            emit self->textChanged(self->text_);
         }
     }
     if (self) {

@@ -64,6 +64,8 @@ public:
 
 signals:
     void idle();
+    // A stretch added its words: `text` is all of them so far, as text() returns it.
+    void textChanged(const QString& text);
 
 private:
     void listen();

@@ -72,7 +72,18 @@ DictationOverlay::Content OverlayWindowController::show(RecordingStateValue stat
     }
     placeAndRaise();
     showing_ = ++lastContent_;
+    showingWaveform_ = isRecording(state);
     return showing_;
+}
+
+void OverlayWindowController::showLiveText(Content content, const QString& text) {
+    if (content == noContent || content != showing_ || !showingWaveform_) {
+        return;
+    }
+    const bool shown = !text.trimmed().isEmpty();
+    panel_->resize(shown ? QSize(liveTextWidth, panel_->heightWithLiveText()) : defaultSize);
+    panel_->setLiveText(text);
+    placeAndRaise();
 }
 
 void OverlayWindowController::showWaveform() {
@@ -103,6 +114,7 @@ void OverlayWindowController::showError(const QString& message) {
     panel_->showContent(error, QSize(errorWidth(message), errorHeight));
     placeAndRaise();
     showing_ = ++lastContent_;
+    showingWaveform_ = false;
     errorDismissal_ = scheduler_.scheduleOnce(errorDisplayTime, [this] { dismiss(); });
 }
 
@@ -115,6 +127,7 @@ void OverlayWindowController::dismiss() {
     }
     levels_ = nullptr;
     showing_ = noContent;
+    showingWaveform_ = false;
 }
 
 void OverlayWindowController::dismissIfShowing(Content content) {

@@ -14,12 +14,15 @@ class QWidget;
 class Scheduler;
 
 // The floating pill near the bottom centre of the screen the user works on: a live waveform
-// while recording, a spinner while processing, a short error line on failure. The panel is
-// created on first use and reused; while it is hidden no timer runs.
+// while recording (with the words heard so far beneath it, when the pipeline sends them), a
+// spinner while processing, a short error line on failure. The panel is created on first use
+// and reused; while it is hidden no timer runs.
 class OverlayWindowController final : public DictationOverlay {
 public:
     static constexpr QSize defaultSize{72, 28};
     static constexpr int errorHeight = 32;
+    // Wide enough for a few words; the same for every text, so the pill does not jitter.
+    static constexpr int liveTextWidth = 300;
     static constexpr int bottomMargin = 40;
     static constexpr std::chrono::milliseconds levelInterval{33};  // 30 Hz
     static constexpr std::chrono::milliseconds errorDisplayTime{4000};
@@ -30,6 +33,7 @@ public:
     OverlayWindowController& operator=(const OverlayWindowController&) = delete;
 
     Content show(RecordingStateValue state, AudioLevelSource* levels) override;
+    void showLiveText(Content content, const QString& text) override;
     void showError(const QString& message) override;
     void dismiss() override;
     void dismissIfShowing(Content content) override;
@@ -57,5 +61,6 @@ private:
     TimerHandle errorDismissal_;
     // What is on screen now (noContent while hidden) and the last name handed out.
     Content showing_ = noContent;
+    bool showingWaveform_ = false;
     Content lastContent_ = noContent;
 };

@@ -11,6 +11,7 @@
 #include "models/AppSettings.h"
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
+#include "services/local/SpeechModelDownloader.h"
 #include "services/remote/LLMProvider.h"
 #include "views/settings/sections/ConnectionSettingsContent.h"
 #include "views/settings/sections/HistoryRow.h"
@@ -341,8 +342,12 @@ TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
         sources.list = {{"test_mic", "USB Headset Mono"}, {"alsa_input.pci", "Built-in Audio"}};
         FakeLoginItemService loginItems;
         FakeActivationPolicy policy;
+        // The section's local card with its switches, the words-while-speaking one among them.
+        QNetworkAccessManager network;
+        SpeechModelDownloader downloader(network);
         SettingsWindowController controller(settings, &loginItems, &policy);
         controller.setAudioSources(&sources);
+        controller.setModelDownloader(&downloader);
         controller.show();
         for (SettingsSection section :
              {SettingsSection::connection, SettingsSection::system, SettingsSection::modes,

@@ -9,11 +9,13 @@
 #include "views/widgets/PillButton.h"
 #include "views/widgets/QuilloToggleStyle.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +59,30 @@ TEST_F(LocalTranscriptionCardTest, TheSwitchesStoreTheChoices) {
     card.fastToggle()->click();
     EXPECT_TRUE(settings.localTranscriptionFast());
     EXPECT_TRUE(LocalTranscriptionCard(settings, downloader).fastToggle()->isChecked());
+}
+
+// The words-while-speaking switch: off until chosen, named by its row for a screen reader, and
+// turned with the keyboard alone.
+TEST_F(LocalTranscriptionCardTest, TheLivePreviewSwitchIsNamedAndWorksFromTheKeyboard) {
+    LocalTranscriptionCard card(settings, downloader);
+    QuilloToggleStyle* toggle = card.livePreviewToggle();
+    EXPECT_FALSE(toggle->isChecked());
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(toggle);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->text(QAccessible::Name), qtTrId("local.live_preview_title"));
+    EXPECT_TRUE(node->state().checkable);
+
+    card.show();
+    EXPECT_TRUE(toggle->focusPolicy() & Qt::TabFocus);
+    toggle->setFocus();
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_TRUE(settings.livePreview());
+    EXPECT_TRUE(node->state().checked);
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_FALSE(settings.livePreview());
+
+    settings.setLivePreview(true);
+    EXPECT_TRUE(LocalTranscriptionCard(settings, downloader).livePreviewToggle()->isChecked());
 }
 
 TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAndDelete) {

@@ -31,6 +31,7 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
       downloader_(downloader),
       toggle_(new QuilloToggleStyle),
       fastToggle_(new QuilloToggleStyle),
+      livePreviewToggle_(new QuilloToggleStyle),
       status_(new QLabel) {
     //% "Transcribe on this computer"
     //% "Private and free; works without a network. Needs a downloaded model."
@@ -46,6 +47,14 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
     fastToggle_->setChecked(settings_.localTranscriptionFast());
     connect(fastToggle_, &QAbstractButton::toggled, this,
             [this](bool on) { settings_.setLocalTranscriptionFast(on); });
+    //% "Show the words while you speak"
+    //% "The overlay shows the latest words under the waveform as they are transcribed."
+    contentLayout()->addWidget(new SettingsRow(qtTrId("local.live_preview_title"),
+                                               qtTrId("local.live_preview_subtitle"),
+                                               livePreviewToggle_, true));
+    livePreviewToggle_->setChecked(settings_.livePreview());
+    connect(livePreviewToggle_, &QAbstractButton::toggled, this,
+            [this](bool on) { settings_.setLivePreview(on); });
 
     const auto& entries = SpeechModelCatalogue::entries();
     for (const auto& entry : entries) {

@@ -12,10 +12,11 @@ class QuilloToggleStyle;
 class SpeechModelDownloader;
 class PillButton;
 
-// "Transcribe on this computer": the switch, the catalogue of models with their sizes, a
-// download with progress and Cancel, Delete, Use, and "Use a model file…". Self-contained, so
-// that a settings section can host it with one line. The downloader outlives the card: a
-// download goes on when the user switches section and shows again on the next card.
+// "Transcribe on this computer": the switches (on, faster, the words shown while speaking),
+// the catalogue of models with their sizes, a download with progress and Cancel, Delete, Use,
+// and "Use a model file…". Self-contained, so that a settings section can host it with one line.
+// The downloader outlives the card: a download goes on when the user switches section and shows
+// again on the next card.
 class LocalTranscriptionCard : public SettingsCard {
     Q_OBJECT
 public:
@@ -33,6 +34,7 @@ public:
     ModelControls controls(const QString& model) const { return controls_.value(model); }
     QuilloToggleStyle* toggle() const { return toggle_; }
     QuilloToggleStyle* fastToggle() const { return fastToggle_; }
+    QuilloToggleStyle* livePreviewToggle() const { return livePreviewToggle_; }
     QLabel* status() const { return status_; }
 
 private:
@@ -48,6 +50,7 @@ private:
     SpeechModelDownloader& downloader_;
     QuilloToggleStyle* toggle_;
     QuilloToggleStyle* fastToggle_;
+    QuilloToggleStyle* livePreviewToggle_;
     QLabel* status_;
     QHash<QString, ModelControls> controls_;
 };
