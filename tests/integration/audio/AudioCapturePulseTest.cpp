@@ -69,7 +69,7 @@ TEST_F(AudioCapturePulseTest, OneSecondRecordingHoldsTheSourcesTone) {
     QElapsedTimer recording;
     recording.start();
     recorder.startRecording();
-    ASSERT_TRUE(waitFor([&] { return input->heardMs() >= 1000; }));
+    ASSERT_TRUE(waitUntil([&] { return input->heardMs() >= 1000; }));
     EXPECT_GT(recorder.currentLevel(), 0.9f) << "a tone at half scale reads as full level";
     const QByteArray wav = recorder.stopRecording();
     reportPace("one_second_recording", input->heardMs(), recording.elapsed());
@@ -105,7 +105,7 @@ TEST_F(AudioCapturePulseTest, RecordsAgainAfterStop) {
         SCOPED_TRACE(round);
         const double before = input->heardMs();
         recorder.startRecording();
-        ASSERT_TRUE(waitFor([&] { return input->heardMs() - before >= 300; }));
+        ASSERT_TRUE(waitUntil([&] { return input->heardMs() - before >= 300; }));
         const auto bytes = static_cast<double>(recorder.stopRecording().size() - 44);
         expectHoldsAllDelivered(bytes, input->heardMs() - before);
     }

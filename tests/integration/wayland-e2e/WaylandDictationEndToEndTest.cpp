@@ -99,8 +99,8 @@ protected:
         MicPipeFeeder speech(MicPipeFeeder::pipePath(), 440.0, 0.5);
         ASSERT_TRUE(speech.isOpen());
         ASSERT_TRUE(runHotkeyCommand(runtime.path(), "--hotkey-press"));
-        ASSERT_TRUE(SwaySession::waitUntil([&] { return recorder.isRecording(); }, 3000));
-        SwaySession::waitUntil([] { return false; }, 1000);
+        ASSERT_TRUE(waitUntil([&] { return recorder.isRecording(); }, 3s));
+        runEventLoopFor(1s);
         figures.markRelease();
         ASSERT_TRUE(runHotkeyCommand(runtime.path(), "--hotkey-release"));
     }
@@ -167,7 +167,7 @@ TEST_F(WaylandDictationEndToEnd, TheBackendsTextArrivesInTheFieldAndTheClipboard
     ASSERT_TRUE(
         log.contains("[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)"));
     TextField field;
-    ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("focused"); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return field.has("focused"); }, 10s));
     PreviousWaylandClipboard previous{SwaySession::clientEnvironment()};
     ASSERT_TRUE(previous.isOwning());
 
@@ -176,13 +176,13 @@ TEST_F(WaylandDictationEndToEnd, TheBackendsTextArrivesInTheFieldAndTheClipboard
             figures.markText();
     });
     dictate();
-    ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("text Hello from sway. "); }, 10000))
+    ASSERT_TRUE(waitUntil([&] { return field.has("text Hello from sway. "); }, 10s))
         << field.output().toStdString();
     figures.print("sway", backend);
     ASSERT_EQ(backend.requests().size(), 2);
 
     EXPECT_TRUE(log.contains("[ClipboardManager] Text pasted successfully"));
-    EXPECT_TRUE(SwaySession::waitUntil([&] { return previous.isBack(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return previous.isBack(); }, 5s));
     EXPECT_EQ(backend.requests()[1].path, "/api/format");
 }
 
@@ -194,14 +194,14 @@ TEST_F(WaylandDictationEndToEnd, AServerErrorPastesNothingAndLeavesTheClipboardA
     auto coordinator = makeCoordinator();
     coordinator->start();
     TextField field;
-    ASSERT_TRUE(SwaySession::waitUntil([&] { return field.has("focused"); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return field.has("focused"); }, 10s));
     PreviousWaylandClipboard previous{SwaySession::clientEnvironment()};
     ASSERT_TRUE(previous.isOwning());
 
     dictate();
-    ASSERT_TRUE(SwaySession::waitUntil(
-        [&] { return overlay.calls.filter(QStringLiteral("error ")).size() == 1; }, 10000));
-    SwaySession::waitUntil([] { return false; }, 1000);
+    ASSERT_TRUE(
+        waitUntil([&] { return overlay.calls.filter(QStringLiteral("error ")).size() == 1; }, 10s));
+    runEventLoopFor(1s);
     EXPECT_FALSE(field.output().contains("text ")) << field.output().toStdString();
     EXPECT_TRUE(previous.isBack());
 }

@@ -38,7 +38,7 @@ public:
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_clipboard_owner_child"),
                        arguments);
-        owning_ = SwaySession::waitUntil([this] {
+        owning_ = waitUntil([this] {
                       return process_.readAllStandardOutput().contains("owning") ||
                              process_.state() == QProcess::NotRunning;
                   }) &&
@@ -91,7 +91,7 @@ protected:
 
     // Waits until the selection the compositor announced has the formats.
     bool selectionHas(const QStringList& formats) {
-        return SwaySession::waitUntil([&] {
+        return waitUntil([&] {
             const auto types =
                 SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")});
             return QString::fromUtf8(types.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts) ==
@@ -108,8 +108,7 @@ protected:
 TEST_F(DataControlPasteboardTest, SavesEveryFormatOfAnotherProcessesSelectionWithItsBytes) {
     ClipboardOwner owner(threeFormats());
     ASSERT_TRUE(owner.isOwning());
-    ASSERT_TRUE(
-        SwaySession::waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
+    ASSERT_TRUE(waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
 
     const std::optional<Contents> saved =
         save(*pasteboard, DataControlPasteboard::kSaveBudget.time);
@@ -123,8 +122,7 @@ TEST_F(DataControlPasteboardTest, SavesWlCopysTextUnderEveryTypeItOffers) {
     copy.setProcessEnvironment(SwaySession::clientEnvironment());
     copy.start(QStringLiteral("wl-copy"),
                {QStringLiteral("--foreground"), QStringLiteral("copied text")});
-    ASSERT_TRUE(SwaySession::waitUntil(
-        [&] { return pasteboard->text() == QStringLiteral("copied text"); }));
+    ASSERT_TRUE(waitUntil([&] { return pasteboard->text() == QStringLiteral("copied text"); }));
 
     const std::optional<Contents> saved =
         save(*pasteboard, DataControlPasteboard::kSaveBudget.time);
@@ -139,8 +137,7 @@ TEST_F(DataControlPasteboardTest, SavesWlCopysTextUnderEveryTypeItOffers) {
 TEST_F(DataControlPasteboardTest, OffersTextTellsWhenItIsFetchedAndRestoresEveryFormat) {
     ClipboardOwner owner(threeFormats());
     ASSERT_TRUE(owner.isOwning());
-    ASSERT_TRUE(
-        SwaySession::waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
+    ASSERT_TRUE(waitUntil([&] { return pasteboard->text() == QStringLiteral("Grüße"); }));
     const std::optional<Contents> saved =
         save(*pasteboard, DataControlPasteboard::kSaveBudget.time);
     ASSERT_TRUE(saved.has_value());
@@ -157,7 +154,7 @@ TEST_F(DataControlPasteboardTest, OffersTextTellsWhenItIsFetchedAndRestoresEvery
         SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--no-newline")});
     EXPECT_EQ(pasted.out, QByteArrayLiteral("dictated text "));
     EXPECT_EQ(fetched.count(), 1);
-    EXPECT_TRUE(SwaySession::waitUntil([&] { return fetches >= 1; }));
+    EXPECT_TRUE(waitUntil([&] { return fetches >= 1; }));
     EXPECT_TRUE(pasteboard->offeredTextFetched());
 
     pasteboard->restore(Pasteboard::Selection::Clipboard, *saved);
@@ -179,8 +176,8 @@ TEST_F(DataControlPasteboardTest, AnotherClientsCopyEndsOurOffer) {
     ASSERT_TRUE(pasteboard->stillOffers(Pasteboard::Selection::Clipboard));
     ClipboardOwner owner(threeFormats());
     ASSERT_TRUE(owner.isOwning());
-    EXPECT_TRUE(SwaySession::waitUntil(
-        [&] { return !pasteboard->stillOffers(Pasteboard::Selection::Clipboard); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return !pasteboard->stillOffers(Pasteboard::Selection::Clipboard); }));
 }
 
 // The paste chord on Wayland is always Control+V: the primary selection is never needed, and
@@ -273,7 +270,7 @@ TEST_F(DataControlPasteboardTest, ThousandsOfOfferedFormatsAreCappedAndTheRestGi
     other.roundtrip();
     other.watch();
     QStringList listed;
-    ASSERT_TRUE(SwaySession::waitUntil([&] {
+    ASSERT_TRUE(waitUntil([&] {
         const auto types =
             SwaySession::runTool(QStringLiteral("wl-paste"), {QStringLiteral("--list-types")});
         listed = QString::fromUtf8(types.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);

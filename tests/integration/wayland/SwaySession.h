@@ -3,14 +3,11 @@
 // What the Wayland tests share: the headless sway that scripts/with-sway.sh started, and ways to
 // run other clients of it while our own event loop keeps answering the compositor.
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QProcess>
-#include <QThread>
+#include "support/EventLoop.h"
 
-#include <functional>
+#include <QProcess>
+
+#include <chrono>
 
 namespace SwaySession {
 
@@ -25,18 +22,6 @@ inline QProcessEnvironment clientEnvironment() {
     return environment;
 }
 
-// Runs the event loop until the condition holds or the time is up; the condition's last value.
-inline bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::usleep(500);
-    }
-    return true;
-}
-
 struct ToolResult {
     bool finished = false;
     int exitCode = -1;
@@ -45,13 +30,12 @@ struct ToolResult {
 
 // Runs a tool such as wl-paste to its end while our event loop runs, since it may read from us.
 inline ToolResult runTool(const QString& program, const QStringList& arguments,
-                          int milliseconds = 5000) {
+                          std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
     QProcess process;
     process.setProcessEnvironment(clientEnvironment());
     process.start(program, arguments);
     ToolResult result;
-    result.finished =
-        waitUntil([&] { return process.state() == QProcess::NotRunning; }, milliseconds);
+    result.finished = waitUntil([&] { return process.state() == QProcess::NotRunning; }, timeout);
     if (!result.finished) {
         process.kill();
         process.waitForFinished(1000);

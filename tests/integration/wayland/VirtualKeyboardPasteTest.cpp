@@ -25,13 +25,14 @@ public:
         process_.kill();
         process_.waitForFinished(2000);
     }
-    bool waitForLine(const QByteArray& line, int milliseconds = 10000) {
-        return SwaySession::waitUntil(
+    bool waitForLine(const QByteArray& line,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        return waitUntil(
             [&] {
                 output_ += process_.readAllStandardOutput();
                 return output_.split('\n').contains(line);
             },
-            milliseconds);
+            timeout);
     }
     QByteArray output() const { return output_; }
 
