@@ -4,11 +4,11 @@
 #include "support/CountingAudioInput.h"
 #include "support/MicPipeFeeder.h"
 #include "support/SoundServerTest.h"
+#include "support/WavData.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <QMediaDevices>
 
 #include <gtest/gtest.h>
@@ -20,14 +20,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<qint16> samplesOf(const QByteArray& wav) {
-    std::vector<qint16> samples;
-    for (qsizetype offset = 44; offset + 1 < wav.size(); offset += 2) {
-        samples.push_back(qFromLittleEndian<qint16>(wav.constData() + offset));
-    }
-    return samples;
-}
 
 // A recording holds all the audio the input delivered while it ran, at 16 kHz mono 16-bit
 // (32 bytes a millisecond), give or take what the resampler holds back at the stop.
@@ -75,7 +67,7 @@ TEST_F(AudioCapturePulseTest, OneSecondRecordingHoldsTheSourcesTone) {
     reportPace("one_second_recording", input->heardMs(), recording.elapsed());
     EXPECT_EQ(recorder.currentLevel(), 0.0f);
 
-    const std::vector<qint16> samples = samplesOf(wav);
+    const std::vector<qint16> samples = WavData::parse(wav).samples;
     expectHoldsAllDelivered(static_cast<double>(samples.size() * 2), input->heardMs());
 
     // The tone itself: its pitch from the zero crossings, its strength from the RMS, over the

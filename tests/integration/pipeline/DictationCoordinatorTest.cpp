@@ -29,6 +29,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/ManualScheduler.h"
 #include "support/SpeechSamples.h"
+#include "support/WavData.h"
 #include "views/overlay/ErrorOverlayView.h"
 #include "views/overlay/OverlayPanel.h"
 #include "views/overlay/OverlayWindowController.h"
@@ -38,9 +39,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QNetworkAccessManager>
-#include <QtEndian>
 
-#include <cstring>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -697,19 +696,6 @@ protected:
         scheduler.runDue();
     }
 
-    // The WAV inside the first transcription request.
-    std::vector<qint16> uploadedSamples() const {
-        const QByteArray body = server.requests().value(0).body;
-        const qsizetype riff = body.indexOf("RIFF");
-        if (riff < 0) {
-            return {};
-        }
-        const quint32 size = qFromLittleEndian<quint32>(body.constData() + riff + 40);
-        std::vector<qint16> samples(size / 2);
-        std::memcpy(samples.data(), body.constData() + riff + 44, samples.size() * 2);
-        return samples;
-    }
-
     std::shared_ptr<FakeAudioInput> input =
         std::make_shared<FakeAudioInput>(AudioInput::Format{16000, 1});
     AudioRecorder realRecorder{input};
@@ -886,7 +872,7 @@ TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTen
         {SpeechSamples::silence(1.0), utterance, SpeechSamples::silence(1.0)}));
     releaseHotkey();
     finishRun();
-    const std::vector<qint16> sent = uploadedSamples();
+    const std::vector<qint16> sent = WavData::parse(server.requests().value(0).body).samples;
     const SpeechSamples::Alignment where = SpeechSamples::align(sent, utterance);
     EXPECT_GT(where.score, 0.99);
     EXPECT_GE(where.offset, 0);

@@ -21,16 +21,15 @@
 #include "support/MicPipeLock.h"
 #include "support/MicPipePlayer.h"
 #include "support/SpeechSamples.h"
+#include "support/WavData.h"
 #include "support/X11TestClient.h"
 #include "support/RequireEnvironment.h"
 
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <iostream>
 #include <thread>
 
@@ -40,17 +39,6 @@ namespace {
 
 constexpr quint8 xSpace = 65;
 constexpr quint8 xLeftAlt = 64;
-
-std::vector<qint16> wavSamplesIn(const QByteArray& body) {
-    const qsizetype riff = body.indexOf("RIFF");
-    if (riff < 0) {
-        return {};
-    }
-    const quint32 size = qFromLittleEndian<quint32>(body.constData() + riff + 40);
-    std::vector<qint16> samples(size / 2);
-    std::memcpy(samples.data(), body.constData() + riff + 44, samples.size() * 2);
-    return samples;
-}
 
 }  // namespace
 
@@ -127,7 +115,7 @@ TEST(SpeechCaptureEndToEnd, AnUtteranceFromKeyDownToReleaseIsSentWhole) {
     ASSERT_TRUE(waitUntil([&] { return !paster.pasted.isEmpty(); }, 10000ms))
         << log.lines().join('\n').toStdString();
 
-    const std::vector<qint16> sent = wavSamplesIn(backend.requests().value(0).body);
+    const std::vector<qint16> sent = WavData::parse(backend.requests().value(0).body).samples;
     const SpeechSamples::Alignment where = SpeechSamples::align(sent, utterance);
     const long lostAtStart = std::max(0L, -where.offset);
     const long lostAtEnd = std::max(
