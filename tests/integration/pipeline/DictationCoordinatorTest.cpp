@@ -15,6 +15,8 @@
 
 #include <QCoreApplication>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
@@ -23,19 +25,36 @@ using S = RecordingStateValue;
 namespace {
 
 const HotkeyId quil = HotkeyManager::hotkeyId;
+const quint64 option = ModifierHotkeyManager::optionFlag;
 
 class DictationCoordinatorTest : public PipelineTest {
 protected:
     // A first dictation held and sent, whose transcript ("first") the server holds back for
     // `late`: the run is processing.
     void startAFirstDictationAnsweredLate(std::chrono::milliseconds late) {
+        holdAFirstDictationAnsweredLate(
+            late, [this] { hotkeys.press(quil); }, [this] { hotkeys.release(quil); });
+    }
+    // The same held on Right Option alone, a modifier-only hotkey, which drives the state
+    // machine through other code.
+    void startAFirstModifierDictationAnsweredLate(std::chrono::milliseconds late) {
+        settings.setHotkeyKeyCode(61);
+        settings.setHotkeyModifiers(0);
+        holdAFirstDictationAnsweredLate(
+            late, [this] { modifiers.send(61, option); }, [this] { modifiers.send(61, 0); });
+    }
+
+private:
+    void holdAFirstDictationAnsweredLate(std::chrono::milliseconds late,
+                                         const std::function<void()>& press,
+                                         const std::function<void()>& release) {
         ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
         slow.delay = late;
         server.enqueue(slow);
         coordinator();
-        hotkeys.press(quil);
+        press();
         scheduler.advance(300ms);
-        hotkeys.release(quil);
+        release();
         scheduler.runDue();
         waitUntil([this] { return server.requests().size() == 1; }, 10s);
     }
@@ -238,22 +257,11 @@ TEST_F(DictationCoordinatorTest, AHoldDuringProcessingRecordsASecondDictationPas
     EXPECT_EQ(state(), S::idle);
 }
 
-// The same on the modifier-only hotkey, which drives the state machine through other code.
+// The same on the modifier-only hotkey.
 TEST_F(DictationCoordinatorTest, AModifierHoldDuringProcessingRecordsASecondDictation) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
     settings.setSelectedMode(DictationMode::raw);
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 300ms;
-    server.enqueue(slow);
+    startAFirstModifierDictationAnsweredLate(300ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
-    coordinator();
-    const quint64 option = ModifierHotkeyManager::optionFlag;
-    modifiers.send(61, option);
-    scheduler.advance(300ms);
-    modifiers.send(61, 0);
-    scheduler.runDue();
-    waitUntil([this] { return server.requests().size() == 1; }, 10s);
 
     modifiers.send(61, option);
     scheduler.advance(300ms);
@@ -474,19 +482,8 @@ TEST_F(DictationWithRealOverlayTest, AnErrorOnScreenOutlivesTheEndOfAnotherRun) 
 }
 
 TEST_F(DictationWithRealOverlayTest, TheFirstRunsEndLeavesANewerRecordingsWaveform) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 1500ms;
-    server.enqueue(slow);
+    startAFirstModifierDictationAnsweredLate(1500ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
-    coordinator();
-    const quint64 option = ModifierHotkeyManager::optionFlag;
-    modifiers.send(61, option);
-    scheduler.advance(300ms);
-    modifiers.send(61, 0);
-    scheduler.runDue();
-    QCoreApplication::processEvents();
     ASSERT_TRUE(showing(panel()->spinner()));
 
     // A tap during processing records nothing and shows nothing: the first run's spinner stays.
