@@ -127,6 +127,10 @@ bool FakeInputKeyboard::release(int evdevCode) {
     return command("release " + QByteArray::number(evdevCode) + '\n');
 }
 
+bool FakeInputKeyboard::typeChord(int modifier, int key) {
+    return press(modifier) && press(key) && release(key) && release(modifier);
+}
+
 bool FakeInputKeyboard::command(const QByteArray& line) {
     if (!ready_)
         return false;

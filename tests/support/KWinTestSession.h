@@ -43,6 +43,8 @@ public:
     // Each returns once KWin has processed the key (a round trip), true when it was sent.
     bool press(int evdevCode);
     bool release(int evdevCode);
+    // Presses and releases `key` with `modifier` held, as a shortcut is typed.
+    bool typeChord(int modifier, int key);
 
 private:
     bool command(const QByteArray& line);

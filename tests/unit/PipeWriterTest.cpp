@@ -1,8 +1,6 @@
 #include "platform/wayland/PipeWriter.h"
+#include "support/EventLoop.h"
 #include "support/LogCapture.h"
-
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 
@@ -20,13 +18,6 @@ bool writerClosed(int readFd) {
     return ::poll(&ready, 1, 0) == 1 && (ready.revents & POLLHUP) != 0;
 }
 
-bool runUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-    QDeadlineTimer deadline(limit);
-    while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
-
 }  // namespace
 
 // A client that asks for the clipboard and never reads must not hold our answer for ever.
@@ -39,7 +30,7 @@ TEST(PipeWriter, AReaderThatStopsReadingIsGivenUpAfterTheStallTimeout) {
     PipeWriter::write(fds[1], QByteArray(4 * 1024 * 1024, 'x'), &owner, 50ms);
     EXPECT_FALSE(writerClosed(fds[0])) << "waiting for the reader";
 
-    EXPECT_TRUE(runUntil([&] { return writerClosed(fds[0]); }, 10s));
+    EXPECT_TRUE(waitUntil([&] { return writerClosed(fds[0]); }, 10s));
     EXPECT_TRUE(
         log.contains("[ClipboardManager] A reader of the clipboard stopped reading -- "
                      "its answer is given up"));

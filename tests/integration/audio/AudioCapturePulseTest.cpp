@@ -4,11 +4,11 @@
 #include "support/CountingAudioInput.h"
 #include "support/MicPipeFeeder.h"
 #include "support/SoundServerTest.h"
+#include "support/WavData.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <QMediaDevices>
 
 #include <gtest/gtest.h>
@@ -20,14 +20,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<qint16> samplesOf(const QByteArray& wav) {
-    std::vector<qint16> samples;
-    for (qsizetype offset = 44; offset + 1 < wav.size(); offset += 2) {
-        samples.push_back(qFromLittleEndian<qint16>(wav.constData() + offset));
-    }
-    return samples;
-}
 
 // A recording holds all the audio the input delivered while it ran, at 16 kHz mono 16-bit
 // (32 bytes a millisecond), give or take what the resampler holds back at the stop.
@@ -69,13 +61,13 @@ TEST_F(AudioCapturePulseTest, OneSecondRecordingHoldsTheSourcesTone) {
     QElapsedTimer recording;
     recording.start();
     recorder.startRecording();
-    ASSERT_TRUE(waitFor([&] { return input->heardMs() >= 1000; }));
+    ASSERT_TRUE(waitUntil([&] { return input->heardMs() >= 1000; }));
     EXPECT_GT(recorder.currentLevel(), 0.9f) << "a tone at half scale reads as full level";
     const QByteArray wav = recorder.stopRecording();
     reportPace("one_second_recording", input->heardMs(), recording.elapsed());
     EXPECT_EQ(recorder.currentLevel(), 0.0f);
 
-    const std::vector<qint16> samples = samplesOf(wav);
+    const std::vector<qint16> samples = WavData::parse(wav).samples;
     expectHoldsAllDelivered(static_cast<double>(samples.size() * 2), input->heardMs());
 
     // The tone itself: its pitch from the zero crossings, its strength from the RMS, over the
@@ -105,7 +97,7 @@ TEST_F(AudioCapturePulseTest, RecordsAgainAfterStop) {
         SCOPED_TRACE(round);
         const double before = input->heardMs();
         recorder.startRecording();
-        ASSERT_TRUE(waitFor([&] { return input->heardMs() - before >= 300; }));
+        ASSERT_TRUE(waitUntil([&] { return input->heardMs() - before >= 300; }));
         const auto bytes = static_cast<double>(recorder.stopRecording().size() - 44);
         expectHoldsAllDelivered(bytes, input->heardMs() - before);
     }

@@ -64,7 +64,7 @@ using MicrophoneChoicePulseTest = SoundServerTest;
 
 TEST_F(MicrophoneChoicePulseTest, ListsBothInputsButNoMonitorAndFollowsPlugging) {
     PulseSourceList sources;
-    ASSERT_TRUE(waitFor([&] { return !sources.sources().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !sources.sources().isEmpty(); }));
     EXPECT_TRUE(sources.isConnected());
     const QByteArrayList names = namesOf(sources.sources());
     EXPECT_EQ(names, (QByteArrayList{"test_other_mic", "test_mic"}))
@@ -76,10 +76,11 @@ TEST_F(MicrophoneChoicePulseTest, ListsBothInputsButNoMonitorAndFollowsPlugging)
     QSignalSpy changed(&sources, &AudioSourceList::sourcesChanged);
     PluggedMicrophone plugged("test_plugged_mic");
     ASSERT_TRUE(plugged.isPlugged());
-    EXPECT_TRUE(waitFor([&] { return namesOf(sources.sources()).contains("test_plugged_mic"); }));
+    EXPECT_TRUE(waitUntil([&] { return namesOf(sources.sources()).contains("test_plugged_mic"); }));
     EXPECT_GE(changed.count(), 1);
     plugged.unplug();
-    EXPECT_TRUE(waitFor([&] { return !namesOf(sources.sources()).contains("test_plugged_mic"); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return !namesOf(sources.sources()).contains("test_plugged_mic"); }));
 }
 
 TEST_F(MicrophoneChoicePulseTest, NextRecordingUsesTheChoiceAndAGoneDeviceFallsBack) {
@@ -94,7 +95,7 @@ TEST_F(MicrophoneChoicePulseTest, NextRecordingUsesTheChoiceAndAGoneDeviceFallsB
     // The silent microphone was chosen: in 300 ms of its audio the tone on the default one is
     // not heard.
     recorder.startRecording();
-    ASSERT_TRUE(waitFor([&] { return counting->heardMs() >= 300; }));
+    ASSERT_TRUE(waitUntil([&] { return counting->heardMs() >= 300; }));
     EXPECT_EQ(input->openedDevice(), "test_other_mic");
     EXPECT_LT(recorder.currentLevel(), 0.05f);
     recorder.stopRecording();
@@ -102,13 +103,13 @@ TEST_F(MicrophoneChoicePulseTest, NextRecordingUsesTheChoiceAndAGoneDeviceFallsB
     // A microphone that was there when chosen and is gone when recording starts.
     {
         PluggedMicrophone plugged("test_gone_mic");
-        ASSERT_TRUE(waitFor([] { return qtLists("test_gone_mic"); }));
+        ASSERT_TRUE(waitUntil([] { return qtLists("test_gone_mic"); }));
         chosen = "test_gone_mic";
     }
-    ASSERT_TRUE(waitFor([] { return !qtLists("test_gone_mic"); }));
+    ASSERT_TRUE(waitUntil([] { return !qtLists("test_gone_mic"); }));
     LogCapture log;
     recorder.startRecording();
-    EXPECT_TRUE(waitFor([&] { return recorder.currentLevel() > 0.5f; }))
+    EXPECT_TRUE(waitUntil([&] { return recorder.currentLevel() > 0.5f; }))
         << "the default microphone's tone";
     EXPECT_EQ(input->openedDevice(), "test_mic");
     recorder.stopRecording();
@@ -125,7 +126,7 @@ TEST_F(MicrophoneChoicePulseTest, LevelMeterFollowsTheChosenInput) {
     QObject::connect(&sources, &AudioSourceList::levelChanged,
                      [&](float level) { loudest = std::max(loudest, level); });
     sources.startLevelMeter("test_mic");
-    EXPECT_TRUE(waitFor([&] { return loudest > 0.4f; }));
+    EXPECT_TRUE(waitUntil([&] { return loudest > 0.4f; }));
     sources.stopLevelMeter();
 
     // The silent microphone: ten readings of it, none with the tone.
@@ -133,7 +134,7 @@ TEST_F(MicrophoneChoicePulseTest, LevelMeterFollowsTheChosenInput) {
     int readings = 0;
     QObject::connect(&sources, &AudioSourceList::levelChanged, [&] { ++readings; });
     sources.startLevelMeter("test_other_mic");
-    EXPECT_TRUE(waitFor([&] { return readings >= 10; }));
+    EXPECT_TRUE(waitUntil([&] { return readings >= 10; }));
     EXPECT_LT(loudest, 0.05f);
     sources.stopLevelMeter();
 }

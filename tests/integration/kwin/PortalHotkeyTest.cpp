@@ -137,10 +137,7 @@ TEST_F(PortalHotkeyTest, ManagerWritesTheRegisteredLineOnlyOnceThePortalConfirme
     EXPECT_EQ(log.lines(),
               QStringList{"[HotkeyManager] Carbon hotkey registered (keyCode=2, modifiers=4096)"});
 
-    ASSERT_TRUE(keyboard.press(evdevLeftControl));
-    ASSERT_TRUE(keyboard.press(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevLeftControl));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftControl, evdevD));
     EXPECT_TRUE(waitUntil(
         [&] { return log.contains("[HotkeyManager] Option+Space UP (state: pendingIntent)"); }));
     manager.stop();
@@ -152,10 +149,7 @@ TEST_F(PortalHotkeyTest, ReleasedRegistrationNoLongerFires) {
         ASSERT_EQ(confirmations, 1);
     }
     runEventLoopFor(300ms);
-    ASSERT_TRUE(keyboard.press(evdevLeftAlt));
-    ASSERT_TRUE(keyboard.press(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevLeftAlt));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftAlt, evdevSpace));
     runEventLoopFor(300ms);
     EXPECT_EQ(presses, 0);
 }
@@ -169,15 +163,9 @@ TEST_F(PortalHotkeyTest, ANewHotkeyReplacesTheOldTriggerInTheSameSession) {
     ASSERT_EQ(confirmations, 2);
     std::printf("second trigger: '%s'\n", qPrintable(backend.triggerDescription()));
 
-    ASSERT_TRUE(keyboard.press(evdevLeftControl));
-    ASSERT_TRUE(keyboard.press(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevLeftControl));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftControl, evdevD));
     EXPECT_TRUE(waitUntil([&] { return releases == 1; }));
-    ASSERT_TRUE(keyboard.press(evdevLeftAlt));
-    ASSERT_TRUE(keyboard.press(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevLeftAlt));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftAlt, evdevSpace));
     runEventLoopFor(300ms);
     EXPECT_EQ(presses, 1);
 }

@@ -1,34 +1,12 @@
-#include "dictation/DictationCoordinator.h"
-#include "models/AppSettings.h"
-#include "platform/LoginItemService.h"
+#include "integration/pipeline/PipelineTest.h"
+
 #include "services/audio/AudioRecorder.h"
 #include "services/audio/WebRtcSpeechDetector.h"
-#include "services/hotkey/HotkeyManager.h"
-#include "services/hotkey/HotkeyUtils.h"
 #include "services/hotkey/ModifierHotkeyManager.h"
-#include "services/http/TransportError.h"
-#include "services/remote/APIError.h"
-#include "services/remote/LLMError.h"
-#include "services/remote/WhisperError.h"
-#include "support/FakeAccessibilityTrust.h"
 #include "support/FakeAudioInput.h"
-#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeCompositorStatus.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationOverlay.h"
-#include "support/FakeDictationRecorder.h"
-#include "support/FakeFnKeySetting.h"
-#include "support/FakeGlobalHotkeyBackend.h"
-#include "support/FakeLoginItemService.h"
-#include "support/FakeModifierEventSource.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeSpeechDetector.h"
-#include "support/FakeTextPaster.h"
-#include "support/InMemoryDefaultsStore.h"
-#include "support/LogCapture.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/ManualScheduler.h"
 #include "support/SpeechSamples.h"
+#include "support/WavData.h"
 #include "views/overlay/ErrorOverlayView.h"
 #include "views/overlay/OverlayPanel.h"
 #include "views/overlay/OverlayWindowController.h"
@@ -36,11 +14,7 @@
 #include "views/overlay/WaveformView.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QNetworkAccessManager>
-#include <QtEndian>
 
-#include <cstring>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -51,98 +25,39 @@ using S = RecordingStateValue;
 namespace {
 
 const HotkeyId quil = HotkeyManager::hotkeyId;
+const quint64 option = ModifierHotkeyManager::optionFlag;
 
-class DictationCoordinatorTest : public ::testing::Test {
+class DictationCoordinatorTest : public PipelineTest {
 protected:
-    void SetUp() override {
-        HotkeyUtils::installFnKeySetting(&fnSetting);
-        store.setBoolean("onboarding_completed", true);
-        store.setBoolean("launch_at_login_set", true);
+    // A first dictation held and sent, whose transcript ("first") the server holds back for
+    // `late`: the run is processing.
+    void startAFirstDictationAnsweredLate(std::chrono::milliseconds late) {
+        holdAFirstDictationAnsweredLate(
+            late, [this] { hotkeys.press(quil); }, [this] { hotkeys.release(quil); });
     }
-    void TearDown() override { HotkeyUtils::installFnKeySetting(nullptr); }
-
-    DictationCoordinator& coordinator() {
-        if (!coordinator_) {
-            coordinator_ =
-                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                    settings, *recorderInUse, paster, *overlayInUse, sounds, trust, scheduler,
-                    hotkeys, modifiers, loginItems, deviceIdentity,
-                    DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms),
-                                                         server.baseURL(), server.baseURL(),
-                                                         server.baseURL()},
-                    [this] { ++onboardingShown; }, cancelKey, *speechInUse});
-            coordinator_->start();
-        }
-        return *coordinator_;
-    }
-    S state() { return coordinator().stateMachine().state(); }
-
-    // Runs the event loop (the loopback server and the replies live there) until the run is over.
-    void finishRun() {
-        QElapsedTimer deadline;
-        deadline.start();
-        while (deadline.elapsed() < 10000) {
-            scheduler.runDue();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (state() == S::idle && scheduler.pendingCount() <= pendingAllowed) {
-                break;
-            }
-        }
-        QCoreApplication::processEvents();
+    // The same held on Right Option alone, a modifier-only hotkey, which drives the state
+    // machine through other code.
+    void startAFirstModifierDictationAnsweredLate(std::chrono::milliseconds late) {
+        settings.setHotkeyKeyCode(61);
+        settings.setHotkeyModifiers(0);
+        holdAFirstDictationAnsweredLate(
+            late, [this] { modifiers.send(61, option); }, [this] { modifiers.send(61, 0); });
     }
 
-    // Runs the event loop until `done` holds (the loopback server lives there).
-    void waitFor(const std::function<bool()>& done) {
-        QElapsedTimer deadline;
-        deadline.start();
-        while (!done() && deadline.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-    }
-
-    void holdGesture() {
+private:
+    void holdAFirstDictationAnsweredLate(std::chrono::milliseconds late,
+                                         const std::function<void()>& press,
+                                         const std::function<void()>& release) {
+        ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+        slow.delay = late;
+        server.enqueue(slow);
         coordinator();
-        hotkeys.press(quil);
+        press();
         scheduler.advance(300ms);
-        scheduler.runDue();  // the start task
-        hotkeys.release(quil);
-        scheduler.runDue();  // the stop task
-        finishRun();
+        release();
+        scheduler.runDue();
+        waitUntil([this] { return server.requests().size() == 1; }, 10s);
     }
-
-    QStringList pipelineLines() const {
-        QStringList lines;
-        for (const QString& line : log.lines()) {
-            if (line.startsWith("[Quillo]") || line.startsWith("Failed to start")) lines << line;
-        }
-        return lines;
-    }
-
-    LogCapture log;
-    InMemoryDefaultsStore store;
-    AppSettings settings{store};
-    FakeDictationRecorder recorder;
-    DictationRecorder* recorderInUse = &recorder;
-    FakeSpeechDetector speech;
-    WebRtcSpeechDetector realSpeech;
-    const SpeechDetector* speechInUse = &speech;
-    FakeCancelKeyGrab cancelKey;
-    FakeTextPaster paster;
-    FakeDictationOverlay overlay;
-    DictationOverlay* overlayInUse = &overlay;
-    FakeSoundPlayer sounds;
-    FakeAccessibilityTrust trust;
-    ManualScheduler scheduler;
-    FakeGlobalHotkeyBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    FakeFnKeySetting fnSetting;
-    FakeLoginItemService loginItems;
-    FakeDeviceIdentity deviceIdentity;
-    QNetworkAccessManager network;
-    LoopbackHttpServer server;
-    std::size_t pendingAllowed = 0;
-    int onboardingShown = 0;
-    std::unique_ptr<DictationCoordinator> coordinator_;
 };
 
 }  // namespace
@@ -313,17 +228,9 @@ TEST_F(DictationCoordinatorTest, NoAudioAnEmptyTranscriptAndAFailedStartEndQuiet
 // The first dictation's transcript comes late, so the second one is recorded, transcribed and
 // ready before it: the texts must still land in the order they were spoken.
 TEST_F(DictationCoordinatorTest, AHoldDuringProcessingRecordsASecondDictationPastedAfterTheFirst) {
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 3000ms;
-    server.enqueue(slow);
+    startAFirstDictationAnsweredLate(3000ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
     server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
-    coordinator();
-    hotkeys.press(quil);
-    scheduler.advance(300ms);
-    hotkeys.release(quil);
-    scheduler.runDue();
-    waitFor([this] { return server.requests().size() == 1; });
     EXPECT_EQ(state(), S::processing);
 
     settings.setSelectedMode(DictationMode::raw);  // the second one skips the formatting
@@ -335,7 +242,7 @@ TEST_F(DictationCoordinatorTest, AHoldDuringProcessingRecordsASecondDictationPas
     EXPECT_EQ(recorder.startCount, 2);
     hotkeys.release(quil);
     scheduler.runDue();
-    waitFor([this] { return log.contains("[Quillo] Transcription: \"second\" (1 words)"); });
+    waitUntil([this] { return log.contains("[Quillo] Transcription: \"second\" (1 words)"); }, 10s);
     EXPECT_TRUE(paster.pasted.isEmpty()) << "the second text waits for the first";
     EXPECT_EQ(state(), S::processing);
 
@@ -350,22 +257,11 @@ TEST_F(DictationCoordinatorTest, AHoldDuringProcessingRecordsASecondDictationPas
     EXPECT_EQ(state(), S::idle);
 }
 
-// The same on the modifier-only hotkey, which drives the state machine through other code.
+// The same on the modifier-only hotkey.
 TEST_F(DictationCoordinatorTest, AModifierHoldDuringProcessingRecordsASecondDictation) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
     settings.setSelectedMode(DictationMode::raw);
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 300ms;
-    server.enqueue(slow);
+    startAFirstModifierDictationAnsweredLate(300ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
-    coordinator();
-    const quint64 option = ModifierHotkeyManager::optionFlag;
-    modifiers.send(61, option);
-    scheduler.advance(300ms);
-    modifiers.send(61, 0);
-    scheduler.runDue();
-    waitFor([this] { return server.requests().size() == 1; });
 
     modifiers.send(61, option);
     scheduler.advance(300ms);
@@ -379,16 +275,8 @@ TEST_F(DictationCoordinatorTest, AModifierHoldDuringProcessingRecordsASecondDict
 }
 
 TEST_F(DictationCoordinatorTest, EscapeDuringASecondHoldCancelsOnlyThatRecording) {
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 300ms;
-    server.enqueue(slow);
+    startAFirstDictationAnsweredLate(300ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
-    coordinator();
-    hotkeys.press(quil);
-    scheduler.advance(300ms);
-    hotkeys.release(quil);
-    scheduler.runDue();
-    waitFor([this] { return server.requests().size() == 1; });
 
     hotkeys.press(quil);
     scheduler.advance(300ms);
@@ -408,16 +296,8 @@ TEST_F(DictationCoordinatorTest, EscapeDuringASecondHoldCancelsOnlyThatRecording
 
 // A tap made while a dictation is processed records nothing and leaves that dictation be.
 TEST_F(DictationCoordinatorTest, ATapDuringProcessingReturnsToProcessing) {
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 300ms;
-    server.enqueue(slow);
+    startAFirstDictationAnsweredLate(300ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
-    coordinator();
-    hotkeys.press(quil);
-    scheduler.advance(300ms);
-    hotkeys.release(quil);
-    scheduler.runDue();
-    waitFor([this] { return server.requests().size() == 1; });
 
     hotkeys.press(quil);
     hotkeys.release(quil);
@@ -540,18 +420,14 @@ namespace {
 // The same pipeline with the real overlay window, to see what the user sees.
 class DictationWithRealOverlayTest : public DictationCoordinatorTest {
 protected:
-    DictationWithRealOverlayTest() { overlayInUse = &realOverlay; }
+    DictationWithRealOverlayTest() { parts.overlay = &realOverlay; }
 
     bool panelVisible() const { return realOverlay.panel() && realOverlay.panel()->isVisible(); }
     OverlayPanel* panel() const { return static_cast<OverlayPanel*>(realOverlay.panel()); }
     bool showing(QWidget* content) const { return panelVisible() && content->isVisibleTo(panel()); }
 
     void waitForPaste(int count) {
-        QElapsedTimer deadline;
-        deadline.start();
-        while (paster.pasted.size() < count && deadline.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
+        waitUntil([&] { return paster.pasted.size() >= count; }, 10s);
     }
 
     FakeCompositorStatus compositor;
@@ -606,19 +482,8 @@ TEST_F(DictationWithRealOverlayTest, AnErrorOnScreenOutlivesTheEndOfAnotherRun) 
 }
 
 TEST_F(DictationWithRealOverlayTest, TheFirstRunsEndLeavesANewerRecordingsWaveform) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 1500ms;
-    server.enqueue(slow);
+    startAFirstModifierDictationAnsweredLate(1500ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
-    coordinator();
-    const quint64 option = ModifierHotkeyManager::optionFlag;
-    modifiers.send(61, option);
-    scheduler.advance(300ms);
-    modifiers.send(61, 0);
-    scheduler.runDue();
-    QCoreApplication::processEvents();
     ASSERT_TRUE(showing(panel()->spinner()));
 
     // A tap during processing records nothing and shows nothing: the first run's spinner stays.
@@ -657,7 +522,7 @@ namespace {
 class DictationCaptureTest : public DictationCoordinatorTest {
 protected:
     DictationCaptureTest() {
-        recorderInUse = &realRecorder;
+        parts.recorder = &realRecorder;
         settings.setSelectedMode(DictationMode::raw);
     }
 
@@ -697,22 +562,10 @@ protected:
         scheduler.runDue();
     }
 
-    // The WAV inside the first transcription request.
-    std::vector<qint16> uploadedSamples() const {
-        const QByteArray body = server.requests().value(0).body;
-        const qsizetype riff = body.indexOf("RIFF");
-        if (riff < 0) {
-            return {};
-        }
-        const quint32 size = qFromLittleEndian<quint32>(body.constData() + riff + 40);
-        std::vector<qint16> samples(size / 2);
-        std::memcpy(samples.data(), body.constData() + riff + 44, samples.size() * 2);
-        return samples;
-    }
-
     std::shared_ptr<FakeAudioInput> input =
         std::make_shared<FakeAudioInput>(AudioInput::Format{16000, 1});
     AudioRecorder realRecorder{input};
+    WebRtcSpeechDetector realSpeech;
     qint64 fed = 0;
 };
 
@@ -838,12 +691,7 @@ TEST_F(DictationCaptureTest, EscapeDuringProcessingDropsTheResultBeforeThePaste)
     EXPECT_EQ(overlay.calls.last(), "dismiss") << "the spinner goes at once";
 
     // The transcript still arrives, and goes nowhere: not even to formatting.
-    QElapsedTimer deadline;
-    deadline.start();
-    while (!log.contains("[Quillo] Transcription: \"never mind\" (2 words)") &&
-           deadline.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    waitUntil([this] { return log.contains("[Quillo] Transcription: \"never mind\" (2 words)"); });
     QCoreApplication::processEvents();
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_TRUE(paster.pasted.isEmpty());
@@ -854,7 +702,7 @@ TEST_F(DictationCaptureTest, EscapeDuringProcessingDropsTheResultBeforeThePaste)
 }
 
 TEST_F(DictationCaptureTest, SilenceAndNoiseAreNotSent) {
-    speechInUse = &realSpeech;
+    parts.speech = &realSpeech;
     coordinator();
     pressHotkey();
     play(SpeechSamples::silence(1.0));
@@ -876,7 +724,7 @@ TEST_F(DictationCaptureTest, SilenceAndNoiseAreNotSent) {
 }
 
 TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTenthsBefore) {
-    speechInUse = &realSpeech;
+    parts.speech = &realSpeech;
     settings.setSelectedMode(DictationMode::raw);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"testing","words":1})"));
     const std::vector<qint16> utterance = SpeechSamples::utterance();
@@ -886,7 +734,7 @@ TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTen
         {SpeechSamples::silence(1.0), utterance, SpeechSamples::silence(1.0)}));
     releaseHotkey();
     finishRun();
-    const std::vector<qint16> sent = uploadedSamples();
+    const std::vector<qint16> sent = WavData::parse(server.requests().value(0).body).samples;
     const SpeechSamples::Alignment where = SpeechSamples::align(sent, utterance);
     EXPECT_GT(where.score, 0.99);
     EXPECT_GE(where.offset, 0);

@@ -1,4 +1,5 @@
 #include "integration/ui/UiTestSupport.h"
+#include "support/EventLoop.h"
 #include "support/FakeActivationPolicy.h"
 #include "support/FakeAudioSourceList.h"
 #include "support/FakeLoginItemService.h"
@@ -30,7 +31,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
@@ -83,12 +83,8 @@ protected:
 
     QString checkOutcome(LLMProvider provider) {
         QTest::mouseClick(section->checkButton(provider), Qt::LeftButton);
-        QElapsedTimer waited;
-        waited.start();
         const QString running = qtTrId("connection.check.running");
-        while (section->checkResult(provider)->text() == running && waited.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
+        waitUntil([&] { return section->checkResult(provider)->text() != running; }, 10s);
         return section->checkResult(provider)->text();
     }
 

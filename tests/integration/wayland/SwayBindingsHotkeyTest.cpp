@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace std::chrono_literals;
+
 namespace {
 
 // Stands in for quillo in the bindings: records each option it is run with. Sway runs it as its
@@ -66,8 +68,8 @@ protected:
         }
     }
     QStringList waitForEvents(int count) {
-        SwaySession::waitUntil([&] { return program.recorded().size() >= count; }, 3000);
-        SwaySession::waitUntil([] { return false; }, 200);  // and nothing more
+        waitUntil([&] { return program.recorded().size() >= count; }, 3s);
+        runEventLoopFor(200ms);  // and nothing more
         return program.recorded();
     }
 

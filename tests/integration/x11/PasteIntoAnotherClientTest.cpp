@@ -4,6 +4,9 @@
 #include "platform/x11/XdotoolScriptKeystroke.h"
 #include "platform/x11/XTestKeystrokeSender.h"
 #include "services/paste/ClipboardManager.h"
+#include "support/ChildProcess.h"
+#include "support/FakeAccessibilityTrust.h"
+#include "support/FakeKeystrokeSender.h"
 #include "support/LogCapture.h"
 #include "support/X11TestClient.h"
 #include "support/RequireEnvironment.h"
@@ -47,41 +50,9 @@ Pasteboard::Saved readBack(Selection selection,
 }
 
 // The paste target: tests/support/child/PasteTargetChild.cpp in a process of its own.
-class PasteTarget {
-public:
-    explicit PasteTarget(QStringList arguments) {
-        process_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/paste_target_child"), arguments);
-        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
-            while (process_.canReadLine()) {
-                lines_.append(QString::fromUtf8(process_.readLine()).chopped(1));
-            }
-        });
-    }
-    ~PasteTarget() {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
-    // The first line that starts with `prefix`, waiting for it with the event loop running.
-    std::optional<QString> line(const QString& prefix, std::chrono::milliseconds timeout = 5s) {
-        std::optional<QString> found;
-        waitUntil(
-            [&] {
-                for (const QString& line : std::as_const(lines_)) {
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                }
-                return false;
-            },
-            timeout);
-        return found;
-    }
-
-private:
-    QProcess process_;
-    QStringList lines_;
-};
+ChildProcess pasteTarget(const QStringList& arguments = {}) {
+    return ChildProcess(QStringLiteral(QUILLO_BINARY_DIR "/tests/paste_target_child"), arguments);
+}
 
 // Another program that has copied something earlier.
 class PreviousOwner {
@@ -224,23 +195,56 @@ protected:
 
 }  // namespace
 
-TEST_F(PasteIntoAnotherClientTest, ASlowTargetGetsTheDictationAndThenTheOldCopyComesBack) {
+// The old copy comes back once the target has fetched the text, and not before the earliest
+// restore even when it fetched at once.
+TEST_F(PasteIntoAnotherClientTest, TheTargetGetsTheDictationAndThenTheOldCopyComesBack) {
+    struct Target {
+        QStringList arguments;
+        qint64 earliestRestoreMs;
+    };
+    for (const Target& kind :
+         {Target{{}, 50 + 500},
+          Target{{QStringLiteral("--fetch-delay"), QStringLiteral("800")}, 50 + 800 + 200}}) {
+        SCOPED_TRACE(kind.arguments.join(' ').toStdString());
+        log.clear();
+        PreviousOwner previous;
+        previous.copy(richCopy());
+        ChildProcess target = pasteTarget(kind.arguments);
+        ASSERT_TRUE(target.waitForLine(QStringLiteral("ready")));
+
+        QElapsedTimer clock;
+        clock.start();
+        QCoro::Task<void> task = manager.pasteText(kDictated);
+        ASSERT_TRUE(finishes(task));
+        EXPECT_GE(clock.elapsed(), kind.earliestRestoreMs);
+        EXPECT_EQ(target.waitForLineStartingWith(QStringLiteral("pasted")),
+                  QStringLiteral("pasted clipboard ") + kDictated);
+        EXPECT_EQ(readBack(Selection::Clipboard).contents, richCopy());
+        EXPECT_EQ(log.lines(),
+                  QStringList({"[ClipboardManager] CGEvent ⌘V posted (Accessibility: true)",
+                               "[ClipboardManager] Text pasted successfully"}));
+    }
+}
+
+TEST_F(PasteIntoAnotherClientTest, WithXTestDeniedXdotoolPastesAndTheOldCopyComesBack) {
+    FakeKeystrokeSender refusing(scheduler);
+    refusing.refuses = true;
+    FakeAccessibilityTrust untrusted(false);
+    ClipboardManager fallback(pasteboard, refusing, xdotool, untrusted, scheduler);
     PreviousOwner previous;
     previous.copy(richCopy());
-    PasteTarget target({QStringLiteral("--fetch-delay"), QStringLiteral("800")});
-    ASSERT_TRUE(target.line(QStringLiteral("ready")));
+    ChildProcess target = pasteTarget();
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("ready")));
 
-    QElapsedTimer clock;
-    clock.start();
-    QCoro::Task<void> task = manager.pasteText(kDictated);
+    QCoro::Task<void> task = fallback.pasteText(kDictated);
     ASSERT_TRUE(finishes(task));
-    EXPECT_GE(clock.elapsed(), 850 + 200) << "restored only after the late fetch and a grace";
-    EXPECT_EQ(target.line(QStringLiteral("pasted")),
+    EXPECT_EQ(target.waitForLineStartingWith(QStringLiteral("pasted")),
               QStringLiteral("pasted clipboard ") + kDictated);
     EXPECT_EQ(readBack(Selection::Clipboard).contents, richCopy());
-    EXPECT_EQ(log.lines(),
-              QStringList({"[ClipboardManager] CGEvent ⌘V posted (Accessibility: true)",
-                           "[ClipboardManager] Text pasted successfully"}));
+    EXPECT_EQ(log.lines(), QStringList({"[ClipboardManager] CGEvent creation failed",
+                                        "[ClipboardManager] Trying AppleScript fallback...",
+                                        "[ClipboardManager] AppleScript result: success",
+                                        "[ClipboardManager] Text pasted successfully"}));
 }
 
 TEST_F(PasteIntoAnotherClientTest, ATerminalGetsShiftInsertAndBothSelectionsComeBack) {
@@ -248,22 +252,23 @@ TEST_F(PasteIntoAnotherClientTest, ATerminalGetsShiftInsertAndBothSelectionsCome
     previous.copy(richCopy());
     const Pasteboard::Contents selected{{QStringLiteral("UTF8_STRING"), "selected words"}};
     previous.copy(selected, Selection::Primary);
-    PasteTarget terminal({QStringLiteral("--terminal")});
-    ASSERT_TRUE(terminal.line(QStringLiteral("ready")));
+    ChildProcess terminal = pasteTarget({QStringLiteral("--terminal")});
+    ASSERT_TRUE(terminal.waitForLine(QStringLiteral("ready")));
 
     QCoro::Task<void> task = manager.pasteText(kDictated);
     ASSERT_TRUE(finishes(task));
-    EXPECT_EQ(terminal.line(QStringLiteral("key insert")), QStringLiteral("key insert 1"))
+    EXPECT_EQ(terminal.waitForLineStartingWith(QStringLiteral("key insert")),
+              QStringLiteral("key insert 1"))
         << "Shift alone with Insert";
-    EXPECT_EQ(terminal.line(QStringLiteral("pasted")),
+    EXPECT_EQ(terminal.waitForLineStartingWith(QStringLiteral("pasted")),
               QStringLiteral("pasted primary ") + kDictated);
     EXPECT_EQ(readBack(Selection::Clipboard).contents, richCopy());
     EXPECT_EQ(readBack(Selection::Primary).contents, selected);
 }
 
 TEST_F(PasteIntoAnotherClientTest, AHeldAltIsLiftedAroundTheChordAndPressedAgain) {
-    PasteTarget target({});
-    ASSERT_TRUE(target.line(QStringLiteral("ready")));
+    ChildProcess target = pasteTarget();
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("ready")));
     X11TestClient user;
     user.press(kLeftAlt);
     const KeystrokeSender::Result result = keystrokes.postPasteChord(PasteChord::ControlV);
@@ -271,17 +276,19 @@ TEST_F(PasteIntoAnotherClientTest, AHeldAltIsLiftedAroundTheChordAndPressedAgain
     user.release(kLeftAlt);
 
     EXPECT_EQ(result, KeystrokeSender::Result::Sent);
-    EXPECT_EQ(target.line(QStringLiteral("key v")), QStringLiteral("key v 4")) << "Control only";
+    EXPECT_EQ(target.waitForLineStartingWith(QStringLiteral("key v")), QStringLiteral("key v 4"))
+        << "Control only";
     EXPECT_EQ(heldAfter, KeystrokeSender::Option) << "the user still holds Alt";
+    EXPECT_EQ(keystrokes.currentModifiers(), 0u) << "read from the server, not remembered";
 }
 
 TEST_F(PasteIntoAnotherClientTest, UnderARussianLayoutTheChordGoesOutWithoutTheFallback) {
     const QString display = qEnvironmentVariable("DISPLAY");
     ASSERT_EQ(QProcess::execute("setxkbmap", {"-display", display, "-layout", "ru,us"}), 0);
-    PasteTarget target({});
-    ASSERT_TRUE(target.line(QStringLiteral("ready")));
+    ChildProcess target = pasteTarget();
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("ready")));
     const KeystrokeSender::Result result = keystrokes.postPasteChord(PasteChord::ControlV);
-    const std::optional<QString> key = target.line(QStringLiteral("key v"));
+    const std::optional<QString> key = target.waitForLineStartingWith(QStringLiteral("key v"));
     ASSERT_EQ(QProcess::execute("setxkbmap", {"-display", display, "-layout", "us"}), 0);
 
     EXPECT_EQ(result, KeystrokeSender::Result::Sent);
@@ -365,4 +372,12 @@ TEST_F(PasteIntoAnotherClientTest, AnOversizedIncrementIsGivenUpWithoutBeingFetc
     std::printf("peak resident memory grew by %lld KiB while reading a %lld MiB increment\n",
                 static_cast<long long>(grewKiB), static_cast<long long>(kIncrement >> 20));
     EXPECT_LT(grewKiB, 16 * 1024);
+}
+
+TEST(PasteX11Parts, AHelperThatCannotStartIsReportedWithTheReason) {
+    XdotoolScriptKeystroke missing(QStringLiteral("/nonexistent/xdotool"));
+    const ScriptKeystroke::Outcome outcome =
+        QCoro::waitFor(missing.pressPasteChord(PasteChord::ControlV));
+    EXPECT_FALSE(outcome.launched);
+    EXPECT_FALSE(outcome.launchError.isEmpty());
 }
