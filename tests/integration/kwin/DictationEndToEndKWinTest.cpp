@@ -58,7 +58,7 @@ TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandFie
             return rig.log.contains(
                 "[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)");
         },
-        10s));
+        KWinTestSession::portalStart));
     ASSERT_TRUE(waitUntil([&] { return keystrokes.isReady(); }, KWinTestSession::portalStart));
 
     ChildProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),

@@ -133,7 +133,7 @@ TEST_F(PortalHotkeyTest, ManagerWritesTheRegisteredLineOnlyOnceThePortalConfirme
     ASSERT_TRUE(manager.start(2, control));
     // The portal has not answered yet: no line.
     EXPECT_TRUE(log.lines().isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return !log.lines().isEmpty(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return !log.lines().isEmpty(); }, KWinTestSession::portalStart));
     EXPECT_EQ(log.lines(),
               QStringList{"[HotkeyManager] Carbon hotkey registered (keyCode=2, modifiers=4096)"});
 
