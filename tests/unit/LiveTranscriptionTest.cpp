@@ -173,9 +173,11 @@ TEST_F(LiveTranscriptionTest, ALongStretchWithoutAPauseIsCutBeforeTwentySeconds)
     EXPECT_EQ(release().text, "first part second part");
 }
 
+// The stretches that waited behind a slow engine go as one request: the backlog shrinks
+// instead of costing a whole encoder window per stretch.
 TEST_F(LiveTranscriptionTest, ASlowEngineStillBusyAtTheReleaseLosesNothingAndRepeatsNothing) {
     engine.holdAnswers = true;
-    engine.transcripts = {"one", "two", "three"};
+    engine.transcripts = {"one", "two three"};
     pause(300);
     speak(1000);
     pause(300);
@@ -187,8 +189,26 @@ TEST_F(LiveTranscriptionTest, ASlowEngineStillBusyAtTheReleaseLosesNothingAndRep
 
     const Outcome outcome = release();
     EXPECT_EQ(outcome.text, "one two three");
-    EXPECT_EQ(engine.requests.size(), 3u);
-    EXPECT_EQ(engine.requests[2].initialPrompt, "one two");
+    ASSERT_EQ(engine.requests.size(), 2u) << "the second stretch and the rest went together";
+    EXPECT_EQ(engine.requests[1].initialPrompt, "one");
+    EXPECT_GE(sentSamples(1), (1000 + 600) * samplesPerMs);
+}
+
+TEST_F(LiveTranscriptionTest, WaitingStretchesGoTogetherOnlyWithinWhispersWindow) {
+    engine.holdAnswers = true;
+    engine.transcripts = {"a", "b c", "d"};
+    pause(300);
+    for (int stretch = 0; stretch < 4; ++stretch) {
+        speak(12000);
+        pause(300);
+    }
+    const Outcome outcome = release();
+    EXPECT_EQ(outcome.text, "a b c d");
+    ASSERT_EQ(engine.requests.size(), 3u) << "12 s + 12 s fit one window, a third would not";
+    for (std::size_t request = 0; request < engine.requests.size(); ++request) {
+        EXPECT_LE(sentSamples(request),
+                  LiveTranscription::mergedStretchLimitSeconds * 1000 * samplesPerMs);
+    }
 }
 
 TEST_F(LiveTranscriptionTest, SilenceNeverReachesTheEngine) {

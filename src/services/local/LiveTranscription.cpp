@@ -137,9 +137,8 @@ void LiveTranscription::transcribeQueued() {
 QCoro::Task<void> LiveTranscription::runQueue() {
     QPointer<LiveTranscription> self(this);
     while (self && !self->cancelled_ && !self->failure_ && !self->queue_.empty()) {
-        const QByteArray wav =
-            WavEncoder::createWAVData(self->queue_.front(), SpeechDetector::sampleRate, 1, 16);
-        self->queue_.pop_front();
+        const QByteArray wav = WavEncoder::createWAVData(self->takeQueuedStretches(),
+                                                         SpeechDetector::sampleRate, 1, 16);
         const std::optional<QByteArray> speech =
             SpeechTrimmer::keepSpeech(wav, self->deps_.speechDetector);
         if (!speech) {
@@ -169,6 +168,21 @@ QCoro::Task<void> LiveTranscription::runQueue() {
         self->working_ = false;
         emit self->idle();
     }
+}
+
+// Every stretch costs the engine a whole 30 s window of encoding, however short it is: when
+// it could not keep up and several wait, they go as one (within the window), so a backlog
+// shrinks instead of growing with the dictation.
+QByteArray LiveTranscription::takeQueuedStretches() {
+    constexpr qsizetype windowBytes =
+        mergedStretchLimitSeconds * SpeechDetector::sampleRate * bytesPerSample;
+    QByteArray pcm = queue_.front();
+    queue_.pop_front();
+    while (!queue_.empty() && pcm.size() + queue_.front().size() <= windowBytes) {
+        pcm += queue_.front();
+        queue_.pop_front();
+    }
+    return pcm;
 }
 
 QString LiveTranscription::joined(const QString& before, const QString& next) {

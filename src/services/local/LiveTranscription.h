@@ -39,6 +39,8 @@ public:
     // Often enough that a stretch goes to the engine soon after its pause; each look costs
     // well under a millisecond.
     static constexpr std::chrono::milliseconds listenInterval{250};
+    // Waiting stretches are sent together up to this length, below whisper's 30 s window.
+    static constexpr int mergedStretchLimitSeconds = 28;
 
     LiveTranscription(Dependencies dependencies, std::optional<QString> language,
                       QObject* parent = nullptr);
@@ -73,6 +75,7 @@ private:
     void cutStretch(qsizetype frames);
     void transcribeQueued();
     QCoro::Task<void> runQueue();
+    QByteArray takeQueuedStretches();
 
     Dependencies deps_;
     std::optional<QString> language_;
