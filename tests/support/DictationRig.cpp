@@ -24,14 +24,20 @@ DictationRig::~DictationRig() = default;
 std::unique_ptr<DictationCoordinator> DictationRig::startCoordinator() {
     const QString otherHosts = everyHostAtServer ? server.baseURL() : QString();
     auto coordinator = std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-        settings, either(parts.recorder, recorder), either(parts.paster, paster),
-        either(parts.overlay, overlay), either(parts.sounds, sounds), either(parts.trust, trust),
-        either(parts.scheduler, scheduler), either(parts.hotkeys, hotkeys),
-        either(parts.modifiers, modifiers), loginItems, deviceIdentity,
+        either(parts.settings, settings), either(parts.recorder, recorder),
+        either(parts.paster, paster), either(parts.overlay, overlay), either(parts.sounds, sounds),
+        either(parts.trust, trust), either(parts.scheduler, scheduler),
+        either(parts.hotkeys, hotkeys), either(parts.modifiers, modifiers), loginItems,
+        deviceIdentity,
         DictationCoordinator::RemoteServices{HttpTransport(&network), otherHosts, otherHosts,
                                              server.baseURL()},
-        [this] { ++onboardingShown; }, either(parts.cancelKey, cancelKey),
-        either(parts.speech, speech), parts.local});
+        [this] {
+            ++onboardingShown;
+            if (showOnboarding) {
+                showOnboarding();
+            }
+        },
+        either(parts.cancelKey, cancelKey), either(parts.speech, speech), parts.local});
     coordinator->start();
     return coordinator;
 }

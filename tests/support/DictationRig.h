@@ -19,6 +19,7 @@
 
 #include <QNetworkAccessManager>
 
+#include <functional>
 #include <memory>
 
 class DictationCoordinator;
@@ -29,8 +30,9 @@ class LocalTranscriber;
 // past the onboarding whose login item is set up.
 class DictationRig {
 public:
-    // The parts a test puts in place of the fakes below; none leaves the fake of that name.
+    // The parts a test puts in place of the rig's own below; none leaves the one of that name.
     struct Parts {
+        AppSettings* settings = nullptr;
         DictationRecorder* recorder = nullptr;
         TextPaster* paster = nullptr;
         DictationOverlay* overlay = nullptr;
@@ -66,6 +68,8 @@ public:
     FakeLoginItemService loginItems;
     FakeDeviceIdentity deviceIdentity{QStringLiteral("0123456789abcdef0123456789abcdef")};
     int onboardingShown = 0;
+    // What the coordinator's call to open the onboarding does besides being counted.
+    std::function<void()> showOnboarding;
 
     FakeDictationRecorder recorder;
     FakeTextPaster paster;

@@ -1,38 +1,15 @@
-#include "dictation/DictationCoordinator.h"
-#include "models/AppSettings.h"
-#include "platform/LoginItemService.h"
+#include "integration/pipeline/PipelineTest.h"
 #include "services/audio/WavEncoder.h"
-#include "services/hotkey/HotkeyManager.h"
-#include "services/hotkey/HotkeyUtils.h"
 #include "services/local/LocalTranscriber.h"
-#include "support/FakeAccessibilityTrust.h"
-#include "support/FakeCancelKeyGrab.h"
 #include "support/FakeCompositorStatus.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationRecorder.h"
-#include "support/FakeFnKeySetting.h"
-#include "support/FakeGlobalHotkeyBackend.h"
-#include "support/FakeModifierEventSource.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeSpeechDetector.h"
 #include "support/FakeSpeechEngine.h"
-#include "support/FakeTextPaster.h"
-#include "support/InMemoryDefaultsStore.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/ManualScheduler.h"
 #include "views/overlay/LiveTextLabel.h"
 #include "views/overlay/OverlayPanel.h"
 #include "views/overlay/OverlayWindowController.h"
 #include "views/overlay/SpinnerView.h"
 #include "views/overlay/WaveformView.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QNetworkAccessManager>
-
 #include <cmath>
-
-#include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 using S = RecordingStateValue;
@@ -41,19 +18,13 @@ using S = RecordingStateValue;
 // the waveform while the user speaks; only on this computer's engine, and only while recording.
 namespace {
 
-class NoLoginItems final : public LoginItemService {
-public:
-    bool registerItem(QString*) override { return true; }
-    bool unregisterItem(QString*) override { return true; }
-    Status status() const override { return Status::enabled; }
-};
-
-class LivePreviewTest : public ::testing::Test {
+// The real overlay and this computer's engine (a fake one) in place of the rig's fakes.
+class LivePreviewTest : public PipelineTest {
 protected:
     void SetUp() override {
-        HotkeyUtils::installFnKeySetting(&fnSetting);
-        store.setBoolean("onboarding_completed", true);
-        store.setBoolean("launch_at_login_set", true);
+        PipelineTest::SetUp();
+        parts.overlay = &overlayWindow;
+        parts.local = &local;
         settings.setLocalTranscription(true);
         settings.setLocalModel("/models/ggml-test.bin");
         settings.setSelectedMode(DictationMode::raw);
@@ -62,42 +33,15 @@ protected:
         recorder.audio = WavEncoder::createWAVData({}, 16000, 1, 16);
     }
     void TearDown() override {
-        overlay.dismiss();
-        HotkeyUtils::installFnKeySetting(nullptr);
-    }
-
-    DictationCoordinator& coordinator() {
-        if (!coordinator_) {
-            coordinator_ =
-                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                    settings,
-                    recorder,
-                    paster,
-                    overlay,
-                    sounds,
-                    trust,
-                    scheduler,
-                    hotkeys,
-                    modifiers,
-                    loginItems,
-                    deviceIdentity,
-                    DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms),
-                                                         server.baseURL(), server.baseURL(),
-                                                         server.baseURL()},
-                    {},
-                    cancelKey,
-                    speech,
-                    &local});
-            coordinator_->start();
-        }
-        return *coordinator_;
+        overlayWindow.dismiss();
+        PipelineTest::TearDown();
     }
 
     void press() {
         coordinator();
         hotkeys.press(HotkeyManager::hotkeyId);
         scheduler.advance(300ms);
-        ASSERT_TRUE(isRecording(coordinator().stateMachine().state()));
+        ASSERT_TRUE(isRecording(state()));
     }
 
     // `ms` of a voice (a loud tone) or, at amplitude 0, of silence, as time passes.
@@ -122,37 +66,20 @@ protected:
         scheduler.runDue();
         QElapsedTimer deadline;
         deadline.start();
-        while (deadline.elapsed() < 10000 && coordinator().stateMachine().state() != S::idle) {
+        while (deadline.elapsed() < 10000 && state() != S::idle) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
     }
 
-    QWidget* panel() const { return overlay.panel(); }
-    OverlayPanel* pill() const { return static_cast<OverlayPanel*>(overlay.panel()); }
+    QWidget* panel() const { return overlayWindow.panel(); }
+    OverlayPanel* pill() const { return static_cast<OverlayPanel*>(overlayWindow.panel()); }
     bool showsLine() const { return panel() && pill()->showsLiveText(); }
     QString line() const { return pill()->liveText()->text(); }
 
-    InMemoryDefaultsStore store;
-    AppSettings settings{store};
-    FakeDictationRecorder recorder;
-    FakeTextPaster paster;
-    ManualScheduler scheduler;
     FakeCompositorStatus compositor;
-    OverlayWindowController overlay{scheduler, compositor};
-    FakeSoundPlayer sounds;
-    FakeAccessibilityTrust trust;
-    FakeGlobalHotkeyBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    FakeFnKeySetting fnSetting;
-    NoLoginItems loginItems;
-    FakeDeviceIdentity deviceIdentity;
-    QNetworkAccessManager network;
-    LoopbackHttpServer server;
+    OverlayWindowController overlayWindow{scheduler, compositor};
     FakeSpeechEngine engine;
-    FakeCancelKeyGrab cancelKey;
-    FakeSpeechDetector speech;
     LocalTranscriber local{engine, scheduler, settings};
-    std::unique_ptr<DictationCoordinator> coordinator_;
 };
 
 TEST_F(LivePreviewTest, EachStretchsWordsShowUnderTheWaveformUntilTheRelease) {

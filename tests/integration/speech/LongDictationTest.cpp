@@ -1,31 +1,17 @@
 #include "dictation/DictationCoordinator.h"
-#include "models/AppSettings.h"
-#include "platform/LoginItemService.h"
 #include "platform/whisper/WhisperCppSpeechEngine.h"
 #include "services/audio/WavEncoder.h"
 #include "services/audio/WebRtcSpeechDetector.h"
 #include "services/hotkey/HotkeyManager.h"
 #include "services/hotkey/HotkeyUtils.h"
 #include "services/local/LocalTranscriber.h"
-#include "support/FakeAccessibilityTrust.h"
-#include "support/FakeCancelKeyGrab.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationOverlay.h"
-#include "support/FakeDictationRecorder.h"
+#include "support/DictationRig.h"
 #include "support/FakeFnKeySetting.h"
-#include "support/FakeGlobalHotkeyBackend.h"
-#include "support/FakeModifierEventSource.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeTextPaster.h"
-#include "support/InMemoryDefaultsStore.h"
-#include "support/LogCapture.h"
-#include "support/ManualScheduler.h"
 #include "support/RandomWhisperModel.h"
 #include "support/SpeechSamples.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -192,13 +178,6 @@ public:
     mutable std::vector<std::vector<qint16>> shown;
 };
 
-class NoLoginItems final : public LoginItemService {
-public:
-    bool registerItem(QString*) override { return true; }
-    bool unregisterItem(QString*) override { return true; }
-    Status status() const override { return Status::enabled; }
-};
-
 // The hotkey's Fn setting for the test's lifetime only.
 struct FnKeySettingInstalled {
     explicit FnKeySettingInstalled(FakeFnKeySetting& setting) {
@@ -228,52 +207,25 @@ TEST(LongDictationTest, AMinuteWithPausesIsOneTextPastedOnceAndNoCutFallsInsideA
 
     FakeFnKeySetting fnSetting;
     const FnKeySettingInstalled installed(fnSetting);
-    LogCapture log;
-    InMemoryDefaultsStore store;
-    AppSettings settings{store};
-    store.setBoolean("onboarding_completed", true);
-    store.setBoolean("launch_at_login_set", true);
+    DictationRig rig;
+    AppSettings& settings = rig.settings;
     settings.setLocalTranscription(true);
     settings.setLocalModel(model);
     settings.setSelectedMode(DictationMode::raw);
     // The encoder's window matched to each stretch keeps the minute short to transcribe; where
     // the stretches are cut and how their texts are delivered do not depend on it.
     settings.setLocalTranscriptionFast(true);
-    FakeDictationRecorder recorder;
+    FakeDictationRecorder& recorder = rig.recorder;
     recorder.audio = WavEncoder::createWAVData({}, 16000, 1, 16);
-    FakeTextPaster paster;
-    FakeDictationOverlay overlay;
-    FakeSoundPlayer sounds;
-    FakeAccessibilityTrust trust;
-    ManualScheduler scheduler;
-    FakeGlobalHotkeyBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    NoLoginItems loginItems;
-    FakeDeviceIdentity deviceIdentity;
-    QNetworkAccessManager network;
-    FakeCancelKeyGrab cancelKey;
+    ManualScheduler& scheduler = rig.scheduler;
+    FakeGlobalHotkeyBackend& hotkeys = rig.hotkeys;
     ObservingSpeechDetector detector;
     // Two compute threads, as on the two cores of the machines the suite runs on.
     WhisperCppSpeechEngine engine(2);
     LocalTranscriber local{engine, scheduler, settings};
-    DictationCoordinator coordinator(DictationCoordinator::Dependencies{
-        settings,
-        recorder,
-        paster,
-        overlay,
-        sounds,
-        trust,
-        scheduler,
-        hotkeys,
-        modifiers,
-        loginItems,
-        deviceIdentity,
-        DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms), {}, {}, {}},
-        {},
-        cancelKey,
-        detector,
-        &local});
-    coordinator.start();
+    rig.parts.speech = &detector;
+    rig.parts.local = &local;
+    const std::unique_ptr<DictationCoordinator> coordinator = rig.startCoordinator();
 
     QElapsedTimer clock;
     clock.start();
@@ -295,24 +247,25 @@ TEST(LongDictationTest, AMinuteWithPausesIsOneTextPastedOnceAndNoCutFallsInsideA
     scheduler.runDue();
     QElapsedTimer wait;
     wait.start();
-    while (wait.elapsed() < 100000 && coordinator.stateMachine().state() != S::idle) {
+    while (wait.elapsed() < 100000 && coordinator->stateMachine().state() != S::idle) {
         scheduler.runDue();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     const qint64 afterRelease = wait.elapsed();
-    ASSERT_EQ(coordinator.stateMachine().state(), S::idle) << "the dictation never ended:\n"
-                                                           << log.lines().join('\n').toStdString();
+    ASSERT_EQ(coordinator->stateMachine().state(), S::idle)
+        << "the dictation never ended:\n"
+        << rig.log.lines().join('\n').toStdString();
 
     // One text: one transcription, one paste, one history entry.
     const QStringList transcriptions =
-        log.lines().filter(QStringLiteral("[Quillo] Transcription:"));
+        rig.log.lines().filter(QStringLiteral("[Quillo] Transcription:"));
     EXPECT_EQ(transcriptions.size(), 1) << transcriptions.join('\n').toStdString();
-    EXPECT_TRUE(log.lines().filter(QStringLiteral("ERROR")).isEmpty())
-        << log.lines().join('\n').toStdString();
-    ASSERT_EQ(paster.pasted.size(), 1);
-    EXPECT_FALSE(paster.pasted[0].trimmed().isEmpty());
+    EXPECT_TRUE(rig.log.lines().filter(QStringLiteral("ERROR")).isEmpty())
+        << rig.log.lines().join('\n').toStdString();
+    ASSERT_EQ(rig.paster.pasted.size(), 1);
+    EXPECT_FALSE(rig.paster.pasted[0].trimmed().isEmpty());
     ASSERT_EQ(settings.recentDictations().size(), 1);
-    EXPECT_EQ(settings.recentDictations()[0].text, paster.pasted[0].trimmed());
+    EXPECT_EQ(settings.recentDictations()[0].text, rig.paster.pasted[0].trimmed());
 
     // The stretches, less the whole recording the release showed the detector, lie end to end
     // over the recording: where one ends and the next begins is a cut.

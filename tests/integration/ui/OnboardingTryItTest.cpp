@@ -1,18 +1,6 @@
 #include "integration/ui/UiTestSupport.h"
-#include "support/FakeAccessibilityTrust.h"
-#include "support/FakeCancelKeyGrab.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationOverlay.h"
-#include "support/FakeDictationRecorder.h"
-#include "support/FakeGlobalHotkeyBackend.h"
-#include "support/FakeLoginItemService.h"
-#include "support/FakeModifierEventSource.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeSpeechDetector.h"
+#include "support/DictationRig.h"
 #include "support/FakeSpeechEngine.h"
-#include "support/FakeTextPaster.h"
-#include "support/InMemoryDefaultsStore.h"
-#include "support/ManualScheduler.h"
 #include "support/TestArtifacts.h"
 #include "support/VisibleLayout.h"
 
@@ -33,7 +21,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkAccessManager>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
@@ -46,10 +33,15 @@ namespace {
 using Engine = SpeechEngineStep::Engine;
 
 // The onboarding's last page with a dictation to try: the coordinator runs on fakes, and the
-// page is the real window. The onboarding is not completed, as on a first launch.
-class OnboardingTryItTest : public ::testing::Test {
+// page is the real window. The onboarding is not completed, as on a first launch: the rig's
+// coordinator works on the application's own settings, and its call opens the real onboarding.
+class OnboardingTryItTest : public ::testing::Test, protected DictationRig {
 protected:
     void SetUp() override {
+        parts.settings = &appSettings;
+        parts.local = &local;
+        everyHostAtServer = false;
+        DictationRig::showOnboarding = [] { OnboardingWindowController::shared().show(); };
         ASSERT_TRUE(dataHome.isValid());
         previousDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
@@ -78,9 +70,9 @@ protected:
 
     // Starts the dictation as the application does: it opens the onboarding 0.5 s later.
     OnboardingView* startWithOnboarding() {
-        services.dictation = &coordinator;
+        coordinator = startCoordinator();
+        services.dictation = coordinator.get();
         OnboardingWindowController::installServices(services);
-        coordinator.start();
         scheduler.advance(500ms);
         OnboardingView* view = OnboardingWindowController::shared().view();
         EXPECT_NE(view, nullptr) << "the onboarding opens on a first launch";
@@ -131,7 +123,7 @@ protected:
         QElapsedTimer deadline;
         deadline.start();
         while (deadline.elapsed() < 10000 &&
-               coordinator.stateMachine().state() != RecordingStateValue::idle) {
+               coordinator->stateMachine().state() != RecordingStateValue::idle) {
             scheduler.runDue();
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         }
@@ -153,28 +145,11 @@ protected:
 
     QTemporaryDir dataHome;
     QByteArray previousDataHome;
-    AppSettings& settings = AppSettings::shared();
+    AppSettings& appSettings = AppSettings::shared();
     OnboardingView::Services services;
-    FakeDictationRecorder recorder;
-    FakeTextPaster paster;
-    FakeDictationOverlay overlay;
-    FakeSoundPlayer sounds;
-    FakeAccessibilityTrust trust;
-    ManualScheduler scheduler;
-    FakeGlobalHotkeyBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    FakeLoginItemService loginItems;
-    FakeDeviceIdentity deviceIdentity;
-    QNetworkAccessManager network;
-    FakeCancelKeyGrab cancelKey;
-    FakeSpeechDetector speech;
     FakeSpeechEngine engine;
-    LocalTranscriber local{engine, scheduler, settings};
-    DictationCoordinator coordinator{DictationCoordinator::Dependencies{
-        settings, recorder, paster, overlay, sounds, trust, scheduler, hotkeys, modifiers,
-        loginItems, deviceIdentity,
-        DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
-        [] { OnboardingWindowController::shared().show(); }, cancelKey, speech, &local}};
+    LocalTranscriber local{engine, scheduler, appSettings};
+    std::unique_ptr<DictationCoordinator> coordinator;
 };
 
 TEST_F(OnboardingTryItTest, TheLastPageFocusesAFieldBesideTheHotkeyOnlyWhenAnEngineIsSetUp) {
@@ -203,8 +178,8 @@ TEST_F(OnboardingTryItTest, TheLastPageFocusesAFieldBesideTheHotkeyOnlyWhenAnEng
     EXPECT_EQ(node->text(QAccessible::Name), "Try a dictation");
     EXPECT_EQ(node->text(QAccessible::Description),
               "Hold Alt+Space and speak; your words appear in this field.");
-    settings.setHotkeyKeyCode(63);
-    settings.setHotkeyModifiers(0);
+    appSettings.setHotkeyKeyCode(63);
+    appSettings.setHotkeyModifiers(0);
     EXPECT_EQ(node->text(QAccessible::Description),
               "Hold Fn and speak; your words appear in this field.");
 
@@ -226,12 +201,12 @@ TEST_F(OnboardingTryItTest, ADictationFailureOnTheLastPageShowsUnderTheField) {
     ASSERT_NE(view, nullptr);
 
     // Before the last page, a failure is only the overlay's.
-    settings.setLocalTranscription(true);
-    settings.setLocalModel(QStringLiteral("tiny.en"));
+    appSettings.setLocalTranscription(true);
+    appSettings.setLocalModel(QStringLiteral("tiny.en"));
     holdHotkey();
     ASSERT_EQ(lastOverlayError(), "Speech model not installed");
     walkToReadyStep(view, Engine::local);
-    EXPECT_TRUE(settings.localTranscription());
+    EXPECT_TRUE(appSettings.localTranscription());
     EXPECT_FALSE(view->tryItFailure()->isVisible()) << "an earlier failure is not this try's";
 
     overlay.calls.clear();
