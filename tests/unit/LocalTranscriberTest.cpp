@@ -6,6 +6,7 @@
 #include "support/FakeSpeechEngine.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/ManualScheduler.h"
+#include "support/ScopedDataHome.h"
 
 #include <QTemporaryDir>
 
@@ -42,24 +43,14 @@ class LocalTranscriptionServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dataHome.isValid());
-        previousDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
         settings.setLocalTranscription(true);
-    }
-    void TearDown() override {
-        if (previousDataHome.isEmpty()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", previousDataHome);
-        }
     }
     Outcome transcribe(QByteArray wav = secondOfSilence(),
                        std::optional<QString> language = std::nullopt) {
         return QCoro::waitFor(transcribeCaught(service, std::move(wav), std::move(language)));
     }
 
-    QTemporaryDir dataHome;
-    QByteArray previousDataHome;
+    ScopedDataHome dataHome;
     InMemoryDefaultsStore store;
     AppSettings settings{store};
     FakeSpeechEngine engine;

@@ -6,6 +6,7 @@
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/X11TestClient.h"
+#include "support/ScopedDataHome.h"
 #include "views/widgets/PillButton.h"
 #include "views/widgets/QuilloToggleStyle.h"
 
@@ -23,18 +24,7 @@ namespace {
 
 class LocalTranscriptionCardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dataHome.isValid());
-        previous = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-    }
-    void TearDown() override {
-        if (previous.isEmpty()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", previous);
-        }
-    }
+    void SetUp() override { ASSERT_TRUE(dataHome.isValid()); }
     void install(const QString& model) {
         QDir().mkpath(LocalTranscriber::modelsDirectory());
         QFile file(LocalTranscriber::modelPath(model));
@@ -42,8 +32,7 @@ protected:
         file.write("model");
     }
 
-    QTemporaryDir dataHome;
-    QByteArray previous;
+    ScopedDataHome dataHome;
     InMemoryDefaultsStore store;
     AppSettings settings{store};
     QNetworkAccessManager network;

@@ -6,6 +6,7 @@
 #include "support/X11TestClient.h"
 #include "support/TestArtifacts.h"
 #include "support/VisibleLayout.h"
+#include "support/ScopedDataHome.h"
 #include "theme/QuilloTheme.h"
 #include "views/Translations.h"
 #include "views/tray/MenuBarIcon.h"
@@ -165,9 +166,7 @@ TEST_F(MenuBarViewTest, FollowsChangesWhileOpenAndRunsSettingsAndQuit) {
 }
 
 TEST_F(MenuBarViewTest, TheEngineLineSaysWhatTranscribesAndLeadsToTheConnectionSection) {
-    QTemporaryDir dataHome;
-    const QByteArray previousDataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    ScopedDataHome dataHome;
     int connectionOpened = 0;
     menu->setOpenConnectionSettings([&] { ++connectionOpened; });
     QNetworkAccessManager network;
@@ -220,12 +219,6 @@ TEST_F(MenuBarViewTest, TheEngineLineSaysWhatTranscribesAndLeadsToTheConnectionS
     ASSERT_TRUE(waitUntil([&] { return !downloader.isRunning(); }));
     says("Speech model missing: base.en", true);
     saveScreenshot(QStringLiteral("menu-engine-missing-en.png"));
-
-    if (previousDataHome.isEmpty()) {
-        qunsetenv("XDG_DATA_HOME");
-    } else {
-        qputenv("XDG_DATA_HOME", previousDataHome);
-    }
 }
 
 TEST_F(MenuBarViewTest, ShowsGermanTextsWhenGermanIsInstalled) {

@@ -3,6 +3,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestArtifacts.h"
 #include "support/X11TestClient.h"
+#include "support/ScopedDataHome.h"
 
 #include "models/AppSettings.h"
 #include "services/local/LocalTranscriber.h"
@@ -34,8 +35,6 @@ class OnboardingEngineStepTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dataHome.isValid());
-        previousDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
         InMemoryDefaultsStore::sharedForTests().clear();
         Translations::install(QStringLiteral("en"));
         OnboardingWindowController::shared().reset();
@@ -51,11 +50,6 @@ protected:
         OnboardingWindowController::shared().reset();
         OnboardingWindowController::installServices({});
         Translations::install(QStringLiteral("en"));
-        if (previousDataHome.isEmpty()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", previousDataHome);
-        }
     }
 
     // Opens the onboarding on the speech-to-text step.
@@ -92,8 +86,7 @@ protected:
         EXPECT_TRUE(window->grab().save(testArtifactPath(fileName)));
     }
 
-    QTemporaryDir dataHome;
-    QByteArray previousDataHome;
+    ScopedDataHome dataHome;
     const QByteArray modelBytes = QByteArray(64 * 1024, 'w') + QByteArray("ggml");
     LoopbackHttpServer server;
     QNetworkAccessManager network;

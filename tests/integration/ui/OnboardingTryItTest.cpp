@@ -3,6 +3,7 @@
 #include "support/FakeSpeechEngine.h"
 #include "support/TestArtifacts.h"
 #include "support/VisibleLayout.h"
+#include "support/ScopedDataHome.h"
 
 #include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
@@ -43,8 +44,6 @@ protected:
         everyHostAtServer = false;
         DictationRig::showOnboarding = [] { OnboardingWindowController::shared().show(); };
         ASSERT_TRUE(dataHome.isValid());
-        previousDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
         InMemoryDefaultsStore::sharedForTests().clear();
         InMemoryDefaultsStore::sharedForTests().setBoolean("launch_at_login_set", true);
         Translations::install(QStringLiteral("en"));
@@ -61,11 +60,6 @@ protected:
         OnboardingWindowController::shared().reset();
         OnboardingWindowController::installServices({});
         Translations::install(QStringLiteral("en"));
-        if (previousDataHome.isEmpty()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", previousDataHome);
-        }
     }
 
     // Starts the dictation as the application does: it opens the onboarding 0.5 s later.
@@ -143,8 +137,7 @@ protected:
         EXPECT_TRUE(VisibleLayout::nothingClipped(window, window)) << fileName.toStdString();
     }
 
-    QTemporaryDir dataHome;
-    QByteArray previousDataHome;
+    ScopedDataHome dataHome;
     AppSettings& appSettings = AppSettings::shared();
     OnboardingView::Services services;
     FakeSpeechEngine engine;

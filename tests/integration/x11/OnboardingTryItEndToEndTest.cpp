@@ -30,6 +30,7 @@
 #include "support/TestArtifacts.h"
 #include "support/VisibleLayout.h"
 #include "support/X11TestClient.h"
+#include "support/ScopedDataHome.h"
 #include "views/onboarding/OnboardingView.h"
 #include "views/onboarding/OnboardingWindowController.h"
 #include "views/onboarding/SpeechEngineStep.h"
@@ -72,19 +73,12 @@ void click(OnboardingView* view, const char* name) {
 TEST(OnboardingTryItEndToEnd, TheLastPagesFieldReceivesADictationFromThisComputersEngine) {
     REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows() && RequireEnvironment::hasSoundServer(),
                         "the X display and sound server of scripts/with-test-env.sh");
-    QTemporaryDir dataHome;
+    ScopedDataHome dataHome;
     ASSERT_TRUE(dataHome.isValid());
-    const QByteArray previousDataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
     auto restore = qScopeGuard([&] {
         OnboardingWindowController::shared().reset();
         OnboardingWindowController::installServices({});
         Translations::install(QStringLiteral("en"));
-        if (previousDataHome.isEmpty()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", previousDataHome);
-        }
     });
     Translations::install(QStringLiteral("en"));
     ASSERT_TRUE(QDir().mkpath(LocalTranscriber::modelsDirectory()));
