@@ -15,6 +15,7 @@
 #include "views/settings/sections/SecretField.h"
 #include "views/Translations.h"
 #include "views/widgets/PillButton.h"
+#include "integration/ui/OnboardingScreenshot.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -79,12 +80,6 @@ protected:
         return step->checkResult()->text();
     }
     ScriptedResponse modelAnswer() const { return ScriptedResponse::text(200, modelBytes); }
-    void saveScreenshot(OnboardingView* view, const QString& fileName) {
-        QWidget* window = OnboardingWindowController::shared().window();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isAnimating(); }));
-        EXPECT_TRUE(window->grab().save(testArtifactPath(fileName)));
-    }
 
     ScopedDataHome dataHome;
     const QByteArray modelBytes = QByteArray(64 * 1024, 'w') + QByteArray("ggml");
@@ -223,19 +218,19 @@ TEST_F(OnboardingEngineStepTest, ScreenshotsOfTheNewPagesInEnglishAndGerman) {
         OnboardingView* view = showEngineStep();
         SpeechEngineStep* step = view->speechEngine();
         choose(step, Engine::local);
-        saveScreenshot(view,
-                       QStringLiteral("onboarding-2-speech-to-text-local-%1.png").arg(language));
+        saveOnboardingScreenshot(
+            view, QStringLiteral("onboarding-2-speech-to-text-local-%1.png").arg(language));
         choose(step, Engine::own);
-        saveScreenshot(view,
-                       QStringLiteral("onboarding-2-speech-to-text-own-%1.png").arg(language));
+        saveOnboardingScreenshot(
+            view, QStringLiteral("onboarding-2-speech-to-text-own-%1.png").arg(language));
         choose(step, Engine::backend);
-        saveScreenshot(view,
-                       QStringLiteral("onboarding-2-speech-to-text-service-%1.png").arg(language));
+        saveOnboardingScreenshot(
+            view, QStringLiteral("onboarding-2-speech-to-text-service-%1.png").arg(language));
         click(view, "engineLaterButton");
         click(view, "accessibilityConfirmBox");
         click(view, "accessibilityNextButton");
-        saveScreenshot(view,
-                       QStringLiteral("onboarding-4-ready-missing-engine-%1.png").arg(language));
+        saveOnboardingScreenshot(
+            view, QStringLiteral("onboarding-4-ready-missing-engine-%1.png").arg(language));
     }
 }
 

@@ -15,6 +15,7 @@
 #include "views/onboarding/SpeechEngineStep.h"
 #include "views/Translations.h"
 #include "views/widgets/KeyCap.h"
+#include "integration/ui/OnboardingScreenshot.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -129,13 +130,6 @@ protected:
         }
         return {};
     }
-    void saveScreenshot(OnboardingView* view, const QString& fileName) {
-        QWidget* window = OnboardingWindowController::shared().window();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isAnimating(); }));
-        EXPECT_TRUE(window->grab().save(testArtifactPath(fileName)));
-        EXPECT_TRUE(VisibleLayout::nothingClipped(window, window)) << fileName.toStdString();
-    }
 
     ScopedDataHome dataHome;
     AppSettings& appSettings = AppSettings::shared();
@@ -224,11 +218,12 @@ TEST_F(OnboardingTryItTest, ScreenshotsOfTheTryItPageInEnglishAndGerman) {
         OnboardingWindowController::shared().reset();
         OnboardingView* view = showOnboarding();
         walkToReadyStep(view, Engine::backend);
-        saveScreenshot(view, QStringLiteral("onboarding-4-ready-try-it-%1.png").arg(language));
+        saveOnboardingScreenshot(view,
+                                 QStringLiteral("onboarding-4-ready-try-it-%1.png").arg(language));
         view->showTryItFailure(QStringLiteral("Keine Verbindung zum Server"));
         ASSERT_TRUE(view->tryItFailure()->isVisible());
-        saveScreenshot(view,
-                       QStringLiteral("onboarding-4-ready-try-it-failed-%1.png").arg(language));
+        saveOnboardingScreenshot(
+            view, QStringLiteral("onboarding-4-ready-try-it-failed-%1.png").arg(language));
         if (language == QLatin1String("de")) {
             EXPECT_EQ(view->findChild<QLabel*>(QStringLiteral("tryItHint"))->text(),
                       "Hier ausprobieren:");

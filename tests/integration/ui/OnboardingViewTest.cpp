@@ -1,3 +1,4 @@
+#include "integration/ui/OnboardingScreenshot.h"
 #include "models/AppSettings.h"
 #include "platform/ActivationPolicy.h"
 #include "support/FakeActivationPolicy.h"
@@ -78,13 +79,6 @@ protected:
     }
     void click(OnboardingView* view, const char* name) {
         QTest::mouseClick(find(view, name), Qt::LeftButton);
-    }
-    void saveScreenshot(OnboardingView* view, const QString& fileName) {
-        QWidget* window = OnboardingWindowController::shared().window();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isAnimating(); }));
-        EXPECT_TRUE(window->grab().save(testArtifactPath(fileName)));
-        EXPECT_TRUE(VisibleLayout::nothingClipped(window, window)) << fileName.toStdString();
     }
 
     MicrophoneGate microphone;
@@ -251,16 +245,19 @@ TEST_F(OnboardingViewTest, ScreenshotsOfEveryStepInEnglishAndGerman) {
         ASSERT_EQ(Translations::install(language), language);
         OnboardingWindowController::shared().reset();
         OnboardingView* view = show();
-        saveScreenshot(view, QStringLiteral("onboarding-0-welcome-%1.png").arg(language));
+        saveOnboardingScreenshot(view, QStringLiteral("onboarding-0-welcome-%1.png").arg(language));
         click(view, "welcomeButton");
-        saveScreenshot(view, QStringLiteral("onboarding-1-microphone-%1.png").arg(language));
+        saveOnboardingScreenshot(view,
+                                 QStringLiteral("onboarding-1-microphone-%1.png").arg(language));
         click(view, "micButton");
-        saveScreenshot(view, QStringLiteral("onboarding-2-speech-to-text-%1.png").arg(language));
+        saveOnboardingScreenshot(
+            view, QStringLiteral("onboarding-2-speech-to-text-%1.png").arg(language));
         click(view, "engineNextButton");
         click(view, "accessibilityConfirmBox");
-        saveScreenshot(view, QStringLiteral("onboarding-3-accessibility-%1.png").arg(language));
+        saveOnboardingScreenshot(view,
+                                 QStringLiteral("onboarding-3-accessibility-%1.png").arg(language));
         click(view, "accessibilityNextButton");
-        saveScreenshot(view, QStringLiteral("onboarding-4-ready-%1.png").arg(language));
+        saveOnboardingScreenshot(view, QStringLiteral("onboarding-4-ready-%1.png").arg(language));
         if (language == QLatin1String("de")) {
             EXPECT_EQ(find<CapsuleButton>(view, "readyButton")->text(), "Diktieren starten");
         }
