@@ -3,6 +3,7 @@
 #include "app/SessionPlatform.h"
 #include "app/SingleInstance.h"
 #include "base/Log.h"
+#include "base/ProcessExit.h"
 #include "models/AppSettings.h"
 #include "models/SecretCache.h"
 #include "platform/desktop/KeychainSecretStore.h"
@@ -14,22 +15,10 @@
 
 #include <memory>
 
-int main(int argc, char* argv[]) {
-    WhisperCppSpeechEngine::disableCrashDebugger();
-    if (const auto command = CommandLine::hotkeyCommand(argc, argv)) {
-        const bool pressed = *command == CommandLine::HotkeyCommand::press;
-        if (SingleInstance::sendHotkeyEvent(SingleInstance::defaultSocketPath(), pressed))
-            return 0;
-        QTextStream(stderr) << "quillo: no running Quillo to hand the hotkey to\n";
-        return 1;
-    }
-    {
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        if (const std::optional<int> exitCode = CommandLine::handle(argc, argv, out, err)) {
-            return *exitCode;
-        }
-    }
+namespace {
+
+// The application and every object of ours live in here, so all of them are gone on return.
+int runApplication(int argc, char* argv[]) {
     // In a Wayland session with XWayland our windows are X11 ones: only there can the overlay
     // float above other windows without taking the focus.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -85,4 +74,25 @@ int main(int argc, char* argv[]) {
     });
     secrets.load();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    WhisperCppSpeechEngine::disableCrashDebugger();
+    if (const auto command = CommandLine::hotkeyCommand(argc, argv)) {
+        const bool pressed = *command == CommandLine::HotkeyCommand::press;
+        if (SingleInstance::sendHotkeyEvent(SingleInstance::defaultSocketPath(), pressed))
+            return 0;
+        QTextStream(stderr) << "quillo: no running Quillo to hand the hotkey to\n";
+        return 1;
+    }
+    {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        if (const std::optional<int> exitCode = CommandLine::handle(argc, argv, out, err)) {
+            return *exitCode;
+        }
+    }
+    ProcessExit::skippingStaticTeardown(runApplication(argc, argv));
 }

@@ -108,6 +108,7 @@ ChildProcess::Result ChildProcess::run(const QString& program, const QStringList
         process.waitForFinished(1000);
         return result;
     }
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
     result.exitCode = process.exitCode();
     result.out = process.readAllStandardOutput();
     return result;

@@ -48,6 +48,7 @@ public:
 
     struct Result {
         bool finished = false;
+        bool crashed = false;  // ended by a signal; exitCode then means nothing
         int exitCode = -1;
         QByteArray out;
     };
