@@ -52,6 +52,9 @@ protected:
         detector.speechFromLevels = true;
         recorder.audio = WavEncoder::createWAVData({}, 16000, 1, 16);
         recorder.startRecording();
+        // The stretch logic is shown on short speech; the shortest stretch has its own tests.
+        if (shortestStretch)
+            live.setShortestStretch(*shortestStretch);
         live.start();
     }
 
@@ -93,6 +96,7 @@ protected:
         return static_cast<qsizetype>(engine.requests.at(request).samples.size());
     }
 
+    std::optional<std::chrono::milliseconds> shortestStretch = 0ms;  // none: the default
     InMemoryDefaultsStore store;
     AppSettings settings{store};
     FakeDictationRecorder recorder;
@@ -103,7 +107,42 @@ protected:
     LiveTranscription live{{recorder, detector, transcriber, scheduler}, QStringLiteral("en")};
 };
 
+class LiveTranscriptionWithShortestStretchTest : public LiveTranscriptionTest {
+protected:
+    LiveTranscriptionWithShortestStretchTest() { shortestStretch.reset(); }
+};
+
 }  // namespace
+
+// A short dictation costs one engine call at the release, as it would without stretches: a
+// stretch sent just before the release would make the rest wait for it.
+TEST_F(LiveTranscriptionWithShortestStretchTest,
+       ADictationOfSentencesUnderTenSecondsGoesOnceAtTheRelease) {
+    engine.transcripts = {"Three short sentences, all in one call."};
+    pause(300);
+    for (int sentence = 0; sentence < 3; ++sentence) {
+        speak(2500);
+        pause(400);
+    }
+    EXPECT_TRUE(engine.requests.empty()) << "no pause cut a stretch under ten seconds";
+    EXPECT_EQ(release().text, "Three short sentences, all in one call.");
+    EXPECT_EQ(engine.requests.size(), 1u);
+}
+
+TEST_F(LiveTranscriptionWithShortestStretchTest,
+       ALongerDictationIsCutAtItsFirstPauseAfterTenSeconds) {
+    engine.transcripts = {"first", "second"};
+    pause(300);
+    for (int sentence = 0; sentence < 4; ++sentence) {  // pauses from 2.8, 5.7, 8.6, 11.5 s
+        speak(2500);
+        pause(400);
+    }
+    speak(2000);
+    ASSERT_EQ(live.cuts().size(), 1);
+    EXPECT_EQ(live.cuts()[0], (300 + 3 * 2900 + 2500 + 100) * samplesPerMs);
+    EXPECT_EQ(release().text, "first second");
+    EXPECT_EQ(engine.requests.size(), 2u);
+}
 
 TEST_F(LiveTranscriptionTest, StretchesEndAtPausesAndCarryTheTextBeforeThemAsPrompt) {
     settings.setVocabulary({"Quillo"});

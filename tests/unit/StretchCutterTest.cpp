@@ -22,9 +22,27 @@ TEST(StretchCutter, CutsInTheMiddleOfTheFirstPauseAfterSpeech) {
     add(frames, hush, 30);  // the pre-roll before the first word is no pause to cut at
     add(frames, word, 80);
     add(frames, hush, StretchCutter::pauseFrames - 1);
-    EXPECT_EQ(StretchCutter::nextCut(frames, threshold), std::nullopt) << "the pause is too short";
+    EXPECT_EQ(StretchCutter::nextCut(frames, threshold, 0), std::nullopt)
+        << "the pause is too short";
     add(frames, hush, 1);
-    EXPECT_EQ(StretchCutter::nextCut(frames, threshold), 110 + StretchCutter::pauseFrames / 2);
+    EXPECT_EQ(StretchCutter::nextCut(frames, threshold, 0), 110 + StretchCutter::pauseFrames / 2);
+}
+
+TEST(StretchCutter, NoPauseEndsAStretchBeforeTenSecondsAndOneSpanningThemIsCutThere) {
+    std::vector<Frame> frames;
+    add(frames, word, 500);
+    add(frames, hush, 40);  // a sentence end at 5 s: the dictation may end here, so no cut
+    add(frames, word, 300);
+    add(frames, hush, 165);  // from 8.4 s to past 10 s
+    EXPECT_EQ(StretchCutter::nextCut(frames, threshold), std::nullopt)
+        << "the cut at 10 s needs half a pause of silence after it";
+    add(frames, hush, 5);
+    EXPECT_EQ(StretchCutter::nextCut(frames, threshold), StretchCutter::shortestStretchFrames);
+
+    std::vector<Frame> later;  // past 10 s the first pause ends the stretch as usual
+    add(later, word, 1100);
+    add(later, hush, StretchCutter::pauseFrames);
+    EXPECT_EQ(StretchCutter::nextCut(later, threshold), 1100 + StretchCutter::pauseFrames / 2);
 }
 
 TEST(StretchCutter, GapsInsideAPhraseAndSilenceAloneAreNoCut) {
@@ -42,14 +60,14 @@ TEST(StretchCutter, GapsInsideAPhraseAndSilenceAloneAreNoCut) {
     std::vector<Frame> blip;  // a click shorter than a word, then a pause
     add(blip, word, StretchCutter::minimumSpeechFrames - 1);
     add(blip, hush, 100);
-    EXPECT_EQ(StretchCutter::nextCut(blip, threshold), std::nullopt);
+    EXPECT_EQ(StretchCutter::nextCut(blip, threshold, 0), std::nullopt);
 }
 
 TEST(StretchCutter, VoicedFramesBelowTheThresholdAreNoSpeech) {
     std::vector<Frame> frames;
     add(frames, word, 50);
     add(frames, Frame{-70.0, true}, 40);  // room noise the voice model takes for a voice
-    EXPECT_EQ(StretchCutter::nextCut(frames, threshold), 50 + StretchCutter::pauseFrames / 2);
+    EXPECT_EQ(StretchCutter::nextCut(frames, threshold, 0), 50 + StretchCutter::pauseFrames / 2);
 }
 
 TEST(StretchCutter, ALongStretchWithoutPauseIsCutAtItsQuietestMomentInItsSecondHalf) {

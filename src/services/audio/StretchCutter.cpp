@@ -1,15 +1,16 @@
 #include "services/audio/StretchCutter.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
 std::optional<qsizetype> StretchCutter::nextCut(std::span<const SpeechDetector::Frame> frames,
-                                                double speechThresholdDb) {
+                                                double speechThresholdDb, qsizetype shortest) {
     std::vector<bool> speech(frames.size());
     for (std::size_t k = 0; k < frames.size(); ++k) {
         speech[k] = frames[k].voiced && frames[k].levelDb > speechThresholdDb;
     }
-    if (const std::optional<qsizetype> pause = pauseAfterSpeech(speech)) {
+    if (const std::optional<qsizetype> pause = pauseAfterSpeech(speech, shortest)) {
         return pause;
     }
     if (static_cast<qsizetype>(frames.size()) >= longestStretchFrames) {
@@ -18,8 +19,10 @@ std::optional<qsizetype> StretchCutter::nextCut(std::span<const SpeechDetector::
     return std::nullopt;
 }
 
-// The middle of the first long enough pause that follows a run of speech.
-std::optional<qsizetype> StretchCutter::pauseAfterSpeech(const std::vector<bool>& speech) {
+// The middle of the first long enough pause that follows a run of speech, or the shortest
+// stretch's end when that falls inside such a pause.
+std::optional<qsizetype> StretchCutter::pauseAfterSpeech(const std::vector<bool>& speech,
+                                                         qsizetype shortest) {
     const auto count = static_cast<qsizetype>(speech.size());
     qsizetype runStart = -1;
     qsizetype lastSpeech = -1;
@@ -32,7 +35,10 @@ std::optional<qsizetype> StretchCutter::pauseAfterSpeech(const std::vector<bool>
             lastSpeech = k;
             heardSpeech = heardSpeech || k - runStart + 1 >= minimumSpeechFrames;
         } else if (heardSpeech && k - lastSpeech >= pauseFrames) {
-            return lastSpeech + 1 + pauseFrames / 2;
+            const qsizetype cut = std::max(lastSpeech + 1 + pauseFrames / 2, shortest);
+            if (k + 1 - cut >= pauseFrames / 2) {
+                return cut;
+            }
         }
     }
     return std::nullopt;

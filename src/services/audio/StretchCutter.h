@@ -15,6 +15,11 @@
 // - once a stretch holds speech (a run of minimumSpeechFrames, as the detector requires), the
 //   first pause of pauseFrames frames without speech ends it, and the cut falls in the middle
 //   of that pause, so both stretches keep some silence around their words;
+// - no stretch ends at a pause before it is `shortest` frames long (a pause that spans that
+//   length is cut there, with half a pause of silence on either side). Each engine call costs
+//   a fixed price, and a stretch sent just before the release makes the rest wait for it: a
+//   dictation shorter than shortestStretchFrames goes to the engine once, at the release, as a
+//   whole, and longer ones in a few stretches of at least that length;
 // - a stretch that reaches longestStretchFrames without such a pause is cut at its quietest
 //   moment in its second half (the frame with the lowest level averaged over 50 ms, frames
 //   without speech first): between two words, never in the middle of one, and far from
@@ -27,21 +32,24 @@
 // sentence end at all three speeds.
 class StretchCutter {
 public:
-    static constexpr int pauseFrames = 20;             // 200 ms
-    static constexpr int minimumSpeechFrames = 15;     // 150 ms
-    static constexpr int bridgedGapFrames = 3;         // 30 ms
-    static constexpr int longestStretchFrames = 2000;  // 20 s
-    static constexpr int smoothingFrames = 5;          // 50 ms
+    static constexpr int pauseFrames = 20;              // 200 ms
+    static constexpr int shortestStretchFrames = 1000;  // 10 s
+    static constexpr int minimumSpeechFrames = 15;      // 150 ms
+    static constexpr int bridgedGapFrames = 3;          // 30 ms
+    static constexpr int longestStretchFrames = 2000;   // 20 s
+    static constexpr int smoothingFrames = 5;           // 50 ms
 
     StretchCutter() = delete;
 
     // `frames` are those since the last cut. The frame index at which the next stretch ends,
     // or none while it goes on.
     static std::optional<qsizetype> nextCut(std::span<const SpeechDetector::Frame> frames,
-                                            double speechThresholdDb);
+                                            double speechThresholdDb,
+                                            qsizetype shortest = shortestStretchFrames);
 
 private:
-    static std::optional<qsizetype> pauseAfterSpeech(const std::vector<bool>& speech);
+    static std::optional<qsizetype> pauseAfterSpeech(const std::vector<bool>& speech,
+                                                     qsizetype shortest);
     static qsizetype quietestPoint(std::span<const SpeechDetector::Frame> frames,
                                    const std::vector<bool>& speech);
 };

@@ -51,6 +51,10 @@ void LiveTranscription::start() {
     listenTimer_ = deps_.scheduler.scheduleRepeating(listenInterval, [this] { listen(); });
 }
 
+void LiveTranscription::setShortestStretch(std::chrono::milliseconds length) {
+    shortestStretchFrames_ = length.count() * SpeechDetector::sampleRate / 1000 / frameSamples;
+}
+
 void LiveTranscription::listen() {
     hearNewFrames();
     const double threshold = [this] {
@@ -64,7 +68,8 @@ void LiveTranscription::listen() {
     for (;;) {
         const auto heard =
             std::span(frames_).subspan(static_cast<std::size_t>(lastCut_ / frameSamples));
-        const std::optional<qsizetype> cut = StretchCutter::nextCut(heard, threshold);
+        const std::optional<qsizetype> cut =
+            StretchCutter::nextCut(heard, threshold, shortestStretchFrames_);
         if (!cut || *cut <= 0) {
             break;
         }

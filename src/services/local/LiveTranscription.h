@@ -2,6 +2,7 @@
 
 #include "base/TimerHandle.h"
 #include "services/audio/SpeechDetector.h"
+#include "services/audio/StretchCutter.h"
 
 #include <QByteArray>
 #include <QList>
@@ -47,6 +48,8 @@ public:
     ~LiveTranscription() override;
 
     void start();
+    // No pause ends a stretch shorter than this (StretchCutter's shortest stretch unless set).
+    void setShortestStretch(std::chrono::milliseconds length);
     // The recording has stopped; `pcm` is all of it (16 kHz mono 16-bit, pre-roll included).
     // Transcribes the rest since the last cut and returns the whole text once every stretch is
     // done. Throws the engine's errors.
@@ -82,9 +85,10 @@ private:
     std::unique_ptr<SpeechDetector::FrameClassifier> classifier_;
     TimerHandle listenTimer_;
     std::vector<SpeechDetector::Frame> frames_;  // every whole frame heard, from the start
-    qsizetype lastCut_ = 0;                      // in samples, always on a frame boundary
-    QByteArray sinceCut_;                        // the PCM from lastCut_ on
-    std::deque<QByteArray> queue_;               // stretches waiting for the engine
+    qsizetype shortestStretchFrames_ = StretchCutter::shortestStretchFrames;
+    qsizetype lastCut_ = 0;         // in samples, always on a frame boundary
+    QByteArray sinceCut_;           // the PCM from lastCut_ on
+    std::deque<QByteArray> queue_;  // stretches waiting for the engine
     bool working_ = false;
     bool cancelled_ = false;
     QString text_;
