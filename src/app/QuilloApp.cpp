@@ -64,7 +64,7 @@ struct QuilloApp::Parts {
               platform.modifierEvents(), loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
               [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector,
-              &localTranscription}) {
+              &localTranscription, platform.windowFocus()}) {
         if (TextTyper* typer = platform.textTyper())
             clipboard.typeInsteadOfPasting(*typer);
         DictationOverlay& shownOverlay =

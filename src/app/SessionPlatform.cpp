@@ -17,6 +17,7 @@
 #include "platform/x11/X11GlobalHotkeyBackend.h"
 #include "platform/x11/X11ModifierEventSource.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11WindowFocus.h"
 #include "platform/x11/XTestKeystrokeSender.h"
 
 #include <QCoreApplication>
@@ -73,6 +74,8 @@ SessionPlatform::~SessionPlatform() = default;
 void SessionPlatform::buildX11() {
     pasteboard_ = std::make_unique<X11Pasteboard>();
     buildX11Input();
+    // Only here: under Wayland, X11 sees the XWayland windows alone and would name a stale one.
+    windowFocus_ = std::make_unique<X11WindowFocus>();
 }
 
 void SessionPlatform::buildX11Input() {

@@ -18,6 +18,7 @@ class Pasteboard;
 class Scheduler;
 class TextTyper;
 class WaylandConnection;
+class WindowFocus;
 
 // The session Quillo runs in, as its environment tells.
 struct SessionEnvironment {
@@ -62,6 +63,9 @@ public:
     PortalGlobalShortcutsBackend* portalHotkeys() const { return portalHotkeys_; }
     // Set where dictated text must be typed rather than pasted (no clipboard control).
     TextTyper* textTyper() const { return textTyper_; }
+    // Set where the desktop tells which window has the focus (X11): each text then goes to the
+    // window its recording ended in.
+    WindowFocus* windowFocus() const { return windowFocus_.get(); }
     // False without an X server: a native Wayland window cannot be kept above others unfocused.
     bool showsOverlay() const { return showsOverlay_; }
 
@@ -89,6 +93,7 @@ private:
     std::unique_ptr<Pasteboard> pasteboard_;
     std::unique_ptr<AccessibilityTrust> accessibility_;
     std::unique_ptr<ModifierEventSource> modifierEvents_;
+    std::unique_ptr<WindowFocus> windowFocus_;
     CommandHotkeyBackend* commandHotkeys_ = nullptr;
     PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
     TextTyper* textTyper_ = nullptr;

@@ -272,6 +272,9 @@ DictationCoordinator::Run DictationCoordinator::beginRun() {
     run.overlay = std::exchange(recordingOverlay_, DictationOverlay::noContent);
     run.mode = deps_.settings.selectedMode();
     run.language = languageSetting();
+    if (deps_.windowFocus) {
+        run.window = deps_.windowFocus->focusedWindow();
+    }
     return run;
 }
 
@@ -343,15 +346,46 @@ QCoro::Task<void> DictationCoordinator::deliver(QString text, Run run) {
     Log::line(QStringLiteral("[Quillo] Pasting text (Accessibility: %1)...")
                   .arg(deps_.accessibility.isTrusted() ? QStringLiteral("true")
                                                        : QStringLiteral("false")));
+    const std::optional<WindowFocus::WindowId> returnTo = co_await focusRunWindow(run);
+    if (!self) {
+        co_return;
+    }
     TextPaster& paster = deps_.clipboardManager;
     co_await paster.pasteText(text);
     if (!self) {
         co_return;
     }
+    if (returnTo) {
+        co_await deps_.windowFocus->focus(*returnTo);
+        if (!self) {
+            co_return;
+        }
+    }
     deps_.settings.addDictation(DictationEntry{
         text.trimmed(), DictationEntry::timestampFrom(QDateTime::currentDateTimeUtc()),
         DictationEntry::countWords(text), run.mode.rawValue()});
     finishRun(run);
+}
+
+// A dictation that waited for an earlier one may find the user in another window by now.
+QCoro::Task<std::optional<WindowFocus::WindowId>> DictationCoordinator::focusRunWindow(
+    const Run& run) {
+    WindowFocus* windows = deps_.windowFocus;
+    if (!windows || !run.window) {
+        co_return std::nullopt;
+    }
+    const std::optional<WindowFocus::WindowId> now = windows->focusedWindow();
+    if (now == run.window) {
+        co_return std::nullopt;
+    }
+    if (!co_await windows->focus(*run.window)) {
+        Log::line(QStringLiteral(
+            "[Quillo] The window this dictation was spoken into is gone; pasting into the "
+            "focused window"));
+        co_return std::nullopt;
+    }
+    Log::line(QStringLiteral("[Quillo] Pasting into the window this dictation was spoken into"));
+    co_return now;
 }
 
 // Takes down only what this run showed: an error, or a newer recording's waveform, stays.

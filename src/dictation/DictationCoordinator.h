@@ -7,6 +7,7 @@
 #include "dictation/TranscriptionRoute.h"
 #include "models/DictationMode.h"
 #include "models/RecordingStateMachine.h"
+#include "platform/WindowFocus.h"
 
 #include <QObject>
 #include <QString>
@@ -68,6 +69,9 @@ public:
         const SpeechDetector& speechDetector;
         // Speech to text on this computer, used while "local_transcription" is on.
         LocalTranscriber* localTranscription = nullptr;
+        // Where the desktop tells which window has the focus, each text goes to the window
+        // that had it when its recording ended.
+        WindowFocus* windowFocus = nullptr;
     };
 
     static constexpr char popSound[] = "Pop";
@@ -105,6 +109,8 @@ private:
         DictationOverlay::Content overlay = DictationOverlay::noContent;
         DictationMode mode = DictationMode::email;
         std::optional<QString> language;
+        // The window that had the focus when the recording ended.
+        std::optional<WindowFocus::WindowId> window;
     };
 
     void onStateChanged(RecordingStateValue state);
@@ -129,6 +135,9 @@ private:
     std::optional<QString> languageSetting() const;
     void showProcessing(Run& run);
     QCoro::Task<void> deliver(QString text, Run run);
+    // Gives the focus back to the run's window when another has it since; returns the window
+    // to give it back to after the paste.
+    QCoro::Task<std::optional<WindowFocus::WindowId>> focusRunWindow(const Run& run);
     void finishRun(const Run& run);
     void endRun(const Run& run);
 

@@ -37,7 +37,8 @@ std::unique_ptr<DictationCoordinator> DictationRig::startCoordinator() {
                 showOnboarding();
             }
         },
-        either(parts.cancelKey, cancelKey), either(parts.speech, speech), parts.local});
+        either(parts.cancelKey, cancelKey), either(parts.speech, speech), parts.local,
+        parts.windowFocus});
     coordinator->start();
     return coordinator;
 }

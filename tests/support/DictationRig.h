@@ -44,6 +44,7 @@ public:
         CancelKeyGrab* cancelKey = nullptr;
         const SpeechDetector* speech = nullptr;
         LocalTranscriber* local = nullptr;
+        WindowFocus* windowFocus = nullptr;
     };
 
     DictationRig();

@@ -5,6 +5,7 @@
 #include "services/hotkey/ModifierHotkeyManager.h"
 #include "support/FakeAudioInput.h"
 #include "support/FakeCompositorStatus.h"
+#include "support/FakeWindowFocus.h"
 #include "support/SpeechSamples.h"
 #include "support/WavData.h"
 #include "views/overlay/ErrorOverlayView.h"
@@ -119,7 +120,8 @@ TEST_F(DictationCoordinatorTest, DirectRouteFormatsWithTheChosenProviderAndLangu
     settings.setLlmProvider("anthropic");
     settings.setWhisperLanguage("de");
     server.enqueue(ScriptedResponse::json(200, R"({"text":"hallo welt"})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"content":[{"type":"text","text":"Hallo Welt.\n"}]})"));
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"content":[{"type":"text","text":"Hallo Welt.\n"}]})"));
     holdGesture();
     ASSERT_EQ(server.requests().size(), 2);
     EXPECT_TRUE(server.requests()[0].body.contains("name=\"language\"\r\n\r\nde\r\n"));
@@ -130,10 +132,12 @@ TEST_F(DictationCoordinatorTest, DirectRouteFormatsWithTheChosenProviderAndLangu
     settings.setWhisperLanguage("auto");
     settings.setLlmProvider("something else");
     server.enqueue(ScriptedResponse::json(200, R"({"text":"again"})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Again."}}]})"));
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Again."}}]})"));
     holdGesture();
     ASSERT_EQ(server.requests().size(), 4);
-    EXPECT_FALSE(server.requests()[2].body.contains("name=\"language\"")) << "auto sends no language";
+    EXPECT_FALSE(server.requests()[2].body.contains("name=\"language\""))
+        << "auto sends no language";
     EXPECT_EQ(server.requests()[3].header("Authorization"), "Bearer sk-openai")
         << "an unknown provider counts as openai";
 }
@@ -158,7 +162,8 @@ TEST_F(DictationCoordinatorTest, ErrorsShowTheirMessageAndKeepTheOverlayForFourA
     holdGesture();
     EXPECT_EQ(overlay.calls,
               QStringList({"show holdRecording +levels", "show processing", "dismiss"}));
-    EXPECT_EQ(paster.pasted.last(), "Ok.\n") << "a formatter answer ending in a line feed gets no space";
+    EXPECT_EQ(paster.pasted.last(), "Ok.\n")
+        << "a formatter answer ending in a line feed gets no space";
 
     scheduler.advance(4000ms);
     EXPECT_FALSE(coordinator().overlayShowingError());
@@ -255,6 +260,52 @@ TEST_F(DictationCoordinatorTest, AHoldDuringProcessingRecordsASecondDictationPas
     EXPECT_EQ(server.requests().size(), 3);
     EXPECT_FALSE(log.contains("[Quillo] No audio data captured"));
     EXPECT_EQ(state(), S::idle);
+}
+
+// The user went on to another window while the first dictation was on its way: each text goes
+// to the window its recording ended in, and the focus comes back to where the user is.
+TEST_F(DictationCoordinatorTest, EachTextGoesToTheWindowItsRecordingEndedIn) {
+    FakeWindowFocus windows;
+    windows.focused = 1;
+    parts.windowFocus = &windows;
+    paster.windows = &windows;
+    startAFirstDictationAnsweredLate(3000ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    settings.setSelectedMode(DictationMode::raw);
+
+    windows.focused = 2;
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    finishRun();
+
+    EXPECT_EQ(paster.pasted, (QStringList{"First. ", "second "}));
+    EXPECT_EQ(paster.pastedInto, (QList<std::optional<quint64>>{1, 2}));
+    EXPECT_EQ(windows.focused, 2u);
+    EXPECT_EQ(log.lines().count("[Quillo] Pasting into the window this dictation was spoken into"),
+              1);
+}
+
+// A window closed before its text arrived: the text goes to the focused window, as where the
+// desktop does not tell, and is in the history either way.
+TEST_F(DictationCoordinatorTest, ATextWhoseWindowIsGoneGoesToTheFocusedOne) {
+    FakeWindowFocus windows;
+    windows.focused = 1;
+    parts.windowFocus = &windows;
+    paster.windows = &windows;
+    startAFirstDictationAnsweredLate(500ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    windows.gone = {1};
+    windows.focused = 2;
+    finishRun();
+
+    EXPECT_EQ(paster.pastedInto, (QList<std::optional<quint64>>{2}));
+    EXPECT_TRUE(
+        log.contains("[Quillo] The window this dictation was spoken into is gone; "
+                     "pasting into the focused window"));
+    EXPECT_EQ(settings.recentDictations().value(0).text, "First.");
 }
 
 // The same on the modifier-only hotkey.

@@ -5,6 +5,7 @@
 #include "platform/x11/X11GlobalHotkeyBackend.h"
 #include "platform/x11/X11ModifierEventSource.h"
 #include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11WindowFocus.h"
 #include "platform/x11/XdotoolScriptKeystroke.h"
 #include "platform/x11/XTestKeystrokeSender.h"
 #include "services/paste/ClipboardManager.h"
@@ -30,9 +31,9 @@ constexpr quint8 xEscape = 9;
 class DictationEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows() &&
-                                RequireEnvironment::hasSoundServer(),
-                            "the X display and sound server of scripts/with-test-env.sh");
+        REQUIRE_ENVIRONMENT(
+            RequireEnvironment::hasXWindows() && RequireEnvironment::hasSoundServer(),
+            "the X display and sound server of scripts/with-test-env.sh");
         rig.takeMicrophone();
         rig.settings.setPlaySoundOnComplete(false);
         rig.parts = {.recorder = &rig.audioRecorder,
@@ -42,19 +43,21 @@ protected:
                      .scheduler = &rig.qtScheduler,
                      .hotkeys = &hotkeys,
                      .modifiers = &modifiers,
-                     .cancelKey = &cancelKey};
+                     .cancelKey = &cancelKey,
+                     .windowFocus = &windows};
         coordinator = rig.startCoordinator();
         ASSERT_TRUE(focusField());
     }
 
-    bool focusField() {
-        field.resize(400, 40);
-        field.show();
-        field.activateWindow();
-        if (!QTest::qWaitForWindowActive(&field, 5000)) {
+    bool focusField() { return focus(field); }
+    static bool focus(QLineEdit& target) {
+        target.resize(400, 40);
+        target.show();
+        target.activateWindow();
+        if (!QTest::qWaitForWindowActive(&target, 5000)) {
             return false;
         }
-        field.setFocus();
+        target.setFocus();
         return true;
     }
 
@@ -96,6 +99,7 @@ protected:
     X11CompositorStatus compositor;
     OverlayWindowController overlay{rig.qtScheduler, compositor};
     X11CancelKeyGrab cancelKey;
+    X11WindowFocus windows;
     std::unique_ptr<DictationCoordinator> coordinator;
     QLineEdit field;
     X11TestClient keyboard;
@@ -140,8 +144,7 @@ TEST_F(DictationEndToEnd, ASecondHoldDuringASlowFirstDictationPastesBothInOrder)
     rig.server.enqueue(ScriptedResponse::json(200, R"({"text":"One two three."})"));
     ASSERT_TRUE(holdHotkey());
 
-    EXPECT_TRUE(waitUntil(
-        [&] { return field.text() == "One two three. Four five. "; }, 15000ms))
+    EXPECT_TRUE(waitUntil([&] { return field.text() == "One two three. Four five. "; }, 15000ms))
         << field.text().toStdString();
     EXPECT_TRUE(waitUntil([&] { return state() == RecordingStateValue::idle; }));
     ASSERT_EQ(rig.server.requests().size(), 4);
@@ -150,6 +153,26 @@ TEST_F(DictationEndToEnd, ASecondHoldDuringASlowFirstDictationPastesBothInOrder)
     ASSERT_EQ(history.size(), 2);
     EXPECT_EQ(history[0].text, "Four five.");
     EXPECT_EQ(history[1].text, "One two three.");
+}
+
+// The user went on to another window while the first dictation was on its way: each text lands
+// in the field its recording ended in, and the focus comes back to the second field.
+TEST_F(DictationEndToEnd, EachTextLandsInTheWindowItsRecordingEndedIn) {
+    ASSERT_NO_FATAL_FAILURE(dictateOneTwoThreeSlowly(3000ms));
+    rig.server.enqueue(ScriptedResponse::json(200, R"({"text":"four five","words":2})"));
+    rig.server.enqueue(ScriptedResponse::json(200, R"({"text":"Four five."})"));
+    rig.server.enqueue(ScriptedResponse::json(200, R"({"text":"One two three."})"));
+    QLineEdit otherField;
+    ASSERT_TRUE(focus(otherField));
+    ASSERT_TRUE(holdHotkey());
+
+    EXPECT_TRUE(waitUntil([&] { return otherField.text() == "Four five. "; }, 15000ms))
+        << otherField.text().toStdString();
+    EXPECT_EQ(field.text(), "One two three. ");
+    EXPECT_TRUE(waitUntil([&] { return state() == RecordingStateValue::idle; }));
+    EXPECT_TRUE(otherField.isActiveWindow()) << "the focus is back where the user is";
+    EXPECT_TRUE(
+        rig.log.contains("[Quillo] Pasting into the window this dictation was spoken into"));
 }
 
 // Escape during the second recording (hands-free: the held combination's own grab keeps
