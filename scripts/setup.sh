@@ -20,7 +20,7 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils x11-xkb-utils xdotool trayer xserver-xephyr
+  xvfb xauth x11-utils x11-xkb-utils xdotool trayer xserver-xephyr openbox
   pulseaudio pulseaudio-utils espeak-ng sox
   # Wayland: client library and protocol code generator; headless sway and clipboard tools for tests
   libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
