@@ -18,7 +18,8 @@ using S = RecordingStateValue;
 // the waveform while the user speaks; only on this computer's engine, and only while recording.
 namespace {
 
-// The real overlay and this computer's engine (a fake one) in place of the rig's fakes.
+// The real overlay and this computer's engine (a fake one) in place of the rig's fakes. No
+// stretch ends before ten seconds, so the speech comes in sentences of that length.
 class LivePreviewTest : public PipelineTest {
 protected:
     void SetUp() override {
@@ -86,7 +87,7 @@ TEST_F(LivePreviewTest, EachStretchsWordsShowUnderTheWaveformUntilTheRelease) {
     engine.transcripts = {"First sentence.", "Second one.", "And the rest."};
     press();
     pause(300);
-    speak(1500);
+    speak(10500);
     EXPECT_FALSE(showsLine()) << "nothing is shown before a stretch has its words";
     EXPECT_EQ(panel()->size(), OverlayWindowController::defaultSize);
     pause(400);
@@ -97,7 +98,7 @@ TEST_F(LivePreviewTest, EachStretchsWordsShowUnderTheWaveformUntilTheRelease) {
     EXPECT_EQ(panel()->size(),
               QSize(OverlayWindowController::liveTextWidth, pill()->heightWithLiveText()));
 
-    speak(1200);
+    speak(10200);
     pause(400);
     ASSERT_EQ(engine.requests.size(), 2u);
     EXPECT_EQ(line(), "First sentence. Second one.");
@@ -118,7 +119,8 @@ TEST_F(LivePreviewTest, TheLineGoesWithTheReleaseAndTheRestIsNotShownUnderTheSpi
     engine.transcripts = {"Dear Anna,", "see you soon."};
     engine.holdAnswers = true;
     press();
-    speak(1500);
+    pause(300);  // the room before the first word, where the noise floor is learnt
+    speak(10500);
     pause(400);
     ASSERT_TRUE(engine.answerNext());
     letTheEngineAnswer();
@@ -139,7 +141,8 @@ TEST_F(LivePreviewTest, TheLineGoesWithTheReleaseAndTheRestIsNotShownUnderTheSpi
 TEST_F(LivePreviewTest, EscapeTakesTheLineAwayWithTheRecording) {
     engine.transcripts = {"Never mind."};
     press();
-    speak(1500);
+    pause(300);  // the room before the first word, where the noise floor is learnt
+    speak(10500);
     pause(400);
     ASSERT_TRUE(showsLine());
     EXPECT_TRUE(cancelKey.press());
@@ -158,7 +161,8 @@ TEST_F(LivePreviewTest, OffOrOnARemoteRouteTheOverlayStaysAsItWas) {
     settings.setLivePreview(false);
     engine.transcripts = {"Not shown."};
     press();
-    speak(1500);
+    pause(300);  // the room before the first word, where the noise floor is learnt
+    speak(10500);
     pause(400);
     ASSERT_EQ(engine.requests.size(), 1u) << "the stretch was transcribed";
     EXPECT_FALSE(showsLine());
@@ -169,9 +173,10 @@ TEST_F(LivePreviewTest, OffOrOnARemoteRouteTheOverlayStaysAsItWas) {
     settings.setLocalTranscription(false);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"remote","words":1})"));
     press();
-    speak(1500);
+    pause(300);  // the room before the first word, where the noise floor is learnt
+    speak(10500);
     pause(400);
-    speak(1500);
+    speak(10500);
     EXPECT_EQ(engine.requests.size(), 1u) << "no stretch goes to this computer's engine";
     EXPECT_FALSE(showsLine());
     EXPECT_EQ(panel()->size(), OverlayWindowController::defaultSize);

@@ -138,9 +138,9 @@ TEST_F(LocalTranscriptionPipelineTest, ALongHoldIsTranscribedInStretchesAndDeliv
     startALongHold();
     ASSERT_EQ(recorder.startCount, 1);
     speak(300, 0);
-    speak(1500);
+    speak(10500);  // no stretch ends before ten seconds
     speak(400, 0);
-    scheduler.advance(2200ms);
+    scheduler.advance(11200ms);
     EXPECT_EQ(engine.requests.size(), 1u) << "the first stretch went while the user spoke";
     speak(1000);
     scheduler.advance(1000ms);
@@ -165,11 +165,11 @@ TEST_F(LocalTranscriptionPipelineTest, ALongHoldIsTranscribedInStretchesAndDeliv
 TEST_F(LocalTranscriptionPipelineTest, EscapeDuringALongHoldStopsItsStretchesAndPastesNothing) {
     engine.holdAnswers = true;
     startALongHold();
-    speak(1500);
+    speak(10500);  // no stretch ends before ten seconds
     speak(400, 0);
-    speak(1500);
+    speak(10500);
     speak(400, 0);
-    scheduler.advance(3800ms);
+    scheduler.advance(21800ms);
     ASSERT_EQ(engine.requests.size(), 1u);
 
     EXPECT_TRUE(cancelKey.press());
