@@ -101,6 +101,8 @@ std::optional<WindowFocus::WindowId> X11WindowFocus::inputFocus() {
     return reply->focus;
 }
 
+// Not destroyed. A window on another desktop or minimised is unmapped but still the one the
+// text was spoken into: the window manager decides whether it may have the focus.
 bool X11WindowFocus::exists(WindowId window) {
     xcb_connection_t* connection = connection_->get();
     const auto cookie = xcb_get_window_attributes(connection, static_cast<xcb_window_t>(window));
@@ -108,7 +110,7 @@ bool X11WindowFocus::exists(WindowId window) {
     const ReplyPtr<xcb_get_window_attributes_reply_t> reply(
         xcb_get_window_attributes_reply(connection, cookie, &error));
     std::free(error);
-    return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    return reply != nullptr;
 }
 
 void X11WindowFocus::requestFocus(WindowId window) {

@@ -95,6 +95,25 @@ protected:
         return window;
     }
 
+    // Asks the window manager to minimise `window`, as its client would (ICCCM WM_CHANGE_STATE).
+    void iconify(xcb_window_t window) {
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, 15, "WM_CHANGE_STATE"), nullptr);
+        ASSERT_TRUE(atom);
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = atom->atom;
+        message.data.data32[0] = 3;  // IconicState
+        std::free(atom);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_send_event(connection, 0, root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(connection);
+    }
+
     bool focus(X11WindowFocus& windows, xcb_window_t window) {
         return QCoro::waitFor(windows.focus(window));
     }
@@ -110,7 +129,8 @@ protected:
 }  // namespace
 
 // Under a window manager the active window is its word, and asking it as a pager would moves
-// the focus; a window that is gone is refused without waiting out the budget.
+// the focus, also to a minimised window; a window that is gone is refused without waiting out
+// the budget.
 TEST_F(WindowFocusUnderAWindowManagerTest, TheActiveWindowIsReadAndMovedAndAGoneOneRefused) {
     X11WindowFocus windows(display);
     ASSERT_TRUE(focus(windows, second));
@@ -119,6 +139,14 @@ TEST_F(WindowFocusUnderAWindowManagerTest, TheActiveWindowIsReadAndMovedAndAGone
     ASSERT_TRUE(focus(windows, first));
     EXPECT_EQ(windows.focusedWindow(), first);
     EXPECT_EQ(rootWindowProperty(connection, "_NET_ACTIVE_WINDOW"), first);
+
+    // Minimised, the window is unmapped but still there: the window manager gives it back.
+    iconify(second);
+    ASSERT_TRUE(waitUntil([&] { return !isViewable(connection, second); }, 5s));
+    ASSERT_TRUE(focus(windows, second));
+    EXPECT_EQ(windows.focusedWindow(), second);
+    EXPECT_TRUE(isViewable(connection, second));
+    ASSERT_TRUE(focus(windows, first));
 
     xcb_destroy_window(connection, second);
     xcb_flush(connection);
