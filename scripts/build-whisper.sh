@@ -107,7 +107,10 @@ src="$work/package/cpp/whisper.cpp"
 #  - whisper-vulkan-headers-1.3.239: ggml-vulkan.cpp uses VK_EXT_layer_settings unguarded, which
 #    Debian 12's Vulkan headers (1.3.239) predate; the patch puts that code under #ifdef (it is a
 #    no-op with newer headers).
-patches=(whisper-vulkan-headers-1.3.239.patch)
+#  - whisper-model-load-allocation-failure: a weight buffer that cannot be allocated (a card
+#    short of video memory) fails the model load instead of crashing in it, so the engine can
+#    load the model again on the processor.
+patches=(whisper-vulkan-headers-1.3.239.patch whisper-model-load-allocation-failure.patch)
 for p in "${patches[@]}"; do
   echo "build-whisper: applying $p"
   patch -d "$src" -p1 --forward --batch --fuzz=0 --no-backup-if-mismatch --quiet <"$patches_dir/$p"
