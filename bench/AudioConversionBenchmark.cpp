@@ -1,6 +1,6 @@
 // Level, mixdown, streaming resampling to 16 kHz and appending, as the capture thread does
 // them, for 48 kHz mono float input. The "realtime" counter is seconds of audio per second.
-#include "services/AudioRecorder.h"
+#include "services/audio/AudioRecorder.h"
 
 #include <benchmark/benchmark.h>
 

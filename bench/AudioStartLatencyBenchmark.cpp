@@ -1,8 +1,8 @@
 // Time from startRecording() to the first captured buffer against the PulseAudio server of
 // scripts/with-test-env.sh, whose pipe source this program feeds with a tone in real time.
 //   bash scripts/with-test-env.sh build/ci/bench/AudioStartLatencyBenchmark
-#include "platform/linux/QtAudioInput.h"
-#include "services/AudioRecorder.h"
+#include "platform/audio/QtAudioInput.h"
+#include "services/audio/AudioRecorder.h"
 
 #include <QCoreApplication>
 

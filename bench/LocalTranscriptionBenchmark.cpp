@@ -3,13 +3,14 @@
 // side by side with whisper.cpp's own command-line tool on the same clip and model:
 //   build/ci/bench/LocalTranscriptionBenchmark [threads]
 // Needs espeak-ng and sox for the 5 s spoken clip.
-#include "platform/linux/WhisperCppSpeechEngine.h"
-#include "services/WavDecoder.h"
+#include "BenchTools.h"
+
+#include "platform/whisper/WhisperCppSpeechEngine.h"
+#include "services/audio/WavDecoder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,43 +19,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <string>
 #include <vector>
 
 namespace {
 
+using bench::median;
+using bench::runTool;
+using bench::statusKilobytes;
+
 constexpr int runs = 3;
-
-long statusKilobytes(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::stol(line.substr(std::string(field).size()));
-        }
-    }
-    return -1;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-bool runTool(const QString& program, const QStringList& arguments, QString* output = nullptr) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(600000) || process.exitCode() != 0) {
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), process.readAll().constData());
-        return false;
-    }
-    if (output) {
-        *output = QString::fromUtf8(process.readAll());
-    }
-    return true;
-}
 
 // Five seconds of synthetic speech as the recorder writes it: 16 kHz, mono, 16-bit.
 QString speechClip(const QTemporaryDir& dir) {
@@ -109,7 +82,7 @@ Timed keyReleaseToText(WhisperCppSpeechEngine& engine, const QByteArray& wav, bo
 
 void benchmarkShape(const QString& shape, const QTemporaryDir& dir, const QString& clip,
                     int threads) {
-    const QString tools = QCoreApplication::applicationDirPath() + "/../tools";
+    const QString tools = QCoreApplication::applicationDirPath() + "/../generators";
     const QString model = dir.filePath("ggml-random-" + shape + ".en.bin");
     if (!runTool(tools + "/whisper-random-model", {"--shape", shape, model})) {
         return;

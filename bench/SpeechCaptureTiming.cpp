@@ -6,12 +6,12 @@
 // 3. key release to the first byte of the transcription request for ten seconds of speech:
 //    the pipeline with the real recorder and detector on a fed input, a loopback server.
 //   bash scripts/with-test-env.sh build/ci/bench/SpeechCaptureTiming
-#include "app/DictationCoordinator.h"
+#include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
-#include "platform/linux/QtAudioInput.h"
-#include "services/AudioRecorder.h"
-#include "services/HotkeyManager.h"
-#include "services/WebRtcSpeechDetector.h"
+#include "platform/audio/QtAudioInput.h"
+#include "services/audio/AudioRecorder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
+#include "services/hotkey/HotkeyManager.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeAudioInput.h"
 #include "support/FakeCancelKeyGrab.h"

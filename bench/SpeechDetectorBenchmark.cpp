@@ -5,9 +5,9 @@
 // With --classify FILE... it instead says for each raw 16 kHz s16le file whether it holds
 // speech and where: bench/speech-detector-clips.sh makes the clips its thresholds were
 // chosen on.
-#include "services/SpeechTrimmer.h"
-#include "services/WavEncoder.h"
-#include "services/WebRtcSpeechDetector.h"
+#include "services/audio/SpeechTrimmer.h"
+#include "services/audio/WavEncoder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
 
 #include <QFile>
 

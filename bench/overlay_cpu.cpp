@@ -1,10 +1,10 @@
 // CPU the overlay uses while it shows the live waveform at 30 Hz, driven by real timers on the
 // offscreen platform, and the number of timers left running once it is hidden.
 //   overlay_cpu [seconds]
+#include "base/QtScheduler.h"
 #include "platform/CompositorStatus.h"
-#include "platform/QtScheduler.h"
-#include "services/AudioLevelSource.h"
-#include "views/OverlayWindowController.h"
+#include "services/audio/AudioLevelSource.h"
+#include "views/overlay/OverlayWindowController.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

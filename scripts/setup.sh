@@ -20,7 +20,7 @@ packages=(
   libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils x11-xkb-utils xdotool trayer xserver-xephyr
+  xvfb xauth x11-utils x11-xkb-utils xdotool trayer xserver-xephyr openbox
   pulseaudio pulseaudio-utils espeak-ng sox
   # Wayland: client library and protocol code generator; headless sway and clipboard tools for tests
   libwayland-dev libwayland-bin wayland-protocols qt6-wayland sway wl-clipboard
@@ -39,6 +39,8 @@ packages=(
   # (their recommends would pull a whole Plasma desktop). The KDE portal is a Qt 5 program and
   # needs Qt 5's Wayland plugin.
   plasma-wayland-protocols kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 dbus
+  # keys in the desktop's keyring; a real Secret Service for the tests
+  qtkeychain-qt6-dev gnome-keyring libsecret-tools
 )
 
 missing=()

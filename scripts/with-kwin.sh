@@ -79,17 +79,17 @@ cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
 setsid "$work/kwin_wayland" --virtual --socket "$socket" --no-lockscreen --no-kactivities \
   --width 1280 --height 800 >"$work/kwin.log" 2>&1 &
 groups+=($!)
-for _ in $(seq 200); do [[ -S $XDG_RUNTIME_DIR/$socket ]] && break; sleep 0.05; done
-[[ -S $XDG_RUNTIME_DIR/$socket ]] || { echo "KWin did not start" >&2; cat "$work/kwin.log" >&2; exit 1; }
-# Global shortcuts need KWin's shortcut service on the bus.
-for _ in $(seq 200); do
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
-    string:org.kde.kglobalaccel 2>/dev/null | grep -q 'boolean true' && break
-  sleep 0.05
-done
+# Ready once it listens and its shortcut service, which global shortcuts need, is on the bus; a
+# session without that service fails here rather than in every portal test.
+kwin_ready() {
+  [[ -S $XDG_RUNTIME_DIR/$socket ]] &&
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+      string:org.kde.kglobalaccel 2>/dev/null | grep -q 'boolean true'
+}
+for _ in $(seq 200); do kwin_ready && break; sleep 0.05; done
+kwin_ready || { echo "[with-kwin] KWin did not start" >&2; cat "$work/kwin.log" >&2; exit 1; }
 
 export QUILLO_KWIN_LOGS="$work"  # dbus.log (with the portals' output) and kwin.log
-export QUILLO_KWIN_SESSION=1  # the tests fail rather than skip without the session
 echo "[test-env] KWin on $WAYLAND_DISPLAY, D-Bus at $DBUS_SESSION_BUS_ADDRESS"
 status=0
 "$@" || status=$?

@@ -415,6 +415,18 @@
         <source>Show</source>
         <translation>Anzeigen</translation>
     </message>
+    <message id="connection.keys.keyring">
+        <source>Keys are kept in the system keyring</source>
+        <translation>Schlüssel werden im Schlüsselbund des Systems aufbewahrt</translation>
+    </message>
+    <message id="connection.keys.no_keyring">
+        <source>Keys are kept in Quillo's preferences file (no keyring on this desktop)</source>
+        <translation>Schlüssel werden in Quillos Einstellungsdatei aufbewahrt (kein Schlüsselbund auf diesem Desktop)</translation>
+    </message>
+    <message id="connection.keys.keyring_refused">
+        <source>Keys are kept in Quillo's preferences file (the keyring refused them)</source>
+        <translation>Schlüssel werden in Quillos Einstellungsdatei aufbewahrt (der Schlüsselbund hat sie abgelehnt)</translation>
+    </message>
     <message id="connection.key.hide">
         <source>Hide</source>
         <translation>Verbergen</translation>
@@ -617,6 +629,14 @@ quill o → Quillo</translation>
         <source>The model listens to the length of the dictation rather than its full 30-second window.</source>
         <translation>Das Modell hört nur so lange zu, wie das Diktat dauert, statt sein ganzes 30-Sekunden-Fenster.</translation>
     </message>
+    <message id="local.live_preview_title">
+        <source>Show the words while you speak</source>
+        <translation>Wörter beim Sprechen zeigen</translation>
+    </message>
+    <message id="local.live_preview_subtitle">
+        <source>The overlay shows the latest words under the waveform as they are transcribed.</source>
+        <translation>Das Overlay zeigt die neuesten Wörter unter der Wellenform, sobald sie transkribiert sind.</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Auf diesem Computer transkribieren</translation>
@@ -676,6 +696,118 @@ quill o → Quillo</translation>
     <message id="hotkey.portal.removed">
         <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
         <translation>Der Desktop hat kein Tastenkürzel mehr für das Diktieren: wähle hier eines.</translation>
+    </message>
+    <message id="clipboard.previousNotKeptWhole">
+        <source>Previous clipboard could not be kept whole</source>
+        <translation>Vorherige Zwischenablage konnte nicht vollständig erhalten werden</translation>
+    </message>
+    <message id="overlay.recording_limit">
+        <source>Recording stopped at 10 minutes</source>
+        <translation>Aufnahme nach 10 Minuten beendet</translation>
+    </message>
+    <message id="hotkey.field">
+        <source>Hotkey</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message id="onboarding.engine.title">
+        <source>Speech to Text</source>
+        <translation>Sprache zu Text</translation>
+    </message>
+    <message id="onboarding.engine.description">
+        <source>Choose where your words are turned into text.</source>
+        <translation>Wähle, wo deine Worte zu Text werden.</translation>
+    </message>
+    <message id="onboarding.engine.local">
+        <source>On this computer</source>
+        <translation>Auf diesem Computer</translation>
+    </message>
+    <message id="onboarding.engine.own">
+        <source>Your own key or server</source>
+        <translation>Eigener Schlüssel oder Server</translation>
+    </message>
+    <message id="onboarding.engine.backend">
+        <source>Quillo's service</source>
+        <translation>Quillos Dienst</translation>
+    </message>
+    <message id="onboarding.engine.local.offer">
+        <source>Private, works offline. Recommended: %1 (%2); lighter and less accurate: %3 (%4), in the settings.</source>
+        <translation>Privat, funktioniert offline. Empfohlen: %1 (%2); leichter und ungenauer: %3 (%4), in den Einstellungen.</translation>
+    </message>
+    <message id="onboarding.engine.local.progress">
+        <source>Downloading… %1 %</source>
+        <translation>Wird geladen… %1 %</translation>
+    </message>
+    <message id="local.download_progress">
+        <source>Download progress</source>
+        <translation>Fortschritt des Downloads</translation>
+    </message>
+    <message id="onboarding.engine.local.unsupported">
+        <source>This processor lacks %1, which speech to text on this computer needs.</source>
+        <translation>Diesem Prozessor fehlt %1, das die Spracherkennung auf diesem Computer braucht.</translation>
+    </message>
+    <message id="onboarding.engine.local.ready">
+        <source>%1 is ready on this computer.</source>
+        <translation>%1 ist auf diesem Computer bereit.</translation>
+    </message>
+    <message id="onboarding.engine.later">
+        <source>Set Up Later</source>
+        <translation>Später einrichten</translation>
+    </message>
+    <message id="onboarding.ready.open_connection">
+        <source>Open Connection Settings</source>
+        <translation>Verbindungseinstellungen öffnen</translation>
+    </message>
+    <message id="onboarding.ready.missing_title">
+        <source>Speech to Text Is Not Set Up</source>
+        <translation>Sprache zu Text ist nicht eingerichtet</translation>
+    </message>
+    <message id="onboarding.ready.missing_subtitle">
+        <source>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</source>
+        <translation>Quillo kann deine Worte noch nicht in Text umwandeln: Wähle eine Methode in den Verbindungseinstellungen.</translation>
+    </message>
+    <message id="onboarding.ready.try.hint">
+        <source>Try it here:</source>
+        <translation>Hier ausprobieren:</translation>
+    </message>
+    <message id="onboarding.ready.try.placeholder">
+        <source>Your words appear here</source>
+        <translation>Hier erscheinen deine Worte</translation>
+    </message>
+    <message id="onboarding.ready.try.field">
+        <source>Try a dictation</source>
+        <translation>Diktat ausprobieren</translation>
+    </message>
+    <message id="onboarding.ready.try.description">
+        <source>Hold %1 and speak; your words appear in this field.</source>
+        <translation>Halte %1 gedrückt und sprich; deine Worte erscheinen in diesem Feld.</translation>
+    </message>
+    <message id="engine.summary.local">
+        <source>Speech to text: this computer (%1)</source>
+        <translation>Sprache zu Text: dieser Computer (%1)</translation>
+    </message>
+    <message id="engine.summary.own">
+        <source>Speech to text: your own server</source>
+        <translation>Sprache zu Text: eigener Server</translation>
+    </message>
+    <message id="engine.summary.service">
+        <source>Speech to text: Quillo's service</source>
+        <translation>Sprache zu Text: Quillos Dienst</translation>
+    </message>
+    <message id="engine.summary.downloading">
+        <source>Downloading speech model… %1 %</source>
+        <translation>Sprachmodell wird geladen… %1 %</translation>
+    </message>
+    <message id="engine.summary.model_missing">
+        <source>Speech model missing: %1</source>
+        <translation>Sprachmodell fehlt: %1</translation>
+    </message>
+    <message id="engine.summary.key_missing">
+        <source>Speech to text: API key missing</source>
+        <translation>Sprache zu Text: API-Schlüssel fehlt</translation>
+    </message>
+    <message id="engine.summary.not_set_up">
+        <source>Speech to text: not set up</source>
+        <translation>Sprache zu Text: nicht eingerichtet</translation>
     </message>
 </context>
 </TS>

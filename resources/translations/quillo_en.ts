@@ -415,6 +415,18 @@
         <source>Show</source>
         <translation>Show</translation>
     </message>
+    <message id="connection.keys.keyring">
+        <source>Keys are kept in the system keyring</source>
+        <translation>Keys are kept in the system keyring</translation>
+    </message>
+    <message id="connection.keys.no_keyring">
+        <source>Keys are kept in Quillo's preferences file (no keyring on this desktop)</source>
+        <translation>Keys are kept in Quillo's preferences file (no keyring on this desktop)</translation>
+    </message>
+    <message id="connection.keys.keyring_refused">
+        <source>Keys are kept in Quillo's preferences file (the keyring refused them)</source>
+        <translation>Keys are kept in Quillo's preferences file (the keyring refused them)</translation>
+    </message>
     <message id="connection.key.hide">
         <source>Hide</source>
         <translation>Hide</translation>
@@ -617,6 +629,14 @@ quill o → Quillo</translation>
         <source>The model listens to the length of the dictation rather than its full 30-second window.</source>
         <translation>The model listens to the length of the dictation rather than its full 30-second window.</translation>
     </message>
+    <message id="local.live_preview_title">
+        <source>Show the words while you speak</source>
+        <translation>Show the words while you speak</translation>
+    </message>
+    <message id="local.live_preview_subtitle">
+        <source>The overlay shows the latest words under the waveform as they are transcribed.</source>
+        <translation>The overlay shows the latest words under the waveform as they are transcribed.</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Transcribe on this computer</translation>
@@ -676,6 +696,118 @@ quill o → Quillo</translation>
     <message id="hotkey.portal.removed">
         <source>The desktop no longer has a shortcut for dictation: choose one here.</source>
         <translation>The desktop no longer has a shortcut for dictation: choose one here.</translation>
+    </message>
+    <message id="clipboard.previousNotKeptWhole">
+        <source>Previous clipboard could not be kept whole</source>
+        <translation>Previous clipboard could not be kept whole</translation>
+    </message>
+    <message id="overlay.recording_limit">
+        <source>Recording stopped at 10 minutes</source>
+        <translation>Recording stopped at 10 minutes</translation>
+    </message>
+    <message id="hotkey.field">
+        <source>Hotkey</source>
+        <translation>Hotkey</translation>
+    </message>
+    <message id="onboarding.engine.title">
+        <source>Speech to Text</source>
+        <translation>Speech to Text</translation>
+    </message>
+    <message id="onboarding.engine.description">
+        <source>Choose where your words are turned into text.</source>
+        <translation>Choose where your words are turned into text.</translation>
+    </message>
+    <message id="onboarding.engine.local">
+        <source>On this computer</source>
+        <translation>On this computer</translation>
+    </message>
+    <message id="onboarding.engine.own">
+        <source>Your own key or server</source>
+        <translation>Your own key or server</translation>
+    </message>
+    <message id="onboarding.engine.backend">
+        <source>Quillo's service</source>
+        <translation>Quillo's service</translation>
+    </message>
+    <message id="onboarding.engine.local.offer">
+        <source>Private, works offline. Recommended: %1 (%2); lighter and less accurate: %3 (%4), in the settings.</source>
+        <translation>Private, works offline. Recommended: %1 (%2); lighter and less accurate: %3 (%4), in the settings.</translation>
+    </message>
+    <message id="onboarding.engine.local.progress">
+        <source>Downloading… %1 %</source>
+        <translation>Downloading… %1 %</translation>
+    </message>
+    <message id="local.download_progress">
+        <source>Download progress</source>
+        <translation>Download progress</translation>
+    </message>
+    <message id="onboarding.engine.local.unsupported">
+        <source>This processor lacks %1, which speech to text on this computer needs.</source>
+        <translation>This processor lacks %1, which speech to text on this computer needs.</translation>
+    </message>
+    <message id="onboarding.engine.local.ready">
+        <source>%1 is ready on this computer.</source>
+        <translation>%1 is ready on this computer.</translation>
+    </message>
+    <message id="onboarding.engine.later">
+        <source>Set Up Later</source>
+        <translation>Set Up Later</translation>
+    </message>
+    <message id="onboarding.ready.open_connection">
+        <source>Open Connection Settings</source>
+        <translation>Open Connection Settings</translation>
+    </message>
+    <message id="onboarding.ready.missing_title">
+        <source>Speech to Text Is Not Set Up</source>
+        <translation>Speech to Text Is Not Set Up</translation>
+    </message>
+    <message id="onboarding.ready.missing_subtitle">
+        <source>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</source>
+        <translation>Quillo cannot turn your words into text yet: choose an engine in the Connection settings.</translation>
+    </message>
+    <message id="onboarding.ready.try.hint">
+        <source>Try it here:</source>
+        <translation>Try it here:</translation>
+    </message>
+    <message id="onboarding.ready.try.placeholder">
+        <source>Your words appear here</source>
+        <translation>Your words appear here</translation>
+    </message>
+    <message id="onboarding.ready.try.field">
+        <source>Try a dictation</source>
+        <translation>Try a dictation</translation>
+    </message>
+    <message id="onboarding.ready.try.description">
+        <source>Hold %1 and speak; your words appear in this field.</source>
+        <translation>Hold %1 and speak; your words appear in this field.</translation>
+    </message>
+    <message id="engine.summary.local">
+        <source>Speech to text: this computer (%1)</source>
+        <translation>Speech to text: this computer (%1)</translation>
+    </message>
+    <message id="engine.summary.own">
+        <source>Speech to text: your own server</source>
+        <translation>Speech to text: your own server</translation>
+    </message>
+    <message id="engine.summary.service">
+        <source>Speech to text: Quillo's service</source>
+        <translation>Speech to text: Quillo's service</translation>
+    </message>
+    <message id="engine.summary.downloading">
+        <source>Downloading speech model… %1 %</source>
+        <translation>Downloading speech model… %1 %</translation>
+    </message>
+    <message id="engine.summary.model_missing">
+        <source>Speech model missing: %1</source>
+        <translation>Speech model missing: %1</translation>
+    </message>
+    <message id="engine.summary.key_missing">
+        <source>Speech to text: API key missing</source>
+        <translation>Speech to text: API key missing</translation>
+    </message>
+    <message id="engine.summary.not_set_up">
+        <source>Speech to text: not set up</source>
+        <translation>Speech to text: not set up</translation>
     </message>
 </context>
 </TS>

@@ -1,40 +1,40 @@
 #include "app/QuilloApp.h"
 
-#include "app/AbsentOverlay.h"
-#include "app/DictationCoordinator.h"
 #include "app/SessionPlatform.h"
-#include "app/TrayIcon.h"
+#include "base/QtScheduler.h"
+#include "dictation/AbsentOverlay.h"
+#include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
 #include "models/AppState.h"
+#include "platform/audio/PulseSourceList.h"
+#include "platform/audio/QtAudioInput.h"
+#include "platform/audio/QtSoundPlayer.h"
 #include "platform/DefaultsStore.h"
-#include "platform/QtScheduler.h"
+#include "platform/desktop/LinuxDeviceIdentity.h"
+#include "platform/desktop/LinuxFnKeySetting.h"
+#include "platform/desktop/XdgAutostartLoginItemService.h"
 #include "platform/TextTyper.h"
-#include "platform/wayland/PortalGlobalShortcutsBackend.h"
-#include "platform/linux/LinuxActivationPolicy.h"
-#include "platform/linux/LinuxDeviceIdentity.h"
-#include "platform/linux/LinuxFnKeySetting.h"
-#include "platform/linux/PulseSourceList.h"
-#include "platform/linux/QtAudioInput.h"
-#include "platform/linux/QtSoundPlayer.h"
-#include "platform/linux/WhisperCppSpeechEngine.h"
-#include "platform/linux/X11CancelKeyGrab.h"
-#include "platform/linux/X11CompositorStatus.h"
-#include "platform/linux/X11KeyCodes.h"
-#include "platform/linux/X11KeyboardLayout.h"
-#include "platform/linux/XdgAutostartLoginItemService.h"
-#include "platform/linux/XdotoolScriptKeystroke.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
-#include "services/AudioRecorder.h"
-#include "services/ClipboardManager.h"
-#include "services/HotkeyUtils.h"
-#include "services/LocalTranscriptionService.h"
-#include "services/SpeechModelDownloader.h"
-#include "services/WebRtcSpeechDetector.h"
-#include "views/KeyCaptureView.h"
-#include "views/MenuBarView.h"
-#include "views/OnboardingWindowController.h"
-#include "views/OverlayWindowController.h"
-#include "views/SettingsWindowController.h"
+#include "platform/wayland/PortalGlobalShortcutsBackend.h"
+#include "platform/whisper/WhisperCppSpeechEngine.h"
+#include "platform/x11/X11ActivationPolicy.h"
+#include "platform/x11/X11CancelKeyGrab.h"
+#include "platform/x11/X11CompositorStatus.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11KeyCodes.h"
+#include "platform/x11/XdotoolScriptKeystroke.h"
+#include "services/audio/AudioRecorder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
+#include "services/hotkey/HotkeyUtils.h"
+#include "services/local/LocalTranscriber.h"
+#include "services/local/SpeechModelDownloader.h"
+#include "services/paste/ClipboardManager.h"
+#include "views/onboarding/OnboardingWindowController.h"
+#include "views/overlay/OverlayWindowController.h"
+#include "views/settings/SettingsWindowController.h"
+#include "views/tray/MenuBarView.h"
+#include "views/tray/TrayIcon.h"
+#include "views/widgets/KeyCaptureView.h"
 
 #include <QApplication>
 #include <QNetworkAccessManager>
@@ -47,7 +47,7 @@ struct QuilloApp::Parts {
     explicit Parts(DefaultsStore& store)
         : settings(AppSettings::shared()),
           defaults(store),
-          platform(SessionEnvironment::current(), scheduler, store),
+          platform(SessionEnvironment::current(), scheduler, store, settings.secrets()),
           audioInput(std::make_shared<QtAudioInput>()),
           recorder(audioInput),
           clipboard(platform.pasteboard(), platform.keystrokes(), script, platform.accessibility(),
@@ -64,9 +64,16 @@ struct QuilloApp::Parts {
               platform.modifierEvents(), loginItems, deviceIdentity,
               DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, {}},
               [] { OnboardingWindowController::shared().show(); }, cancelKey, speechDetector,
-              &localTranscription}) {
+              &localTranscription, platform.windowFocus()}) {
         if (TextTyper* typer = platform.textTyper())
             clipboard.typeInsteadOfPasting(*typer);
+        DictationOverlay& shownOverlay =
+            platform.showsOverlay() ? static_cast<DictationOverlay&>(overlay) : absentOverlay;
+        clipboard.onPreviousClipboardIncomplete([&shownOverlay] {
+            //: Shown on the overlay when the clipboard from before the dictation was too large or
+            //: too slow to keep whole; it will come back incomplete.
+            shownOverlay.showError(qtTrId("clipboard.previousNotKeptWhole"));
+        });
     }
 
     AppSettings& settings;
@@ -88,12 +95,12 @@ struct QuilloApp::Parts {
     QtSoundPlayer sounds;
     XdgAutostartLoginItemService loginItems;
     LinuxDeviceIdentity deviceIdentity;
-    LinuxActivationPolicy activationPolicy;
+    X11ActivationPolicy activationPolicy;
     X11CancelKeyGrab cancelKey;
     WebRtcSpeechDetector speechDetector;
     AppState appState;
     WhisperCppSpeechEngine speechEngine;
-    LocalTranscriptionService localTranscription;
+    LocalTranscriber localTranscription;
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;
     std::unique_ptr<TrayIcon> tray;
@@ -121,6 +128,7 @@ void QuilloApp::start() {
         openSettings();
         SettingsWindowController::shared().showSection(SettingsSection::connection);
     });
+    p.menu->setModelDownloader(&p.modelDownloader);
     p.tray = std::make_unique<TrayIcon>(p.appState, p.menu.get());
     p.coordinator.start();
 }
@@ -135,26 +143,25 @@ void QuilloApp::decideTaskbarPresence() {
     if (showsInTaskbarAtLaunch(p.defaults)) {
         QPointer<QuilloApp> self(this);
         p.scheduler
-            .scheduleOnce(0ms,
-                          [self] {
-                              if (self) {
-                                  self->parts_->activationPolicy.setPolicy(
-                                      ActivationPolicy::Policy::regular);
-                              }
-                          })
+            .scheduleOnce(
+                0ms,
+                [self] {
+                    if (self) {
+                        self->parts_->activationPolicy.setPolicy(ActivationPolicy::Policy::regular);
+                    }
+                })
             .release();
     }
 }
 
 void QuilloApp::installWindowServices() {
     Parts& p = *parts_;
-    KeyCaptureView::installNativeKeyTranslator(
-        [](quint32 scanCode) -> std::optional<int> {
-            if (scanCode > 255) {
-                return std::nullopt;
-            }
-            return X11KeyCodes::fromX(static_cast<quint8>(scanCode));
-        });
+    KeyCaptureView::installNativeKeyTranslator([](quint32 scanCode) -> std::optional<int> {
+        if (scanCode > 255) {
+            return std::nullopt;
+        }
+        return X11KeyCodes::fromX(static_cast<quint8>(scanCode));
+    });
     SettingsWindowController::installServices(p.settings, &p.loginItems, &p.activationPolicy);
     SettingsWindowController::shared().setAudioSources(&p.audioSources);
     SettingsWindowController::shared().setModelDownloader(&p.modelDownloader);
@@ -162,16 +169,28 @@ void QuilloApp::installWindowServices() {
     p.audioInput->setDeviceChoice([settings] { return settings->inputDevice().toUtf8(); });
     // Wired at start-up too, so a window first opened by re-activation installs new hotkeys.
     QPointer<DictationCoordinator> coordinator(&p.coordinator);
-    SettingsWindowController::shared().setOnHotkeyChanged([coordinator](int keyCode, int modifiers) {
-        if (coordinator) {
-            coordinator->updateHotkey(keyCode, modifiers);
-        }
-    });
+    SettingsWindowController::shared().setOnHotkeyChanged(
+        [coordinator](int keyCode, int modifiers) {
+            if (coordinator) {
+                coordinator->updateHotkey(keyCode, modifiers);
+            }
+        });
     wireDesktopHotkeyReports();
     DictationRecorder* recorder = &p.recorder;
-    OnboardingWindowController::installServices(OnboardingView::Services{
-        [recorder] { return recorder->requestPermission(); }, &p.loginItems, &p.activationPolicy,
-        {}});
+    OnboardingView::Services onboarding{[recorder] { return recorder->requestPermission(); },
+                                        &p.loginItems,
+                                        &p.activationPolicy,
+                                        {},
+                                        {},
+                                        {}};
+    onboarding.speech.downloader = &p.modelDownloader;
+    onboarding.speech.transport = HttpTransport(&p.network);
+    onboarding.speech.processorShortfall = WhisperCppSpeechEngine::missingProcessorFeatures();
+    onboarding.openConnectionSettings = [] {
+        SettingsWindowController::shared().showSection(SettingsSection::connection);
+    };
+    onboarding.dictation = &p.coordinator;
+    OnboardingWindowController::installServices(std::move(onboarding));
 }
 
 void QuilloApp::wireDesktopHotkeyReports() {
@@ -189,20 +208,25 @@ void QuilloApp::wireDesktopHotkeyReports() {
 
 void QuilloApp::openSettings() {
     QPointer<DictationCoordinator> coordinator(&parts_->coordinator);
-    SettingsWindowController::shared().setOnHotkeyChanged([coordinator](int keyCode, int modifiers) {
-        if (coordinator) {
-            coordinator->updateHotkey(keyCode, modifiers);
-        }
-    });
+    SettingsWindowController::shared().setOnHotkeyChanged(
+        [coordinator](int keyCode, int modifiers) {
+            if (coordinator) {
+                coordinator->updateHotkey(keyCode, modifiers);
+            }
+        });
     SettingsWindowController::shared().show();
 }
 
-void QuilloApp::reopen() { SettingsWindowController::shared().show(); }
+void QuilloApp::reopen() {
+    SettingsWindowController::shared().show();
+}
 
 void QuilloApp::hotkeyPressRequested() {
-    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys()) hotkeys->press();
+    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys())
+        hotkeys->press();
 }
 
 void QuilloApp::hotkeyReleaseRequested() {
-    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys()) hotkeys->release();
+    if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys())
+        hotkeys->release();
 }

@@ -1,13 +1,7 @@
 #include "app/SessionPlatform.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 #include "platform/SessionNotes.h"
-#include "platform/linux/X11Pasteboard.h"
-#include "platform/linux/WaylandSessionNotice.h"
-#include "platform/linux/X11AccessibilityTrust.h"
-#include "platform/linux/X11GlobalHotkeyBackend.h"
-#include "platform/linux/X11ModifierEventSource.h"
-#include "platform/linux/XTestKeystrokeSender.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/PortalAccessibilityTrust.h"
@@ -18,6 +12,13 @@
 #include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandModifierEventSource.h"
+#include "platform/x11/WaylandSessionNotice.h"
+#include "platform/x11/X11AccessibilityTrust.h"
+#include "platform/x11/X11GlobalHotkeyBackend.h"
+#include "platform/x11/X11ModifierEventSource.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "platform/x11/X11WindowFocus.h"
+#include "platform/x11/XTestKeystrokeSender.h"
 
 #include <QCoreApplication>
 
@@ -59,8 +60,8 @@ QByteArray SessionPlatform::qtPlatformFor(const SessionEnvironment& environment)
 }
 
 SessionPlatform::SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler,
-                                 DefaultsStore& store)
-    : kind_(kindOf(environment)) {
+                                 DefaultsStore& store, SecretCache* secrets)
+    : kind_(kindOf(environment)), secrets_(secrets) {
     if (kind_ == SessionKind::x11) {
         buildX11();
     } else {
@@ -73,6 +74,8 @@ SessionPlatform::~SessionPlatform() = default;
 void SessionPlatform::buildX11() {
     pasteboard_ = std::make_unique<X11Pasteboard>();
     buildX11Input();
+    // Only here: under Wayland, X11 sees the XWayland windows alone and would name a stale one.
+    windowFocus_ = std::make_unique<X11WindowFocus>();
 }
 
 void SessionPlatform::buildX11Input() {
@@ -168,6 +171,8 @@ bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
     const PortalGlobalShortcutsBackend* held = hotkeys.get();
     auto keystrokes = std::make_unique<PortalRemoteDesktopKeystrokeSender>(
         store, [held] { return KeystrokeSender::Modifiers(held->heldModifiers()); });
+    if (secrets_)
+        keystrokes->keepRestoreTokenIn(*secrets_);
     portalHotkeys_ = hotkeys.get();
     PortalRemoteDesktopKeystrokeSender* typer = keystrokes.get();
     accessibility_ = std::make_unique<PortalAccessibilityTrust>(*keystrokes);

@@ -9,6 +9,7 @@
 class AccessibilityTrust;
 class CommandHotkeyBackend;
 class DefaultsStore;
+class SecretCache;
 class GlobalHotkeyBackend;
 class KeystrokeSender;
 class ModifierEventSource;
@@ -17,6 +18,7 @@ class Pasteboard;
 class Scheduler;
 class TextTyper;
 class WaylandConnection;
+class WindowFocus;
 
 // The session Quillo runs in, as its environment tells.
 struct SessionEnvironment {
@@ -42,9 +44,9 @@ public:
     static QByteArray qtPlatformFor(const SessionEnvironment& environment);
 
     // `store` keeps what a desktop portal hands out for later runs (the remote desktop's
-    // restore token).
+    // restore token); `secrets`, when given, keeps it in the keyring instead.
     SessionPlatform(const SessionEnvironment& environment, Scheduler& scheduler,
-                    DefaultsStore& store);
+                    DefaultsStore& store, SecretCache* secrets = nullptr);
     ~SessionPlatform();
 
     SessionKind kind() const { return kind_; }
@@ -61,6 +63,9 @@ public:
     PortalGlobalShortcutsBackend* portalHotkeys() const { return portalHotkeys_; }
     // Set where dictated text must be typed rather than pasted (no clipboard control).
     TextTyper* textTyper() const { return textTyper_; }
+    // Set where the desktop tells which window has the focus (X11): each text then goes to the
+    // window its recording ended in.
+    WindowFocus* windowFocus() const { return windowFocus_.get(); }
     // False without an X server: a native Wayland window cannot be kept above others unfocused.
     bool showsOverlay() const { return showsOverlay_; }
 
@@ -81,12 +86,14 @@ private:
     void note(const QString& logLine, const QString& textId);
 
     SessionKind kind_;
+    SecretCache* secrets_ = nullptr;
     std::unique_ptr<WaylandConnection> wayland_;
     std::unique_ptr<GlobalHotkeyBackend> hotkeyBackend_;
     std::unique_ptr<KeystrokeSender> keystrokes_;
     std::unique_ptr<Pasteboard> pasteboard_;
     std::unique_ptr<AccessibilityTrust> accessibility_;
     std::unique_ptr<ModifierEventSource> modifierEvents_;
+    std::unique_ptr<WindowFocus> windowFocus_;
     CommandHotkeyBackend* commandHotkeys_ = nullptr;
     PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
     TextTyper* textTyper_ = nullptr;

@@ -1,15 +1,19 @@
 #include "app/SingleInstance.h"
 
+#include "base/Log.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <cstring>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -18,6 +22,34 @@ constexpr char activateMessage[] = "activate\n";
 constexpr std::chrono::milliseconds retryInterval{25};
 constexpr char hotkeyPressMessage[] = "hotkey-press\n";
 constexpr char hotkeyReleaseMessage[] = "hotkey-release\n";
+// Longer than any message: more without a newline is no message of ours.
+constexpr qint64 maxLineLength = 32;
+
+// Only a process of this user may hand over or press the hotkey, and only to one of this user.
+bool peerIsThisUser(qintptr fd) {
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+           peer.uid == ::getuid();
+}
+
+// A folder of the user's alone: created 0700 when missing, a real folder (no link), owned by
+// the user and not open to anyone else.
+bool isPrivateFolder(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    if (::mkdir(name.constData(), 0700) == 0 && ::chmod(name.constData(), 0700) != 0) {
+        return false;
+    }
+    struct stat st {};
+    return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 0077) == 0;
+}
+
+quint64 inodeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? quint64(st.st_ino) : 0;
+}
 }  // namespace
 
 QString SingleInstance::defaultSocketPath() {
@@ -25,7 +57,12 @@ QString SingleInstance::defaultSocketPath() {
     if (!runtime.isEmpty() && QDir(runtime).exists()) {
         return runtime + QStringLiteral("/quillo.socket");
     }
-    return QDir::tempPath() + QStringLiteral("/quillo-%1.socket").arg(::getuid());
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || !QDir::isAbsolutePath(cache)) {
+        cache = QDir::homePath() + QStringLiteral("/.cache");
+    }
+    const QString folder = cache + QStringLiteral("/quillo");
+    return isPrivateFolder(folder) ? folder + QStringLiteral("/quillo.socket") : QString();
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject* parent)
@@ -41,6 +78,9 @@ SingleInstance::~SingleInstance() {
 }
 
 SingleInstance::Claim SingleInstance::claim(std::chrono::milliseconds answerWait) {
+    if (socketPath_.isEmpty()) {
+        return Claim::primary;  // no private place for the socket: nothing to hand over through
+    }
     const QDeadlineTimer deadline(answerWait);
     for (;;) {
         if (lock_.tryLock(0)) {
@@ -69,9 +109,12 @@ SingleInstance::Claim SingleInstance::claim(std::chrono::milliseconds answerWait
 
 // Blocking is fine here: this runs before the second instance has any window or hotkey.
 bool SingleInstance::handOverToRunningInstance() {
+    if (socketPath_.isEmpty()) {
+        return false;
+    }
     QLocalSocket socket;
     socket.connectToServer(socketPath_);
-    if (!socket.waitForConnected(1000)) {
+    if (!socket.waitForConnected(1000) || !peerIsThisUser(socket.socketDescriptor())) {
         return false;
     }
     socket.write(activateMessage);
@@ -81,7 +124,7 @@ bool SingleInstance::handOverToRunningInstance() {
 }
 
 bool SingleInstance::listen() {
-    if (!lock_.isLocked() && !lock_.tryLock(0)) {
+    if (socketPath_.isEmpty() || (!lock_.isLocked() && !lock_.tryLock(0))) {
         return false;
     }
     {
@@ -92,6 +135,18 @@ bool SingleInstance::listen() {
             return false;
         }
     }
+    if (!startServer()) {
+        return false;
+    }
+    listenCheck_ = new QTimer(this);
+    listenCheck_->setInterval(listenCheckInterval);
+    connect(listenCheck_, &QTimer::timeout, this, &SingleInstance::listenAgainIfLost);
+    listenCheck_->start();
+    return true;
+}
+
+bool SingleInstance::startServer() {
+    delete server_;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // Nobody answers on it, so it was left by an instance that died: take its place.
@@ -99,36 +154,79 @@ bool SingleInstance::listen() {
     if (!server_->listen(socketPath_)) {
         return false;
     }
+    socketInode_ = inodeOf(socketPath_);
     connect(server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
     return true;
 }
 
+// Qt closes the server for good when an accept fails (no descriptor left), and a cleaner of old
+// files may remove the socket: either way, hand-overs and hotkey events would no longer get in.
+// Holding the lock, this instance may always take the name back.
+void SingleInstance::listenAgainIfLost() {
+    if (server_ && server_->isListening() && inodeOf(socketPath_) == socketInode_) {
+        return;
+    }
+    const bool listening = startServer();
+    Log::line(listening ? QStringLiteral("[Quillo] The single-instance socket was lost; "
+                                         "listening again")
+                        : QStringLiteral("[Quillo] The single-instance socket was lost and "
+                                         "could not be made again"));
+}
+
 void SingleInstance::acceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        if (!peerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        open_.removeIf([](const QPointer<QLocalSocket>& open) { return open.isNull(); });
+        while (open_.size() >= maxOpenConnections) {
+            // The oldest has had the longest to say its line.
+            if (QLocalSocket* oldest = open_.takeFirst()) {
+                oldest->abort();
+                oldest->deleteLater();
+            }
+        }
+        open_.append(socket);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        const auto readMessage = [this, socket] {
-            const QByteArray message = socket->readAll();
-            if (message.contains("activate")) {
-                emit activationRequested();
-            }
-            if (message.startsWith(hotkeyPressMessage)) {
-                emit hotkeyPressRequested();
-            } else if (message.startsWith(hotkeyReleaseMessage)) {
-                emit hotkeyReleaseRequested();
-            }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, readMessage);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readLine(socket); });
+        QTimer::singleShot(lineTimeout, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
         // The message may have come in before the connection was accepted.
         if (socket->bytesAvailable() > 0) {
-            readMessage();
+            readLine(socket);
         }
+    }
+}
+
+// One line per connection, compared whole; the connection ends with it.
+void SingleInstance::readLine(QLocalSocket* socket) {
+    if (!socket->canReadLine() && socket->bytesAvailable() < maxLineLength) {
+        return;
+    }
+    const QByteArray line = socket->readLine(maxLineLength + 1);
+    socket->abort();
+    socket->deleteLater();
+    handle(line);
+}
+
+void SingleInstance::handle(const QByteArray& line) {
+    if (line == activateMessage) {
+        emit activationRequested();
+    } else if (line == hotkeyPressMessage) {
+        emit hotkeyPressRequested();
+    } else if (line == hotkeyReleaseMessage) {
+        emit hotkeyReleaseRequested();
     }
 }
 
 bool SingleInstance::sendHotkeyEvent(const QString& socketPath, bool pressed) {
     const QByteArray path = QFile::encodeName(socketPath);
     sockaddr_un address{};
-    if (path.size() >= qsizetype(sizeof address.sun_path))
+    if (path.isEmpty() || path.size() >= qsizetype(sizeof address.sun_path))
         return false;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
@@ -139,7 +237,7 @@ bool SingleInstance::sendHotkeyEvent(const QString& socketPath, bool pressed) {
     const size_t length = std::strlen(message);
     const bool sent =
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-        ::send(fd, message, length, MSG_NOSIGNAL) == ssize_t(length);
+        peerIsThisUser(fd) && ::send(fd, message, length, MSG_NOSIGNAL) == ssize_t(length);
     ::close(fd);
     return sent;
 }

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QLockFile>
+#include <QList>
+#include <QLocalSocket>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
 
 class QLocalServer;
+class QTimer;
 
 // One Quillo per user session: a second start hands over to the running one (which opens its
 // settings window) and ends. A lock file next to the socket decides which start is the one,
@@ -20,8 +24,17 @@ public:
         noAnswer,    // a live instance holds the lock but did not answer in time
     };
 
-    // $XDG_RUNTIME_DIR/quillo.socket, or a per-user name in /tmp.
+    // $XDG_RUNTIME_DIR/quillo.socket, or without one the same name in a folder of the user's
+    // own ($XDG_CACHE_HOME/quillo, mode 0700); never a name in the shared /tmp that another
+    // user could take first. Empty when that folder is not the user's alone.
     static QString defaultSocketPath();
+
+    // At most this many connections are read at once; a new one beyond them closes the oldest.
+    static constexpr int maxOpenConnections = 16;
+    // A connection that has not sent its line by then is closed.
+    static constexpr std::chrono::milliseconds lineTimeout{1000};
+    // How often the server is checked to still listen on its own socket file.
+    static constexpr std::chrono::milliseconds listenCheckInterval{1000};
 
     explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject* parent = nullptr);
     ~SingleInstance() override;
@@ -49,9 +62,17 @@ signals:
     void hotkeyReleaseRequested();
 
 private:
+    bool startServer();
     void acceptConnections();
+    void readLine(QLocalSocket* socket);
+    void handle(const QByteArray& line);
+    void listenAgainIfLost();
 
     QString socketPath_;
     QLockFile lock_;
     QLocalServer* server_ = nullptr;
+    // The socket file's inode while we listen: another file there means ours was removed.
+    quint64 socketInode_ = 0;
+    QList<QPointer<QLocalSocket>> open_;
+    QTimer* listenCheck_ = nullptr;
 };

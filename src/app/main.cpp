@@ -2,28 +2,23 @@
 #include "app/QuilloApp.h"
 #include "app/SessionPlatform.h"
 #include "app/SingleInstance.h"
+#include "base/Log.h"
+#include "base/ProcessExit.h"
 #include "models/AppSettings.h"
-#include "platform/Log.h"
-#include "platform/linux/SqliteDefaultsStore.h"
+#include "models/SecretCache.h"
+#include "platform/desktop/KeychainSecretStore.h"
+#include "platform/desktop/SqliteDefaultsStore.h"
+#include "platform/whisper/WhisperCppSpeechEngine.h"
 #include "views/Translations.h"
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
-    if (const auto command = CommandLine::hotkeyCommand(argc, argv)) {
-        const bool pressed = *command == CommandLine::HotkeyCommand::press;
-        if (SingleInstance::sendHotkeyEvent(SingleInstance::defaultSocketPath(), pressed))
-            return 0;
-        QTextStream(stderr) << "quillo: no running Quillo to hand the hotkey to\n";
-        return 1;
-    }
-    {
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        if (const std::optional<int> exitCode = CommandLine::handle(argc, argv, out, err)) {
-            return *exitCode;
-        }
-    }
+#include <memory>
+
+namespace {
+
+// The application and every object of ours live in here, so all of them are gone on return.
+int runApplication(int argc, char* argv[]) {
     // In a Wayland session with XWayland our windows are X11 ones: only there can the overlay
     // float above other windows without taking the focus.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -61,12 +56,43 @@ int main(int argc, char* argv[]) {
     // The interface language is read once: a new choice applies from the next launch.
     Translations::install(AppSettings::shared().appLanguage());
 
-    QuilloApp quillo(store);
-    QObject::connect(&instance, &SingleInstance::activationRequested, &quillo, &QuilloApp::reopen);
-    QObject::connect(&instance, &SingleInstance::hotkeyPressRequested, &quillo,
-                     &QuilloApp::hotkeyPressRequested);
-    QObject::connect(&instance, &SingleInstance::hotkeyReleaseRequested, &quillo,
-                     &QuilloApp::hotkeyReleaseRequested);
-    quillo.start();
+    // The keys and the restore token come from the keyring once, before anything reads them;
+    // the event loop runs meanwhile, so a keyring that asks to be unlocked can be answered.
+    KeychainSecretStore keyring;
+    SecretCache secrets(store, keyring, AppSettings::secretKeys());
+    AppSettings::shared().useSecrets(secrets);
+    std::unique_ptr<QuilloApp> quillo;
+    QObject::connect(&secrets, &SecretCache::loaded, &secrets, [&] {
+        quillo = std::make_unique<QuilloApp>(store);
+        QObject::connect(&instance, &SingleInstance::activationRequested, quillo.get(),
+                         &QuilloApp::reopen);
+        QObject::connect(&instance, &SingleInstance::hotkeyPressRequested, quillo.get(),
+                         &QuilloApp::hotkeyPressRequested);
+        QObject::connect(&instance, &SingleInstance::hotkeyReleaseRequested, quillo.get(),
+                         &QuilloApp::hotkeyReleaseRequested);
+        quillo->start();
+    });
+    secrets.load();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    WhisperCppSpeechEngine::disableCrashDebugger();
+    if (const auto command = CommandLine::hotkeyCommand(argc, argv)) {
+        const bool pressed = *command == CommandLine::HotkeyCommand::press;
+        if (SingleInstance::sendHotkeyEvent(SingleInstance::defaultSocketPath(), pressed))
+            return 0;
+        QTextStream(stderr) << "quillo: no running Quillo to hand the hotkey to\n";
+        return 1;
+    }
+    {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        if (const std::optional<int> exitCode = CommandLine::handle(argc, argv, out, err)) {
+            return *exitCode;
+        }
+    }
+    ProcessExit::skippingStaticTeardown(runApplication(argc, argv));
 }

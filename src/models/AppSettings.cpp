@@ -1,11 +1,11 @@
 #include "models/AppSettings.h"
 
+#include "base/Log.h"
 #include "BuildConfig.h"
 #include "models/DictationHistory.h"
+#include "models/ServiceDefaults.h"
+#include "models/SecretCache.h"
 #include "platform/DefaultsStore.h"
-#include "platform/Log.h"
-#include "services/LLMService.h"
-#include "services/WhisperService.h"
 
 #include <QDateTime>
 
@@ -99,10 +99,30 @@ void AppSettings::setStoredBoolean(const QString& key, bool value) {
     emit changed(key);
 }
 
-QString AppSettings::openAIAPIKey() const { return stringValue(Keys::openAIAPIKey, {}); }
-void AppSettings::setOpenAIAPIKey(const QString& v) { write(Keys::openAIAPIKey, v); }
-QString AppSettings::anthropicAPIKey() const { return stringValue(Keys::anthropicAPIKey, {}); }
-void AppSettings::setAnthropicAPIKey(const QString& v) { write(Keys::anthropicAPIKey, v); }
+QStringList AppSettings::secretKeys() {
+    return {QLatin1String(Keys::openAIAPIKey), QLatin1String(Keys::anthropicAPIKey),
+            QLatin1String(Keys::remoteDesktopRestoreToken)};
+}
+
+void AppSettings::useSecrets(SecretCache& secrets) { secrets_ = &secrets; }
+
+QString AppSettings::secretValue(const char* key) const {
+    return secrets_ ? secrets_->value(QLatin1String(key)) : stringValue(key, {});
+}
+
+void AppSettings::writeSecret(const char* key, const QString& value) {
+    if (!secrets_) {
+        write(key, value);
+        return;
+    }
+    secrets_->setValue(QLatin1String(key), value);
+    emit changed(QLatin1String(key));
+}
+
+QString AppSettings::openAIAPIKey() const { return secretValue(Keys::openAIAPIKey); }
+void AppSettings::setOpenAIAPIKey(const QString& v) { writeSecret(Keys::openAIAPIKey, v); }
+QString AppSettings::anthropicAPIKey() const { return secretValue(Keys::anthropicAPIKey); }
+void AppSettings::setAnthropicAPIKey(const QString& v) { writeSecret(Keys::anthropicAPIKey, v); }
 QString AppSettings::selectedModeRaw() const {
     return stringValue(Keys::selectedMode, QStringLiteral("email"));
 }
@@ -153,6 +173,12 @@ bool AppSettings::localTranscriptionFast() const {
 }
 void AppSettings::setLocalTranscriptionFast(bool v) {
     write(Keys::localTranscriptionFast, v);
+}
+bool AppSettings::livePreview() const {
+    return booleanValue(Keys::livePreview, false);
+}
+void AppSettings::setLivePreview(bool v) {
+    write(Keys::livePreview, v);
 }
 
 QString AppSettings::backendURL() const { return QString::fromUtf8(BuildConfig::backendUrl); }
@@ -235,19 +261,19 @@ QString AppSettings::nonBlankString(const char* key, const QString& fallback) co
 }
 
 QString AppSettings::openAIBaseURL() const {
-    return nonBlankString(Keys::openAIBaseURL, QString::fromLatin1(WhisperService::apiHost));
+    return nonBlankString(Keys::openAIBaseURL, QString::fromLatin1(ServiceDefaults::openAIHost));
 }
 void AppSettings::setOpenAIBaseURL(const QString& v) { write(Keys::openAIBaseURL, v); }
 QString AppSettings::transcriptionModel() const {
-    return nonBlankString(Keys::transcriptionModel, QString::fromLatin1(WhisperService::model));
+    return nonBlankString(Keys::transcriptionModel, QString::fromLatin1(ServiceDefaults::transcriptionModel));
 }
 void AppSettings::setTranscriptionModel(const QString& v) { write(Keys::transcriptionModel, v); }
 QString AppSettings::chatModel() const {
-    return nonBlankString(Keys::chatModel, QString::fromLatin1(LLMService::openAIModel));
+    return nonBlankString(Keys::chatModel, QString::fromLatin1(ServiceDefaults::chatModel));
 }
 void AppSettings::setChatModel(const QString& v) { write(Keys::chatModel, v); }
 QString AppSettings::anthropicModel() const {
-    return nonBlankString(Keys::anthropicModel, QString::fromLatin1(LLMService::anthropicModel));
+    return nonBlankString(Keys::anthropicModel, QString::fromLatin1(ServiceDefaults::anthropicModel));
 }
 void AppSettings::setAnthropicModel(const QString& v) { write(Keys::anthropicModel, v); }
 QString AppSettings::inputDevice() const { return stringValue(Keys::inputDevice, {}); }

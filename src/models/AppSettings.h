@@ -9,8 +9,10 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class DefaultsStore;
+class SecretCache;
 
 // The user's preferences. Every property reads its key from the store at each access and writes
 // it at each assignment; defaults are never written by themselves. Main thread only.
@@ -50,7 +52,12 @@ public:
         static constexpr char localTranscription[] = "local_transcription";
         static constexpr char localModel[] = "local_model";
         static constexpr char localTranscriptionFast[] = "local_transcription_fast";
+        static constexpr char livePreview[] = "live_preview";
+        static constexpr char remoteDesktopRestoreToken[] = "remote_desktop_restore_token";
     };
+
+    // The keys kept in the keyring rather than the preferences store.
+    static QStringList secretKeys();
 
     explicit AppSettings(DefaultsStore& store, QObject* parent = nullptr);
 
@@ -59,6 +66,10 @@ public:
     static void installSharedStore(DefaultsStore& store);
 
     DefaultsStore& store() const { return store_; }
+    // From now on the secret keys are read from, and written through, `secrets` (which outlives
+    // this object); until then they are the store's.
+    void useSecrets(SecretCache& secrets);
+    SecretCache* secrets() const { return secrets_; }
 
     QString openAIAPIKey() const;
     void setOpenAIAPIKey(const QString& value);
@@ -94,6 +105,9 @@ public:
     // its full window.
     bool localTranscriptionFast() const;
     void setLocalTranscriptionFast(bool value);
+    // While recording on this computer's engine, the overlay shows the words transcribed so far.
+    bool livePreview() const;
+    void setLivePreview(bool value);
 
     // The OpenAI-compatible server used for transcription and chat on the direct route, and
     // the model names sent to it; Anthropic keeps its host, its model may be overridden.
@@ -149,7 +163,11 @@ private:
     void keepUndecodableHistory(const QByteArray& document);
     void writeWordList(const char* key, const QByteArray& document, bool storedIsDecodable);
 
+    QString secretValue(const char* key) const;
+    void writeSecret(const char* key, const QString& value);
+
     DefaultsStore& store_;
+    SecretCache* secrets_ = nullptr;
     // The out-of-range value last reported per key.
     mutable QHash<QByteArray, qint64> reportedOutOfRange_;
 };

@@ -19,6 +19,7 @@ void RecordingStateMachine::move(RecordingStateValue from, RecordingStateValue t
 void RecordingStateMachine::onKeyDown() {
     switch (state_) {
         case S::idle:
+        case S::processing:  // a new dictation may begin while the last one is processed
             setState(S::pendingIntent);
             break;
         case S::checkDoublePress:
@@ -45,10 +46,32 @@ void RecordingStateMachine::onKeyUp() {
     }
 }
 
-void RecordingStateMachine::onHoldThresholdReached() { move(S::pendingIntent, S::holdRecording); }
+void RecordingStateMachine::onHoldThresholdReached() {
+    move(S::pendingIntent, S::holdRecording);
+}
 
-void RecordingStateMachine::onDoublePressTimeout() { move(S::checkDoublePress, S::idle); }
+void RecordingStateMachine::onDoublePressTimeout() {
+    move(S::checkDoublePress, restingState());
+}
 
-void RecordingStateMachine::onProcessingComplete() { move(S::processing, S::idle); }
+void RecordingStateMachine::onProcessingComplete() {
+    move(S::processing, restingState());
+}
 
-void RecordingStateMachine::reset() { setState(S::idle); }
+void RecordingStateMachine::onRecordingLimitReached() {
+    if (isRecording(state_)) {
+        setState(S::processing);
+    }
+}
+
+void RecordingStateMachine::reset() {
+    setState(restingState());
+}
+
+void RecordingStateMachine::setEarlierDictationsPending(bool pending) {
+    earlierDictationsPending_ = pending;
+}
+
+RecordingStateValue RecordingStateMachine::restingState() const {
+    return earlierDictationsPending_ ? S::processing : S::idle;
+}

@@ -19,13 +19,20 @@ public:
     void onHoldThresholdReached();
     void onDoublePressTimeout();
     void onProcessingComplete();
+    // A recording reached its longest allowed length: it stops as if the user had ended it.
+    void onRecordingLimitReached();
     void reset();
+    // While earlier dictations are still being processed, a gesture that ends without a
+    // recording (a tap, a cancel, a failed start) returns to processing instead of idle.
+    void setEarlierDictationsPending(bool pending);
 
 signals:
     void stateChanged(RecordingStateValue state);
 
 private:
     void move(RecordingStateValue from, RecordingStateValue to);
+    RecordingStateValue restingState() const;
 
     RecordingStateValue state_ = RecordingStateValue::idle;
+    bool earlierDictationsPending_ = false;
 };

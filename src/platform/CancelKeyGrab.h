@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScopedRegistration.h"
+#include "base/ScopedRegistration.h"
 
 #include <functional>
 

@@ -14,9 +14,9 @@ public:
     using Clock = std::chrono::steady_clock;
 
     void markRelease() { release_ = Clock::now(); }
-    // The first call counts: the moment the field showed text.
+    // The first call after the release counts: the moment the field showed the text.
     void markText() {
-        if (!text_)
+        if (release_ && !text_)
             text_ = Clock::now();
     }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/AudioLevelSource.h"
+#include "services/audio/AudioLevelSource.h"
 
 // A level the test sets by hand; counts how often it was read.
 class FakeAudioLevelSource final : public AudioLevelSource {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/DictationOverlay.h"
+#include "dictation/DictationOverlay.h"
 
 #include <QStringList>
 
@@ -15,6 +15,12 @@ public:
         showing =
             isRecording(state) || state == RecordingStateValue::processing ? ++last : noContent;
         return showing;
+    }
+    // "live <text>" while `content` is on screen, else "live on hidden content".
+    void showLiveText(Content content, const QString& text) override {
+        calls << (content != noContent && content == showing
+                      ? QStringLiteral("live ") + text
+                      : QStringLiteral("live on hidden content"));
     }
     void showError(const QString& message) override {
         calls << QStringLiteral("error ") + message;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "services/DictationRecorder.h"
-#include "services/QuilloError.h"
+#include "base/QuilloError.h"
+#include "services/audio/DictationRecorder.h"
 
 #include <optional>
 
@@ -38,6 +38,9 @@ public:
         recording = false;
         open = open && !was;
         return was ? audio : QByteArray();
+    }
+    QByteArray recordedSince(qsizetype first) const override {
+        return recording ? audio.mid(44 + first * 2) : QByteArray();
     }
     QCoro::Task<bool> requestPermission() override { co_return permission; }
     float currentLevel() const override { return 0.5f; }

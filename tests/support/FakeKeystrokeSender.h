@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Scheduler.h"
 #include "platform/KeystrokeSender.h"
-#include "platform/Scheduler.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #include "support/FakePasteboard.h"
 
-#include "platform/Scheduler.h"
+#include "base/Scheduler.h"
 
 QCoro::Task<Pasteboard::Saved> FakePasteboard::save(Selection selection, Budget budget) {
     budgetsAsked.append(budget);

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Scheduler.h"
 #include "platform/Pasteboard.h"
-#include "platform/Scheduler.h"
 
 #include <QStringList>
 

@@ -1,5 +1,7 @@
 #include "support/FakeSpeechEngine.h"
 
+#include <qcoro/qcorofuture.h>
+
 QCoro::Task<void> FakeSpeechEngine::load(QString modelPath) {
     loads << modelPath;
     if (loadError) {
@@ -11,11 +13,30 @@ QCoro::Task<void> FakeSpeechEngine::load(QString modelPath) {
 }
 
 QCoro::Task<QString> FakeSpeechEngine::transcribe(Request request) {
+    const std::size_t turn = requests.size();
     requests.push_back(std::move(request));
+    const QString answer = turn < static_cast<std::size_t>(transcripts.size())
+                               ? transcripts[static_cast<qsizetype>(turn)]
+                               : transcript;
+    if (holdAnswers) {
+        auto gate = std::make_shared<QPromise<void>>();
+        gate->start();
+        held.push_back(gate);
+        co_await gate->future();
+    }
     if (transcribeError) {
         std::rethrow_exception(transcribeError);
     }
-    co_return transcript;
+    co_return answer;
+}
+
+bool FakeSpeechEngine::answerNext() {
+    if (held.empty()) {
+        return false;
+    }
+    held.front()->finish();
+    held.pop_front();
+    return true;
 }
 
 QCoro::Task<void> FakeSpeechEngine::unload() {

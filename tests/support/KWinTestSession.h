@@ -11,6 +11,10 @@ class QProcess;
 // The headless KWin session of scripts/with-kwin.sh, seen from a test.
 namespace KWinTestSession {
 
+// How long a test waits for the desktop portal to answer its first call: D-Bus starts the
+// portal then, which on a loaded 2-core machine has taken more than 10 s.
+inline constexpr std::chrono::seconds portalStart{30};
+
 // Whether the test runs inside it: a Wayland socket and KWin on the session bus.
 bool isRunning();
 // Makes the window with this caption the active one, through a KWin script over D-Bus.
@@ -39,6 +43,8 @@ public:
     // Each returns once KWin has processed the key (a round trip), true when it was sent.
     bool press(int evdevCode);
     bool release(int evdevCode);
+    // Presses and releases `key` with `modifier` held, as a shortcut is typed.
+    bool typeChord(int modifier, int key);
 
 private:
     bool command(const QByteArray& line);

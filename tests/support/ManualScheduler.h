@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Scheduler.h"
+#include "base/Scheduler.h"
 
 #include <map>
 

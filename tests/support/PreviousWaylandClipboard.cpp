@@ -1,30 +1,26 @@
 #include "support/PreviousWaylandClipboard.h"
 
-#include "support/X11TestClient.h"
-
 #include <QFile>
 
 using namespace std::chrono_literals;
 
-PreviousWaylandClipboard::PreviousWaylandClipboard(const QProcessEnvironment& environment)
-    : environment_(environment) {
+PreviousWaylandClipboard::PreviousWaylandClipboard(const QProcessEnvironment& environment,
+                                                   const Pasteboard::Contents& contents)
+    : environment_(environment), contents_(contents) {
     QStringList arguments;
-    for (int i = 0; i < formats().size(); ++i) {
+    for (int i = 0; i < contents_.size(); ++i) {
         QFile file(dir_.filePath(QString::number(i)));
         file.open(QIODevice::WriteOnly);
-        file.write(formats()[i].second);
-        arguments << formats()[i].first + QLatin1Char('=') + file.fileName();
+        file.write(contents_[i].second);
+        arguments << contents_[i].first + QLatin1Char('=') + file.fileName();
     }
-    owner_.setProcessEnvironment(environment_);
-    owner_.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_clipboard_owner_child"),
-                 arguments);
-    owning_ = waitUntil([this] { return owner_.readAllStandardOutput().contains("owning"); }, 5s);
+    owner_ = std::make_unique<ChildProcess>(
+        QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_clipboard_owner_child"), arguments,
+        ChildOptions{.environment = environment_});
+    owning_ = owner_->waitForLine(QStringLiteral("owning"), 5s);
 }
 
-PreviousWaylandClipboard::~PreviousWaylandClipboard() {
-    owner_.kill();
-    owner_.waitForFinished(2000);
-}
+PreviousWaylandClipboard::~PreviousWaylandClipboard() = default;
 
 Pasteboard::Contents PreviousWaylandClipboard::formats() {
     return {{QStringLiteral("text/plain;charset=utf-8"), QByteArrayLiteral("before the dictation")},
@@ -34,12 +30,12 @@ Pasteboard::Contents PreviousWaylandClipboard::formats() {
 
 bool PreviousWaylandClipboard::isBack() const {
     QStringList expected;
-    for (const auto& format : formats())
+    for (const auto& format : contents_)
         expected << format.first;
     if (QString::fromUtf8(wlPaste({QStringLiteral("--list-types")}))
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts) != expected)
         return false;
-    for (const auto& [type, bytes] : formats()) {
+    for (const auto& [type, bytes] : contents_) {
         if (wlPaste({QStringLiteral("--no-newline"), QStringLiteral("--type"), type}) != bytes)
             return false;
     }
@@ -47,13 +43,5 @@ bool PreviousWaylandClipboard::isBack() const {
 }
 
 QByteArray PreviousWaylandClipboard::wlPaste(const QStringList& arguments) const {
-    QProcess paste;
-    paste.setProcessEnvironment(environment_);
-    paste.start(QStringLiteral("wl-paste"), arguments);
-    if (!waitUntil([&] { return paste.state() == QProcess::NotRunning; }, 5s)) {
-        paste.kill();
-        paste.waitForFinished(1000);
-        return {};
-    }
-    return paste.readAllStandardOutput();
+    return ChildProcess::run(QStringLiteral("wl-paste"), arguments, environment_).out;
 }

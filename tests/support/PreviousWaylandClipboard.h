@@ -1,18 +1,21 @@
 #pragma once
 
 #include "platform/Pasteboard.h"
+#include "support/ChildProcess.h"
 
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
-// The Wayland clipboard before a dictation: three formats (text, HTML, binary) owned by another
-// process, and the check that every one reads back with its bytes through wl-paste.
+#include <memory>
+
+// The Wayland clipboard before a dictation: formats (by default text, HTML and binary) owned by
+// another process, and the check that every one reads back with its bytes through wl-paste.
 class PreviousWaylandClipboard {
 public:
     // `environment` reaches the compositor (its WAYLAND_DISPLAY).
     explicit PreviousWaylandClipboard(
-        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+        const Pasteboard::Contents& contents = formats());
     ~PreviousWaylandClipboard();
     PreviousWaylandClipboard(const PreviousWaylandClipboard&) = delete;
     PreviousWaylandClipboard& operator=(const PreviousWaylandClipboard&) = delete;
@@ -25,7 +28,8 @@ private:
     QByteArray wlPaste(const QStringList& arguments) const;
 
     QProcessEnvironment environment_;
+    Pasteboard::Contents contents_;
     QTemporaryDir dir_;
-    QProcess owner_;
+    std::unique_ptr<ChildProcess> owner_;
     bool owning_ = false;
 };

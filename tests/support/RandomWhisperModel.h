@@ -19,7 +19,7 @@ inline QString generate(const QString& directory, const QString& shape, bool mul
     }
     arguments << path;
     QProcess tool;
-    tool.start(QStringLiteral(QUILLO_BINARY_DIR "/tools/whisper-random-model"), arguments);
+    tool.start(QStringLiteral(QUILLO_BINARY_DIR "/generators/whisper-random-model"), arguments);
     if (!tool.waitForFinished(120000) || tool.exitCode() != 0) {
         return {};
     }

@@ -1,7 +1,3 @@
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
-
 #include "support/X11TestClient.h"
 
 #include <xcb/xcb.h>
@@ -55,21 +51,4 @@ bool X11TestClient::grabKey(quint8 xKeyCode, quint16 xModifiers) {
 void X11TestClient::ungrabKey(quint8 xKeyCode, quint16 xModifiers) {
     xcb_ungrab_key(d->connection, xKeyCode, d->root, xModifiers);
     sync();
-}
-
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() >= timeout.count()) return false;
-        runEventLoopFor(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
-void runEventLoopFor(std::chrono::milliseconds duration) {
-    // A real loop that blocks, so "about to block" hooks run as they do in the application.
-    QEventLoop loop;
-    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
-    loop.exec();
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+// Every test that types through this client waits for the effect with the event loop.
+#include "support/EventLoop.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <chrono>
-#include <functional>
 #include <memory>
 
 // Another X client for the tests: types real key events through XTest and can hold key
@@ -28,9 +29,3 @@ private:
     struct Private;
     std::unique_ptr<Private> d;
 };
-
-// Runs the Qt event loop until the condition holds or the time is up; returns the condition.
-bool waitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
-// Runs the Qt event loop for the given real time (for the X server's own timers).
-void runEventLoopFor(std::chrono::milliseconds duration);

@@ -1,8 +1,7 @@
-#include "services/AudioRecorder.h"
-#include "services/AudioRecorderError.h"
+#include "services/audio/AudioRecorder.h"
+#include "services/audio/AudioRecorderError.h"
 #include "support/FakeAudioInput.h"
-
-#include <QtEndian>
+#include "support/WavData.h"
 
 #include <qcoro/qcorotask.h>
 
@@ -18,25 +17,6 @@
 namespace {
 
 constexpr qsizetype captureBufferFrames = 1024;
-
-struct Wav {
-    quint32 chunkSize = 0;
-    quint32 dataSize = 0;
-    std::vector<qint16> samples;
-};
-
-Wav parse(const QByteArray& wav) {
-    Wav parsed;
-    if (wav.size() < 44) {
-        return parsed;
-    }
-    parsed.chunkSize = qFromLittleEndian<quint32>(wav.constData() + 4);
-    parsed.dataSize = qFromLittleEndian<quint32>(wav.constData() + 40);
-    for (qsizetype offset = 44; offset + 1 < wav.size(); offset += 2) {
-        parsed.samples.push_back(qFromLittleEndian<qint16>(wav.constData() + offset));
-    }
-    return parsed;
-}
 
 // A sine on every channel, delivered in capture-sized buffers.
 void deliverSine(FakeAudioInput& input, AudioInput::Format format, double seconds, double frequency,
@@ -75,7 +55,7 @@ TEST_F(AudioRecorderTest, StopWithoutStartIsEmptyAndStopRightAfterStartIsAHeader
 
     recorder.startRecording();
     EXPECT_EQ(recorder.currentLevel(), 0.0f);
-    const Wav wav = parse(recorder.stopRecording());
+    const WavData wav = WavData::parse(recorder.stopRecording());
     EXPECT_EQ(wav.chunkSize, 36u);
     EXPECT_EQ(wav.dataSize, 0u);
     EXPECT_TRUE(wav.samples.empty());
@@ -90,7 +70,7 @@ TEST_F(AudioRecorderTest, SecondStartWhileRecordingKeepsTheRunningCapture) {
 
     EXPECT_EQ(input->startCount(), 1);
     deliverSine(*input, {48000, 1}, 1.0, 440, 0.5f);
-    EXPECT_NEAR(parse(recorder.stopRecording()).dataSize, 64000.0, 4.0);
+    EXPECT_NEAR(WavData::parse(recorder.stopRecording()).dataSize, 64000.0, 4.0);
 }
 
 class AudioRecorderLengthTest : public ::testing::TestWithParam<AudioInput::Format> {};
@@ -101,7 +81,7 @@ TEST_P(AudioRecorderLengthTest, TenSecondsOfAnyInputGive320000BytesOf16kMono) {
     recorder.startRecording();
     deliverSine(*input, GetParam(), 10.0, 440, 0.5f);
     const QByteArray file = recorder.stopRecording();
-    const Wav wav = parse(file);
+    const WavData wav = WavData::parse(file);
 
     // A couple of samples either way is the resampler's rounding at the stream's ends.
     EXPECT_NEAR(wav.dataSize, 320000.0, 4.0);
@@ -128,7 +108,7 @@ TEST_F(AudioRecorderTest, SineKeepsItsFrequencyWithoutDiscontinuitiesAtBufferBou
         AudioRecorder sineRecorder(source);
         sineRecorder.startRecording();
         deliverSine(*source, format, 2.0, 440, 0.5f);
-        const std::vector<qint16> samples = parse(sineRecorder.stopRecording()).samples;
+        const std::vector<qint16> samples = WavData::parse(sineRecorder.stopRecording()).samples;
         ASSERT_GT(samples.size(), 30000u);
 
         // Least-squares fit of a 440 Hz sine, away from the filter's edges.
@@ -207,7 +187,7 @@ TEST_F(AudioRecorderTest, FailedStartThrowsWhatFailedStaysIdleAndALaterStartMayT
     recorder.startRecording();
     EXPECT_TRUE(recorder.isRecording());
     deliverSine(*input, {48000, 1}, 0.5, 440, 0.5f);
-    EXPECT_NEAR(parse(recorder.stopRecording()).dataSize, 16000.0, 4.0);
+    EXPECT_NEAR(WavData::parse(recorder.stopRecording()).dataSize, 16000.0, 4.0);
 }
 
 TEST_F(AudioRecorderTest, PermissionIsGrantedExactlyWhenAnInputExists) {
@@ -239,7 +219,8 @@ TEST_F(AudioRecorderTest, StopTakesTheBufferOverFromARunningCaptureThread) {
 
         EXPECT_EQ(input->deliveredCount() - deliveredBefore, deliveredAtStop)
             << "a buffer reached the recorder after stop";
-        EXPECT_NEAR(parse(file).dataSize, deliveredAtStop * captureBufferFrames / 3.0 * 2, 4.0);
+        EXPECT_NEAR(WavData::parse(file).dataSize, deliveredAtStop * captureBufferFrames / 3.0 * 2,
+                    4.0);
     }
 }
 
@@ -265,7 +246,7 @@ TEST_F(AudioRecorderTest, PreRollKeepsAudioFromTheLatestKeyDownOnceConfirmed) {
     recorder.discardPreRoll();
     EXPECT_TRUE(recorder.isRecording()) << "a confirmed recording is not discarded";
     deliverSine(*input, {48000, 1}, 0.75, 440, 0.5f);
-    EXPECT_NEAR(parse(recorder.stopRecording()).dataSize, 32000.0, 64.0)
+    EXPECT_NEAR(WavData::parse(recorder.stopRecording()).dataSize, 32000.0, 64.0)
         << "one second from the second key-down";
     EXPECT_FALSE(input->isCapturing());
 }

@@ -1,4 +1,4 @@
-#include "platform/linux/CaptureFrameReader.h"
+#include "platform/audio/CaptureFrameReader.h"
 
 #include <QIODevice>
 

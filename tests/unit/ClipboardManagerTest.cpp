@@ -1,7 +1,7 @@
-#include "platform/linux/XTestKeystrokeSender.h"
-#include "platform/linux/XdotoolScriptKeystroke.h"
 #include "platform/TextTyper.h"
-#include "services/ClipboardManager.h"
+#include "platform/x11/XdotoolScriptKeystroke.h"
+#include "platform/x11/XTestKeystrokeSender.h"
+#include "services/paste/ClipboardManager.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeKeystrokeSender.h"
 #include "support/FakePasteboard.h"
@@ -256,6 +256,44 @@ TEST_F(ClipboardManagerTest, FormatsOverTheSaveBudgetAreGivenUpWithALine) {
     EXPECT_TRUE(
         log.contains("[ClipboardManager] Owner of the clipboard did not answer in time "
                      "-- previous contents not saved"));
+}
+
+// The log alone would leave the user believing the old copy comes back whole.
+TEST_F(ClipboardManagerTest, AnIncompleteSaveIsToldToTheUserOncePerPaste) {
+    using GivenUp = Pasteboard::GivenUp;
+    using Selection = Pasteboard::Selection;
+    int notices = 0;
+    manager.onPreviousClipboardIncomplete([&] { ++notices; });
+    pasteboard.copyFromElsewhere(richCopy());
+    ASSERT_TRUE(pasteAndRunFor(550ms));
+    EXPECT_EQ(notices, 0) << "saved whole: nothing to tell";
+
+    pasteboard.clipboard.givenUp = {{QStringLiteral("image/png"), GivenUp::Reason::TooLarge}};
+    ASSERT_TRUE(pasteAndRunFor(550ms));
+    EXPECT_EQ(notices, 1);
+
+    // Both selections short in one paste: told once.
+    pasteboard.copyFromElsewhere({{QStringLiteral("text/plain"), "selected"}}, Selection::Primary);
+    pasteboard.primary.givenUp = {{QString(), GivenUp::Reason::TooSlow}};
+    keystrokes.focusedChord = PasteChord::ShiftInsert;
+    ASSERT_TRUE(pasteAndRunFor(550ms));
+    EXPECT_EQ(notices, 2);
+}
+
+TEST_F(ClipboardManagerTest, ThousandsOfFormatsGivenUpMakeAFewLinesNotThousands) {
+    QList<Pasteboard::GivenUp> many;
+    for (int i = 0; i < 5000; ++i) {
+        many.append({QStringLiteral("application/x-format-%1").arg(i),
+                     Pasteboard::GivenUp::Reason::TooLarge});
+    }
+    pasteboard.copyFromElsewhere(richCopy());
+    pasteboard.clipboard.givenUp = many;
+    ASSERT_TRUE(pasteAndRunFor(550ms));
+    EXPECT_EQ(log.lines().filter("[ClipboardManager] Not saving").size(), 11);
+    EXPECT_TRUE(log.contains(
+        "[ClipboardManager] Not saving clipboard format application/x-format-0: over the size "
+        "budget"));
+    EXPECT_TRUE(log.contains("[ClipboardManager] Not saving 4990 more clipboard formats"));
 }
 
 TEST_F(ClipboardManagerTest, TerminalsGetShiftInsertWithTheTextOnBothSelections) {

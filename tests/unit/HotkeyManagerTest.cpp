@@ -1,5 +1,5 @@
 #include "models/RecordingStateMachine.h"
-#include "services/HotkeyManager.h"
+#include "services/hotkey/HotkeyManager.h"
 #include "support/FakeGlobalHotkeyBackend.h"
 #include "support/LogCapture.h"
 #include "support/ManualScheduler.h"
@@ -102,13 +102,24 @@ TEST_F(HotkeyManagerTest, SecondPressAfterTheWindowStartsANewGesture) {
     EXPECT_EQ(log.lines().last(), "[HotkeyManager] Option+Space DOWN (state: idle)");
 }
 
-TEST_F(HotkeyManagerTest, PressWhileProcessingAsksToStopAgainAndReleaseIsIgnored) {
+// A dictation still being processed does not keep the next one from being recorded.
+TEST_F(HotkeyManagerTest, PressWhileProcessingBeginsTheNextDictation) {
     stateMachine.setState(State::processing);
+    stateMachine.setEarlierDictationsPending(true);
     press();
+    EXPECT_EQ(stateMachine.state(), State::pendingIntent);
+    EXPECT_EQ(stops, 0);
+    scheduler.advance(300ms);
+    EXPECT_EQ(starts, 1);
     release();
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(stateMachine.state(), State::processing);
-    EXPECT_EQ(scheduler.pendingCount(), 0u);
+
+    press();  // a tap while that one is processed too: back to processing, not idle
+    release();
+    scheduler.advance(300ms);
+    EXPECT_EQ(stateMachine.state(), State::processing);
+    EXPECT_EQ(starts, 1);
 }
 
 TEST_F(HotkeyManagerTest, EventsOfOtherRegistrationsAreNotHandled) {

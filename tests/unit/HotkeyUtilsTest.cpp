@@ -1,4 +1,4 @@
-#include "services/HotkeyUtils.h"
+#include "services/hotkey/HotkeyUtils.h"
 #include "support/FakeFnKeySetting.h"
 #include "support/FakeKeyboardLayout.h"
 #include "support/LogCapture.h"

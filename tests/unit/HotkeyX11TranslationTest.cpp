@@ -1,5 +1,5 @@
-#include "platform/linux/WaylandSessionNotice.h"
-#include "platform/linux/X11KeyCodes.h"
+#include "platform/x11/WaylandSessionNotice.h"
+#include "platform/x11/X11KeyCodes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "services/ModifierHotkeyManager.h"
+#include "services/hotkey/ModifierHotkeyManager.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeModifierEventSource.h"
 #include "support/LogCapture.h"
@@ -189,7 +189,7 @@ TEST_F(ModifierHotkeyManagerTest, AKeyTheSystemNeverReportsFailsToStart) {
 TEST(ModifierHotkeyKeys, OnlyTheTenModifierKeyCodesAreModifierOnly) {
     QList<int> modifierOnly;
     for (int code = 0; code < 256; ++code) {
-        if (ModifierHotkeyManager::isModifierOnlyKey(code)) modifierOnly.append(code);
+        if (KeyCodes::isModifierOnlyKey(code)) modifierOnly.append(code);
     }
     EXPECT_EQ(modifierOnly, QList<int>({54, 55, 56, 58, 59, 60, 61, 62, 63, 179}));
     EXPECT_EQ(ModifierHotkeyManager::flagForKeyCode(179), fn);

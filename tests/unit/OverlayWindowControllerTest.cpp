@@ -2,9 +2,11 @@
 #include "support/FakeCompositorStatus.h"
 #include "support/ManualScheduler.h"
 #include "theme/QuilloTheme.h"
-#include "views/OverlayPanel.h"
-#include "views/OverlayWindowController.h"
-#include "views/SpinnerView.h"
+#include "views/overlay/LiveTextLabel.h"
+#include "views/overlay/OverlayPanel.h"
+#include "views/overlay/OverlayWindowController.h"
+#include "views/overlay/SpinnerView.h"
+#include "views/overlay/WaveformView.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -297,4 +299,69 @@ TEST_F(OverlayTest, ConditionalDismissalTakesDownOnlyTheContentItNames) {
     controller.dismissIfShowing(latest);
     EXPECT_FALSE(visible());
     EXPECT_EQ(controller.levelSource(), nullptr);
+}
+
+TEST_F(OverlayTest, LiveTextShowsTheNewestWordsUnderTheWaveformOnOneLine) {
+    const auto waveform = controller.show(RecordingStateValue::holdRecording, &levels);
+    auto* panel = static_cast<OverlayPanel*>(controller.panel());
+    controller.showLiveText(waveform, QStringLiteral("Dear Anna,"));
+    ASSERT_TRUE(panel->showsLiveText());
+    EXPECT_EQ(panel->liveText()->text(), "Dear Anna,");
+    EXPECT_EQ(panel->size(),
+              QSize(OverlayWindowController::liveTextWidth, panel->heightWithLiveText()));
+    EXPECT_EQ(panel->waveform()->geometry(), QRect(0, 0, 300, OverlayPanel::waveformRowHeight));
+    EXPECT_GE(panel->liveText()->geometry().top(), OverlayPanel::waveformRowHeight);
+    expectCentredAboveTheBottom();
+
+    // Too many words for the line: the oldest give way, the newest show in full.
+    QString words;
+    for (int i = 1; i <= 60; ++i) {
+        words += QStringLiteral("word%1 ").arg(i);
+    }
+    controller.showLiveText(waveform, words + QStringLiteral("\nthe newest words"));
+    const QString shown = panel->liveText()->text();
+    EXPECT_TRUE(shown.startsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("word60 the newest words")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\n'));
+    EXPECT_LE(panel->liveText()->fontMetrics().horizontalAdvance(shown),
+              panel->liveText()->width());
+
+    // Markup is shown as the words it is, not interpreted.
+    controller.showLiveText(waveform, QStringLiteral("<b>bold</b>"));
+    EXPECT_EQ(panel->liveText()->textFormat(), Qt::PlainText);
+
+    controller.showLiveText(waveform, QString());
+    EXPECT_FALSE(panel->showsLiveText());
+    EXPECT_EQ(panel->size(), QSize(72, 28));
+    expectCentredAboveTheBottom();
+}
+
+TEST_F(OverlayTest, LiveTextBelongsToItsRecordingAlone) {
+    const auto waveform = controller.show(RecordingStateValue::holdRecording, &levels);
+    auto* panel = static_cast<OverlayPanel*>(controller.panel());
+    controller.showLiveText(waveform, QStringLiteral("spoken"));
+    ASSERT_TRUE(panel->showsLiveText());
+
+    const auto spinner = controller.show(RecordingStateValue::processing, nullptr);
+    EXPECT_FALSE(panel->showsLiveText()) << "the release takes the line away";
+    EXPECT_EQ(panel->size(), QSize(72, 28));
+    controller.showLiveText(waveform, QStringLiteral("late words"));
+    controller.showLiveText(spinner, QStringLiteral("under the spinner"));
+    EXPECT_FALSE(panel->showsLiveText());
+    EXPECT_EQ(panel->size(), QSize(72, 28));
+
+    const auto next = controller.show(RecordingStateValue::handsfreeRecording, &levels);
+    EXPECT_FALSE(panel->showsLiveText()) << "a new recording starts without words";
+    controller.showLiveText(next, QStringLiteral("hands free"));
+    controller.showError(QStringLiteral("Network error"));
+    EXPECT_FALSE(panel->showsLiveText());
+    controller.showLiveText(next, QStringLiteral("after the error"));
+    EXPECT_FALSE(panel->showsLiveText());
+    EXPECT_EQ(panel->height(), OverlayWindowController::errorHeight);
+
+    const auto again = controller.show(RecordingStateValue::holdRecording, &levels);
+    controller.showLiveText(again, QStringLiteral("words"));
+    controller.dismiss();
+    controller.showLiveText(again, QStringLiteral("after the end"));
+    EXPECT_FALSE(visible());
 }

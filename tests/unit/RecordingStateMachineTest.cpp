@@ -27,7 +27,8 @@ TEST(RecordingStateMachine, EveryOperationInEveryStateFollowsTheTable) {
         {"onKeyDown", &RecordingStateMachine::onKeyDown,
          {{S::idle, S::pendingIntent},
           {S::checkDoublePress, S::handsfreeRecording},
-          {S::handsfreeRecording, S::processing}}},
+          {S::handsfreeRecording, S::processing},
+          {S::processing, S::pendingIntent}}},
         {"onKeyUp", &RecordingStateMachine::onKeyUp,
          {{S::pendingIntent, S::checkDoublePress}, {S::holdRecording, S::processing}}},
         {"onHoldThresholdReached", &RecordingStateMachine::onHoldThresholdReached,
@@ -36,6 +37,8 @@ TEST(RecordingStateMachine, EveryOperationInEveryStateFollowsTheTable) {
          {{S::checkDoublePress, S::idle}}},
         {"onProcessingComplete", &RecordingStateMachine::onProcessingComplete,
          {{S::processing, S::idle}}},
+        {"onRecordingLimitReached", &RecordingStateMachine::onRecordingLimitReached,
+         {{S::holdRecording, S::processing}, {S::handsfreeRecording, S::processing}}},
         {"reset", &RecordingStateMachine::reset,
          {{S::pendingIntent, S::idle},
           {S::checkDoublePress, S::idle},
@@ -89,6 +92,28 @@ TEST(RecordingStateMachine, GesturesRunThroughTheExpectedStates) {
     machine.onHoldThresholdReached();
     EXPECT_EQ(machine.state(), S::checkDoublePress);
     machine.onDoublePressTimeout();
+    EXPECT_EQ(machine.state(), S::idle);
+}
+
+// While an earlier dictation is still processed, every gesture that ends without a recording
+// of its own returns to processing, and only the last dictation's end returns to idle.
+TEST(RecordingStateMachine, EarlierDictationsPendingKeepTheMachineInProcessing) {
+    RecordingStateMachine machine;
+    machine.setState(S::processing);
+    machine.setEarlierDictationsPending(true);
+    machine.onProcessingComplete();
+    EXPECT_EQ(machine.state(), S::processing);
+    machine.onKeyDown();
+    machine.onKeyUp();
+    machine.onDoublePressTimeout();
+    EXPECT_EQ(machine.state(), S::processing) << "a tap";
+    machine.onKeyDown();
+    machine.onHoldThresholdReached();
+    machine.reset();
+    EXPECT_EQ(machine.state(), S::processing) << "a cancelled recording";
+
+    machine.setEarlierDictationsPending(false);
+    machine.onProcessingComplete();
     EXPECT_EQ(machine.state(), S::idle);
 }
 

@@ -1,4 +1,4 @@
-#include "services/ServerAddress.h"
+#include "services/http/ServerAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +36,19 @@ TEST(ServerAddressTest, TrailingSlashAndV1AreDropped) {
     EXPECT_EQ(ServerAddress("https://api.openai.com/").base(), "https://api.openai.com");
     EXPECT_EQ(ServerAddress("https://host/openai/v1").endpoint("/v1/models").toString(),
               "https://host/openai/v1/models");
+}
+
+// The lenient parser would repair these into a public http address that was never judged.
+TEST(ServerAddressTest, AnInvalidAddressGivesNoEndpointToSendTo) {
+    for (const char* bad : {"http://8.8.8.8/a b", "http://8.8.8.8/%zz", "http://8.8.8.8\\"}) {
+        EXPECT_EQ(ServerAddress(bad).verdict(), V::invalid) << bad;
+        EXPECT_TRUE(ServerAddress(bad).endpoint("/v1/models").isEmpty()) << bad;
+    }
+    EXPECT_EQ(ServerAddress("http://127.0.0.1:8080/base%20path")
+                  .endpoint("/v1/models")
+                  .toString(QUrl::FullyEncoded),
+              "http://127.0.0.1:8080/base%20path/v1/models")
+        << "the checked URL keeps its encoding";
 }
 
 }  // namespace

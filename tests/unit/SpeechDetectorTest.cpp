@@ -1,8 +1,9 @@
-#include "services/SpeechTrimmer.h"
-#include "services/WavEncoder.h"
-#include "services/WebRtcSpeechDetector.h"
+#include "services/audio/SpeechTrimmer.h"
+#include "services/audio/WavEncoder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
 #include "support/FakeSpeechDetector.h"
 #include "support/SpeechSamples.h"
+#include "support/WavData.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,6 @@ QByteArray wavOf(const std::vector<qint16>& samples) {
     const QByteArray pcm(reinterpret_cast<const char*>(samples.data()),
                          static_cast<qsizetype>(samples.size() * 2));
     return WavEncoder::createWAVData(pcm, 16000, 1, 16);
-}
-
-std::vector<qint16> samplesOf(const QByteArray& wav) {
-    std::vector<qint16> samples(static_cast<std::size_t>((wav.size() - 44) / 2));
-    std::memcpy(samples.data(), wav.constData() + 44, samples.size() * 2);
-    return samples;
 }
 
 }  // namespace
@@ -81,7 +76,7 @@ TEST(SpeechTrimmer, KeepsAtMostThreeTenthsOfASecondAroundTheSpeech) {
     detector.speech = SpeechDetector::Span{rate, 2 * rate};
     auto trimmed = SpeechTrimmer::keepSpeech(wavOf(stamped), detector);
     ASSERT_TRUE(trimmed);
-    auto kept = samplesOf(*trimmed);
+    auto kept = WavData::parse(*trimmed).samples;
     ASSERT_EQ(kept.size(), static_cast<std::size_t>(rate + 2 * rate * 3 / 10));
     EXPECT_EQ(kept.front(), stamped[rate * 7 / 10]);
     EXPECT_EQ(kept.back(), stamped[2 * rate + rate * 3 / 10 - 1]);
@@ -103,7 +98,7 @@ TEST(SpeechTrimmer, SpeechAfterASecondOfSilenceStartsWithinThreeTenthsOfASecond)
     const auto recording = concat({silence(1.0), speech, silence(1.5)});
     const auto trimmed = SpeechTrimmer::keepSpeech(wavOf(recording), WebRtcSpeechDetector());
     ASSERT_TRUE(trimmed);
-    const auto kept = samplesOf(*trimmed);
+    const auto kept = WavData::parse(*trimmed).samples;
     const Alignment where = align(kept, speech);
     EXPECT_GT(where.score, 0.99);
     EXPECT_GE(where.offset, 0) << "the first sound is kept";

@@ -1,5 +1,5 @@
 #include "support/ManualScheduler.h"
-#include "views/SpinnerView.h"
+#include "views/overlay/SpinnerView.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "services/TranscriptReplacements.h"
-#include "views/settings/VocabularyCards.h"
+#include "dictation/TranscriptReplacements.h"
+#include "views/settings/sections/VocabularyCards.h"
 
 #include <gtest/gtest.h>
 

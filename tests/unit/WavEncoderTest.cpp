@@ -1,4 +1,4 @@
-#include "services/WavEncoder.h"
+#include "services/audio/WavEncoder.h"
 
 #include <QtEndian>
 
@@ -34,18 +34,4 @@ TEST(WavEncoderTest, WritesTheExactHeaderFollowedByTheSamples) {
     EXPECT_EQ(wav.mid(36, 4), "data");
     EXPECT_EQ(le32(wav, 40), 6u);
     EXPECT_EQ(wav.mid(44), pcm);
-}
-
-TEST(WavEncoderTest, DerivesByteRateAndBlockAlignByTruncatingDivision) {
-    const QByteArray stereo24 = WavEncoder::createWAVData({}, 44100, 2, 24);
-    EXPECT_EQ(stereo24.size(), 44);
-    EXPECT_EQ(le32(stereo24, 4), 36u);
-    EXPECT_EQ(le32(stereo24, 28), 264600u);
-    EXPECT_EQ(le16(stereo24, 32), 6u);
-    EXPECT_EQ(le32(stereo24, 40), 0u);
-
-    // 11025 × 4 ÷ 8 = 5512.5 and 4 ÷ 8 = 0.5 are cut, not rounded.
-    const QByteArray nibbles = WavEncoder::createWAVData({}, 11025, 1, 4);
-    EXPECT_EQ(le32(nibbles, 28), 5512u);
-    EXPECT_EQ(le16(nibbles, 32), 0u);
 }

@@ -1,22 +1,9 @@
 #include "support/ManualScheduler.h"
-#include "views/WaveformView.h"
+#include "views/overlay/WaveformView.h"
 
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
-
-TEST(WaveformView, HeightsFollowTheLevelAboveTheFloor) {
-    const std::array<double, 7> rest{3.38, 3.684, 4.064, 4.52, 4.064, 3.684, 3.38};
-    const std::array<double, 7> full{7.75, 11.55, 16.3, 22, 16.3, 11.55, 7.75};
-    for (int i = 0; i < WaveformView::barCount; ++i) {
-        const double ratio = WaveformView::baseRatios[i];
-        EXPECT_NEAR(WaveformView::barHeight(0, ratio), rest[i], 1e-9) << i;
-        EXPECT_EQ(WaveformView::barHeight(0.05, ratio), WaveformView::barHeight(0, ratio)) << i;
-        EXPECT_EQ(WaveformView::barHeight(0.08, ratio), WaveformView::barHeight(0, ratio)) << i;
-        EXPECT_NEAR(WaveformView::barHeight(1.0, ratio), full[i], 1e-9) << i;
-    }
-    EXPECT_EQ(WaveformView::rowWidth(), 33);
-}
 
 TEST(WaveformView, EasesOutTowardsANewLevelAndStopsTickingWhenThere) {
     ManualScheduler scheduler;

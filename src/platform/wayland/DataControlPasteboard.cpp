@@ -1,6 +1,6 @@
 #include "platform/wayland/DataControlPasteboard.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 #include "platform/wayland/PipeWriter.h"
 #include "platform/wayland/SelectionReader.h"
 #include "platform/wayland/WaylandConnection.h"
@@ -226,10 +226,20 @@ QStringList DataControlPasteboard::selectionFormats() const {
 std::unique_ptr<SelectionReader> DataControlPasteboard::readSelection(
     std::chrono::milliseconds time, qsizetype bytes, const QStringList& formats) const {
     auto reader = std::make_unique<SelectionReader>(QDeadlineTimer(time), bytes);
-    for (const QString& format : formats) {
+    if (formats.size() > kMaxFormats) {
+        Log::line(QStringLiteral("[ClipboardManager] The clipboard offers %1 formats: reading the "
+                                 "first %2, not saving the other %3")
+                      .arg(formats.size())
+                      .arg(kMaxFormats)
+                      .arg(formats.size() - kMaxFormats));
+    }
+    for (qsizetype i = 0; i < formats.size(); ++i) {
+        const QString& format = formats[i];
         int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
+        if (i >= kMaxFormats || ::pipe2(fds, O_CLOEXEC) != 0) {
+            reader->leaveOut(format);
             continue;
+        }
         zwlr_data_control_offer_v1_receive(selection_->proxy, format.toUtf8().constData(), fds[1]);
         ::close(fds[1]);
         reader->add(format, fds[0]);

@@ -27,6 +27,9 @@ public:
     // contents() and text() block the caller up to this long.
     static constexpr std::chrono::milliseconds kBlockingBudget{300};
     static constexpr Budget kSaveBudget{std::chrono::milliseconds(1000), 64 * 1024 * 1024};
+    // Formats read from another client's selection: each costs a pipe, and real applications
+    // offer a few dozen at most.
+    static constexpr qsizetype kMaxFormats = 100;
 
     explicit DataControlPasteboard(WaylandConnection& connection, QObject* parent = nullptr);
     ~DataControlPasteboard() override;

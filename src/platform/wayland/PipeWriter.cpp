@@ -1,6 +1,9 @@
 #include "platform/wayland/PipeWriter.h"
 
+#include "base/Log.h"
+
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -26,17 +29,32 @@ ssize_t writeIgnoringSigpipe(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-void PipeWriter::write(int fd, QByteArray bytes, QObject* parent) {
+void PipeWriter::write(int fd, QByteArray bytes, QObject* parent,
+                       std::chrono::milliseconds stallTimeout) {
     auto* writer = new PipeWriter(fd, std::move(bytes), parent);
     if (writer->writeAvailable()) {
         delete writer;
         return;
     }
+    writer->stall_ = new QTimer(writer);
+    writer->stall_->setSingleShot(true);
+    writer->stall_->start(stallTimeout);
+    connect(writer->stall_, &QTimer::timeout, writer, [writer] {
+        Log::line(
+            QStringLiteral("[ClipboardManager] A reader of the clipboard stopped reading -- "
+                           "its answer is given up"));
+        writer->notifier_->setEnabled(false);
+        writer->deleteLater();
+    });
     writer->notifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
     connect(writer->notifier_.get(), &QSocketNotifier::activated, writer, [writer] {
+        const qsizetype before = writer->written_;
         if (writer->writeAvailable()) {
             writer->notifier_->setEnabled(false);
+            writer->stall_->stop();
             writer->deleteLater();
+        } else if (writer->written_ != before) {
+            writer->stall_->start();  // progress: the reader gets another full while
         }
     });
 }

@@ -1,6 +1,6 @@
 #include "platform/wayland/PortalAccessibilityTrust.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
 
 PortalAccessibilityTrust::PortalAccessibilityTrust(

@@ -1,7 +1,10 @@
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
 
+#include "models/SecretCache.h"
+
+#include "base/Log.h"
 #include "platform/DefaultsStore.h"
-#include "platform/Log.h"
+#include "platform/TypingFilter.h"
 #include "platform/wayland/PortalRequest.h"
 
 #include <QDBusMessage>
@@ -65,6 +68,19 @@ void PortalRemoteDesktopKeystrokeSender::closeSession() {
     session_.clear();
 }
 
+QString PortalRemoteDesktopKeystrokeSender::restoreToken() const {
+    const QString key = QLatin1String(restoreTokenKey);
+    return secrets_ ? secrets_->value(key) : store_.string(key).value_or(QString());
+}
+
+void PortalRemoteDesktopKeystrokeSender::keepRestoreToken(const QString& token) {
+    const QString key = QLatin1String(restoreTokenKey);
+    if (secrets_)
+        secrets_->setValue(key, token);
+    else
+        store_.setString(key, token);
+}
+
 void PortalRemoteDesktopKeystrokeSender::createSession() {
     if (!bus_.isConnected()) {
         fail();
@@ -88,7 +104,7 @@ void PortalRemoteDesktopKeystrokeSender::createSession() {
 void PortalRemoteDesktopKeystrokeSender::selectDevices() {
     QVariantMap options{{QStringLiteral("types"), keyboardDevice},
                         {QStringLiteral("persist_mode"), persistUntilRevoked}};
-    const QString token = store_.string(QLatin1String(restoreTokenKey)).value_or(QString());
+    const QString token = restoreToken();
     if (!token.isEmpty())
         options.insert(QStringLiteral("restore_token"), token);
     PortalRequest::start(
@@ -120,7 +136,7 @@ void PortalRemoteDesktopKeystrokeSender::startSession() {
             }
             const QString token = results.value(QStringLiteral("restore_token")).toString();
             if (!token.isEmpty())
-                store_.setString(QLatin1String(restoreTokenKey), token);
+                keepRestoreToken(token);
             bus_.connect(QLatin1String(PortalRequest::service), session_,
                          QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Closed"),
                          this, SLOT(onSessionClosed()));
@@ -212,7 +228,7 @@ KeystrokeSender::Result PortalRemoteDesktopKeystrokeSender::postPasteChord(Paste
 
 bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
     KeyEvents keys;
-    for (const char32_t codePoint : text.toStdU32String()) {
+    for (const char32_t codePoint : TypingFilter::typable(text).toStdU32String()) {
         const xkb_keysym_t keysym =
             codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
         if (keysym == XKB_KEY_NoSymbol)

@@ -10,6 +10,7 @@
 #include <functional>
 
 class DefaultsStore;
+class SecretCache;
 
 // Posts the paste chord through the desktop portal's RemoteDesktop keyboard (KDE Plasma,
 // GNOME). One portal session, started at construction and kept for the process's lifetime;
@@ -38,6 +39,10 @@ public:
         DefaultsStore& store, HeldModifiers heldModifiers = {},
         const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~PortalRemoteDesktopKeystrokeSender() override;
+
+    // The restore token is a secret: kept in the keyring (through `secrets`) rather than the
+    // store. Set before the event loop runs again after construction.
+    void keepRestoreTokenIn(SecretCache& secrets) { secrets_ = &secrets; }
 
     // Whether the session has started and offers a keyboard.
     bool isReady() const { return !session_.isEmpty() && started_; }
@@ -75,7 +80,11 @@ private:
     // The number of events the portal took before the first refusal.
     qsizetype notify(const QString& method, const KeyEvents& keys);
 
+    QString restoreToken() const;
+    void keepRestoreToken(const QString& token);
+
     DefaultsStore& store_;
+    SecretCache* secrets_ = nullptr;
     HeldModifiers heldModifiers_;
     QDBusConnection bus_;
     QString session_;

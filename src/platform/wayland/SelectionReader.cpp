@@ -34,6 +34,13 @@ void SelectionReader::add(const QString& format, int readFd) {
     pipes_.push_back(std::move(pipe));
 }
 
+void SelectionReader::leaveOut(const QString& format) {
+    auto pipe = std::make_unique<Pipe>();
+    pipe->format = format;
+    pipe->tooLarge = true;
+    pipes_.push_back(std::move(pipe));
+}
+
 bool SelectionReader::readAvailable(Pipe& pipe) {
     char buffer[65536];
     for (;;) {
@@ -98,6 +105,8 @@ void SelectionReader::start() {
     timer_->start(int(qMax<qint64>(0, deadline_.remainingTime())));
     for (auto& pipe : pipes_) {
         Pipe* raw = pipe.get();
+        if (raw->fd < 0)
+            continue;
         raw->notifier = std::make_unique<QSocketNotifier>(raw->fd, QSocketNotifier::Read);
         connect(raw->notifier.get(), &QSocketNotifier::activated, this, [this, raw] {
             if (readAvailable(*raw)) {

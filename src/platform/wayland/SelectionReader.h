@@ -26,6 +26,8 @@ public:
 
     // Takes the read end of a pipe whose write end the owner was handed for this format.
     void add(const QString& format, int readFd);
+    // A format not asked for at all (one too many): it is reported as given up, in its place.
+    void leaveOut(const QString& format);
 
     // Blocks the calling thread until done: for callers that cannot wait otherwise.
     void readBlocking();

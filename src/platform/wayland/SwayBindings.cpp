@@ -1,7 +1,6 @@
 #include "platform/wayland/SwayBindings.h"
 
-#include "platform/linux/X11KeyCodes.h"
-#include "services/ModifierHotkeyManager.h"
+#include "platform/KeyCodes.h"
 
 #include <memory>
 
@@ -11,7 +10,7 @@ namespace {
 
 // Key sym names are the same in every layout that has the key; sway matches them against the
 // active layout. The US layout names each key by its unshifted symbol, as sway's bindings do.
-QString keysymName(quint8 xKeyCode) {
+QString keysymName(quint32 xkbKeyCode) {
     using Context = std::unique_ptr<xkb_context, decltype(&xkb_context_unref)>;
     using Keymap = std::unique_ptr<xkb_keymap, decltype(&xkb_keymap_unref)>;
     static const Context context(xkb_context_new(XKB_CONTEXT_NO_FLAGS), &xkb_context_unref);
@@ -24,7 +23,7 @@ QString keysymName(quint8 xKeyCode) {
     if (!keymap)
         return {};
     const xkb_keysym_t* syms = nullptr;
-    if (xkb_keymap_key_get_syms_by_level(keymap.get(), xKeyCode, 0, 0, &syms) < 1)
+    if (xkb_keymap_key_get_syms_by_level(keymap.get(), xkbKeyCode, 0, 0, &syms) < 1)
         return {};
     char name[64];
     if (xkb_keysym_get_name(syms[0], name, sizeof name) <= 0)
@@ -35,12 +34,12 @@ QString keysymName(quint8 xKeyCode) {
 }  // namespace
 
 QString SwayBindings::combination(int keyCode, int carbonModifiers) {
-    if (ModifierHotkeyManager::isModifierOnlyKey(keyCode))
+    if (KeyCodes::isModifierOnlyKey(keyCode))
         return {};
-    const std::optional<quint8> xKeyCode = X11KeyCodes::toX(keyCode);
-    if (!xKeyCode)
+    const std::optional<quint32> xkbKeyCode = KeyCodes::toXkb(keyCode);
+    if (!xkbKeyCode)
         return {};
-    const QString key = keysymName(*xKeyCode);
+    const QString key = keysymName(*xkbKeyCode);
     if (key.isEmpty())
         return {};
     QStringList parts;

@@ -1,6 +1,6 @@
 #include "platform/wayland/VirtualKeyboardAccessibilityTrust.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 #include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
 
 VirtualKeyboardAccessibilityTrust::VirtualKeyboardAccessibilityTrust(

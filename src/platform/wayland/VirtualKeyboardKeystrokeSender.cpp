@@ -1,6 +1,6 @@
 #include "platform/wayland/VirtualKeyboardKeystrokeSender.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 #include "platform/wayland/WaylandConnection.h"
 
 #include <QElapsedTimer>

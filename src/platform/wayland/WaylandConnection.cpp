@@ -4,7 +4,7 @@
 
 #include "platform/wayland/WaylandConnection.h"
 
-#include "platform/Log.h"
+#include "base/Log.h"
 
 #include <cerrno>
 #include <cstring>

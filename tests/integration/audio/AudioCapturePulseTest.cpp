@@ -1,63 +1,44 @@
-#include "platform/linux/PulseDefaultSource.h"
-#include "platform/linux/QtAudioInput.h"
-#include "services/AudioRecorder.h"
+#include "platform/audio/PulseDefaultSource.h"
+#include "platform/audio/QtAudioInput.h"
+#include "services/audio/AudioRecorder.h"
+#include "support/CountingAudioInput.h"
 #include "support/MicPipeFeeder.h"
-#include "support/MicPipeLock.h"
+#include "support/SoundServerTest.h"
+#include "support/WavData.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <QMediaDevices>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <thread>
 #include <vector>
 
 namespace {
 
-std::vector<qint16> samplesOf(const QByteArray& wav) {
-    std::vector<qint16> samples;
-    for (qsizetype offset = 44; offset + 1 < wav.size(); offset += 2) {
-        samples.push_back(qFromLittleEndian<qint16>(wav.constData() + offset));
-    }
-    return samples;
+// A recording holds all the audio the input delivered while it ran, at 16 kHz mono 16-bit
+// (32 bytes a millisecond), give or take what the resampler holds back at the stop.
+void expectHoldsAllDelivered(double bytes, double deliveredMs) {
+    EXPECT_NEAR(bytes, 32.0 * deliveredMs, 32.0 * 10);
 }
 
-// Real time passes here: the server delivers the pipe's audio as it is written.
-void keepRunningFor(int milliseconds) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (elapsed.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+// How the delivered audio compares with the wall time, a figure for the log: the server's
+// pace depends on the machine's load, so it is reported, not asserted.
+void reportPace(const char* name, double deliveredMs, qint64 wallMs) {
+    ::testing::Test::RecordProperty(name, QStringLiteral("%1 ms of audio in %2 ms")
+                                              .arg(deliveredMs, 0, 'f', 0)
+                                              .arg(wallMs)
+                                              .toStdString());
+    std::printf("[ figure   ] %s: %.0f ms of audio in %lld ms of wall time\n", name, deliveredMs,
+                static_cast<long long>(wallMs));
 }
 
-// 32 bytes per millisecond of wall time between start and stop, give or take what the server
-// holds: the pipe source's 43 ms buffer (already full when a capture starts, still held at
-// stop) and a 10 ms fragment of ours.
-void expectAboutRealTime(double bytes, qint64 recordedMs) {
-    EXPECT_LE(bytes, 32.0 * static_cast<double>(recordedMs + 55));
-    EXPECT_GE(bytes, 32.0 * static_cast<double>(recordedMs - 120));
-}
-
-class AudioCapturePulseTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (MicPipeFeeder::pipePath().isEmpty()) {
-            GTEST_SKIP() << "needs the PulseAudio server of scripts/with-test-env.sh";
-        }
-        pipeLock_ = std::make_unique<MicPipeLock>(MicPipeFeeder::pipePath());
-    }
-    void TearDown() override { pipeLock_.reset(); }
-
-private:
-    std::unique_ptr<MicPipeLock> pipeLock_;
-};
+using AudioCapturePulseTest = SoundServerTest;
 
 }  // namespace
 
@@ -72,23 +53,22 @@ TEST_F(AudioCapturePulseTest, ChoosesTheServersDefaultSource) {
 
 TEST_F(AudioCapturePulseTest, OneSecondRecordingHoldsTheSourcesTone) {
     MicPipeFeeder::drain(MicPipeFeeder::pipePath());
-    AudioRecorder recorder(std::make_shared<QtAudioInput>());
+    auto input = std::make_shared<CountingAudioInput>(std::make_shared<QtAudioInput>());
+    AudioRecorder recorder(input);
     MicPipeFeeder feeder(MicPipeFeeder::pipePath(), 440, 0.5);
     ASSERT_TRUE(feeder.isOpen());
 
     QElapsedTimer recording;
     recording.start();
     recorder.startRecording();
-    keepRunningFor(1000);
+    ASSERT_TRUE(waitUntil([&] { return input->heardMs() >= 1000; }));
     EXPECT_GT(recorder.currentLevel(), 0.9f) << "a tone at half scale reads as full level";
     const QByteArray wav = recorder.stopRecording();
-    const qint64 recordedMs = recording.elapsed();
+    reportPace("one_second_recording", input->heardMs(), recording.elapsed());
     EXPECT_EQ(recorder.currentLevel(), 0.0f);
 
-    const std::vector<qint16> samples = samplesOf(wav);
-    const auto dataBytes = static_cast<double>(samples.size() * 2);
-    EXPECT_NEAR(dataBytes, 32000, 3200);
-    expectAboutRealTime(dataBytes, recordedMs);
+    const std::vector<qint16> samples = WavData::parse(wav).samples;
+    expectHoldsAllDelivered(static_cast<double>(samples.size() * 2), input->heardMs());
 
     // The tone itself: its pitch from the zero crossings, its strength from the RMS, over the
     // samples after the first that carries signal.
@@ -110,15 +90,15 @@ TEST_F(AudioCapturePulseTest, OneSecondRecordingHoldsTheSourcesTone) {
 }
 
 TEST_F(AudioCapturePulseTest, RecordsAgainAfterStop) {
-    AudioRecorder recorder(std::make_shared<QtAudioInput>());
+    auto input = std::make_shared<CountingAudioInput>(std::make_shared<QtAudioInput>());
+    AudioRecorder recorder(input);
     MicPipeFeeder feeder(MicPipeFeeder::pipePath(), 1000, 0.3);
     for (int round = 0; round < 3; ++round) {
-        QElapsedTimer recording;
-        recording.start();
-        recorder.startRecording();
-        keepRunningFor(300);
-        const auto bytes = static_cast<double>(recorder.stopRecording().size() - 44);
         SCOPED_TRACE(round);
-        expectAboutRealTime(bytes, recording.elapsed());
+        const double before = input->heardMs();
+        recorder.startRecording();
+        ASSERT_TRUE(waitUntil([&] { return input->heardMs() - before >= 300; }));
+        const auto bytes = static_cast<double>(recorder.stopRecording().size() - 44);
+        expectHoldsAllDelivered(bytes, input->heardMs() - before);
     }
 }

@@ -1,9 +1,10 @@
-#include "platform/linux/PulseSourceList.h"
-#include "platform/linux/QtAudioInput.h"
-#include "services/AudioRecorder.h"
+#include "platform/audio/PulseSourceList.h"
+#include "platform/audio/QtAudioInput.h"
+#include "services/audio/AudioRecorder.h"
+#include "support/CountingAudioInput.h"
 #include "support/LogCapture.h"
 #include "support/MicPipeFeeder.h"
-#include "support/MicPipeLock.h"
+#include "support/SoundServerTest.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
@@ -18,18 +19,6 @@
 #include <thread>
 
 namespace {
-
-// Runs the event loop until `done` or the time is up.
-template <typename Condition>
-bool waitFor(Condition done, int milliseconds = 5000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done() && elapsed.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return done();
-}
 
 QByteArrayList namesOf(const QList<AudioSourceList::Source>& sources) {
     QByteArrayList names;
@@ -69,25 +58,13 @@ private:
     QByteArray module_;
 };
 
-class MicrophoneChoicePulseTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (MicPipeFeeder::pipePath().isEmpty()) {
-            GTEST_SKIP() << "needs the PulseAudio server of scripts/with-test-env.sh";
-        }
-        pipeLock_ = std::make_unique<MicPipeLock>(MicPipeFeeder::pipePath());
-    }
-    void TearDown() override { pipeLock_.reset(); }
-
-private:
-    std::unique_ptr<MicPipeLock> pipeLock_;
-};
+using MicrophoneChoicePulseTest = SoundServerTest;
 
 }  // namespace
 
 TEST_F(MicrophoneChoicePulseTest, ListsBothInputsButNoMonitorAndFollowsPlugging) {
     PulseSourceList sources;
-    ASSERT_TRUE(waitFor([&] { return !sources.sources().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !sources.sources().isEmpty(); }));
     EXPECT_TRUE(sources.isConnected());
     const QByteArrayList names = namesOf(sources.sources());
     EXPECT_EQ(names, (QByteArrayList{"test_other_mic", "test_mic"}))
@@ -99,23 +76,26 @@ TEST_F(MicrophoneChoicePulseTest, ListsBothInputsButNoMonitorAndFollowsPlugging)
     QSignalSpy changed(&sources, &AudioSourceList::sourcesChanged);
     PluggedMicrophone plugged("test_plugged_mic");
     ASSERT_TRUE(plugged.isPlugged());
-    EXPECT_TRUE(waitFor([&] { return namesOf(sources.sources()).contains("test_plugged_mic"); }));
+    EXPECT_TRUE(waitUntil([&] { return namesOf(sources.sources()).contains("test_plugged_mic"); }));
     EXPECT_GE(changed.count(), 1);
     plugged.unplug();
-    EXPECT_TRUE(waitFor([&] { return !namesOf(sources.sources()).contains("test_plugged_mic"); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return !namesOf(sources.sources()).contains("test_plugged_mic"); }));
 }
 
 TEST_F(MicrophoneChoicePulseTest, NextRecordingUsesTheChoiceAndAGoneDeviceFallsBack) {
     QByteArray chosen = "test_other_mic";
     auto input = std::make_shared<QtAudioInput>();
     input->setDeviceChoice([&] { return chosen; });
+    auto counting = std::make_shared<CountingAudioInput>(input);
     MicPipeFeeder::drain(MicPipeFeeder::pipePath());
     MicPipeFeeder feeder(MicPipeFeeder::pipePath(), 440, 0.5);
-    AudioRecorder recorder(input);
+    AudioRecorder recorder(counting);
 
-    // The silent microphone was chosen: the tone on the default one is not heard.
+    // The silent microphone was chosen: in 300 ms of its audio the tone on the default one is
+    // not heard.
     recorder.startRecording();
-    waitFor([] { return false; }, 300);
+    ASSERT_TRUE(waitUntil([&] { return counting->heardMs() >= 300; }));
     EXPECT_EQ(input->openedDevice(), "test_other_mic");
     EXPECT_LT(recorder.currentLevel(), 0.05f);
     recorder.stopRecording();
@@ -123,15 +103,15 @@ TEST_F(MicrophoneChoicePulseTest, NextRecordingUsesTheChoiceAndAGoneDeviceFallsB
     // A microphone that was there when chosen and is gone when recording starts.
     {
         PluggedMicrophone plugged("test_gone_mic");
-        ASSERT_TRUE(waitFor([] { return qtLists("test_gone_mic"); }));
+        ASSERT_TRUE(waitUntil([] { return qtLists("test_gone_mic"); }));
         chosen = "test_gone_mic";
     }
-    ASSERT_TRUE(waitFor([] { return !qtLists("test_gone_mic"); }));
+    ASSERT_TRUE(waitUntil([] { return !qtLists("test_gone_mic"); }));
     LogCapture log;
     recorder.startRecording();
-    waitFor([] { return false; }, 300);
+    EXPECT_TRUE(waitUntil([&] { return recorder.currentLevel() > 0.5f; }))
+        << "the default microphone's tone";
     EXPECT_EQ(input->openedDevice(), "test_mic");
-    EXPECT_GT(recorder.currentLevel(), 0.5f) << "the default microphone's tone";
     recorder.stopRecording();
     EXPECT_EQ(log.lines(),
               QStringList{"[Quillo] Microphone \"test_gone_mic\" is not available; recording "
@@ -146,12 +126,15 @@ TEST_F(MicrophoneChoicePulseTest, LevelMeterFollowsTheChosenInput) {
     QObject::connect(&sources, &AudioSourceList::levelChanged,
                      [&](float level) { loudest = std::max(loudest, level); });
     sources.startLevelMeter("test_mic");
-    EXPECT_TRUE(waitFor([&] { return loudest > 0.4f; }));
+    EXPECT_TRUE(waitUntil([&] { return loudest > 0.4f; }));
     sources.stopLevelMeter();
 
+    // The silent microphone: ten readings of it, none with the tone.
     loudest = 0;
+    int readings = 0;
+    QObject::connect(&sources, &AudioSourceList::levelChanged, [&] { ++readings; });
     sources.startLevelMeter("test_other_mic");
-    waitFor([] { return false; }, 400);
+    EXPECT_TRUE(waitUntil([&] { return readings >= 10; }));
     EXPECT_LT(loudest, 0.05f);
     sources.stopLevelMeter();
 }

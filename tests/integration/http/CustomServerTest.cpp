@@ -1,9 +1,9 @@
 #include "HttpClientTest.h"
 
-#include "services/ConnectionCheck.h"
-#include "services/InsecureServerError.h"
-#include "services/LLMService.h"
-#include "services/WhisperService.h"
+#include "services/http/InsecureServerError.h"
+#include "services/remote/ConnectionCheck.h"
+#include "services/remote/LLMService.h"
+#include "services/remote/WhisperService.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

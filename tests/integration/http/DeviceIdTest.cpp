@@ -1,5 +1,5 @@
-#include "platform/linux/LinuxDeviceIdentity.h"
-#include "services/QuilloAPIService.h"
+#include "platform/desktop/LinuxDeviceIdentity.h"
+#include "services/remote/QuilloAPIService.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/InMemoryDefaultsStore.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/HttpTransport.h"
+#include "services/http/HttpTransport.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Settle.h"
 

@@ -1,11 +1,11 @@
 #include "HttpClientTest.h"
 
-#include "services/APIError.h"
-#include "services/LLMError.h"
-#include "services/LLMService.h"
-#include "services/QuilloAPIService.h"
-#include "services/WhisperError.h"
-#include "services/WhisperService.h"
+#include "services/remote/APIError.h"
+#include "services/remote/LLMError.h"
+#include "services/remote/LLMService.h"
+#include "services/remote/QuilloAPIService.h"
+#include "services/remote/WhisperError.h"
+#include "services/remote/WhisperService.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/InMemoryDefaultsStore.h"
 

@@ -1,8 +1,8 @@
 #include "HttpClientTest.h"
 
-#include "services/DecodingError.h"
-#include "services/LLMError.h"
-#include "services/LLMService.h"
+#include "services/http/DecodingError.h"
+#include "services/remote/LLMError.h"
+#include "services/remote/LLMService.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

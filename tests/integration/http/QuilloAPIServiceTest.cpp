@@ -1,8 +1,8 @@
 #include "HttpClientTest.h"
 
-#include "services/APIError.h"
-#include "services/DecodingError.h"
-#include "services/QuilloAPIService.h"
+#include "services/http/DecodingError.h"
+#include "services/remote/APIError.h"
+#include "services/remote/QuilloAPIService.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/InMemoryDefaultsStore.h"
 

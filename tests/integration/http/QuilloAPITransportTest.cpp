@@ -1,9 +1,9 @@
 #include "HttpClientTest.h"
 
-#include "services/LLMService.h"
-#include "services/QuilloAPIService.h"
-#include "services/TransportError.h"
-#include "services/WhisperService.h"
+#include "services/http/TransportError.h"
+#include "services/remote/LLMService.h"
+#include "services/remote/QuilloAPIService.h"
+#include "services/remote/WhisperService.h"
 #include "support/FakeDeviceIdentity.h"
 #include "support/InMemoryDefaultsStore.h"
 
@@ -81,24 +81,4 @@ TEST_F(QuilloAPITransportTest, ConnectionDroppedMidBodyIsTransportErrorForEveryC
         EXPECT_EQ(error->kind(), TransportError::Kind::other);
     }
     EXPECT_EQ(server.requests().size(), 3) << "nothing is retried";
-}
-
-TEST(QuilloAPITransportKinds, NetworkErrorsMapToThePipelinesThreeCases) {
-    using Kind = TransportError::Kind;
-    const QList<QPair<QNetworkReply::NetworkError, Kind>> table{
-        {QNetworkReply::HostNotFoundError, Kind::notConnected},
-        {QNetworkReply::TemporaryNetworkFailureError, Kind::notConnected},
-        {QNetworkReply::NetworkSessionFailedError, Kind::notConnected},
-        {QNetworkReply::UnknownNetworkError, Kind::notConnected},
-        {QNetworkReply::TimeoutError, Kind::timedOut},
-        {QNetworkReply::OperationCanceledError, Kind::timedOut},
-        {QNetworkReply::ConnectionRefusedError, Kind::other},
-        {QNetworkReply::RemoteHostClosedError, Kind::other},
-        {QNetworkReply::SslHandshakeFailedError, Kind::other},
-        {QNetworkReply::ProxyConnectionRefusedError, Kind::other},
-        {QNetworkReply::ProtocolFailure, Kind::other},
-    };
-    for (const auto& [code, kind] : table) {
-        EXPECT_EQ(TransportError(code, "text").kind(), kind) << code;
-    }
 }

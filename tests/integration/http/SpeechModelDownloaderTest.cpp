@@ -1,5 +1,5 @@
-#include "services/SpeechModelCatalogue.h"
-#include "services/SpeechModelDownloader.h"
+#include "services/local/SpeechModelCatalogue.h"
+#include "services/local/SpeechModelDownloader.h"
 #include "support/LoopbackHttpServer.h"
 
 #include <QCryptographicHash>
@@ -123,6 +123,59 @@ TEST_F(SpeechModelDownloaderTest, AServerThatIgnoresTheRangeStartsTheFileOver) {
     EXPECT_EQ(run(), "finished");
     EXPECT_TRUE(server.requests()[0].hasHeader("Range"));
     EXPECT_EQ(readAll(destination), body);
+}
+
+// A part planted as a link to another file of the user's: that file is neither truncated nor
+// written to, and the download refuses to go on.
+TEST_F(SpeechModelDownloaderTest, APartThatIsASymlinkIsNeitherFollowedNorWritten) {
+    QDir().mkpath(dir.filePath("models"));
+    const QString victim = dir.filePath("precious.txt");
+    writeFile(victim, "the user's notes");
+    ASSERT_TRUE(QFile::link(victim, SpeechModelDownloader::partialPath(destination)));
+    server.enqueue(ScriptedResponse::text(200, body));
+    server.enqueue(ScriptedResponse::text(200, body));
+    EXPECT_EQ(run(), "failed");
+    EXPECT_EQ(readAll(victim), "the user's notes");
+    EXPECT_FALSE(QFile::exists(destination));
+
+    // A link to a file bigger than the model would have been truncated to nothing.
+    writeFile(victim, body + body);
+    EXPECT_EQ(run(), "failed");
+    EXPECT_EQ(readAll(victim), body + body);
+}
+
+// A server that cannot resume (416, or a range other than the one asked for) makes the part
+// useless: it is deleted and the file fetched again from the start, once.
+TEST_F(SpeechModelDownloaderTest, ARefusedResumeStartsOverOnce) {
+    QDir().mkpath(dir.filePath("models"));
+    const QByteArray wrongRange =
+        "bytes 0-" + QByteArray::number(body.size() - 1) + "/" + QByteArray::number(body.size());
+    ScriptedResponse refused = ScriptedResponse::text(416, "");
+    ScriptedResponse otherRange = ScriptedResponse::text(206, body);
+    otherRange.headers.append({"Content-Range", wrongRange});
+    for (const ScriptedResponse& answer : {refused, otherRange}) {
+        SCOPED_TRACE(answer.status);
+        QFile::remove(destination);
+        writeFile(SpeechModelDownloader::partialPath(destination), body.left(1000));
+        const qsizetype before = server.requests().size();
+        server.enqueue(answer);
+        server.enqueue(ScriptedResponse::text(200, body));
+        EXPECT_EQ(run(), "finished") << failure.toStdString();
+        EXPECT_EQ(readAll(destination), body);
+        ASSERT_EQ(server.requests().size(), before + 2);
+        EXPECT_EQ(server.requests()[before].header("Range"), "bytes=1000-");
+        EXPECT_FALSE(server.requests()[before + 1].hasHeader("Range"));
+    }
+
+    QFile::remove(destination);
+    writeFile(SpeechModelDownloader::partialPath(destination), body.left(1000));
+    const qsizetype before = server.requests().size();
+    server.enqueue(refused);
+    server.enqueue(refused);
+    server.enqueue(ScriptedResponse::text(200, body));
+    EXPECT_EQ(run(), "failed");
+    EXPECT_EQ(server.requests().size(), before + 2) << "starts over once, not for ever";
+    EXPECT_FALSE(QFile::exists(SpeechModelDownloader::partialPath(destination)));
 }
 
 TEST_F(SpeechModelDownloaderTest, AnErrorStatusIsReportedAndNothingIsInstalled) {

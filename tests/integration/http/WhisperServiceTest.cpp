@@ -1,8 +1,8 @@
 #include "HttpClientTest.h"
 
-#include "services/DecodingError.h"
-#include "services/WhisperError.h"
-#include "services/WhisperService.h"
+#include "services/http/DecodingError.h"
+#include "services/remote/WhisperError.h"
+#include "services/remote/WhisperService.h"
 
 namespace {
 

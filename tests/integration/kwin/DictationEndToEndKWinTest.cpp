@@ -1,33 +1,17 @@
-#include "app/DictationCoordinator.h"
-#include "models/AppSettings.h"
-#include "platform/QtScheduler.h"
-#include "platform/linux/QtAudioInput.h"
-#include "platform/linux/QtSoundPlayer.h"
+#include "dictation/DictationCoordinator.h"
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
 #include "platform/wayland/WaylandConnection.h"
-#include "services/AudioRecorder.h"
-#include "services/ClipboardManager.h"
-#include "support/FakeAccessibilityTrust.h"
-#include "support/FakeCancelKeyGrab.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationOverlay.h"
-#include "support/FakeLoginItemService.h"
-#include "support/FakeModifierEventSource.h"
+#include "services/paste/ClipboardManager.h"
+#include "support/ChildProcess.h"
+#include "support/EndToEndRig.h"
 #include "support/FakeScriptKeystroke.h"
-#include "support/FakeSpeechDetector.h"
-#include "support/DictationFigures.h"
-#include "support/InMemoryDefaultsStore.h"
 #include "support/KWinTestSession.h"
-#include "support/LogCapture.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/MicPipeFeeder.h"
-#include "support/MicPipeLock.h"
 #include "support/PreviousWaylandClipboard.h"
+#include "support/RequireEnvironment.h"
 #include "support/X11TestClient.h"
 
-#include <QNetworkAccessManager>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -48,118 +32,59 @@ const QString caption = QStringLiteral("Quillo dictation target");
 // Wayland text field of another process, with the clipboard saved and given back through the
 // data-control protocol.
 TEST(DictationEndToEndKWin, HoldingTheHotkeyPastesTheBackendsTextIntoAWaylandField) {
-    if (!KWinTestSession::isRunning() || MicPipeFeeder::pipePath().isEmpty()) {
-        GTEST_SKIP() << "needs headless KWin inside the sound server's test environment "
-                        "(scripts/with-test-env.sh scripts/with-kwin.sh ...)";
-    }
-    MicPipeLock microphone(MicPipeFeeder::pipePath());
-    MicPipeFeeder::drain(MicPipeFeeder::pipePath());
-    LoopbackHttpServer backend;
-    backend.enqueue(
+    REQUIRE_ENVIRONMENT(KWinTestSession::isRunning() && RequireEnvironment::hasSoundServer(),
+                        "headless KWin inside the sound server's test environment "
+                        "(scripts/with-test-env.sh scripts/with-kwin.sh ...)");
+    EndToEndRig rig;
+    rig.takeMicrophone();
+    rig.server.enqueue(
         ScriptedResponse::json(200, R"({"text":"hello from the microphone","words":4})"));
-    backend.enqueue(ScriptedResponse::json(200, R"({"text":"Hello from Wayland."})"));
+    rig.server.enqueue(ScriptedResponse::json(200, R"({"text":"Hello from Wayland."})"));
+    rig.settings.setPlaySoundOnComplete(false);
 
-    InMemoryDefaultsStore store;
-    store.setBoolean("onboarding_completed", true);
-    store.setBoolean("launch_at_login_set", true);
-    AppSettings settings(store);
-    settings.setPlaySoundOnComplete(false);
-    LogCapture log;
-    QtScheduler scheduler;
-    QNetworkAccessManager network;
     PortalGlobalShortcutsBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    FakeAccessibilityTrust accessibility(true);
-    AudioRecorder recorder(std::make_shared<QtAudioInput>());
     WaylandConnection connection;
     DataControlPasteboard pasteboard(connection);
     ASSERT_TRUE(pasteboard.isAvailable()) << "KWin offers no data-control protocol";
-    PortalRemoteDesktopKeystrokeSender keystrokes(store,
+    PortalRemoteDesktopKeystrokeSender keystrokes(rig.store,
                                                   [&hotkeys] { return hotkeys.heldModifiers(); });
     FakeScriptKeystroke script;
-    ClipboardManager clipboard(pasteboard, keystrokes, script, accessibility, scheduler);
-    FakeDictationOverlay overlay;
-    QtSoundPlayer sounds;
-    FakeLoginItemService loginItems;
-    FakeDeviceIdentity identity(QStringLiteral("0123456789abcdef0123456789abcdef"));
-    FakeCancelKeyGrab cancelKey;
-    FakeSpeechDetector speech;  // the microphone plays a tone, not speech
-    DictationCoordinator coordinator(DictationCoordinator::Dependencies{
-        settings,
-        recorder,
-        clipboard,
-        overlay,
-        sounds,
-        accessibility,
-        scheduler,
-        hotkeys,
-        modifiers,
-        loginItems,
-        identity,
-        DictationCoordinator::RemoteServices{HttpTransport(&network), {}, {}, backend.baseURL()},
-        {},
-        cancelKey,
-        speech});
-    coordinator.start();
+    ClipboardManager clipboard(pasteboard, keystrokes, script, rig.trust, rig.qtScheduler);
+    rig.parts.paster = &clipboard;
+    rig.parts.hotkeys = &hotkeys;
+    const auto coordinator = rig.startCoordinator();
     ASSERT_TRUE(waitUntil(
         [&] {
-            return log.contains(
+            return rig.log.contains(
                 "[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)");
         },
-        10s));
-    ASSERT_TRUE(waitUntil([&] { return keystrokes.isReady(); }, 10s));
+        KWinTestSession::portalStart));
+    ASSERT_TRUE(waitUntil([&] { return keystrokes.isReady(); }, KWinTestSession::portalStart));
 
-    QProcess target;
-    target.start(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"), {caption});
-    ASSERT_TRUE(target.waitForReadyRead(5000));
+    ChildProcess target(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"),
+                        {caption});
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("shown"), 5s));
     ASSERT_TRUE(KWinTestSession::activateWindow(caption));
-    QStringList lines;
-    DictationFigures figures;
-    bool released = false;
-    QObject::connect(&target, &QProcess::readyReadStandardOutput, [&] {
-        if (released)
-            figures.markText();
-    });
-    const auto sawLine = [&](const QString& wanted) {
-        return waitUntil(
-            [&] {
-                // Only the line break goes: the pasted text ends in a space.
-                while (target.canReadLine())
-                    lines.append(QString::fromUtf8(target.readLine()).chopped(1));
-                return lines.contains(wanted);
-            },
-            10s);
-    };
-    ASSERT_TRUE(sawLine(QStringLiteral("focused")));
+    QObject::connect(&target.process(), &QProcess::readyReadStandardOutput,
+                     [&] { rig.figures.markText(); });
+    ASSERT_TRUE(target.waitForLine(QStringLiteral("focused")));
     PreviousWaylandClipboard previous;
     ASSERT_TRUE(previous.isOwning());
 
     FakeInputKeyboard keyboard(QStringLiteral(QUILLO_BINARY_DIR "/tests/kwin-fake-input"));
     ASSERT_TRUE(keyboard.isReady());
-    {
-        MicPipeFeeder speech(MicPipeFeeder::pipePath(), 440.0, 0.5);
-        ASSERT_TRUE(speech.isOpen());
-        ASSERT_TRUE(keyboard.press(evdevLeftAlt));
-        ASSERT_TRUE(keyboard.press(evdevSpace));
-        ASSERT_TRUE(waitUntil([&] { return recorder.isRecording(); }, 3000ms));
-        runEventLoopFor(1000ms);
-        figures.markRelease();
-        released = true;
-        ASSERT_TRUE(keyboard.release(evdevSpace));
-        ASSERT_TRUE(keyboard.release(evdevLeftAlt));
-        ASSERT_TRUE(waitUntil([&] { return !recorder.isRecording(); }, 3000ms));
-    }
-    EXPECT_TRUE(sawLine(QStringLiteral("text Hello from Wayland. ")))
-        << lines.join('|').toStdString();
-    figures.print("KWin", backend);
-    EXPECT_TRUE(
-        waitUntil([&] { return coordinator.stateMachine().state() == RecordingStateValue::idle; }));
-    ASSERT_EQ(backend.requests().size(), 2);
-    EXPECT_TRUE(log.contains("[HotkeyManager] Option+Space DOWN (state: idle)"));
-    EXPECT_EQ(log.lines().filter("Option+Space DOWN").size(), 1);
-    EXPECT_EQ(log.lines().filter("Option+Space UP").size(), 1);
-    EXPECT_TRUE(log.contains("[ClipboardManager] Text pasted successfully"));
+    ASSERT_TRUE(rig.holdWithTone(
+        [&] { return keyboard.press(evdevLeftAlt) && keyboard.press(evdevSpace); },
+        [&] { return keyboard.release(evdevSpace) && keyboard.release(evdevLeftAlt); }));
+    EXPECT_TRUE(target.waitForLine(QStringLiteral("text Hello from Wayland. ")))
+        << target.lines().join('|').toStdString();
+    rig.figures.print("KWin", rig.server);
+    EXPECT_TRUE(waitUntil(
+        [&] { return coordinator->stateMachine().state() == RecordingStateValue::idle; }));
+    ASSERT_EQ(rig.server.requests().size(), 2);
+    EXPECT_TRUE(rig.log.contains("[HotkeyManager] Option+Space DOWN (state: idle)"));
+    EXPECT_EQ(rig.log.lines().filter("Option+Space DOWN").size(), 1);
+    EXPECT_EQ(rig.log.lines().filter("Option+Space UP").size(), 1);
+    EXPECT_TRUE(rig.log.contains("[ClipboardManager] Text pasted successfully"));
     EXPECT_TRUE(waitUntil([&] { return previous.isBack(); }, 5s));
-    target.kill();
-    target.waitForFinished(2000);
 }

@@ -1,13 +1,14 @@
 #include "app/SessionPlatform.h"
+#include "base/QtScheduler.h"
 #include "models/RecordingStateMachine.h"
 #include "platform/ModifierEventSource.h"
-#include "platform/QtScheduler.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
-#include "services/HotkeyManager.h"
+#include "services/hotkey/HotkeyManager.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/KWinTestSession.h"
 #include "support/LogCapture.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QElapsedTimer>
 
@@ -34,8 +35,7 @@ QString fakeInputTool() {
 class PortalHotkeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!KWinTestSession::isRunning())
-            GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+        REQUIRE_ENVIRONMENT(KWinTestSession::isRunning(), "headless KWin (scripts/with-kwin.sh)");
         ASSERT_TRUE(PortalGlobalShortcutsBackend::isAvailable()) << "no GlobalShortcuts portal";
         ASSERT_TRUE(keyboard.isReady())
             << "KWin refused fake input to " << fakeInputTool().toStdString();
@@ -70,7 +70,8 @@ protected:
         auto outcome = backend.registerHotkey(keyCode, modifiers, id);
         EXPECT_TRUE(outcome.succeeded()) << outcome.status;
         EXPECT_TRUE(outcome.awaitingConfirmation);
-        EXPECT_TRUE(waitUntil([&] { return confirmations > before || refusal != 0; }, 10s));
+        EXPECT_TRUE(waitUntil([&] { return confirmations > before || refusal != 0; },
+                              KWinTestSession::portalStart));
         return outcome;
     }
 
@@ -132,14 +133,11 @@ TEST_F(PortalHotkeyTest, ManagerWritesTheRegisteredLineOnlyOnceThePortalConfirme
     ASSERT_TRUE(manager.start(2, control));
     // The portal has not answered yet: no line.
     EXPECT_TRUE(log.lines().isEmpty());
-    ASSERT_TRUE(waitUntil([&] { return !log.lines().isEmpty(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return !log.lines().isEmpty(); }, KWinTestSession::portalStart));
     EXPECT_EQ(log.lines(),
               QStringList{"[HotkeyManager] Carbon hotkey registered (keyCode=2, modifiers=4096)"});
 
-    ASSERT_TRUE(keyboard.press(evdevLeftControl));
-    ASSERT_TRUE(keyboard.press(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevLeftControl));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftControl, evdevD));
     EXPECT_TRUE(waitUntil(
         [&] { return log.contains("[HotkeyManager] Option+Space UP (state: pendingIntent)"); }));
     manager.stop();
@@ -151,10 +149,7 @@ TEST_F(PortalHotkeyTest, ReleasedRegistrationNoLongerFires) {
         ASSERT_EQ(confirmations, 1);
     }
     runEventLoopFor(300ms);
-    ASSERT_TRUE(keyboard.press(evdevLeftAlt));
-    ASSERT_TRUE(keyboard.press(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevLeftAlt));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftAlt, evdevSpace));
     runEventLoopFor(300ms);
     EXPECT_EQ(presses, 0);
 }
@@ -168,15 +163,9 @@ TEST_F(PortalHotkeyTest, ANewHotkeyReplacesTheOldTriggerInTheSameSession) {
     ASSERT_EQ(confirmations, 2);
     std::printf("second trigger: '%s'\n", qPrintable(backend.triggerDescription()));
 
-    ASSERT_TRUE(keyboard.press(evdevLeftControl));
-    ASSERT_TRUE(keyboard.press(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevD));
-    ASSERT_TRUE(keyboard.release(evdevLeftControl));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftControl, evdevD));
     EXPECT_TRUE(waitUntil([&] { return releases == 1; }));
-    ASSERT_TRUE(keyboard.press(evdevLeftAlt));
-    ASSERT_TRUE(keyboard.press(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevSpace));
-    ASSERT_TRUE(keyboard.release(evdevLeftAlt));
+    ASSERT_TRUE(keyboard.typeChord(evdevLeftAlt, evdevSpace));
     runEventLoopFor(300ms);
     EXPECT_EQ(presses, 1);
 }
@@ -207,7 +196,7 @@ TEST_F(PortalHotkeyTest, AHotkeyHeldWhenThePortalDiesIsReleasedAndBoundAgain) {
             keyboard.release(evdevLeftAlt);
             return presses == 2;
         },
-        15s));
+        KWinTestSession::portalStart));
     EXPECT_EQ(confirmations, 1) << "confirmed once: the registered line is not written again";
     EXPECT_EQ(refusal, 0);
 }
@@ -217,8 +206,7 @@ namespace {
 // In a Plasma session the portals carry the hotkey and the paste chord, and a lone modifier is
 // refused up front: KWin shows Quillo no key pressed over another window.
 TEST(KdeSessionPlatform, ThePortalsServeTheHotkeyAndALoneModifierIsRefused) {
-    if (!KWinTestSession::isRunning())
-        GTEST_SKIP() << "needs headless KWin (scripts/with-kwin.sh)";
+    REQUIRE_ENVIRONMENT(KWinTestSession::isRunning(), "headless KWin (scripts/with-kwin.sh)");
     QtScheduler scheduler;
     InMemoryDefaultsStore store;
     SessionPlatform platform(SessionEnvironment::current(), scheduler, store);

@@ -1,45 +1,22 @@
-#include "app/DictationCoordinator.h"
-#include "models/AppSettings.h"
-#include "platform/LoginItemService.h"
-#include "services/APIError.h"
-#include "services/HotkeyManager.h"
-#include "services/HotkeyUtils.h"
-#include "services/LLMError.h"
-#include "services/ModifierHotkeyManager.h"
-#include "services/TransportError.h"
-#include "services/WhisperError.h"
-#include "services/AudioRecorder.h"
-#include "services/WebRtcSpeechDetector.h"
-#include "support/FakeAccessibilityTrust.h"
+#include "integration/pipeline/PipelineTest.h"
+
+#include "services/audio/AudioRecorder.h"
+#include "services/audio/WebRtcSpeechDetector.h"
+#include "services/hotkey/ModifierHotkeyManager.h"
 #include "support/FakeAudioInput.h"
-#include "support/FakeCancelKeyGrab.h"
-#include "support/FakeSpeechDetector.h"
-#include "support/SpeechSamples.h"
 #include "support/FakeCompositorStatus.h"
-#include "support/FakeDictationOverlay.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationRecorder.h"
-#include "support/FakeFnKeySetting.h"
-#include "support/FakeGlobalHotkeyBackend.h"
-#include "support/FakeModifierEventSource.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeTextPaster.h"
-#include "support/InMemoryDefaultsStore.h"
-#include "support/LogCapture.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/ManualScheduler.h"
-#include "views/ErrorOverlayView.h"
-#include "views/OverlayPanel.h"
-#include "views/OverlayWindowController.h"
-#include "views/SpinnerView.h"
-#include "views/WaveformView.h"
+#include "support/FakeWindowFocus.h"
+#include "support/SpeechSamples.h"
+#include "support/WavData.h"
+#include "views/overlay/ErrorOverlayView.h"
+#include "views/overlay/OverlayPanel.h"
+#include "views/overlay/OverlayWindowController.h"
+#include "views/overlay/SpinnerView.h"
+#include "views/overlay/WaveformView.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QNetworkAccessManager>
-#include <QtEndian>
 
-#include <cstring>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -48,101 +25,40 @@ using S = RecordingStateValue;
 
 namespace {
 
-class CountingLoginItems final : public LoginItemService {
-public:
-    bool registerItem(QString*) override {
-        ++registerCount;
-        return false;  // a failure must not make start-up try again
-    }
-    bool unregisterItem(QString*) override { return true; }
-    Status status() const override { return Status::notRegistered; }
-    int registerCount = 0;
-};
-
 const HotkeyId quil = HotkeyManager::hotkeyId;
+const quint64 option = ModifierHotkeyManager::optionFlag;
 
-class DictationCoordinatorTest : public ::testing::Test {
+class DictationCoordinatorTest : public PipelineTest {
 protected:
-    void SetUp() override {
-        HotkeyUtils::installFnKeySetting(&fnSetting);
-        store.setBoolean("onboarding_completed", true);
-        store.setBoolean("launch_at_login_set", true);
+    // A first dictation held and sent, whose transcript ("first") the server holds back for
+    // `late`: the run is processing.
+    void startAFirstDictationAnsweredLate(std::chrono::milliseconds late) {
+        holdAFirstDictationAnsweredLate(
+            late, [this] { hotkeys.press(quil); }, [this] { hotkeys.release(quil); });
     }
-    void TearDown() override { HotkeyUtils::installFnKeySetting(nullptr); }
-
-    DictationCoordinator& coordinator() {
-        if (!coordinator_) {
-            coordinator_ =
-                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                    settings, *recorderInUse, paster, *overlayInUse, sounds, trust, scheduler,
-                    hotkeys, modifiers, loginItems, deviceIdentity,
-                    DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms),
-                                                         server.baseURL(), server.baseURL(),
-                                                         server.baseURL()},
-                    [this] { ++onboardingShown; }, cancelKey, *speechInUse});
-            coordinator_->start();
-        }
-        return *coordinator_;
-    }
-    S state() { return coordinator().stateMachine().state(); }
-
-    // Runs the event loop (the loopback server and the replies live there) until the run is over.
-    void finishRun() {
-        QElapsedTimer deadline;
-        deadline.start();
-        while (deadline.elapsed() < 10000) {
-            scheduler.runDue();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (state() == S::idle && scheduler.pendingCount() <= pendingAllowed) {
-                break;
-            }
-        }
-        QCoreApplication::processEvents();
+    // The same held on Right Option alone, a modifier-only hotkey, which drives the state
+    // machine through other code.
+    void startAFirstModifierDictationAnsweredLate(std::chrono::milliseconds late) {
+        settings.setHotkeyKeyCode(61);
+        settings.setHotkeyModifiers(0);
+        holdAFirstDictationAnsweredLate(
+            late, [this] { modifiers.send(61, option); }, [this] { modifiers.send(61, 0); });
     }
 
-    void holdGesture() {
+private:
+    void holdAFirstDictationAnsweredLate(std::chrono::milliseconds late,
+                                         const std::function<void()>& press,
+                                         const std::function<void()>& release) {
+        ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
+        slow.delay = late;
+        server.enqueue(slow);
         coordinator();
-        hotkeys.press(quil);
+        press();
         scheduler.advance(300ms);
-        scheduler.runDue();  // the start task
-        hotkeys.release(quil);
-        scheduler.runDue();  // the stop task
-        finishRun();
+        release();
+        scheduler.runDue();
+        waitUntil([this] { return server.requests().size() == 1; }, 10s);
     }
-
-    QStringList pipelineLines() const {
-        QStringList lines;
-        for (const QString& line : log.lines()) {
-            if (line.startsWith("[Quillo]") || line.startsWith("Failed to start")) lines << line;
-        }
-        return lines;
-    }
-
-    LogCapture log;
-    InMemoryDefaultsStore store;
-    AppSettings settings{store};
-    FakeDictationRecorder recorder;
-    DictationRecorder* recorderInUse = &recorder;
-    FakeSpeechDetector speech;
-    WebRtcSpeechDetector realSpeech;
-    const SpeechDetector* speechInUse = &speech;
-    FakeCancelKeyGrab cancelKey;
-    FakeTextPaster paster;
-    FakeDictationOverlay overlay;
-    DictationOverlay* overlayInUse = &overlay;
-    FakeSoundPlayer sounds;
-    FakeAccessibilityTrust trust;
-    ManualScheduler scheduler;
-    FakeGlobalHotkeyBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    FakeFnKeySetting fnSetting;
-    CountingLoginItems loginItems;
-    FakeDeviceIdentity deviceIdentity;
-    QNetworkAccessManager network;
-    LoopbackHttpServer server;
-    std::size_t pendingAllowed = 0;
-    int onboardingShown = 0;
-    std::unique_ptr<DictationCoordinator> coordinator_;
 };
 
 }  // namespace
@@ -204,7 +120,8 @@ TEST_F(DictationCoordinatorTest, DirectRouteFormatsWithTheChosenProviderAndLangu
     settings.setLlmProvider("anthropic");
     settings.setWhisperLanguage("de");
     server.enqueue(ScriptedResponse::json(200, R"({"text":"hallo welt"})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"content":[{"type":"text","text":"Hallo Welt.\n"}]})"));
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"content":[{"type":"text","text":"Hallo Welt.\n"}]})"));
     holdGesture();
     ASSERT_EQ(server.requests().size(), 2);
     EXPECT_TRUE(server.requests()[0].body.contains("name=\"language\"\r\n\r\nde\r\n"));
@@ -215,10 +132,12 @@ TEST_F(DictationCoordinatorTest, DirectRouteFormatsWithTheChosenProviderAndLangu
     settings.setWhisperLanguage("auto");
     settings.setLlmProvider("something else");
     server.enqueue(ScriptedResponse::json(200, R"({"text":"again"})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Again."}}]})"));
+    server.enqueue(
+        ScriptedResponse::json(200, R"({"choices":[{"message":{"content":"Again."}}]})"));
     holdGesture();
     ASSERT_EQ(server.requests().size(), 4);
-    EXPECT_FALSE(server.requests()[2].body.contains("name=\"language\"")) << "auto sends no language";
+    EXPECT_FALSE(server.requests()[2].body.contains("name=\"language\""))
+        << "auto sends no language";
     EXPECT_EQ(server.requests()[3].header("Authorization"), "Bearer sk-openai")
         << "an unknown provider counts as openai";
 }
@@ -243,7 +162,8 @@ TEST_F(DictationCoordinatorTest, ErrorsShowTheirMessageAndKeepTheOverlayForFourA
     holdGesture();
     EXPECT_EQ(overlay.calls,
               QStringList({"show holdRecording +levels", "show processing", "dismiss"}));
-    EXPECT_EQ(paster.pasted.last(), "Ok.\n") << "a formatter answer ending in a line feed gets no space";
+    EXPECT_EQ(paster.pasted.last(), "Ok.\n")
+        << "a formatter answer ending in a line feed gets no space";
 
     scheduler.advance(4000ms);
     EXPECT_FALSE(coordinator().overlayShowingError());
@@ -253,30 +173,6 @@ TEST_F(DictationCoordinatorTest, ErrorsShowTheirMessageAndKeepTheOverlayForFourA
     server.enqueue(ScriptedResponse::json(200, R"({"text":"Later."})"));
     holdGesture();
     EXPECT_EQ(overlay.calls.last(), "dismiss");
-}
-
-TEST_F(DictationCoordinatorTest, EachErrorMapsToItsMessage) {
-    const auto message = [](auto error) {
-        return DictationCoordinator::errorMessage(std::make_exception_ptr(error));
-    };
-    EXPECT_EQ(message(LLMError::parseError()), "Failed to parse response");
-    EXPECT_EQ(message(LLMError::apiError(R"({"error":"401 and 429"})")), "Invalid API Key");
-    EXPECT_EQ(message(LLMError::apiError("Unauthorized")), "Invalid API Key");
-    EXPECT_EQ(message(LLMError::apiError("cannot generate")), "Rate limit exceeded");
-    EXPECT_EQ(message(LLMError::apiError("429")), "Rate limit exceeded");
-    EXPECT_EQ(message(LLMError::apiError("insufficient_quota")), "API quota exceeded");
-    EXPECT_EQ(message(LLMError::apiError("Bad Request")), "API Error");
-    EXPECT_EQ(message(WhisperError::invalidResponse()), "Transcription parse error");
-    EXPECT_EQ(message(WhisperError::apiError(429, "")), "Rate limit exceeded");
-    EXPECT_EQ(message(WhisperError::apiError(401, "")), "Invalid OpenAI Key");
-    EXPECT_EQ(message(WhisperError::apiError(403, "")), "Transcription failed");
-    EXPECT_EQ(message(TransportError(QNetworkReply::HostNotFoundError, "offline")),
-              "No internet connection");
-    EXPECT_EQ(message(TransportError(QNetworkReply::OperationCanceledError, "timeout")),
-              "Request timed out");
-    EXPECT_EQ(message(TransportError(QNetworkReply::ConnectionRefusedError, "refused")),
-              "Network error");
-    EXPECT_EQ(message(std::runtime_error("other")), "An error occurred");
 }
 
 TEST_F(DictationCoordinatorTest, BackendNetworkFailureAndDirectErrorsReachTheOverlay) {
@@ -334,175 +230,140 @@ TEST_F(DictationCoordinatorTest, NoAudioAnEmptyTranscriptAndAFailedStartEndQuiet
     EXPECT_EQ(overlay.calls.last(), "dismiss");
 }
 
-TEST_F(DictationCoordinatorTest, APressDuringProcessingStartsASecondRunThatFindsNoAudio) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 300ms;
-    server.enqueue(slow);
+// The first dictation's transcript comes late, so the second one is recorded, transcribed and
+// ready before it: the texts must still land in the order they were spoken.
+TEST_F(DictationCoordinatorTest, AHoldDuringProcessingRecordsASecondDictationPastedAfterTheFirst) {
+    startAFirstDictationAnsweredLate(3000ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
     server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
-    coordinator();
-    const quint64 option = ModifierHotkeyManager::optionFlag;
+    EXPECT_EQ(state(), S::processing);
+
+    settings.setSelectedMode(DictationMode::raw);  // the second one skips the formatting
+    hotkeys.press(quil);
+    EXPECT_EQ(state(), S::pendingIntent);
+    EXPECT_EQ(recorder.preRollCount, 2) << "the second hold keeps its pre-roll";
+    scheduler.advance(300ms);
+    EXPECT_EQ(state(), S::holdRecording);
+    EXPECT_EQ(recorder.startCount, 2);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    waitUntil([this] { return log.contains("[Quillo] Transcription: \"second\" (1 words)"); }, 10s);
+    EXPECT_TRUE(paster.pasted.isEmpty()) << "the second text waits for the first";
+    EXPECT_EQ(state(), S::processing);
+
+    finishRun();
+    EXPECT_EQ(paster.pasted, (QStringList{"First. ", "second "}));
+    const auto history = settings.recentDictations();
+    ASSERT_EQ(history.size(), 2);
+    EXPECT_EQ(history[0].text, "second");
+    EXPECT_EQ(history[1].text, "First.");
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_FALSE(log.contains("[Quillo] No audio data captured"));
+    EXPECT_EQ(state(), S::idle);
+}
+
+// The user went on to another window while the first dictation was on its way: each text goes
+// to the window its recording ended in, and the focus comes back to where the user is.
+TEST_F(DictationCoordinatorTest, EachTextGoesToTheWindowItsRecordingEndedIn) {
+    FakeWindowFocus windows;
+    windows.focused = 1;
+    parts.windowFocus = &windows;
+    paster.windows = &windows;
+    startAFirstDictationAnsweredLate(3000ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    settings.setSelectedMode(DictationMode::raw);
+
+    windows.focused = 2;
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    finishRun();
+
+    EXPECT_EQ(paster.pasted, (QStringList{"First. ", "second "}));
+    EXPECT_EQ(paster.pastedInto, (QList<std::optional<quint64>>{1, 2}));
+    EXPECT_EQ(windows.focused, 2u);
+    EXPECT_EQ(log.lines().count("[Quillo] Pasting into the window this dictation was spoken into"),
+              1);
+}
+
+// A window closed before its text arrived: the text goes to the focused window, as where the
+// desktop does not tell, and is in the history either way.
+TEST_F(DictationCoordinatorTest, ATextWhoseWindowIsGoneGoesToTheFocusedOne) {
+    FakeWindowFocus windows;
+    windows.focused = 1;
+    parts.windowFocus = &windows;
+    paster.windows = &windows;
+    startAFirstDictationAnsweredLate(500ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+    windows.gone = {1};
+    windows.focused = 2;
+    finishRun();
+
+    EXPECT_EQ(paster.pastedInto, (QList<std::optional<quint64>>{2}));
+    EXPECT_TRUE(
+        log.contains("[Quillo] The window this dictation was spoken into is gone; "
+                     "pasting into the focused window"));
+    EXPECT_EQ(settings.recentDictations().value(0).text, "First.");
+}
+
+// The same on the modifier-only hotkey.
+TEST_F(DictationCoordinatorTest, AModifierHoldDuringProcessingRecordsASecondDictation) {
+    settings.setSelectedMode(DictationMode::raw);
+    startAFirstModifierDictationAnsweredLate(300ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"second","words":1})"));
+
     modifiers.send(61, option);
     scheduler.advance(300ms);
     EXPECT_EQ(state(), S::holdRecording);
     modifiers.send(61, 0);
     scheduler.runDue();
-    scheduler.runDue();
-    EXPECT_EQ(state(), S::processing);
-
-    // The user presses again while the first run waits for the server.
-    QCoreApplication::processEvents();
-    modifiers.send(61, option);
-    scheduler.runDue();
-    scheduler.runDue();
-    EXPECT_TRUE(log.contains("[Quillo] No audio data captured"));
-    modifiers.send(61, 0);
     finishRun();
-    QElapsedTimer deadline;
-    deadline.start();
-    while (paster.pasted.isEmpty() && deadline.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    EXPECT_EQ(paster.pasted, QStringList{"First. "}) << "the first run still delivers its text";
+    EXPECT_EQ(paster.pasted, (QStringList{"first ", "second "}));
+    EXPECT_EQ(settings.recentDictations().size(), 2);
+    EXPECT_FALSE(log.contains("[Quillo] No audio data captured"));
+}
+
+TEST_F(DictationCoordinatorTest, EscapeDuringASecondHoldCancelsOnlyThatRecording) {
+    startAFirstDictationAnsweredLate(300ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
+
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    ASSERT_EQ(state(), S::holdRecording);
+    EXPECT_TRUE(cancelKey.press());
+    EXPECT_TRUE(log.contains("[Quillo] Recording cancelled"));
+    EXPECT_EQ(state(), S::processing) << "the first dictation is still on its way";
+    hotkeys.release(quil);
+    scheduler.runDue();
+
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"First. "});
+    EXPECT_EQ(settings.recentDictations().size(), 1);
+    EXPECT_EQ(server.requests().size(), 2);
     EXPECT_EQ(state(), S::idle);
 }
 
-TEST_F(DictationCoordinatorTest, ModifierOnlyHotkeyHoldAndDoublePress) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
-    coordinator();
-    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_EQ(coordinator().hotkeyManager(), nullptr);
-    EXPECT_TRUE(log.contains("[Quillo] Modifier hotkey active (keyCode=61)"));
-    EXPECT_EQ(fnSetting.writeCount, 0);
+// A tap made while a dictation is processed records nothing and leaves that dictation be.
+TEST_F(DictationCoordinatorTest, ATapDuringProcessingReturnsToProcessing) {
+    startAFirstDictationAnsweredLate(300ms);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
 
-    const quint64 option = ModifierHotkeyManager::optionFlag;
-    modifiers.send(61, option);
-    scheduler.advance(299ms);
-    EXPECT_EQ(recorder.startCount, 0);
-    scheduler.advance(1ms);
-    EXPECT_TRUE(log.contains("[Quillo] Hold threshold → start recording"));
-    EXPECT_EQ(recorder.startCount, 1) << "the modifier path starts recording directly";
-    scheduler.advance(200ms);
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"held","words":1})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"Held."})"));
-    modifiers.send(61, 0);
-    scheduler.runDue();
-    EXPECT_TRUE(log.contains("[Quillo] Hold released → stop & process"));
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    scheduler.advance(300ms);
+    EXPECT_EQ(state(), S::processing);
+    EXPECT_FALSE(recorder.open) << "the tap's pre-roll is closed again";
     finishRun();
-    EXPECT_EQ(paster.pasted, QStringList{"Held. "});
-
-    // Two quick presses record hands-free until a third.
-    modifiers.send(61, option);
-    scheduler.advance(100ms);
-    modifiers.send(61, 0);
-    scheduler.advance(100ms);
-    modifiers.send(61, option);
-    scheduler.runDue();
-    EXPECT_TRUE(log.contains("[Quillo] Handsfree → start recording"));
-    EXPECT_EQ(state(), S::handsfreeRecording);
-    modifiers.send(61, 0);
-    scheduler.advance(1000ms);
-    EXPECT_EQ(state(), S::handsfreeRecording) << "late hold and double-press blocks change nothing";
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"free","words":1})"));
-    server.enqueue(ScriptedResponse::json(200, R"({"text":"Free."})"));
-    modifiers.send(61, option);
-    scheduler.runDue();
-    modifiers.send(61, 0);
-    finishRun();
-    EXPECT_EQ(paster.pasted.last(), "Free. ");
+    EXPECT_EQ(paster.pasted, QStringList{"First. "});
+    EXPECT_EQ(state(), S::idle);
 }
 
-TEST_F(DictationCoordinatorTest, HotkeyChoiceFnAtLaunchOnlyAndReplacement) {
-    settings.setHotkeyKeyCode(63);
-    settings.setHotkeyModifiers(0);
-    fnSetting.value = 2;
-    coordinator();
-    EXPECT_EQ(fnSetting.writeCount, 1) << "Fn at launch frees the key first";
-    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_EQ(modifiers.subscriberCount() > 0, true);
-
-    fnSetting.value = 2;
-    coordinator().updateHotkey(63, 0);
-    EXPECT_EQ(fnSetting.writeCount, 1) << "not from the settings window";
-
-    // Option plus Option and Caps Lock go to the registered hotkey; the old watch goes first.
-    coordinator().updateHotkey(58, 2048);
-    EXPECT_EQ(modifiers.subscriberCount(), 0);
-    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
-    EXPECT_EQ(settings.hotkeyKeyCode(), 58);
-    EXPECT_EQ(settings.hotkeyModifiers(), 2048);
-    coordinator().updateHotkey(57, 0);
-    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
-    EXPECT_EQ(hotkeys.registrations().size(), 1);
-    EXPECT_EQ(hotkeys.registrations().first().keyCode, 57u);
-
-    // Option+Space to Control+D: only the new combination stays registered.
-    coordinator().updateHotkey(2, 4096);
-    ASSERT_EQ(hotkeys.registrations().size(), 1);
-    EXPECT_EQ(hotkeys.registrations().first().keyCode, 2u);
-    EXPECT_EQ(hotkeys.registrations().first().modifiers, 4096u);
-
-    hotkeys.nextRegisterStatus = -9878;
-    coordinator().updateHotkey(49, 2048);
-    EXPECT_EQ(coordinator().hotkeyManager(), nullptr);
-    EXPECT_TRUE(log.contains("[Quillo] Failed to start Carbon hotkey manager"));
-    EXPECT_TRUE(hotkeys.registrations().isEmpty());
-}
-
-TEST_F(DictationCoordinatorTest, AnOutOfRangeStoredHotkeyInstallsTheDefault) {
-    store.setInteger("hotkey_keycode", -5);
-    store.setInteger("hotkey_modifiers", qint64(1) << 33);
-    coordinator();
-    ASSERT_NE(coordinator().hotkeyManager(), nullptr);
-    ASSERT_EQ(hotkeys.registrations().size(), 1);
-    EXPECT_EQ(hotkeys.registrations().first().keyCode, 49u);
-    EXPECT_EQ(hotkeys.registrations().first().modifiers, 2048u);
-}
-
-// X sends no event for Fn: the hotkey is reported as failed, not as active.
-TEST_F(DictationCoordinatorTest, AnFnHotkeyTheSystemNeverReportsIsLoggedAsFailed) {
-    modifiers.unreportable = {63, 179};
-    settings.setHotkeyKeyCode(63);
-    settings.setHotkeyModifiers(0);
-    coordinator();
-    EXPECT_EQ(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_EQ(modifiers.subscriberCount(), 0);
-    EXPECT_TRUE(log.contains("[ModifierHotkey] keyCode=63 is never reported on this desktop"));
-    EXPECT_TRUE(
-        log.contains("[Quillo] Failed to start modifier hotkey — Accessibility permission needed"));
-    EXPECT_FALSE(log.contains("[Quillo] Modifier hotkey active (keyCode=63)"));
-
-    coordinator().updateHotkey(61, 0);
-    EXPECT_NE(coordinator().modifierHotkeyManager(), nullptr);
-    EXPECT_TRUE(log.contains("[Quillo] Modifier hotkey active (keyCode=61)"));
-}
-
-TEST_F(DictationCoordinatorTest, FirstLaunchSchedulesOnboardingAndRegistersTheLoginItemOnce) {
-    store.clear();
-    trust.trusted = false;
+TEST_F(DictationCoordinatorTest, StartLogsAMissingMicrophonePermission) {
     recorder.permission = false;
     coordinator();
     EXPECT_TRUE(log.contains("[Quillo] Microphone permission not granted"));
-    EXPECT_TRUE(log.contains(
-        "[Quillo] Accessibility permission not granted -- auto-paste may not work"));
-    EXPECT_TRUE(log.contains("[Quillo] Grant in: System Settings → Privacy & Security → Accessibility"));
-    EXPECT_EQ(loginItems.registerCount, 1);
-    EXPECT_TRUE(store.boolean("launch_at_login_set")) << "set even though registering failed";
-    EXPECT_EQ(onboardingShown, 0);
-    scheduler.advance(499ms);
-    EXPECT_EQ(onboardingShown, 0);
-    scheduler.advance(1ms);
-    EXPECT_EQ(onboardingShown, 1);
-
-    // The next launch registers nothing, even if the user removed the login item since.
-    coordinator_.reset();
-    store.setBoolean("onboarding_completed", true);
-    coordinator();
-    scheduler.advance(1000ms);
-    EXPECT_EQ(loginItems.registerCount, 1);
-    EXPECT_EQ(onboardingShown, 1);
 }
 
 TEST_F(DictationCoordinatorTest, ARunKeepsTheModeItStartedWithAndLogsTheTranscriptVerbatim) {
@@ -610,18 +471,14 @@ namespace {
 // The same pipeline with the real overlay window, to see what the user sees.
 class DictationWithRealOverlayTest : public DictationCoordinatorTest {
 protected:
-    DictationWithRealOverlayTest() { overlayInUse = &realOverlay; }
+    DictationWithRealOverlayTest() { parts.overlay = &realOverlay; }
 
     bool panelVisible() const { return realOverlay.panel() && realOverlay.panel()->isVisible(); }
     OverlayPanel* panel() const { return static_cast<OverlayPanel*>(realOverlay.panel()); }
     bool showing(QWidget* content) const { return panelVisible() && content->isVisibleTo(panel()); }
 
     void waitForPaste(int count) {
-        QElapsedTimer deadline;
-        deadline.start();
-        while (paster.pasted.size() < count && deadline.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
+        waitUntil([&] { return paster.pasted.size() >= count; }, 10s);
     }
 
     FakeCompositorStatus compositor;
@@ -676,32 +533,18 @@ TEST_F(DictationWithRealOverlayTest, AnErrorOnScreenOutlivesTheEndOfAnotherRun) 
 }
 
 TEST_F(DictationWithRealOverlayTest, TheFirstRunsEndLeavesANewerRecordingsWaveform) {
-    settings.setHotkeyKeyCode(61);
-    settings.setHotkeyModifiers(0);
-    ScriptedResponse slow = ScriptedResponse::json(200, R"({"text":"first","words":1})");
-    slow.delay = 1500ms;
-    server.enqueue(slow);
+    startAFirstModifierDictationAnsweredLate(1500ms);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"First."})"));
-    coordinator();
-    const quint64 option = ModifierHotkeyManager::optionFlag;
-    modifiers.send(61, option);
-    scheduler.advance(300ms);
-    modifiers.send(61, 0);
-    scheduler.runDue();
-    QCoreApplication::processEvents();
     ASSERT_TRUE(showing(panel()->spinner()));
 
-    // A press during processing runs a second time, which finds no audio and showed nothing:
-    // the first run's spinner stays.
+    // A tap during processing records nothing and shows nothing: the first run's spinner stays.
     modifiers.send(61, option);
-    scheduler.runDue();
     modifiers.send(61, 0);
-    scheduler.runDue();
-    ASSERT_TRUE(log.contains("[Quillo] No audio data captured"));
+    scheduler.advance(300ms);
+    ASSERT_EQ(state(), S::processing);
     EXPECT_TRUE(showing(panel()->spinner()));
 
     // The user starts a new recording while the first run still waits for the server.
-    ASSERT_EQ(state(), S::idle);
     modifiers.send(61, option);
     scheduler.advance(300ms);
     ASSERT_EQ(state(), S::holdRecording);
@@ -730,7 +573,7 @@ namespace {
 class DictationCaptureTest : public DictationCoordinatorTest {
 protected:
     DictationCaptureTest() {
-        recorderInUse = &realRecorder;
+        parts.recorder = &realRecorder;
         settings.setSelectedMode(DictationMode::raw);
     }
 
@@ -770,22 +613,10 @@ protected:
         scheduler.runDue();
     }
 
-    // The WAV inside the first transcription request.
-    std::vector<qint16> uploadedSamples() const {
-        const QByteArray body = server.requests().value(0).body;
-        const qsizetype riff = body.indexOf("RIFF");
-        if (riff < 0) {
-            return {};
-        }
-        const quint32 size = qFromLittleEndian<quint32>(body.constData() + riff + 40);
-        std::vector<qint16> samples(size / 2);
-        std::memcpy(samples.data(), body.constData() + riff + 44, samples.size() * 2);
-        return samples;
-    }
-
     std::shared_ptr<FakeAudioInput> input =
         std::make_shared<FakeAudioInput>(AudioInput::Format{16000, 1});
     AudioRecorder realRecorder{input};
+    WebRtcSpeechDetector realSpeech;
     qint64 fed = 0;
 };
 
@@ -911,12 +742,7 @@ TEST_F(DictationCaptureTest, EscapeDuringProcessingDropsTheResultBeforeThePaste)
     EXPECT_EQ(overlay.calls.last(), "dismiss") << "the spinner goes at once";
 
     // The transcript still arrives, and goes nowhere: not even to formatting.
-    QElapsedTimer deadline;
-    deadline.start();
-    while (!log.contains("[Quillo] Transcription: \"never mind\" (2 words)") &&
-           deadline.elapsed() < 5000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    waitUntil([this] { return log.contains("[Quillo] Transcription: \"never mind\" (2 words)"); });
     QCoreApplication::processEvents();
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_TRUE(paster.pasted.isEmpty());
@@ -927,7 +753,7 @@ TEST_F(DictationCaptureTest, EscapeDuringProcessingDropsTheResultBeforeThePaste)
 }
 
 TEST_F(DictationCaptureTest, SilenceAndNoiseAreNotSent) {
-    speechInUse = &realSpeech;
+    parts.speech = &realSpeech;
     coordinator();
     pressHotkey();
     play(SpeechSamples::silence(1.0));
@@ -949,7 +775,7 @@ TEST_F(DictationCaptureTest, SilenceAndNoiseAreNotSent) {
 }
 
 TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTenthsBefore) {
-    speechInUse = &realSpeech;
+    parts.speech = &realSpeech;
     settings.setSelectedMode(DictationMode::raw);
     server.enqueue(ScriptedResponse::json(200, R"({"text":"testing","words":1})"));
     const std::vector<qint16> utterance = SpeechSamples::utterance();
@@ -959,7 +785,7 @@ TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTen
         {SpeechSamples::silence(1.0), utterance, SpeechSamples::silence(1.0)}));
     releaseHotkey();
     finishRun();
-    const std::vector<qint16> sent = uploadedSamples();
+    const std::vector<qint16> sent = WavData::parse(server.requests().value(0).body).samples;
     const SpeechSamples::Alignment where = SpeechSamples::align(sent, utterance);
     EXPECT_GT(where.score, 0.99);
     EXPECT_GE(where.offset, 0);
@@ -969,4 +795,66 @@ TEST_F(DictationCaptureTest, SpeechAfterASecondOfSilenceIsSentFromAtMostThreeTen
     EXPECT_LE(static_cast<long>(sent.size()),
               where.offset + static_cast<long>(utterance.size()) + 16000 * 3 / 10 + 16000 / 50);
     EXPECT_EQ(paster.pasted, QStringList{"testing "});
+}
+
+// A lost release must not record for ever: at the longest length the recording stops, its
+// text is delivered, and the overlay says why.
+TEST_F(DictationCoordinatorTest, ARecordingStopsAtItsLongestLengthAndIsDelivered) {
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"long talk","words":2})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"Long talk."})"));
+    coordinator();
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    ASSERT_TRUE(recorder.recording);
+    scheduler.advance(DictationCoordinator::longestRecording - 1ms);
+    EXPECT_TRUE(recorder.recording) << "nothing real is cut short";
+
+    scheduler.advance(1ms);
+    EXPECT_FALSE(recorder.recording);
+    EXPECT_EQ(state(), S::processing);
+    EXPECT_TRUE(log.contains("[Quillo] Recording reached 10 minutes, stopping"));
+    EXPECT_EQ(overlay.calls.last(), "error " + qtTrId("overlay.recording_limit"));
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"Long talk. "});
+
+    hotkeys.release(quil);  // the release, if it ever comes, starts nothing
+    scheduler.runDue();
+    EXPECT_EQ(state(), S::idle);
+    EXPECT_EQ(recorder.stopCount, 1);
+    EXPECT_EQ(server.requests().size(), 2);
+}
+
+TEST_F(DictationCoordinatorTest, AHandsFreeRecordingStopsAtItsLongestLengthToo) {
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"long talk","words":2})"));
+    coordinator();
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    hotkeys.press(quil);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    ASSERT_EQ(state(), S::handsfreeRecording);
+    scheduler.advance(DictationCoordinator::longestRecording);
+    EXPECT_FALSE(recorder.recording);
+    finishRun();
+    EXPECT_EQ(paster.pasted, QStringList{"long talk "});
+}
+
+// The limit counts one recording, not the time since the first: a recording stopped by hand
+// leaves no timer behind to cut the next one.
+TEST_F(DictationCoordinatorTest, TheLongestLengthCountsFromEachRecordingsStart) {
+    settings.setSelectedMode(DictationMode::raw);
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"one","words":1})"));
+    server.enqueue(ScriptedResponse::json(200, R"({"text":"two","words":1})"));
+    holdGesture();
+    scheduler.advance(5min);
+    hotkeys.press(quil);
+    scheduler.advance(300ms);
+    scheduler.advance(DictationCoordinator::longestRecording - 5min);
+    EXPECT_TRUE(recorder.recording);
+    hotkeys.release(quil);
+    scheduler.runDue();
+    finishRun();
+    EXPECT_EQ(paster.pasted, (QStringList{"one ", "two "}));
+    EXPECT_FALSE(log.contains("[Quillo] Recording reached 10 minutes, stopping"));
 }

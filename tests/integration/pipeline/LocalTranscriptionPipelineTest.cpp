@@ -1,133 +1,53 @@
-#include "app/DictationCoordinator.h"
-#include "models/AppSettings.h"
-#include "platform/LoginItemService.h"
-#include "services/HotkeyManager.h"
-#include "services/HotkeyUtils.h"
-#include "services/LocalTranscriptionService.h"
-#include "services/SpeechEngineError.h"
-#include "services/WavEncoder.h"
-#include "support/FakeAccessibilityTrust.h"
-#include "support/FakeSpeechDetector.h"
-#include "support/FakeCancelKeyGrab.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationOverlay.h"
-#include "support/FakeDictationRecorder.h"
-#include "support/FakeFnKeySetting.h"
-#include "support/FakeGlobalHotkeyBackend.h"
-#include "support/FakeModifierEventSource.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeSpeechEngine.h"
-#include "support/FakeTextPaster.h"
-#include "support/InMemoryDefaultsStore.h"
-#include "support/LogCapture.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/ManualScheduler.h"
+#include "integration/pipeline/PipelineTest.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QNetworkAccessManager>
+#include "platform/SpeechEngineError.h"
+#include "services/audio/WavEncoder.h"
+#include "services/local/LocalTranscriber.h"
+#include "support/FakeSpeechEngine.h"
+
+#include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
 using S = RecordingStateValue;
 
-// With "local_transcription" on, the transcript comes from this computer whatever "use_backend"
-// says; formatting still follows "use_backend".
 namespace {
 
-class NoLoginItems final : public LoginItemService {
-public:
-    bool registerItem(QString*) override { return true; }
-    bool unregisterItem(QString*) override { return true; }
-    Status status() const override { return Status::enabled; }
-};
-
-class LocalTranscriptionPipelineTest : public ::testing::Test {
+// With "local_transcription" on, the transcript comes from this computer whatever "use_backend"
+// says; formatting still follows "use_backend".
+class LocalTranscriptionPipelineTest : public PipelineTest {
 protected:
     void SetUp() override {
-        HotkeyUtils::installFnKeySetting(&fnSetting);
-        store.setBoolean("onboarding_completed", true);
-        store.setBoolean("launch_at_login_set", true);
+        PipelineTest::SetUp();
         settings.setLocalTranscription(true);
         settings.setLocalModel("/models/ggml-test.bin");
         recorder.audio = WavEncoder::createWAVData(QByteArray(3200, 0), 16000, 1, 16);
-    }
-    void TearDown() override { HotkeyUtils::installFnKeySetting(nullptr); }
-
-    DictationCoordinator& coordinator() {
-        if (!coordinator_) {
-            coordinator_ =
-                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                    settings,
-                    recorder,
-                    paster,
-                    overlay,
-                    sounds,
-                    trust,
-                    scheduler,
-                    hotkeys,
-                    modifiers,
-                    loginItems,
-                    deviceIdentity,
-                    DictationCoordinator::RemoteServices{HttpTransport(&network, 5000ms),
-                                                         server.baseURL(), server.baseURL(),
-                                                         server.baseURL()},
-                    {},
-                    cancelKey,
-                    speech,
-                    &local});
-            coordinator_->start();
-        }
-        return *coordinator_;
+        parts.local = &local;
+        // The engine's unload waits on the clock after every run: a run is over once idle.
+        pendingAllowed = std::numeric_limits<std::size_t>::max();
     }
 
-    void holdGesture() {
+    // A hold past the threshold whose audio the test then speaks: its stretches go to the engine
+    // at the pauses, found by their level.
+    void startALongHold() {
+        speech.speechFromLevels = true;
+        recorder.audio = WavEncoder::createWAVData({}, 16000, 1, 16);
         coordinator();
         hotkeys.press(HotkeyManager::hotkeyId);
         scheduler.advance(300ms);
-        scheduler.runDue();
-        hotkeys.release(HotkeyManager::hotkeyId);
-        scheduler.runDue();
-        QElapsedTimer deadline;
-        deadline.start();
-        while (deadline.elapsed() < 10000 && coordinator().stateMachine().state() != S::idle) {
-            scheduler.runDue();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    // Appends `ms` of a voice (a loud tone) or, at amplitude 0, of silence to the recording.
+    void speak(int ms, qint16 amplitude = 8000) {
+        for (int i = 0; i < ms * 16; ++i) {
+            const auto value = static_cast<qint16>(amplitude * std::sin(i * 0.12));
+            recorder.audio.append(reinterpret_cast<const char*>(&value), 2);
         }
-        QCoreApplication::processEvents();
     }
 
-    QStringList pipelineLines() const {
-        QStringList lines;
-        for (const QString& line : log.lines()) {
-            if (line.startsWith("[Quillo]") && !line.contains("Accessibility"))
-                lines << line;
-        }
-        return lines;
-    }
-
-    LogCapture log;
-    InMemoryDefaultsStore store;
-    AppSettings settings{store};
-    FakeDictationRecorder recorder;
-    FakeTextPaster paster;
-    FakeDictationOverlay overlay;
-    FakeSoundPlayer sounds;
-    FakeAccessibilityTrust trust;
-    ManualScheduler scheduler;
-    FakeGlobalHotkeyBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    FakeFnKeySetting fnSetting;
-    NoLoginItems loginItems;
-    FakeDeviceIdentity deviceIdentity;
-    QNetworkAccessManager network;
-    LoopbackHttpServer server;
     FakeSpeechEngine engine;
-    FakeCancelKeyGrab cancelKey;
-    FakeSpeechDetector speech;
-    LocalTranscriptionService local{engine, scheduler, settings};
-    std::unique_ptr<DictationCoordinator> coordinator_;
+    LocalTranscriber local{engine, scheduler, settings};
 };
 
 TEST_F(LocalTranscriptionPipelineTest, BackendRouteFormatsTheLocalTranscriptAndSendsNoAudio) {
@@ -142,6 +62,7 @@ TEST_F(LocalTranscriptionPipelineTest, BackendRouteFormatsTheLocalTranscriptAndS
                   "[Quillo] Transcription: \"hello world um\" (3 words)",
                   "[Quillo] Formatting via backend (mode: email)...",
                   "[Quillo] Formatted: \"Hello world.\"",
+                  "[Quillo] Pasting text (Accessibility: true)...",
               }));
     ASSERT_EQ(server.requests().size(), 1) << "only the formatting request leaves the machine";
     EXPECT_EQ(server.requests()[0].path, "/api/format");
@@ -207,6 +128,60 @@ TEST_F(LocalTranscriptionPipelineTest, OffMeansTheRemoteRouteAsBefore) {
     EXPECT_TRUE(engine.loads.isEmpty());
     EXPECT_TRUE(engine.requests.empty());
     EXPECT_EQ(server.requests().value(0).path, "/api/transcribe");
+}
+
+// A long dictation on this computer: its stretches are transcribed while the user speaks, and
+// the release leaves only the rest; the log, the paste and the history are those of one text.
+TEST_F(LocalTranscriptionPipelineTest, ALongHoldIsTranscribedInStretchesAndDeliveredAsOneText) {
+    settings.setSelectedMode(DictationMode::raw);
+    engine.transcripts = {"First sentence.", "Second one."};
+    startALongHold();
+    ASSERT_EQ(recorder.startCount, 1);
+    speak(300, 0);
+    speak(1500);
+    speak(400, 0);
+    scheduler.advance(2200ms);
+    EXPECT_EQ(engine.requests.size(), 1u) << "the first stretch went while the user spoke";
+    speak(1000);
+    scheduler.advance(1000ms);
+    hotkeys.release(HotkeyManager::hotkeyId);
+    scheduler.runDue();
+    finishRun();
+
+    EXPECT_EQ(pipelineLines(),
+              QStringList({
+                  QStringLiteral("[Quillo] Audio data size: %1 bytes").arg(recorder.audio.size()),
+                  "[Quillo] Transcribing locally (model: /models/ggml-test.bin)...",
+                  "[Quillo] Transcription: \"First sentence. Second one.\" (4 words)",
+                  "[Quillo] Raw mode, skipping LLM",
+                  "[Quillo] Pasting text (Accessibility: true)...",
+              }));
+    EXPECT_EQ(engine.requests.size(), 2u);
+    EXPECT_EQ(engine.requests[1].initialPrompt, "First sentence.");
+    EXPECT_EQ(paster.pasted, QStringList{"First sentence. Second one. "});
+    EXPECT_EQ(settings.recentDictations().size(), 1);
+}
+
+TEST_F(LocalTranscriptionPipelineTest, EscapeDuringALongHoldStopsItsStretchesAndPastesNothing) {
+    engine.holdAnswers = true;
+    startALongHold();
+    speak(1500);
+    speak(400, 0);
+    speak(1500);
+    speak(400, 0);
+    scheduler.advance(3800ms);
+    ASSERT_EQ(engine.requests.size(), 1u);
+
+    EXPECT_TRUE(cancelKey.press());
+    EXPECT_TRUE(log.contains("[Quillo] Recording cancelled"));
+    EXPECT_EQ(engine.abortCount, 1);
+    engine.answerNext();
+    runEventLoopFor(100ms);
+    hotkeys.release(HotkeyManager::hotkeyId);
+    scheduler.advance(1s);
+    EXPECT_EQ(engine.requests.size(), 1u) << "the queued stretch never reached the engine";
+    EXPECT_TRUE(paster.pasted.isEmpty());
+    EXPECT_EQ(state(), S::idle);
 }
 
 }  // namespace

@@ -1,104 +1,24 @@
-#include "app/DictationCoordinator.h"
-#include "models/AppSettings.h"
-#include "services/HotkeyManager.h"
-#include "support/FakeAccessibilityTrust.h"
-#include "support/FakeSpeechDetector.h"
-#include "support/FakeCancelKeyGrab.h"
-#include "support/FakeDeviceIdentity.h"
-#include "support/FakeDictationOverlay.h"
-#include "support/FakeDictationRecorder.h"
-#include "support/FakeGlobalHotkeyBackend.h"
-#include "support/FakeLoginItemService.h"
-#include "support/FakeModifierEventSource.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeTextPaster.h"
-#include "support/InMemoryDefaultsStore.h"
-#include "support/LogCapture.h"
-#include "support/LoopbackHttpServer.h"
-#include "support/ManualScheduler.h"
+#include "integration/pipeline/PipelineTest.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
 
 #include <gtest/gtest.h>
-
-using namespace std::chrono_literals;
 
 namespace {
 
 // Dictation through a server the user named in the settings (the hosts for tests stay empty,
 // as in the application), with vocabulary and replacements.
-class OwnServerDictationTest : public ::testing::Test {
+class OwnServerDictationTest : public PipelineTest {
 protected:
-    OwnServerDictationTest() {
-        network.setProxy(QNetworkProxy::NoProxy);
-        store.setBoolean("onboarding_completed", true);
-        store.setBoolean("launch_at_login_set", true);
-    }
-
-    DictationCoordinator& coordinator() {
-        if (!coordinator_) {
-            coordinator_ =
-                std::make_unique<DictationCoordinator>(DictationCoordinator::Dependencies{
-                    settings, recorder, paster, overlay, sounds, trust, scheduler, hotkeys,
-                    modifiers, loginItems, deviceIdentity,
-                    DictationCoordinator::RemoteServices{
-                        HttpTransport(&network, 5000ms), {}, {}, server.baseURL()},
-                    [] {}, cancelKey, speech});
-            coordinator_->start();
-        }
-        return *coordinator_;
-    }
-
-    void holdGesture() {
-        coordinator();
-        hotkeys.press(HotkeyManager::hotkeyId);
-        scheduler.advance(300ms);
-        scheduler.runDue();
-        hotkeys.release(HotkeyManager::hotkeyId);
-        scheduler.runDue();
-        QElapsedTimer deadline;
-        deadline.start();
-        while (deadline.elapsed() < 10000) {
-            scheduler.runDue();
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            if (coordinator().stateMachine().state() == RecordingStateValue::idle &&
-                scheduler.pendingCount() == 0) {
-                break;
-            }
-        }
-        QCoreApplication::processEvents();
-    }
+    OwnServerDictationTest() { everyHostAtServer = false; }
 
     static QString userMessage(const RecordedRequest& chat) {
         const QJsonArray messages =
             QJsonDocument::fromJson(chat.body).object().value("messages").toArray();
         return messages.last().toObject().value("content").toString();
     }
-
-    LogCapture log;
-    InMemoryDefaultsStore store;
-    AppSettings settings{store};
-    FakeDictationRecorder recorder;
-    FakeTextPaster paster;
-    FakeDictationOverlay overlay;
-    FakeSoundPlayer sounds;
-    FakeAccessibilityTrust trust;
-    ManualScheduler scheduler;
-    FakeGlobalHotkeyBackend hotkeys;
-    FakeModifierEventSource modifiers;
-    FakeLoginItemService loginItems;
-    FakeDeviceIdentity deviceIdentity;
-    QNetworkAccessManager network;
-    LoopbackHttpServer server;
-    FakeCancelKeyGrab cancelKey;
-    FakeSpeechDetector speech;  // the fake recorder holds no speech
-    std::unique_ptr<DictationCoordinator> coordinator_;
 };
 
 TEST_F(OwnServerDictationTest, ServerModelsVocabularyAndReplacementsFromTheSettings) {
@@ -157,6 +77,7 @@ TEST_F(OwnServerDictationTest, PlainHttpToAPublicServerFailsTheRunWithoutSending
     settings.setUseBackend(false);
     settings.setOpenAIAPIKey("sk-secret-xyz");
     settings.setOpenAIBaseURL("http://203.0.113.7");
+    pendingAllowed = 1;  // the error's clearing timer
     holdGesture();
     EXPECT_EQ(server.connectionCount(), 0);
     EXPECT_TRUE(overlay.calls.join("|").contains("error "))

@@ -1,12 +1,17 @@
+#include "cli/DefaultsCommand.h"
+#include "platform/desktop/SqliteDefaultsStore.h"
 #include "StoreLockHolder.h"
-#include "platform/linux/SqliteDefaultsStore.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Long enough for SQLite to retry, short enough that a lock the test holds fails at once.
+constexpr std::chrono::milliseconds shortBusyTimeout{50};
 
 struct Result {
     int exitCode;
@@ -18,15 +23,27 @@ class DefaultsCommandTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
 
-    Result run(const QStringList& args) {
+    Result run(const QStringList& args, const QByteArray& input = {}) {
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", dir.path());
         tool.setProcessEnvironment(env);
         tool.start(QStringLiteral(QUILLO_BINARY_DIR "/src/quillo-defaults"), args);
+        tool.write(input);
+        tool.closeWriteChannel();
         tool.waitForFinished(30000);
         return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardOutput()),
                 QString::fromUtf8(tool.readAllStandardError())};
+    }
+    static Result runInProcess(DefaultsStore& store, const QStringList& args) {
+        QString out;
+        QString err;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        const int exitCode = DefaultsCommand(store, outStream, errStream).run(args);
+        outStream.flush();
+        errStream.flush();
+        return {exitCode, out, err};
     }
     SqliteDefaultsStore store() {
         return SqliteDefaultsStore(dir.filePath("quillo/defaults.sqlite3"));
@@ -65,6 +82,19 @@ TEST_F(DefaultsCommandTest, ListingMasksSecrets) {
     EXPECT_FALSE(listing.out.contains("short"));
     EXPECT_TRUE(listing.out.contains("openai_api_key = \"********1234\""));
     EXPECT_TRUE(listing.out.contains("selected_mode = \"chat\""));
+}
+
+// A key given on standard input never shows in the process list or the shell's history; read
+// back, it is masked like in the listing.
+TEST_F(DefaultsCommandTest, AKeyComesFromStandardInputAndReadsMasked) {
+    EXPECT_EQ(run({"write", "openai_api_key", "-string", "-"}, "sk-from-stdin-5678\n").exitCode, 0);
+    EXPECT_EQ(store().string("openai_api_key"), "sk-from-stdin-5678")
+        << "the line break that ends the input is not part of the key";
+    EXPECT_EQ(run({"read", "openai_api_key"}).out, "\"********5678\"\n");
+    EXPECT_FALSE(run({"read"}).out.contains("sk-from-stdin"));
+
+    EXPECT_EQ(run({"write", "whisper_language", "-string", "-"}, "de").exitCode, 0);
+    EXPECT_EQ(run({"read", "whisper_language"}).out, "de\n") << "other keys read in full";
 }
 
 TEST_F(DefaultsCommandTest, RefusesBadInputAndChangesNothing) {
@@ -106,12 +136,14 @@ TEST_F(DefaultsCommandTest, AWriteTheStoreRefusesFailsWithTheReason) {
     ASSERT_EQ(run({"write", "use_backend", "-bool", "true"}).exitCode, 0);
     {
         // Another process in the middle of a write: ours waits its turn, then gives up.
+        // The command in this process, on a store that waits only briefly for the lock.
         const StoreLockHolder holder(dir.filePath("quillo/defaults.sqlite3"), /*exclusive=*/false);
-        const Result write = run({"write", "use_backend", "-bool", "false"});
+        SqliteDefaultsStore waiting(dir.filePath("quillo/defaults.sqlite3"), shortBusyTimeout);
+        const Result write = runInProcess(waiting, {"write", "use_backend", "-bool", "false"});
         EXPECT_EQ(write.exitCode, 1);
         EXPECT_EQ(write.err,
                   "quillo-defaults: could not write 'use_backend': database is locked\n");
-        const Result removal = run({"delete", "use_backend"});
+        const Result removal = runInProcess(waiting, {"delete", "use_backend"});
         EXPECT_EQ(removal.exitCode, 1);
         EXPECT_EQ(removal.err,
                   "quillo-defaults: could not delete 'use_backend': database is locked\n");

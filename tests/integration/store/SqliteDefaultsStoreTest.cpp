@@ -1,5 +1,5 @@
+#include "platform/desktop/SqliteDefaultsStore.h"
 #include "StoreLockHolder.h"
-#include "platform/linux/SqliteDefaultsStore.h"
 #include "support/LogCapture.h"
 
 #include <QDir>
@@ -19,6 +19,9 @@ namespace {
 QString binary(const char* name) {
     return QStringLiteral(QUILLO_BINARY_DIR) + QLatin1Char('/') + QLatin1String(name);
 }
+
+// Long enough for SQLite to retry, short enough that a lock the test holds fails at once.
+constexpr std::chrono::milliseconds shortBusyTimeout{50};
 
 class SqliteDefaultsStoreTest : public ::testing::Test {
 protected:
@@ -156,7 +159,7 @@ TEST_F(SqliteDefaultsStoreTest,
     {
         const StoreLockHolder holder(path(), /*exclusive=*/true);
         LogCapture log;
-        SqliteDefaultsStore store(path());
+        SqliteDefaultsStore store(path(), shortBusyTimeout);
         EXPECT_TRUE(store.movedAsidePath().isEmpty()) << "a locked store is not damaged";
         EXPECT_EQ(store.openFailure(), QStringLiteral("database is locked"));
         EXPECT_EQ(log.lines(), QStringList{fallbackLine(path())});
@@ -219,4 +222,53 @@ TEST_F(SqliteDefaultsStoreTest, AStoreWeMayNotReadOrWriteIsLeftUntouched) {
         ::chmod(QFile::encodeName(path()).constData(), 0600);
         EXPECT_EQ(SqliteDefaultsStore(path()).string("keep"), "me");
     }
+}
+
+// Under "umask 000" a missing configuration folder came out world-writable: every folder the
+// store creates is the user's alone, whatever the umask.
+TEST_F(SqliteDefaultsStoreTest, FoldersItCreatesArePrivateUnderAnyUmask) {
+    const QString config = dir.filePath("config");
+    const QString store = config + QStringLiteral("/quillo/defaults.sqlite3");
+    const mode_t savedMask = ::umask(0);
+    {
+        SqliteDefaultsStore created(store);
+        created.setString("keep", "me");
+    }
+    ::umask(savedMask);
+    EXPECT_EQ(permissions(config), 0700u);
+    EXPECT_EQ(permissions(config + QStringLiteral("/quillo")), 0700u);
+    EXPECT_EQ(permissions(store), 0600u);
+    EXPECT_EQ(SqliteDefaultsStore(store).string("keep"), "me");
+}
+
+// A store that belongs to someone else (left by "sudo", or planted in a shared folder) is not
+// ours to trust or to change: refused with a line that says why, and the session runs in memory.
+TEST_F(SqliteDefaultsStoreTest, AStoreOwnedByAnotherUserIsRefusedAndLeftAsItWas) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a file to another user needs root";
+    }
+    {
+        SqliteDefaultsStore store(path());
+        store.setString("keep", "me");
+    }
+    const QByteArray file = QFile::encodeName(path());
+    ASSERT_EQ(::chown(file.constData(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(file.constData(), 0644), 0);
+    const QByteArray before = bytesOf(path());
+
+    LogCapture log;
+    SqliteDefaultsStore store(path());
+    EXPECT_TRUE(log.lines().contains(
+        QStringLiteral("[Quillo] The preferences store %1 belongs to another user (uid 65534); "
+                       "Quillo leaves it alone")
+            .arg(path())))
+        << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(log.lines().contains(fallbackLine(path())));
+    EXPECT_TRUE(store.setBoolean("show_overlay", false)) << "the session still has a store";
+    EXPECT_EQ(store.string("keep"), std::nullopt);
+    EXPECT_EQ(bytesOf(path()), before);
+    EXPECT_EQ(permissions(path()), 0644u) << "its mode is not changed either";
+    struct stat st {};
+    ::stat(file.constData(), &st);
+    EXPECT_EQ(st.st_uid, 65534u);
 }

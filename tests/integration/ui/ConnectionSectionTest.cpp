@@ -1,4 +1,5 @@
 #include "integration/ui/UiTestSupport.h"
+#include "support/EventLoop.h"
 #include "support/FakeActivationPolicy.h"
 #include "support/FakeAudioSourceList.h"
 #include "support/FakeLoginItemService.h"
@@ -6,29 +7,30 @@
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestArtifacts.h"
+#include "support/VisibleLayout.h"
 
 #include "models/AppSettings.h"
-#include "services/LLMProvider.h"
-#include "views/MenuBarView.h"
-#include "views/PillButton.h"
-#include "views/SegmentedControl.h"
-#include "views/SettingsView.h"
-#include "views/SettingsWindowController.h"
-#include "views/Translations.h"
-#include "views/settings/ConnectionSettingsContent.h"
-#include "views/settings/HistoryRow.h"
-#include "views/settings/MicrophoneChoice.h"
-#include "views/settings/SecretField.h"
-#include "views/settings/VocabularyCards.h"
-#include "views/SystemSettingsContent.h"
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
+#include "services/local/SpeechModelDownloader.h"
+#include "services/remote/LLMProvider.h"
+#include "views/settings/sections/ConnectionSettingsContent.h"
+#include "views/settings/sections/HistoryRow.h"
+#include "views/settings/sections/MicrophoneChoice.h"
+#include "views/settings/sections/SecretField.h"
+#include "views/settings/sections/SystemSettingsContent.h"
+#include "views/settings/sections/VocabularyCards.h"
+#include "views/settings/SettingsView.h"
+#include "views/settings/SettingsWindowController.h"
+#include "views/Translations.h"
+#include "views/tray/MenuBarView.h"
+#include "views/widgets/PillButton.h"
+#include "views/widgets/SegmentedControl.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
@@ -81,12 +83,8 @@ protected:
 
     QString checkOutcome(LLMProvider provider) {
         QTest::mouseClick(section->checkButton(provider), Qt::LeftButton);
-        QElapsedTimer waited;
-        waited.start();
         const QString running = qtTrId("connection.check.running");
-        while (section->checkResult(provider)->text() == running && waited.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
+        waitUntil([&] { return section->checkResult(provider)->text() != running; }, 10s);
         return section->checkResult(provider)->text();
     }
 
@@ -317,7 +315,8 @@ TEST(HistoryRowTest, ClickOrContextMenuCopiesTheTextWithAShortConfirmation) {
     EXPECT_EQ(row.timeLabel()->text(), "12:30");
 }
 
-// Screenshots of the new and changed sections, in English and German, for review.
+// Screenshots of the new and changed sections with the own route's fields filled in, in English
+// and German, for review; each section fits its pane.
 TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
     for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
         InMemoryDefaultsStore::sharedForTests().clear();
@@ -339,8 +338,12 @@ TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
         sources.list = {{"test_mic", "USB Headset Mono"}, {"alsa_input.pci", "Built-in Audio"}};
         FakeLoginItemService loginItems;
         FakeActivationPolicy policy;
+        // The section's local card with its switches, the words-while-speaking one among them.
+        QNetworkAccessManager network;
+        SpeechModelDownloader downloader(network);
         SettingsWindowController controller(settings, &loginItems, &policy);
         controller.setAudioSources(&sources);
+        controller.setModelDownloader(&downloader);
         controller.show();
         for (SettingsSection section :
              {SettingsSection::connection, SettingsSection::system, SettingsSection::modes,
@@ -352,6 +355,8 @@ TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
             EXPECT_TRUE(controller.window()->grab().toImage().save(base + ".png"));
             QWidget* page = controller.view()->scrollArea()->widget();
             EXPECT_TRUE(page->grab().toImage().save(base + "-page.png"));
+            EXPECT_TRUE(VisibleLayout::fitsItsPane(controller.view()->scrollArea()))
+                << section.rawValue().toStdString() << ' ' << language.toStdString();
         }
         controller.window()->close();
     }

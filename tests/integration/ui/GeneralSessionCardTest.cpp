@@ -2,7 +2,7 @@
 
 #include "models/AppSettings.h"
 #include "platform/SessionNotes.h"
-#include "views/GeneralSettingsContent.h"
+#include "views/settings/sections/GeneralSettingsContent.h"
 
 #include <QLabel>
 

@@ -2,10 +2,10 @@
 #include "support/InMemoryDefaultsStore.h"
 
 #include "models/AppSettings.h"
-#include "views/HotkeyField.h"
-#include "views/KeyCaptureView.h"
-#include "views/KeyPill.h"
 #include "views/Translations.h"
+#include "views/widgets/HotkeyField.h"
+#include "views/widgets/KeyCaptureView.h"
+#include "views/widgets/KeyPill.h"
 
 #include <QLabel>
 #include <QShortcut>
@@ -18,6 +18,9 @@ namespace {
 constexpr quint32 xRightAlt = 108;
 constexpr quint32 xFn = 200;     // no X key code exists; a keyboard driver's private one
 constexpr quint32 xGlobe = 201;
+
+// A key code and its modifier flags.
+using Hotkey = QPair<int, int>;
 
 class HotkeyFieldTest : public ::testing::Test {
 protected:
@@ -41,6 +44,7 @@ protected:
     void TearDown() override { KeyCaptureView::installNativeKeyTranslator({}); }
 
     static AppSettings& settings() { return AppSettings::shared(); }
+    static Hotkey stored() { return {settings().hotkeyKeyCode(), settings().hotkeyModifiers()}; }
     static bool hotkeyStored() {
         return InMemoryDefaultsStore::sharedForTests().contains(AppSettings::Keys::hotkeyKeyCode);
     }
@@ -60,6 +64,13 @@ protected:
     void releaseKey(Qt::Key key, Qt::KeyboardModifiers held, quint32 nativeScanCode = 0) {
         sendKey(capture(), QEvent::KeyRelease, key, held, nativeScanCode);
     }
+    // Control and Shift down together and up again: no lone modifier.
+    void pressControlAndShiftTogether() {
+        pressKey(capture(), Qt::Key_Control);
+        pressKey(capture(), Qt::Key_Shift, Qt::ControlModifier);
+        releaseKey(Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
+        releaseKey(Qt::Key_Control, Qt::ControlModifier);
+    }
     QStringList pillTexts() const {
         QStringList texts;
         for (auto* pill : field->findChildren<KeyPill*>()) texts << pill->text();
@@ -74,7 +85,7 @@ protected:
 
     QWidget window;
     HotkeyField* field = nullptr;
-    QList<QPair<int, int>> reported;
+    QList<Hotkey> reported;
 };
 
 TEST_F(HotkeyFieldTest, ShowsStoredHotkeyAndRecordsALoneRightOptionOnItsRelease) {
@@ -89,9 +100,8 @@ TEST_F(HotkeyFieldTest, ShowsStoredHotkeyAndRecordsALoneRightOptionOnItsRelease)
     releaseKey(Qt::Key_Alt, Qt::AltModifier, xRightAlt);
     settle();
 
-    EXPECT_EQ(settings().hotkeyKeyCode(), 61);
-    EXPECT_EQ(settings().hotkeyModifiers(), 0);
-    EXPECT_EQ(reported, (QList<QPair<int, int>>{{61, 0}}));
+    EXPECT_EQ(stored(), Hotkey(61, 0));
+    EXPECT_EQ(reported, (QList<Hotkey>{{61, 0}}));
     EXPECT_FALSE(field->isRecording());
     EXPECT_EQ(field->captureView(), nullptr);
     EXPECT_EQ(pillTexts(), QStringList{"AltGr"});
@@ -102,15 +112,14 @@ TEST_F(HotkeyFieldTest, FnAndGlobeAreBothStoredAsFn) {
     startRecording();
     pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xFn);
     releaseKey(Qt::Key_unknown, Qt::NoModifier, xFn);
-    EXPECT_EQ(settings().hotkeyKeyCode(), 63);
-    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+    EXPECT_EQ(stored(), Hotkey(63, 0));
 
     settings().setHotkeyKeyCode(49);
     startRecording();
     pressKey(capture(), Qt::Key_unknown, Qt::NoModifier, xGlobe);
     releaseKey(Qt::Key_unknown, Qt::NoModifier, xGlobe);
     EXPECT_EQ(settings().hotkeyKeyCode(), 63);
-    EXPECT_EQ(reported, (QList<QPair<int, int>>{{63, 0}, {63, 0}}));
+    EXPECT_EQ(reported, (QList<Hotkey>{{63, 0}, {63, 0}}));
     EXPECT_EQ(pillTexts(), QStringList{"Fn"});
 }
 
@@ -122,9 +131,8 @@ TEST_F(HotkeyFieldTest, ALetterAloneIsIgnoredButSpaceAloneIsAccepted) {
     EXPECT_TRUE(reported.isEmpty());
 
     QTest::keyClick(capture(), Qt::Key_Space);
-    EXPECT_EQ(settings().hotkeyKeyCode(), 49);
-    EXPECT_EQ(settings().hotkeyModifiers(), 0);
-    EXPECT_EQ(reported, (QList<QPair<int, int>>{{49, 0}}));
+    EXPECT_EQ(stored(), Hotkey(49, 0));
+    EXPECT_EQ(reported, (QList<Hotkey>{{49, 0}}));
     EXPECT_FALSE(field->isRecording());
 }
 
@@ -132,8 +140,7 @@ TEST_F(HotkeyFieldTest, AModifierHeldBeforeRecordingCombinesWithTheKey) {
     startRecording();
     // Option went down before the click: no modifier change arrives, only the Space press.
     pressKey(capture(), Qt::Key_Space, Qt::AltModifier, 0, " ");
-    EXPECT_EQ(settings().hotkeyKeyCode(), 49);
-    EXPECT_EQ(settings().hotkeyModifiers(), 2048);
+    EXPECT_EQ(stored(), Hotkey(49, 2048));
 }
 
 TEST_F(HotkeyFieldTest, AModifierPressedAfterTheClickCombinesWithTheNextKey) {
@@ -141,9 +148,8 @@ TEST_F(HotkeyFieldTest, AModifierPressedAfterTheClickCombinesWithTheNextKey) {
     pressKey(capture(), Qt::Key_Control);
     pressKey(capture(), Qt::Key_Shift, Qt::ControlModifier);
     pressKey(capture(), Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier, 0, "d");
-    EXPECT_EQ(settings().hotkeyKeyCode(), 2);
-    EXPECT_EQ(settings().hotkeyModifiers(), 4096 + 512);
-    EXPECT_EQ(reported, (QList<QPair<int, int>>{{2, 4608}}));
+    EXPECT_EQ(stored(), Hotkey(2, 4096 + 512));
+    EXPECT_EQ(reported, (QList<Hotkey>{{2, 4608}}));
     EXPECT_FALSE(field->isRecording());
 }
 
@@ -157,33 +163,25 @@ TEST_F(HotkeyFieldTest, TheReleaseOfAModifierHeldBeforeTheClickIsIgnored) {
 
     pressKey(capture(), Qt::Key_Shift);
     releaseKey(Qt::Key_Shift, Qt::ShiftModifier);
-    EXPECT_EQ(settings().hotkeyKeyCode(), 56);
-    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+    EXPECT_EQ(stored(), Hotkey(56, 0));
 }
 
 // Control and Shift pressed together, or Control with a key the field does not take, name no
 // lone modifier; the next modifier pressed and released alone does.
 TEST_F(HotkeyFieldTest, AModifierWithAnotherKeyInBetweenIsNotRecordedAlone) {
     startRecording();
-    pressKey(capture(), Qt::Key_Control);
-    pressKey(capture(), Qt::Key_Shift, Qt::ControlModifier);
-    releaseKey(Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
-    releaseKey(Qt::Key_Control, Qt::ControlModifier);
+    pressControlAndShiftTogether();
     pressKey(capture(), Qt::Key_Alt);
     QTest::keyClick(capture(), Qt::Key_Escape, Qt::AltModifier);
     EXPECT_FALSE(field->isRecording()) << "Option+Escape is a hotkey";
-    EXPECT_EQ(reported, (QList<QPair<int, int>>{{53, 2048}}));
+    EXPECT_EQ(reported, (QList<Hotkey>{{53, 2048}}));
 
     startRecording();
-    pressKey(capture(), Qt::Key_Control);
-    pressKey(capture(), Qt::Key_Shift, Qt::ControlModifier);
-    releaseKey(Qt::Key_Shift, Qt::ControlModifier | Qt::ShiftModifier);
-    releaseKey(Qt::Key_Control, Qt::ControlModifier);
+    pressControlAndShiftTogether();
     EXPECT_TRUE(field->isRecording());
     pressKey(capture(), Qt::Key_Control);
     releaseKey(Qt::Key_Control, Qt::ControlModifier);
-    EXPECT_EQ(settings().hotkeyKeyCode(), 59);
-    EXPECT_EQ(settings().hotkeyModifiers(), 0);
+    EXPECT_EQ(stored(), Hotkey(59, 0));
     EXPECT_FALSE(field->isRecording());
 }
 
@@ -193,14 +191,12 @@ TEST_F(HotkeyFieldTest, EscapeAloneCancelsButWithCommandIsAHotkey) {
     startRecording();
     QTest::keyClick(capture(), Qt::Key_Escape);
     EXPECT_FALSE(field->isRecording());
-    EXPECT_EQ(settings().hotkeyKeyCode(), 40);
-    EXPECT_EQ(settings().hotkeyModifiers(), 4096);
+    EXPECT_EQ(stored(), Hotkey(40, 4096));
     EXPECT_TRUE(reported.isEmpty());
 
     startRecording();
     pressKey(capture(), Qt::Key_Escape, Qt::MetaModifier);
-    EXPECT_EQ(settings().hotkeyKeyCode(), 53);
-    EXPECT_EQ(settings().hotkeyModifiers(), 256);
+    EXPECT_EQ(stored(), Hotkey(53, 256));
 }
 
 TEST_F(HotkeyFieldTest, ControlCombinationsAreRecordedNotTakenByShortcuts) {
@@ -212,8 +208,7 @@ TEST_F(HotkeyFieldTest, ControlCombinationsAreRecordedNotTakenByShortcuts) {
     // platform plugin does.
     QTest::simulateEvent(capture(), true, Qt::Key_K, Qt::ControlModifier, QString(), false);
     EXPECT_EQ(shortcutFired, 0);
-    EXPECT_EQ(settings().hotkeyKeyCode(), 40);
-    EXPECT_EQ(settings().hotkeyModifiers(), 4096);
+    EXPECT_EQ(stored(), Hotkey(40, 4096));
 }
 
 TEST_F(HotkeyFieldTest, LeavingTheScreenEndsRecordingWithoutStoring) {
@@ -249,7 +244,7 @@ TEST_F(HotkeyFieldTest, WhereOnlyCombinationsBindALoneModifierIsRefusedWithAMess
     // A combination is still taken, and the message goes.
     pressKey(capture(), Qt::Key_Space, Qt::AltModifier, 0, " ");
     settle();
-    EXPECT_EQ(reported, (QList<QPair<int, int>>{{49, 2048}}));
+    EXPECT_EQ(reported, (QList<Hotkey>{{49, 2048}}));
     EXPECT_TRUE(field->notice().isEmpty());
 }
 

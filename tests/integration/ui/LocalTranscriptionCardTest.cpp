@@ -1,19 +1,22 @@
-#include "views/settings/LocalTranscriptionCard.h"
+#include "views/settings/sections/LocalTranscriptionCard.h"
 
 #include "models/AppSettings.h"
-#include "services/LocalTranscriptionService.h"
-#include "services/SpeechModelDownloader.h"
+#include "services/local/LocalTranscriber.h"
+#include "services/local/SpeechModelDownloader.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/X11TestClient.h"
-#include "views/PillButton.h"
-#include "views/QuilloToggleStyle.h"
+#include "support/ScopedDataHome.h"
+#include "views/widgets/PillButton.h"
+#include "views/widgets/QuilloToggleStyle.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -21,27 +24,15 @@ namespace {
 
 class LocalTranscriptionCardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dataHome.isValid());
-        previous = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-    }
-    void TearDown() override {
-        if (previous.isEmpty()) {
-            qunsetenv("XDG_DATA_HOME");
-        } else {
-            qputenv("XDG_DATA_HOME", previous);
-        }
-    }
+    void SetUp() override { ASSERT_TRUE(dataHome.isValid()); }
     void install(const QString& model) {
-        QDir().mkpath(LocalTranscriptionService::modelsDirectory());
-        QFile file(LocalTranscriptionService::modelPath(model));
+        QDir().mkpath(LocalTranscriber::modelsDirectory());
+        QFile file(LocalTranscriber::modelPath(model));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("model");
     }
 
-    QTemporaryDir dataHome;
-    QByteArray previous;
+    ScopedDataHome dataHome;
     InMemoryDefaultsStore store;
     AppSettings settings{store};
     QNetworkAccessManager network;
@@ -59,6 +50,30 @@ TEST_F(LocalTranscriptionCardTest, TheSwitchesStoreTheChoices) {
     EXPECT_TRUE(LocalTranscriptionCard(settings, downloader).fastToggle()->isChecked());
 }
 
+// The words-while-speaking switch: off until chosen, named by its row for a screen reader, and
+// turned with the keyboard alone.
+TEST_F(LocalTranscriptionCardTest, TheLivePreviewSwitchIsNamedAndWorksFromTheKeyboard) {
+    LocalTranscriptionCard card(settings, downloader);
+    QuilloToggleStyle* toggle = card.livePreviewToggle();
+    EXPECT_FALSE(toggle->isChecked());
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(toggle);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->text(QAccessible::Name), qtTrId("local.live_preview_title"));
+    EXPECT_TRUE(node->state().checkable);
+
+    card.show();
+    EXPECT_TRUE(toggle->focusPolicy() & Qt::TabFocus);
+    toggle->setFocus();
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_TRUE(settings.livePreview());
+    EXPECT_TRUE(node->state().checked);
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_FALSE(settings.livePreview());
+
+    settings.setLivePreview(true);
+    EXPECT_TRUE(LocalTranscriptionCard(settings, downloader).livePreviewToggle()->isChecked());
+}
+
 TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAndDelete) {
     install("tiny.en");
     LocalTranscriptionCard card(settings, downloader);
@@ -74,8 +89,14 @@ TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAn
     EXPECT_EQ(settings.localModel(), "tiny.en");
     EXPECT_FALSE(tiny.use->isVisibleTo(&card)) << "the model in use offers no Use";
 
+    // A part left by a later interrupted download of the same model goes with it.
+    const QString part = SpeechModelDownloader::partialPath(LocalTranscriber::modelPath("tiny.en"));
+    QFile partFile(part);
+    ASSERT_TRUE(partFile.open(QIODevice::WriteOnly));
+    partFile.close();
     tiny.remove->click();
-    EXPECT_FALSE(QFile::exists(LocalTranscriptionService::modelPath("tiny.en")));
+    EXPECT_FALSE(QFile::exists(LocalTranscriber::modelPath("tiny.en")));
+    EXPECT_FALSE(QFile::exists(part));
     EXPECT_TRUE(tiny.download->isVisibleTo(&card));
 }
 
@@ -89,8 +110,7 @@ TEST_F(LocalTranscriptionCardTest, ADownloadOutlivesTheCardAndShowsOnTheNextOne)
     {
         LocalTranscriptionCard first(settings, downloader);
         downloader.start(QUrl(server.baseURL() + QStringLiteral("/tiny.en.bin")),
-                         LocalTranscriptionService::modelPath("tiny.en"), 1000,
-                         QByteArray(64, '0'));
+                         LocalTranscriber::modelPath("tiny.en"), 1000, QByteArray(64, '0'));
         ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
         EXPECT_TRUE(first.controls("tiny.en").cancel->isVisibleTo(&first));
     }

@@ -2,13 +2,23 @@
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
 #include "support/InMemoryDefaultsStore.h"
+#include "support/LoopbackHttpServer.h"
+#include "support/X11TestClient.h"
 #include "support/TestArtifacts.h"
+#include "support/VisibleLayout.h"
+#include "support/ScopedDataHome.h"
 #include "theme/QuilloTheme.h"
-#include "views/MenuBarIcon.h"
-#include "views/MenuBarView.h"
 #include "views/Translations.h"
+#include "views/tray/MenuBarIcon.h"
+#include "services/local/LocalTranscriber.h"
+#include "services/local/SpeechModelDownloader.h"
+#include "views/settings/sections/HomeSettingsContent.h"
+#include "views/tray/MenuBarView.h"
 
 #include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QTest>
 #include <QWidgetAction>
@@ -63,6 +73,8 @@ protected:
         menu->popup(QPoint(200, 100));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu.get()));
         EXPECT_TRUE(menu->grab().save(testArtifactPath(fileName)));
+        EXPECT_TRUE(VisibleLayout::nothingClipped(menu.get(), menu.get()))
+            << fileName.toStdString();
         menu->hide();
     }
 
@@ -151,6 +163,62 @@ TEST_F(MenuBarViewTest, FollowsChangesWhileOpenAndRunsSettingsAndQuit) {
     QTest::keyClick(menu.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(quitRequests, 1);
     menu->hide();
+}
+
+TEST_F(MenuBarViewTest, TheEngineLineSaysWhatTranscribesAndLeadsToTheConnectionSection) {
+    ScopedDataHome dataHome;
+    int connectionOpened = 0;
+    menu->setOpenConnectionSettings([&] { ++connectionOpened; });
+    QNetworkAccessManager network;
+    SpeechModelDownloader downloader(network);
+    menu->setModelDownloader(&downloader);
+    HomeSettingsContent home(settings, &downloader);
+    QAction* line = menu->engineAction();
+    auto says = [&](const char* text, bool warns) {
+        EXPECT_EQ(line->text(), text);
+        EXPECT_EQ(home.engineLine()->text(), text) << "the Home section says the same";
+        EXPECT_EQ(line->property("symbol") == "exclamationmark.triangle", warns) << text;
+    };
+
+    says("Speech to text: Quillo's service", false);
+    settings.setUseBackend(false);
+    says("Speech to text: API key missing", true);
+    settings.setOpenAIAPIKey(QStringLiteral("sk-test"));
+    says("Speech to text: your own server", false);
+
+    settings.setLocalTranscription(true);
+    settings.setLocalModel(QString());
+    says("Speech to text: not set up", true);
+    settings.setLocalModel(QStringLiteral("base.en"));
+    says("Speech model missing: base.en", true);
+    QDir().mkpath(LocalTranscriber::modelsDirectory());
+    QFile model(LocalTranscriber::modelPath(QStringLiteral("base.en")));
+    ASSERT_TRUE(model.open(QIODevice::WriteOnly));
+    model.close();
+    settings.setLocalModel(QStringLiteral("base.en"));
+    says("Speech to text: this computer (base.en)", false);
+    // The file gone: said before the next dictation, when the menu opens.
+    model.remove();
+    emit menu->aboutToShow();
+    EXPECT_EQ(line->text(), "Speech model missing: base.en");
+    EXPECT_EQ(line->property("symbol"), "exclamationmark.triangle");
+    line->trigger();
+    EXPECT_EQ(connectionOpened, 1);
+
+    LoopbackHttpServer server;
+    ScriptedResponse silent = ScriptedResponse::text(200, "");
+    silent.ending = ScriptedResponse::Ending::neverAnswer;
+    server.enqueue(silent);
+    downloader.start(QUrl(server.baseURL() + QStringLiteral("/ggml-tiny.en.bin")),
+                     LocalTranscriber::modelPath(QStringLiteral("tiny.en")), 100,
+                     QByteArray(64, '0'));
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; }));
+    emit downloader.progress(45, 100);  // what the reply reports as its bytes arrive
+    says("Downloading speech model… 45 %", false);
+    downloader.cancel();
+    ASSERT_TRUE(waitUntil([&] { return !downloader.isRunning(); }));
+    says("Speech model missing: base.en", true);
+    saveScreenshot(QStringLiteral("menu-engine-missing-en.png"));
 }
 
 TEST_F(MenuBarViewTest, ShowsGermanTextsWhenGermanIsInstalled) {

@@ -1,14 +1,16 @@
+#include "integration/ui/OnboardingScreenshot.h"
 #include "models/AppSettings.h"
 #include "platform/ActivationPolicy.h"
 #include "support/FakeActivationPolicy.h"
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/TestArtifacts.h"
-#include "views/CapsuleButton.h"
-#include "views/KeyCap.h"
-#include "views/OnboardingView.h"
-#include "views/OnboardingWindowController.h"
+#include "support/VisibleLayout.h"
+#include "views/onboarding/CapsuleButton.h"
+#include "views/onboarding/OnboardingView.h"
+#include "views/onboarding/OnboardingWindowController.h"
 #include "views/Translations.h"
+#include "views/widgets/KeyCap.h"
 
 #include <QDir>
 #include <QLabel>
@@ -78,12 +80,6 @@ protected:
     void click(OnboardingView* view, const char* name) {
         QTest::mouseClick(find(view, name), Qt::LeftButton);
     }
-    void saveScreenshot(OnboardingView* view, const QString& fileName) {
-        QWidget* window = OnboardingWindowController::shared().window();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-        ASSERT_TRUE(QTest::qWaitFor([view] { return !view->isAnimating(); }));
-        EXPECT_TRUE(window->grab().save(testArtifactPath(fileName)));
-    }
 
     MicrophoneGate microphone;
     FakeLoginItemService loginItems;
@@ -151,12 +147,13 @@ TEST_F(OnboardingViewTest, AccessibilityNextFollowsTheConfirmationBoxAndSettings
     OnboardingView* view = show();
     click(view, "welcomeButton");
     click(view, "micButton");
-    ASSERT_EQ(view->currentStep(), 2);
+    click(view, "engineNextButton");
+    ASSERT_EQ(view->currentStep(), OnboardingView::accessibilityStep);
 
     auto* next = find<CapsuleButton>(view, "accessibilityNextButton");
     EXPECT_FALSE(next->isEnabled());
     click(view, "accessibilityNextButton");
-    EXPECT_EQ(view->currentStep(), 2);
+    EXPECT_EQ(view->currentStep(), OnboardingView::accessibilityStep);
 
     click(view, "accessibilityConfirmBox");
     EXPECT_TRUE(next->isEnabled());
@@ -171,13 +168,14 @@ TEST_F(OnboardingViewTest, AccessibilityNextFollowsTheConfirmationBoxAndSettings
 
     click(view, "accessibilityConfirmBox");
     click(view, "accessibilityNextButton");
-    EXPECT_EQ(view->currentStep(), 3);
+    EXPECT_EQ(view->currentStep(), OnboardingView::readyStep);
 }
 
 TEST_F(OnboardingViewTest, ReadyStepShowsTheStoredHotkeyAndCompletionStoresInOrder) {
     OnboardingView* view = show();
     click(view, "welcomeButton");
     click(view, "micButton");
+    click(view, "engineNextButton");
     click(view, "accessibilityConfirmBox");
     click(view, "accessibilityNextButton");
     auto capTexts = [&] {
@@ -226,7 +224,7 @@ TEST_F(OnboardingViewTest, ShowingAgainReusesTheWindowAndClosingItStoresNothing)
     QWidget* window = OnboardingWindowController::shared().window();
     click(view, "welcomeButton");
     EXPECT_EQ(window->windowTitle(), "Quillo");
-    EXPECT_EQ(window->size(), QSize(480, 440));
+    EXPECT_EQ(window->size(), QSize(480, 520));
 
     OnboardingWindowController::shared().show();
     EXPECT_EQ(OnboardingWindowController::shared().window(), window);
@@ -247,14 +245,19 @@ TEST_F(OnboardingViewTest, ScreenshotsOfEveryStepInEnglishAndGerman) {
         ASSERT_EQ(Translations::install(language), language);
         OnboardingWindowController::shared().reset();
         OnboardingView* view = show();
-        saveScreenshot(view, QStringLiteral("onboarding-0-welcome-%1.png").arg(language));
+        saveOnboardingScreenshot(view, QStringLiteral("onboarding-0-welcome-%1.png").arg(language));
         click(view, "welcomeButton");
-        saveScreenshot(view, QStringLiteral("onboarding-1-microphone-%1.png").arg(language));
+        saveOnboardingScreenshot(view,
+                                 QStringLiteral("onboarding-1-microphone-%1.png").arg(language));
         click(view, "micButton");
+        saveOnboardingScreenshot(
+            view, QStringLiteral("onboarding-2-speech-to-text-%1.png").arg(language));
+        click(view, "engineNextButton");
         click(view, "accessibilityConfirmBox");
-        saveScreenshot(view, QStringLiteral("onboarding-2-accessibility-%1.png").arg(language));
+        saveOnboardingScreenshot(view,
+                                 QStringLiteral("onboarding-3-accessibility-%1.png").arg(language));
         click(view, "accessibilityNextButton");
-        saveScreenshot(view, QStringLiteral("onboarding-3-ready-%1.png").arg(language));
+        saveOnboardingScreenshot(view, QStringLiteral("onboarding-4-ready-%1.png").arg(language));
         if (language == QLatin1String("de")) {
             EXPECT_EQ(find<CapsuleButton>(view, "readyButton")->text(), "Diktieren starten");
         }

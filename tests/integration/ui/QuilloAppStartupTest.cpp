@@ -1,10 +1,10 @@
 #include "app/QuilloApp.h"
 #include "app/SingleInstance.h"
-#include "app/TrayIcon.h"
 #include "models/AppSettings.h"
 #include "models/AppState.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LogCapture.h"
+#include "views/tray/TrayIcon.h"
 
 #include <QMenu>
 #include <QSignalSpy>

@@ -2,10 +2,11 @@
 #include "support/FakeLoginItemService.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/TestArtifacts.h"
+#include "support/VisibleLayout.h"
 
 #include "models/AppSettings.h"
-#include "views/SettingsView.h"
-#include "views/SettingsWindowController.h"
+#include "views/settings/SettingsView.h"
+#include "views/settings/SettingsWindowController.h"
 #include "views/Translations.h"
 
 #include <QCoreApplication>
@@ -16,34 +17,46 @@
 
 namespace {
 
-// Renders every section in the window, and its whole scrolling page, for review.
-TEST(SettingsScreenshotTest, EverySectionRendersAtTheWindowSize) {
-    InMemoryDefaultsStore::sharedForTests().clear();
-    Translations::install(QStringLiteral("en"));
-    AppSettings& settings = AppSettings::shared();
-    const QDateTime now = QDateTime::currentDateTime();
-    settings.addDictation({"Meeting moved to Thursday at ten, please bring the draft.",
-                           DictationEntry::timestampFrom(now.addDays(-1)), 10, "email"});
-    settings.addDictation({QString("A long dictation that goes on and on. ").repeated(8),
-                           DictationEntry::timestampFrom(now.addSecs(-3600)), 64, "notes"});
-    settings.addDictation({"Sounds good, see you there!", DictationEntry::timestampFrom(now), 5,
-                           "chat"});
-    settings.setCustomPrompt("Write like a pirate.", DictationMode::chat);
+// Renders every section in the window, and its whole scrolling page, for review, and checks
+// what a person would see there in English and German: no section wider than its pane, and no
+// control cut off at the window's default size.
+TEST(SettingsScreenshotTest, EverySectionFitsItsPaneInEnglishAndGerman) {
+    for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
+        SCOPED_TRACE(language.toStdString());
+        InMemoryDefaultsStore::sharedForTests().clear();
+        ASSERT_EQ(Translations::install(language), language);
+        AppSettings& settings = AppSettings::shared();
+        const QDateTime now = QDateTime::currentDateTime();
+        settings.addDictation({"Meeting moved to Thursday at ten, please bring the draft.",
+                               DictationEntry::timestampFrom(now.addDays(-1)), 10, "email"});
+        settings.addDictation({QString("A long dictation that goes on and on. ").repeated(8),
+                               DictationEntry::timestampFrom(now.addSecs(-3600)), 64, "notes"});
+        settings.addDictation(
+            {"Sounds good, see you there!", DictationEntry::timestampFrom(now), 5, "chat"});
+        settings.setCustomPrompt("Write like a pirate.", DictationMode::chat);
 
-    FakeLoginItemService loginItems;
-    FakeActivationPolicy policy;
-    SettingsWindowController controller(settings, &loginItems, &policy);
-    controller.show();
-    for (SettingsSection section : SettingsSection::allCases()) {
-        controller.view()->select(section);
-        QCoreApplication::processEvents();
-        const QImage shot = controller.window()->grab().toImage();
-        EXPECT_EQ(shot.size(), QSize(860, 650) * controller.window()->devicePixelRatioF());
-        const QString base = testArtifactPath("settings-" + section.rawValue());
-        EXPECT_TRUE(shot.save(base + ".png"));
-        QWidget* page = controller.view()->scrollArea()->widget();
-        EXPECT_TRUE(page->grab().toImage().save(base + "-page.png"));
+        FakeLoginItemService loginItems;
+        FakeActivationPolicy policy;
+        SettingsWindowController controller(settings, &loginItems, &policy);
+        controller.show();
+        for (SettingsSection section : SettingsSection::allCases()) {
+            SCOPED_TRACE(section.rawValue().toStdString());
+            controller.view()->select(section);
+            QCoreApplication::processEvents();
+            const QImage shot = controller.window()->grab().toImage();
+            EXPECT_EQ(shot.size(), QSize(860, 650) * controller.window()->devicePixelRatioF());
+            const QString base =
+                testArtifactPath("settings-" + section.rawValue() + "-" + language);
+            EXPECT_TRUE(shot.save(base + ".png"));
+            QWidget* page = controller.view()->scrollArea()->widget();
+            EXPECT_TRUE(page->grab().toImage().save(base + "-page.png"));
+
+            EXPECT_TRUE(VisibleLayout::fitsItsPane(controller.view()->scrollArea()));
+            EXPECT_TRUE(VisibleLayout::nothingClipped(controller.window(), controller.window()));
+        }
+        controller.window()->close();
     }
+    Translations::install(QStringLiteral("en"));
 }
 
 }  // namespace

@@ -5,20 +5,20 @@
 #include "support/InMemoryDefaultsStore.h"
 
 #include "models/AppSettings.h"
-#include "services/HotkeyUtils.h"
-#include "views/ClampedTextLabel.h"
-#include "views/HomeSettingsContent.h"
-#include "views/KeyCap.h"
-#include "views/KeyPill.h"
+#include "services/hotkey/HotkeyUtils.h"
+#include "views/settings/sections/GeneralSettingsContent.h"
+#include "views/settings/sections/HomeSettingsContent.h"
+#include "views/settings/sections/ModesSettingsContent.h"
+#include "views/settings/sections/SystemSettingsContent.h"
 #include "views/Translations.h"
-#include "views/GeneralSettingsContent.h"
-#include "views/ModesSettingsContent.h"
-#include "views/PillButton.h"
-#include "views/QuilloToggleStyle.h"
-#include "views/SegmentedControl.h"
-#include "views/SettingsDivider.h"
-#include "views/SettingsRow.h"
-#include "views/SystemSettingsContent.h"
+#include "views/widgets/ClampedTextLabel.h"
+#include "views/widgets/KeyCap.h"
+#include "views/widgets/KeyPill.h"
+#include "views/widgets/PillButton.h"
+#include "views/widgets/QuilloToggleStyle.h"
+#include "views/widgets/SegmentedControl.h"
+#include "views/widgets/SettingsDivider.h"
+#include "views/widgets/SettingsRow.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -293,26 +293,6 @@ TEST_F(ModesSectionTest, AnEditorEmptiedOrLeftBlankShowsTheBuiltInPromptWhenOpen
     clickEdit(DictationMode::chat);
     EXPECT_EQ(parts.editor->toPlainText(), DictationMode(DictationMode::chat).systemPrompt());
     EXPECT_TRUE(settings().customPrompt(DictationMode::chat).isEmpty()) << "opening stores nothing";
-}
-
-TEST(SettingsBuildingBlocksTest, RowsButtonsAndSwitchesFollowTheirOptions) {
-    SettingsRow plain("Title", {}, nullptr, false);
-    EXPECT_EQ(plain.subtitleLabel(), nullptr);
-    EXPECT_EQ(plain.findChildren<SettingsDivider*>().size(), 0);
-    SettingsRow full("Title", "Subtitle", nullptr, true);
-    EXPECT_EQ(full.subtitleLabel()->text(), "Subtitle");
-    EXPECT_EQ(full.findChildren<SettingsDivider*>().size(), 1);
-
-    EXPECT_EQ(PillButton("A", PillButton::Style::primary).outlineWidth(), 0.0);
-    EXPECT_EQ(PillButton("A", PillButton::Style::secondary).outlineWidth(), 0.5);
-
-    QuilloToggleStyle toggle;
-    const QRectF off = toggle.knobRect();
-    EXPECT_EQ(off.left(), 2);
-    toggle.click();
-    EXPECT_TRUE(toggle.isChecked());
-    EXPECT_EQ(toggle.knobRect().right(), 38 - 2);
-    EXPECT_EQ(toggle.trackColour(), toggle.palette().color(QPalette::WindowText));
 }
 
 }  // namespace

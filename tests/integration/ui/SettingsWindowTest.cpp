@@ -5,13 +5,13 @@
 
 #include "BuildConfig.h"
 #include "models/AppSettings.h"
-#include "views/GeneralSettingsContent.h"
-#include "views/HomeSettingsContent.h"
-#include "views/KeyCaptureView.h"
-#include "views/SettingsView.h"
-#include "views/SettingsWindowController.h"
-#include "views/SidebarButton.h"
-#include "views/SystemSettingsContent.h"
+#include "views/settings/sections/GeneralSettingsContent.h"
+#include "views/settings/sections/HomeSettingsContent.h"
+#include "views/settings/sections/SystemSettingsContent.h"
+#include "views/settings/SettingsView.h"
+#include "views/settings/SettingsWindowController.h"
+#include "views/settings/SidebarButton.h"
+#include "views/widgets/KeyCaptureView.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -3,8 +3,8 @@
 #include "models/DictationMode.h"
 #include "models/RecordingStateMachine.h"
 #include "support/InMemoryDefaultsStore.h"
-#include "views/MenuBarView.h"
 #include "views/Translations.h"
+#include "views/tray/MenuBarView.h"
 
 #include <gtest/gtest.h>
 

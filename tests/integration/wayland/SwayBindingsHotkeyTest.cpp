@@ -3,11 +3,14 @@
 
 #include "platform/wayland/SwayBindings.h"
 #include "platform/wayland/WaylandConnection.h"
+#include "support/RequireEnvironment.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -51,7 +54,8 @@ bool swaymsg(const QString& command) {
 class SwayBindingsHotkey : public ::testing::Test {
 protected:
     void SetUp() override {
-        SKIP_WITHOUT_SWAY();
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasSway(),
+                            "the headless sway of scripts/with-sway.sh");
         lines = SwayBindings::configLines(49, 2048, program.program());
         ASSERT_EQ(lines.size(), 2);
         for (const QString& line : lines)
@@ -64,8 +68,8 @@ protected:
         }
     }
     QStringList waitForEvents(int count) {
-        SwaySession::waitUntil([&] { return program.recorded().size() >= count; }, 3000);
-        SwaySession::waitUntil([] { return false; }, 200);  // and nothing more
+        waitUntil([&] { return program.recorded().size() >= count; }, 3s);
+        runEventLoopFor(200ms);  // and nothing more
         return program.recorded();
     }
 

@@ -3,14 +3,8 @@
 // What the Wayland tests share: the headless sway that scripts/with-sway.sh started, and ways to
 // run other clients of it while our own event loop keeps answering the compositor.
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QProcess>
-#include <QThread>
-
-#include <functional>
+#include "support/ChildProcess.h"
+#include "support/EventLoop.h"
 
 namespace SwaySession {
 
@@ -25,45 +19,16 @@ inline QProcessEnvironment clientEnvironment() {
     return environment;
 }
 
-// Runs the event loop until the condition holds or the time is up; the condition's last value.
-inline bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::usleep(500);
-    }
-    return true;
+// A native Qt Wayland text field in another process; sway gives a new window the focus. It
+// prints "focused", then "text <what it holds>" at every change.
+inline ChildProcess textField() {
+    return ChildProcess(QStringLiteral(QUILLO_BINARY_DIR "/tests/wayland_text_field_child"), {},
+                        {.environment = clientEnvironment()});
 }
 
-struct ToolResult {
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray out;
-};
-
-// Runs a tool such as wl-paste to its end while our event loop runs, since it may read from us.
-inline ToolResult runTool(const QString& program, const QStringList& arguments,
-                          int milliseconds = 5000) {
-    QProcess process;
-    process.setProcessEnvironment(clientEnvironment());
-    process.start(program, arguments);
-    ToolResult result;
-    result.finished =
-        waitUntil([&] { return process.state() == QProcess::NotRunning; }, milliseconds);
-    if (!result.finished) {
-        process.kill();
-        process.waitForFinished(1000);
-        return result;
-    }
-    result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    return result;
+// wl-paste run to its end while our event loop runs, since it may read from us.
+inline ChildProcess::Result wlPaste(const QStringList& arguments) {
+    return ChildProcess::run(QStringLiteral("wl-paste"), arguments, clientEnvironment());
 }
 
 }  // namespace SwaySession
-
-#define SKIP_WITHOUT_SWAY()              \
-    if (SwaySession::socket().isEmpty()) \
-    GTEST_SKIP() << "no headless sway: run under scripts/with-sway.sh"

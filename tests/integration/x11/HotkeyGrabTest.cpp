@@ -1,9 +1,10 @@
+#include "base/QtScheduler.h"
 #include "models/RecordingStateMachine.h"
-#include "platform/QtScheduler.h"
-#include "platform/linux/X11GlobalHotkeyBackend.h"
-#include "services/HotkeyManager.h"
+#include "platform/x11/X11GlobalHotkeyBackend.h"
+#include "services/hotkey/HotkeyManager.h"
 #include "support/LogCapture.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,9 @@ constexpr quint16 xControlMask = 1 << 2;
 class HotkeyGrabTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(keyboard.isConnected()) << "needs an X server (scripts/with-test-env.sh)";
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasXServer(),
+                            "the X display of scripts/with-test-env.sh");
+        ASSERT_TRUE(keyboard.isConnected());
         handler = backend.installHandler([this](const HotkeyEvent& event) {
             (event.kind == HotkeyEventKind::pressed ? presses : releases) += 1;
             return event.id == id;

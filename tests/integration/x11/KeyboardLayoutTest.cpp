@@ -1,5 +1,6 @@
-#include "platform/linux/X11KeyboardLayout.h"
-#include "services/HotkeyUtils.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "services/hotkey/HotkeyUtils.h"
+#include "support/RequireEnvironment.h"
 
 #include <QProcess>
 
@@ -12,7 +13,8 @@ bool setLayout(const QString& layout) {
 }
 
 TEST(KeyboardLayout, KeyZeroIsNamedAfterTheCurrentLayout) {
-    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "needs an X server (scripts/with-test-env.sh)";
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasXServer(),
+                        "the X display of scripts/with-test-env.sh");
     X11KeyboardLayout layout;
     HotkeyUtils::installKeyboardLayout(&layout);
 

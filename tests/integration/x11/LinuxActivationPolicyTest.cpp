@@ -1,4 +1,5 @@
-#include "platform/linux/LinuxActivationPolicy.h"
+#include "platform/x11/X11ActivationPolicy.h"
+#include "support/RequireEnvironment.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -37,8 +38,9 @@ QList<xcb_atom_t> netWmState(const QWidget& widget) {
 }
 
 TEST(LinuxActivationPolicyTest, AccessoryWindowsSkipTaskbarAndPagerUntilRegularAgain) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) GTEST_SKIP() << "needs X11";
-    LinuxActivationPolicy policy(ActivationPolicy::Policy::accessory);
+    REQUIRE_ENVIRONMENT(RequireEnvironment::hasXWindows(),
+                        "the X display of scripts/with-test-env.sh");
+    X11ActivationPolicy policy(ActivationPolicy::Policy::accessory);
     QWidget window;
     window.show();
     const auto shown = netWmState(window);

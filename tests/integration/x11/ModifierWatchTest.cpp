@@ -1,11 +1,12 @@
-#include "platform/QtScheduler.h"
-#include "platform/linux/X11ModifierEventSource.h"
-#include "platform/linux/XTestKeystrokeSender.h"
-#include "services/ModifierHotkeyManager.h"
+#include "base/QtScheduler.h"
+#include "platform/x11/X11ModifierEventSource.h"
+#include "platform/x11/XTestKeystrokeSender.h"
+#include "services/hotkey/ModifierHotkeyManager.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/LogCapture.h"
 #include "support/NestedXServer.h"
 #include "support/X11TestClient.h"
+#include "support/RequireEnvironment.h"
 
 #include <QList>
 
@@ -17,6 +18,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -100,45 +102,57 @@ private:
 class ModifierWatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        REQUIRE_ENVIRONMENT(RequireEnvironment::hasXServer(),
+                            "the X display of scripts/with-test-env.sh");
         X11TestClient host;
-        ASSERT_TRUE(host.isConnected()) << "needs an X server (scripts/with-test-env.sh)";
+        ASSERT_TRUE(host.isConnected());
         ASSERT_TRUE(nested.isRunning())
             << "needs Xephyr (scripts/setup.sh): " << nested.output().toStdString();
+        source = std::make_unique<X11ModifierEventSource>(nested.displayName());
+        subscription = source->subscribe([this](const ModifierChange& change) {
+            seen.append({change.keyCode, change.flags});
+        });
+        ASSERT_TRUE(subscription.isSet());
+    }
+    void TearDown() override {
+        if (manager)
+            manager->stop();
+    }
+
+    // A modifier-only hotkey on the watch, reporting "down" and "up".
+    void startHotkey(int keyCode) {
+        manager = std::make_unique<ModifierHotkeyManager>(*source, trust, QtScheduler::instance());
+        manager->configure(keyCode);
+        manager->onKeyDown = [this] { reports.append("down"); };
+        manager->onKeyUp = [this] { reports.append("up"); };
+        ASSERT_TRUE(manager->start());
     }
 
     NestedXServer nested;
+    QList<Seen> seen;
+    QStringList reports;
+    FakeAccessibilityTrust trust;
+    std::unique_ptr<X11ModifierEventSource> source;
+    ScopedRegistration subscription;
+    std::unique_ptr<ModifierHotkeyManager> manager;
 };
 
 TEST_F(ModifierWatchTest, ReportsRightAltWithItsOwnCodeAndTheFullMask) {
-    X11ModifierEventSource source(nested.displayName());
-    QList<Seen> seen;
-    auto subscription = source.subscribe([&](const ModifierChange& change) {
-        seen.append({change.keyCode, change.flags});
-    });
-    ASSERT_TRUE(subscription.isSet());
-
     nested.press(xLeftShift);
     nested.press(xRightAlt);
     ASSERT_TRUE(waitUntil([&] { return seen.size() == 2; }));
-    EXPECT_TRUE(source.isKeyDown(61));
+    EXPECT_TRUE(source->isKeyDown(61));
     nested.release(xRightAlt);
     nested.release(xLeftShift);
     ASSERT_TRUE(waitUntil([&] { return seen.size() == 4; }));
-    EXPECT_FALSE(source.isKeyDown(61));
+    EXPECT_FALSE(source->isKeyDown(61));
 
     EXPECT_EQ(seen, QList<Seen>({{56, 0x20000}, {61, 0xA0000}, {61, 0x20000}, {56, 0}}));
 }
 
 TEST_F(ModifierWatchTest, RightOptionHotkeyGivesOneDownAndOneUpPerPress) {
-    X11ModifierEventSource source(nested.displayName());
-    FakeAccessibilityTrust trust;
     LogCapture log;
-    ModifierHotkeyManager manager(source, trust, QtScheduler::instance());
-    manager.configure(61);
-    QStringList reports;
-    manager.onKeyDown = [&] { reports.append("down"); };
-    manager.onKeyUp = [&] { reports.append("up"); };
-    ASSERT_TRUE(manager.start());
+    ASSERT_NO_FATAL_FAILURE(startHotkey(61));
 
     nested.press(xRightAlt);
     ASSERT_TRUE(waitUntil([&] { return reports.size() == 1; }));
@@ -148,24 +162,12 @@ TEST_F(ModifierWatchTest, RightOptionHotkeyGivesOneDownAndOneUpPerPress) {
     EXPECT_EQ(reports, QStringList({"down", "up"}));
     EXPECT_TRUE(log.contains("[ModifierHotkey] CGEvent: key DOWN (keyCode=61)"));
     EXPECT_TRUE(log.contains("[ModifierHotkey] >>> TARGET KEY UP (keyCode=61)"));
-    manager.stop();
 }
 
 // A lone left Control hotkey: the paste chord presses Control_L, terminals' chords Shift_L.
 // Neither may look like the user's press; the user's own Control afterwards still counts.
 TEST_F(ModifierWatchTest, OurPasteChordAndOtherXTestInputStartNoGesture) {
-    X11ModifierEventSource source(nested.displayName());
-    FakeAccessibilityTrust trust;
-    ModifierHotkeyManager manager(source, trust, QtScheduler::instance());
-    manager.configure(59);
-    QStringList reports;
-    manager.onKeyDown = [&] { reports.append("down"); };
-    manager.onKeyUp = [&] { reports.append("up"); };
-    ASSERT_TRUE(manager.start());
-    QList<Seen> seen;
-    auto subscription = source.subscribe([&](const ModifierChange& change) {
-        seen.append({change.keyCode, change.flags});
-    });
+    ASSERT_NO_FATAL_FAILURE(startHotkey(59));
 
     XTestKeystrokeSender paste(nested.displayName());
     ASSERT_EQ(paste.postPasteChord(PasteChord::ControlV), KeystrokeSender::Result::Sent);
@@ -181,17 +183,11 @@ TEST_F(ModifierWatchTest, OurPasteChordAndOtherXTestInputStartNoGesture) {
     ASSERT_TRUE(waitUntil([&] { return reports.size() == 2; }));
     EXPECT_EQ(seen, QList<Seen>({{59, 0x40000}, {59, 0}}));
     EXPECT_EQ(reports, QStringList({"down", "up"}));
-    manager.stop();
 }
 
 // The user holds Control while a paste goes out: the chord's synthetic release of Control
 // does not end the user's press.
 TEST_F(ModifierWatchTest, AUsersHeldModifierOutlastsThePasteChord) {
-    X11ModifierEventSource source(nested.displayName());
-    QList<Seen> seen;
-    auto subscription = source.subscribe([&](const ModifierChange& change) {
-        seen.append({change.keyCode, change.flags});
-    });
     nested.press(xLeftControl);
     ASSERT_TRUE(waitUntil([&] { return seen.size() == 1; }));
 
@@ -207,18 +203,9 @@ TEST_F(ModifierWatchTest, AUsersHeldModifierOutlastsThePasteChord) {
     EXPECT_EQ(seen, QList<Seen>({{59, 0x40000}, {56, 0x60000}, {56, 0x40000}, {59, 0}}));
 }
 
-}  // namespace
-
-namespace {
-
 // A second seat added while the watch runs brings an XTest device of its own: the watch
 // learns of it from the device hierarchy and ignores it as well.
 TEST_F(ModifierWatchTest, AnXTestDeviceAddedWhileWatchingIsIgnoredToo) {
-    X11ModifierEventSource source(nested.displayName());
-    QList<Seen> seen;
-    auto subscription = source.subscribe([&](const ModifierChange& change) {
-        seen.append({change.keyCode, change.flags});
-    });
     SecondSeat seat(nested.displayName());
     ASSERT_TRUE(seat.isReady());
     seat.type(xLeftControl);

@@ -1,7 +1,7 @@
-#include "platform/QtScheduler.h"
-#include "platform/linux/X11CompositorStatus.h"
+#include "base/QtScheduler.h"
+#include "platform/x11/X11CompositorStatus.h"
 #include "support/FakeAudioLevelSource.h"
-#include "views/OverlayWindowController.h"
+#include "views/overlay/OverlayWindowController.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -87,12 +87,18 @@ TEST(OverlayFocus, ShowingTheOverlayLeavesTheKeyboardFocusWhereItWas) {
     FakeAudioLevelSource levels(0.6f);
     OverlayWindowController overlay(scheduler, compositor);
 
-    overlay.show(RecordingStateValue::holdRecording, &levels);
+    const auto recording = overlay.show(RecordingStateValue::holdRecording, &levels);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(overlay.panel()));
     settle();
     EXPECT_TRUE(x.isOverrideRedirect(overlay.panel()->winId()))
         << "no window manager handles the pill: every desktop, no taskbar entry";
     EXPECT_EQ(x.inputFocus(), focusBefore);
+
+    // The words heard so far grow the pill under the waveform; the focus stays.
+    overlay.showLiveText(recording, QStringLiteral("Dear Anna, the draft is ready"));
+    settle();
+    EXPECT_EQ(x.inputFocus(), focusBefore);
+    EXPECT_EQ(overlay.panel()->width(), OverlayWindowController::liveTextWidth);
 
     overlay.show(RecordingStateValue::processing, nullptr);
     overlay.showError("Network error");

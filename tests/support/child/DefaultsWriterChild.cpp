@@ -1,5 +1,5 @@
 // Writes to a preferences store in a loop until killed, so a test can kill it mid-write.
-#include "platform/linux/SqliteDefaultsStore.h"
+#include "platform/desktop/SqliteDefaultsStore.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 // A native Wayland Qt text field in a process of its own, as a paste target: its window's caption
 // is the first argument (a default otherwise). Prints "shown" once the window is up, "focused"
-// when the field gets the keyboard focus and "text <contents>" whenever its text changes.
+// when the field gets the keyboard focus, "text <contents>" whenever its text changes and "return"
+// when Return is pressed in it.
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -29,6 +30,8 @@ int main(int argc, char* argv[]) {
     QObject::connect(&field, &QLineEdit::textChanged, [](const QString& text) {
         QTextStream(stdout) << "text " << text << Qt::endl;
     });
+    QObject::connect(&field, &QLineEdit::returnPressed,
+                     [] { QTextStream(stdout) << "return" << Qt::endl; });
     field.show();
     QTextStream(stdout) << "shown" << Qt::endl;
     return QApplication::exec();

@@ -1,9 +1,0 @@
-#include "services/TranscribeResponse.h"
-
-#include "services/JsonBody.h"
-
-TranscribeResponse TranscribeResponse::decode(const QByteArray& body) {
-    const QJsonObject object = JsonBody::object(body);
-    return {JsonBody::requiredString(object, QStringLiteral("text")),
-            JsonBody::requiredInteger(object, QStringLiteral("words"))};
-}
