@@ -27,6 +27,17 @@ list(PREPEND CMAKE_PREFIX_PATH "${QUILLO_WHISPER_PREFIX}")
 find_package(whisper CONFIG REQUIRED PATHS "${QUILLO_WHISPER_PREFIX}" NO_DEFAULT_PATH)
 message(STATUS "whisper.cpp: ${WHISPER_VERSION} from ${QUILLO_WHISPER_PREFIX}")
 target_link_libraries(quillo_whisper INTERFACE whisper)
+# The cache's ggml has the Vulkan backend built in. ggml's package file already links it and the
+# Vulkan loader through ggml::ggml; naming them here keeps the dependency visible, and the
+# definition tells the engine it can offer the graphics card. With the backend linked
+# statically the executable needs libvulkan.so.1 to start (the package declares libvulkan1);
+# without a driver the loader lists no device and the engine stays on the processor.
+if(TARGET ggml::ggml-vulkan)
+  find_package(Vulkan REQUIRED)
+  message(STATUS "whisper.cpp: with the Vulkan backend (Vulkan ${Vulkan_VERSION})")
+  target_link_libraries(quillo_whisper INTERFACE ggml::ggml-vulkan Vulkan::Vulkan)
+  target_compile_definitions(quillo_whisper INTERFACE QUILLO_WHISPER_HAS_VULKAN)
+endif()
 # The cached build targets x86-64-v3; the engine checks the processor before it loads a model.
 target_compile_definitions(quillo_whisper INTERFACE QUILLO_WHISPER_NEEDS_X86_64_V3)
 set(QUILLO_WHISPER_CLI "${QUILLO_WHISPER_PREFIX}/bin/whisper-cli" CACHE INTERNAL "")

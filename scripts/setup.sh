@@ -30,6 +30,11 @@ packages=(
   desktop-file-utils
   # fetching and checking the speech engine's pinned source
   openssl
+  # the speech engine's Vulkan backend: its shader compiler and headers, and the loader that
+  # Quillo links (without a driver it finds no device and the engine stays on the processor)
+  glslc libvulkan-dev spirv-headers libvulkan1
+  # tests of that backend on Mesa's software Vulkan device (lavapipe), and vulkaninfo
+  mesa-vulkan-drivers vulkan-tools
   # Wayland on KDE: portals over D-Bus; headless KWin with the KDE portals for the tests
   # (their recommends would pull a whole Plasma desktop). The KDE portal is a Qt 5 program and
   # needs Qt 5's Wayland plugin.

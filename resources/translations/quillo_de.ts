@@ -637,6 +637,18 @@ quill o → Quillo</translation>
         <source>The overlay shows the latest words under the waveform as they are transcribed.</source>
         <translation>Das Overlay zeigt die neuesten Wörter unter der Wellenform, sobald sie transkribiert sind.</translation>
     </message>
+    <message id="local.graphics_card_title">
+        <source>Use the graphics card</source>
+        <translation>Grafikkarte verwenden</translation>
+    </message>
+    <message id="local.device_graphics_card">
+        <source>Graphics card: %1</source>
+        <translation>Grafikkarte: %1</translation>
+    </message>
+    <message id="local.device_processor">
+        <source>Processor, %1 threads</source>
+        <translation>Prozessor, %1 Threads</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Auf diesem Computer transkribieren</translation>

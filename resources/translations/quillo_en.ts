@@ -637,6 +637,18 @@ quill o → Quillo</translation>
         <source>The overlay shows the latest words under the waveform as they are transcribed.</source>
         <translation>The overlay shows the latest words under the waveform as they are transcribed.</translation>
     </message>
+    <message id="local.graphics_card_title">
+        <source>Use the graphics card</source>
+        <translation>Use the graphics card</translation>
+    </message>
+    <message id="local.device_graphics_card">
+        <source>Graphics card: %1</source>
+        <translation>Graphics card: %1</translation>
+    </message>
+    <message id="local.device_processor">
+        <source>Processor, %1 threads</source>
+        <translation>Processor, %1 threads</translation>
+    </message>
     <message id="local.title">
         <source>Transcribe on this computer</source>
         <translation>Transcribe on this computer</translation>

@@ -6,6 +6,7 @@
 #include "dictation/DictationCoordinator.h"
 #include "models/AppSettings.h"
 #include "models/AppState.h"
+#include "models/SpeechDeviceStatus.h"
 #include "platform/audio/PulseSourceList.h"
 #include "platform/audio/QtAudioInput.h"
 #include "platform/audio/QtSoundPlayer.h"
@@ -100,6 +101,7 @@ struct QuilloApp::Parts {
     WebRtcSpeechDetector speechDetector;
     AppState appState;
     WhisperCppSpeechEngine speechEngine;
+    SpeechDeviceStatus speechDevice{speechEngine.device().threads};
     LocalTranscriber localTranscription;
     DictationCoordinator coordinator;
     std::unique_ptr<MenuBarView> menu;
@@ -166,6 +168,14 @@ void QuilloApp::installWindowServices() {
     SettingsWindowController::shared().setAudioSources(&p.audioSources);
     SettingsWindowController::shared().setModelDownloader(&p.modelDownloader);
     AppSettings* settings = &p.settings;
+    // The switch is read at each model load; the settings show where the model went.
+    WhisperCppSpeechEngine* engine = &p.speechEngine;
+    SpeechDeviceStatus* device = &p.speechDevice;
+    engine->setGraphicsCardWanted([settings] { return settings->useGpu(); });
+    engine->setDeviceObserver(
+        [engine, device] { device->update(engine->device(), engine->graphicsCard()); });
+    device->setLookup([engine] { engine->findGraphicsCard(); });
+    SettingsWindowController::shared().setSpeechDevice(device);
     p.audioInput->setDeviceChoice([settings] { return settings->inputDevice().toUtf8(); });
     // Wired at start-up too, so a window first opened by re-activation installs new hotkeys.
     QPointer<DictationCoordinator> coordinator(&p.coordinator);

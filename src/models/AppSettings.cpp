@@ -180,6 +180,12 @@ bool AppSettings::livePreview() const {
 void AppSettings::setLivePreview(bool v) {
     write(Keys::livePreview, v);
 }
+bool AppSettings::useGpu() const {
+    return booleanValue(Keys::useGpu, true);
+}
+void AppSettings::setUseGpu(bool v) {
+    write(Keys::useGpu, v);
+}
 
 QString AppSettings::backendURL() const { return QString::fromUtf8(BuildConfig::backendUrl); }
 QString AppSettings::apiSecret() const { return QStringLiteral("kestra-beta-5930"); }

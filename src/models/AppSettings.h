@@ -53,6 +53,7 @@ public:
         static constexpr char localModel[] = "local_model";
         static constexpr char localTranscriptionFast[] = "local_transcription_fast";
         static constexpr char livePreview[] = "live_preview";
+        static constexpr char useGpu[] = "use_gpu";
         static constexpr char remoteDesktopRestoreToken[] = "remote_desktop_restore_token";
     };
 
@@ -108,6 +109,10 @@ public:
     // While recording on this computer's engine, the overlay shows the words transcribed so far.
     bool livePreview() const;
     void setLivePreview(bool value);
+    // This computer's engine runs on the graphics card where there is one (the processor
+    // otherwise, whatever this says).
+    bool useGpu() const;
+    void setUseGpu(bool value);
 
     // The OpenAI-compatible server used for transcription and chat on the direct route, and
     // the model names sent to it; Anthropic keeps its host, its model may be overridden.

@@ -1,6 +1,8 @@
 #include "platform/whisper/WhisperCppSpeechEngine.h"
 
+#include "base/Log.h"
 #include "platform/SpeechEngineError.h"
+#include "platform/whisper/GraphicsDeviceChoice.h"
 #include "platform/whisper/WhisperModelFile.h"
 
 #include <QPointer>
@@ -8,6 +10,7 @@
 
 #include <qcoro/qcorofuture.h>
 
+#include <ggml-backend.h>
 #include <whisper.h>
 
 #include <malloc.h>
@@ -29,6 +32,12 @@ struct WhisperCppSpeechEngine::Outcome {
     Kind kind = Kind::failed;
     QString reason;
     QString text;
+    // A model load or a look for the card: what it found.
+    bool looked = false;
+    bool loaded = false;  // false when the model was already there
+    SpeechDevice device;
+    QString graphicsCard;
+    QString cardFailure;  // why the card was wanted and not used
 };
 
 // What the worker thread's jobs share with the engine; outlives the engine while a job runs.
@@ -37,6 +46,10 @@ struct WhisperCppSpeechEngine::Shared {
     QString path;
     std::atomic<bool> abortRequested{false};
     int computeThreads = 1;
+    bool softwareCounts = false;
+    // The user's switch when the loaded model was loaded, and where it went.
+    bool cardWanted = false;
+    SpeechDevice device;
 };
 
 namespace {
@@ -120,10 +133,67 @@ size_t readModel(void* context, void* output, size_t size) {
     return size;
 }
 
+// ggml's own list of devices; the first call sets up every backend (for Vulkan a few hundred
+// milliseconds), later ones are cheap.
+GraphicsDeviceChoice::Choice findCard(bool softwareCounts) {
+    QList<GraphicsDeviceChoice::Device> devices;
+    for (size_t i = 0; i < ggml_backend_dev_count(); ++i) {
+        ggml_backend_dev_t device = ggml_backend_dev_get(i);
+        const enum ggml_backend_dev_type type = ggml_backend_dev_type(device);
+        devices.append(GraphicsDeviceChoice::Device{
+            QString::fromUtf8(ggml_backend_dev_description(device)),
+            type == GGML_BACKEND_DEVICE_TYPE_GPU || type == GGML_BACKEND_DEVICE_TYPE_IGPU});
+    }
+    return GraphicsDeviceChoice::choose(devices, softwareCounts);
+}
+
+// whisper.cpp goes on silently on the processor when the card's backend does not start; starting
+// it once here first tells the two apart. ggml keeps the device, so the second start is cheap.
+bool cardStarts(const GraphicsDeviceChoice::Choice& card) {
+    try {
+        ggml_backend_t backend =
+            ggml_backend_dev_init(ggml_backend_dev_get(size_t(card.registryIndex)), nullptr);
+        if (!backend) {
+            return false;
+        }
+        ggml_backend_free(backend);
+        return true;
+    } catch (const std::exception& e) {
+        lastEngineError = e.what();
+        return false;
+    }
+}
+
+whisper_context* initModel(const WhisperModelFile& file, bool useCard, int cardOrdinal) {
+    whisper_context_params params = whisper_context_default_params();
+    params.use_gpu = useCard;
+    params.gpu_device = useCard ? cardOrdinal : 0;
+    lastEngineError.clear();
+    OpenModel model{file.descriptor(), 0, false};
+    whisper_model_loader loader{};
+    loader.context = &model;
+    loader.read = readModel;
+    loader.eof = [](void* context) { return static_cast<OpenModel*>(context)->ended; };
+    loader.close = [](void*) {};
+    whisper_context* context = nullptr;
+    try {
+        context = whisper_init_with_params(&loader, params);
+    } catch (const std::exception& e) {
+        // whisper.cpp lets an allocation failure while it sets up its state escape.
+        lastEngineError = e.what();
+    }
+    if (!context) {
+        malloc_trim(0);
+    }
+    return context;
+}
+
 std::shared_ptr<WhisperCppSpeechEngine::Outcome> loadOnWorker(
-    WhisperCppSpeechEngine::Shared& shared, const QString& path) {
-    if (shared.context && shared.path == path) {
-        return std::make_shared<WhisperCppSpeechEngine::Outcome>();
+    WhisperCppSpeechEngine::Shared& shared, const QString& path, bool cardWanted) {
+    if (shared.context && shared.path == path && shared.cardWanted == cardWanted) {
+        auto outcome = std::make_shared<WhisperCppSpeechEngine::Outcome>();
+        outcome->device = shared.device;
+        return outcome;
     }
     freeModel(shared);
     if (const QString missing = processorShortfall(); !missing.isEmpty()) {
@@ -137,29 +207,41 @@ std::shared_ptr<WhisperCppSpeechEngine::Outcome> loadOnWorker(
         return failure(Kind::modelUnreadable, path + QStringLiteral(": ") + file.problem());
     }
     whisper_log_set(engineLog, nullptr);
-    whisper_context_params params = whisper_context_default_params();
-    params.use_gpu = false;
+    auto outcome = std::make_shared<WhisperCppSpeechEngine::Outcome>();
+    outcome->looked = true;
     lastEngineError.clear();
-    OpenModel model{file.descriptor(), 0, false};
-    whisper_model_loader loader{};
-    loader.context = &model;
-    loader.read = readModel;
-    loader.eof = [](void* context) { return static_cast<OpenModel*>(context)->ended; };
-    loader.close = [](void*) {};
-    try {
-        shared.context = whisper_init_with_params(&loader, params);
-    } catch (const std::exception& e) {
-        // whisper.cpp lets an allocation failure while it sets up its state escape.
-        lastEngineError = e.what();
+    const GraphicsDeviceChoice::Choice card = findCard(shared.softwareCounts);
+    outcome->graphicsCard = card.name;
+    if (cardWanted && card.ordinal >= 0) {
+        if (!cardStarts(card)) {
+            outcome->cardFailure = QStringLiteral("it did not start");
+        } else if ((shared.context = initModel(file, true, card.ordinal))) {
+            outcome->device = SpeechDevice{true, card.name, 0};
+        } else {
+            // Out of video memory, mostly: the model goes to the processor for this load.
+            outcome->cardFailure = QString::fromStdString(lastEngineError).trimmed();
+            if (outcome->cardFailure.isEmpty()) {
+                outcome->cardFailure = QStringLiteral("the model did not load on it");
+            }
+        }
     }
     if (!shared.context) {
-        malloc_trim(0);
-        return failure(
-            Kind::modelUnreadable,
-            path + QStringLiteral(": ") + QString::fromStdString(lastEngineError).trimmed());
+        shared.context = initModel(file, false, 0);
+        outcome->device = SpeechDevice{false, {}, shared.computeThreads};
+    }
+    if (!shared.context) {
+        auto failed =
+            failure(Kind::modelUnreadable, path + QStringLiteral(": ") +
+                                               QString::fromStdString(lastEngineError).trimmed());
+        failed->graphicsCard = outcome->graphicsCard;
+        failed->cardFailure = outcome->cardFailure;
+        return failed;
     }
     shared.path = path;
-    return std::make_shared<WhisperCppSpeechEngine::Outcome>();
+    shared.cardWanted = cardWanted;
+    shared.device = outcome->device;
+    outcome->loaded = true;
+    return outcome;
 }
 
 const char* languageFor(whisper_context* context, const QByteArray& requested) {
@@ -238,6 +320,7 @@ WhisperCppSpeechEngine::WhisperCppSpeechEngine(int computeThreads)
     : shared_(std::make_shared<Shared>()), worker_(new QObject) {
     shared_->computeThreads =
         computeThreads > 0 ? computeThreads : std::max(1, QThread::idealThreadCount());
+    device_.threads = shared_->computeThreads;
     thread_.setObjectName(QStringLiteral("speech-engine"));
     worker_->moveToThread(&thread_);
     QObject::connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
@@ -270,11 +353,64 @@ QFuture<std::shared_ptr<WhisperCppSpeechEngine::Outcome>> WhisperCppSpeechEngine
 
 QCoro::Task<void> WhisperCppSpeechEngine::load(QString modelPath) {
     std::shared_ptr<Shared> shared = shared_;
-    QFuture<std::shared_ptr<Outcome>> job =
-        onWorker([shared, modelPath] { return loadOnWorker(*shared, modelPath); });
+    const bool cardWanted = cardWanted_ ? cardWanted_() : true;
+    QFuture<std::shared_ptr<Outcome>> job = onWorker(
+        [shared, modelPath, cardWanted] { return loadOnWorker(*shared, modelPath, cardWanted); });
     const std::shared_ptr<Outcome> outcome = co_await job;
     loadedModel_ = outcome->ok ? modelPath : QString();
+    report(*outcome);
     throwIfFailed(*outcome);
+}
+
+QCoro::Task<void> WhisperCppSpeechEngine::findGraphicsCard() {
+    std::shared_ptr<Shared> shared = shared_;
+    const bool cardWanted = cardWanted_ ? cardWanted_() : true;
+    QFuture<std::shared_ptr<Outcome>> job = onWorker([shared, cardWanted] {
+        auto outcome = std::make_shared<Outcome>();
+        outcome->looked = true;
+        outcome->graphicsCard = findCard(shared->softwareCounts).name;
+        // Without a model, where the next load would go.
+        if (shared->context) {
+            outcome->device = shared->device;
+        } else if (cardWanted && !outcome->graphicsCard.isEmpty()) {
+            outcome->device = SpeechDevice{true, outcome->graphicsCard, 0};
+        } else {
+            outcome->device = SpeechDevice{false, {}, shared->computeThreads};
+        }
+        return outcome;
+    });
+    report(*co_await job);
+}
+
+void WhisperCppSpeechEngine::report(const Outcome& outcome) {
+    if (!outcome.cardFailure.isEmpty()) {
+        Log::line(QStringLiteral("[Quillo] The graphics card %1 failed, the speech model goes to "
+                                 "the processor this time: %2")
+                      .arg(outcome.graphicsCard, outcome.cardFailure));
+    }
+    if (outcome.loaded) {
+        Log::line(outcome.device.graphicsCard
+                      ? QStringLiteral("[Quillo] Speech model on the graphics card: %1")
+                            .arg(outcome.device.name)
+                      : QStringLiteral("[Quillo] Speech model on the processor (%1 threads)")
+                            .arg(outcome.device.threads));
+    }
+    if (!outcome.ok && !outcome.looked) {
+        return;
+    }
+    const SpeechDevice device = outcome.ok ? outcome.device : device_;
+    const bool changed = device != device_ || outcome.graphicsCard != graphicsCard_;
+    device_ = device;
+    if (outcome.looked) {
+        graphicsCard_ = outcome.graphicsCard;
+    }
+    if (changed && observer_) {
+        observer_();
+    }
+}
+
+void WhisperCppSpeechEngine::countSoftwareRendererAsCard() {
+    shared_->softwareCounts = true;
 }
 
 QCoro::Task<QString> WhisperCppSpeechEngine::transcribe(Request request) {

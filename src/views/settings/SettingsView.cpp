@@ -220,7 +220,8 @@ QWidget* SettingsView::makeContent(SettingsSection section) {
         auto* connection = new ConnectionSettingsContent(settings_);
         if (services_.modelDownloader) {
             connection->extraCards()->addWidget(
-                new LocalTranscriptionCard(settings_, *services_.modelDownloader));
+                new LocalTranscriptionCard(settings_, *services_.modelDownloader,
+                                           services_.speechDevice));
         }
         content = connection;
         break;

@@ -18,6 +18,7 @@ class SidebarButton;
 
 // The settings window's content: the sidebar with the sections, a vertical rule and the
 // scrolling area showing the selected section, created afresh each time it is selected.
+class SpeechDeviceStatus;
 class SpeechModelDownloader;
 
 class SettingsView : public QWidget {
@@ -30,6 +31,8 @@ public:
         // Downloads of speech models, kept by the application so that a download goes on
         // while other sections are shown; without it there is no local-transcription card.
         SpeechModelDownloader* modelDownloader = nullptr;
+        // Where the engine runs and whether there is a graphics card, for the same card.
+        SpeechDeviceStatus* speechDevice = nullptr;
         // Called on each new General section's hotkey field (what the desktop allows and said).
         std::function<void(HotkeyField&)> prepareHotkeyField;
     };

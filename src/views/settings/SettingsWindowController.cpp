@@ -77,7 +77,7 @@ void SettingsWindowController::createWindow() {
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new SettingsView(
         settings_, [this](int keyCode, int modifiers) { hotkeyChanged(keyCode, modifiers); },
-        {loginItems_, activationPolicy_, audioSources_, modelDownloader_,
+        {loginItems_, activationPolicy_, audioSources_, modelDownloader_, speechDevice_,
          [this](HotkeyField& field) { prepareHotkeyField(field); }});
     layout->addWidget(view_);
     // Centred on the screen the window opens on.

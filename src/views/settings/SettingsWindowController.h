@@ -12,6 +12,7 @@ class ActivationPolicy;
 class AppSettings;
 class AudioSourceList;
 class LoginItemService;
+class SpeechDeviceStatus;
 class SpeechModelDownloader;
 class SettingsView;
 
@@ -39,6 +40,7 @@ public:
     // window is first shown (without it the choice is left out).
     void setAudioSources(AudioSourceList* sources) { audioSources_ = sources; }
     void setModelDownloader(SpeechModelDownloader* downloader) { modelDownloader_ = downloader; }
+    void setSpeechDevice(SpeechDeviceStatus* device) { speechDevice_ = device; }
     // What the desktop's hotkey binding allows and reports, shown on the General section's
     // hotkey field now and on every one created later.
     void setCanBindLoneModifiers(bool canBind);
@@ -63,6 +65,7 @@ private:
     ActivationPolicy* activationPolicy_;
     AudioSourceList* audioSources_ = nullptr;
     SpeechModelDownloader* modelDownloader_ = nullptr;
+    SpeechDeviceStatus* speechDevice_ = nullptr;
     HotkeyField::ChangedCallback onHotkeyChanged_;
     bool canBindLoneModifiers_ = true;
     // The desktop's last word on the binding, until the user records another hotkey.

@@ -1,6 +1,7 @@
 #include "views/settings/sections/LocalTranscriptionCard.h"
 
 #include "models/AppSettings.h"
+#include "models/SpeechDeviceStatus.h"
 #include "services/local/LocalTranscriber.h"
 #include "services/local/SpeechModelDownloader.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -9,10 +10,12 @@
 #include "support/ScopedDataHome.h"
 #include "views/widgets/PillButton.h"
 #include "views/widgets/QuilloToggleStyle.h"
+#include "views/widgets/SettingsRow.h"
 
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -72,6 +75,43 @@ TEST_F(LocalTranscriptionCardTest, TheLivePreviewSwitchIsNamedAndWorksFromTheKey
 
     settings.setLivePreview(true);
     EXPECT_TRUE(LocalTranscriptionCard(settings, downloader).livePreviewToggle()->isChecked());
+}
+
+// The graphics-card switch: disabled until a card is found, then named for a screen reader,
+// turned from the keyboard, stored, and the line under it says where the model runs.
+TEST_F(LocalTranscriptionCardTest, TheGraphicsCardSwitchWaitsForACardAndTheLineFollowsTheDevice) {
+    SpeechDeviceStatus device(4);
+    int lookups = 0;
+    device.setLookup([&lookups] { ++lookups; });
+    LocalTranscriptionCard card(settings, downloader, &device);
+    EXPECT_EQ(lookups, 1) << "the card asks where the engine runs when it is shown";
+    QuilloToggleStyle* toggle = card.graphicsCardToggle();
+    QLabel* line = card.deviceRow()->subtitleLabel();
+    EXPECT_EQ(line->text(), qtTrId("local.device_processor").arg(4));
+    EXPECT_FALSE(toggle->isEnabled()) << "no card to choose";
+    EXPECT_TRUE(toggle->isChecked()) << "on by default, for when a card appears";
+
+    const QString radeon = QStringLiteral("AMD Radeon 780M (RADV GFX1103_R1)");
+    device.update({true, radeon, 0}, radeon);
+    EXPECT_EQ(line->text(), qtTrId("local.device_graphics_card").arg(radeon));
+    ASSERT_TRUE(toggle->isEnabled());
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(toggle);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->text(QAccessible::Name), qtTrId("local.graphics_card_title"));
+    EXPECT_TRUE(node->state().checkable);
+    EXPECT_FALSE(node->state().disabled);
+
+    card.show();
+    toggle->setFocus();
+    QTest::keyClick(toggle, Qt::Key_Space);
+    EXPECT_FALSE(settings.useGpu());
+    EXPECT_FALSE(node->state().checked);
+    EXPECT_EQ(lookups, 2) << "where the next model goes is looked up again";
+    device.update({false, {}, 4}, radeon);
+    EXPECT_EQ(line->text(), qtTrId("local.device_processor").arg(4));
+    EXPECT_TRUE(toggle->isEnabled()) << "the card is still there to choose again";
+    EXPECT_FALSE(
+        LocalTranscriptionCard(settings, downloader, &device).graphicsCardToggle()->isChecked());
 }
 
 TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAndDelete) {

@@ -5,12 +5,15 @@
 #include "support/VisibleLayout.h"
 
 #include "models/AppSettings.h"
+#include "models/SpeechDeviceStatus.h"
+#include "services/local/SpeechModelDownloader.h"
 #include "views/settings/SettingsView.h"
 #include "views/settings/SettingsWindowController.h"
 #include "views/Translations.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QNetworkAccessManager>
 #include <QScrollArea>
 
 #include <gtest/gtest.h>
@@ -37,7 +40,15 @@ TEST(SettingsScreenshotTest, EverySectionFitsItsPaneInEnglishAndGerman) {
 
         FakeLoginItemService loginItems;
         FakeActivationPolicy policy;
+        // The local card too, with a long card name on its device line.
+        QNetworkAccessManager network;
+        SpeechModelDownloader downloader(network);
+        SpeechDeviceStatus device(8);
+        const QString card = QStringLiteral("AMD Radeon RX 7900 XTX (RADV NAVI31)");
+        device.update({true, card, 0}, card);
         SettingsWindowController controller(settings, &loginItems, &policy);
+        controller.setModelDownloader(&downloader);
+        controller.setSpeechDevice(&device);
         controller.show();
         for (SettingsSection section : SettingsSection::allCases()) {
             SCOPED_TRACE(section.rawValue().toStdString());

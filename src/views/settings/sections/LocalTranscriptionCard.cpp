@@ -1,6 +1,7 @@
 #include "views/settings/sections/LocalTranscriptionCard.h"
 
 #include "models/AppSettings.h"
+#include "models/SpeechDeviceStatus.h"
 #include "services/local/LocalTranscriber.h"
 #include "services/local/SpeechModelCatalogue.h"
 #include "services/local/SpeechModelDownloader.h"
@@ -14,7 +15,10 @@
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -25,13 +29,17 @@ QString sizeText(qint64 bytes) {
 }  // namespace
 
 LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
-                                               SpeechModelDownloader& downloader, QWidget* parent)
+                                               SpeechModelDownloader& downloader,
+                                               SpeechDeviceStatus* device, QWidget* parent)
     : SettingsCard(parent),
       settings_(settings),
       downloader_(downloader),
       toggle_(new QuilloToggleStyle),
       fastToggle_(new QuilloToggleStyle),
       livePreviewToggle_(new QuilloToggleStyle),
+      graphicsCardToggle_(new QuilloToggleStyle),
+      deviceRow_(nullptr),
+      device_(device),
       status_(new QLabel) {
     //% "Transcribe on this computer"
     //% "Private and free; works without a network. Needs a downloaded model."
@@ -55,6 +63,22 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
     livePreviewToggle_->setChecked(settings_.livePreview());
     connect(livePreviewToggle_, &QAbstractButton::toggled, this,
             [this](bool on) { settings_.setLivePreview(on); });
+    //% "Use the graphics card"
+    deviceRow_ = new SettingsRow(qtTrId("local.graphics_card_title"), QStringLiteral(" "),
+                                 graphicsCardToggle_, true);
+    contentLayout()->addWidget(deviceRow_);
+    graphicsCardToggle_->setChecked(settings_.useGpu());
+    connect(graphicsCardToggle_, &QAbstractButton::toggled, this, [this](bool on) {
+        settings_.setUseGpu(on);
+        if (device_) {
+            device_->lookUp();  // where the next model goes now
+        }
+    });
+    if (device_) {
+        connect(device_, &SpeechDeviceStatus::changed, this, [this] { refreshDevice(); });
+        device_->lookUp();
+    }
+    refreshDevice();
 
     const auto& entries = SpeechModelCatalogue::entries();
     for (const auto& entry : entries) {
@@ -91,6 +115,19 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
     connect(&downloader_, &SpeechModelDownloader::cancelled, this, [this] { refresh(); });
     connect(&settings_, &AppSettings::changed, this, [this] { refresh(); });
     refresh();
+}
+
+void LocalTranscriptionCard::refreshDevice() {
+    const SpeechDevice device =
+        device_ ? device_->device()
+                : SpeechDevice{false, {}, std::max(1, QThread::idealThreadCount())};
+    //% "Graphics card: %1"
+    //% "Processor, %1 threads"
+    const QString line = device.graphicsCard ? qtTrId("local.device_graphics_card").arg(device.name)
+                                             : qtTrId("local.device_processor").arg(device.threads);
+    deviceRow_->subtitleLabel()->setText(line);
+    // Only where there is a card to choose.
+    graphicsCardToggle_->setEnabled(device_ && !device_->graphicsCard().isEmpty());
 }
 
 QWidget* LocalTranscriptionCard::controlsFor(const QString& model) {

@@ -9,19 +9,22 @@ class AppSettings;
 class QLabel;
 class QProgressBar;
 class QuilloToggleStyle;
+class SettingsRow;
+class SpeechDeviceStatus;
 class SpeechModelDownloader;
 class PillButton;
 
-// "Transcribe on this computer": the switches (on, faster, the words shown while speaking),
-// the catalogue of models with their sizes, a download with progress and Cancel, Delete, Use,
-// and "Use a model file…". Self-contained, so that a settings section can host it with one line.
-// The downloader outlives the card: a download goes on when the user switches section and shows
-// again on the next card.
+// "Transcribe on this computer": the switches (on, faster, the words shown while speaking, the
+// graphics card with the device in use), the catalogue of models with their sizes, a download with
+// progress and Cancel, Delete, Use, and "Use a model file…". Self-contained, so that a settings
+// section can host it with one line. The downloader outlives the card: a download goes on when the
+// user switches section and shows again on the next card.
 class LocalTranscriptionCard : public SettingsCard {
     Q_OBJECT
 public:
+    // Without a device status the card is the processor's and its switch stays disabled.
     LocalTranscriptionCard(AppSettings& settings, SpeechModelDownloader& downloader,
-                           QWidget* parent = nullptr);
+                           SpeechDeviceStatus* device = nullptr, QWidget* parent = nullptr);
 
     // For tests: the controls of one catalogue model.
     struct ModelControls {
@@ -35,6 +38,8 @@ public:
     QuilloToggleStyle* toggle() const { return toggle_; }
     QuilloToggleStyle* fastToggle() const { return fastToggle_; }
     QuilloToggleStyle* livePreviewToggle() const { return livePreviewToggle_; }
+    QuilloToggleStyle* graphicsCardToggle() const { return graphicsCardToggle_; }
+    SettingsRow* deviceRow() const { return deviceRow_; }
     QLabel* status() const { return status_; }
 
 private:
@@ -43,6 +48,7 @@ private:
     void remove(const QString& model);
     void chooseFile();
     void refresh();
+    void refreshDevice();
     // The catalogue model being downloaded; empty when none is.
     QString downloadingModel() const;
 
@@ -51,6 +57,9 @@ private:
     QuilloToggleStyle* toggle_;
     QuilloToggleStyle* fastToggle_;
     QuilloToggleStyle* livePreviewToggle_;
+    QuilloToggleStyle* graphicsCardToggle_;
+    SettingsRow* deviceRow_;
+    SpeechDeviceStatus* device_;
     QLabel* status_;
     QHash<QString, ModelControls> controls_;
 };
