@@ -1,0 +1,68 @@
+#include "platform/wayland/GnomeCustomShortcut.h"
+
+#include "platform/wayland/GnomeSettings.h"
+
+#pragma push_macro("signals")
+#undef signals
+#include <glib.h>
+#pragma pop_macro("signals")
+
+namespace {
+
+const QString nameKey = QStringLiteral("name");
+const QString bindingKey = QStringLiteral("binding");
+const QString commandKey = QStringLiteral("command");
+
+}  // namespace
+
+QString GnomeCustomShortcut::entryPath() {
+    return QStringLiteral(
+        "/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/quillo/");
+}
+
+bool GnomeCustomShortcut::isAvailable() {
+    return GnomeSettings::isInstalled(QLatin1String(listSchema)) &&
+           GnomeSettings::isInstalled(QLatin1String(entrySchema));
+}
+
+QString GnomeCustomShortcut::pressCommand(const QString& program) {
+    gchar* quoted = g_shell_quote(program.toUtf8().constData());
+    const QString command = QString::fromUtf8(quoted) + QStringLiteral(" --hotkey-press");
+    g_free(quoted);
+    return command;
+}
+
+bool GnomeCustomShortcut::write(const QString& accelerator, const QString& command) {
+    GnomeSettings list{QLatin1String(listSchema)};
+    GnomeSettings entry{QLatin1String(entrySchema), entryPath()};
+    if (!list.isValid() || !entry.isValid())
+        return false;
+    // The entry is complete before it is listed: the daemon never sees half of it.
+    if (!entry.setString(nameKey, QLatin1String(entryName)) ||
+        !entry.setString(bindingKey, accelerator) || !entry.setString(commandKey, command))
+        return false;
+    QStringList paths = list.strings(QLatin1String(listKey));
+    if (paths.contains(entryPath()))
+        return true;
+    paths.append(entryPath());
+    return list.setStringList(QLatin1String(listKey), paths);
+}
+
+void GnomeCustomShortcut::remove() {
+    GnomeSettings list{QLatin1String(listSchema)};
+    GnomeSettings entry{QLatin1String(entrySchema), entryPath()};
+    if (!list.isValid() || !entry.isValid())
+        return;
+    QStringList paths = list.strings(QLatin1String(listKey));
+    if (paths.removeAll(entryPath()) > 0)
+        list.setStringList(QLatin1String(listKey), paths);
+    for (const QString& key : {nameKey, bindingKey, commandKey})
+        entry.reset(key);
+}
+
+QString GnomeCustomShortcut::writtenBinding() {
+    GnomeSettings list{QLatin1String(listSchema)};
+    if (!list.strings(QLatin1String(listKey)).contains(entryPath()))
+        return {};
+    return GnomeSettings{QLatin1String(entrySchema), entryPath()}.string(bindingKey);
+}
