@@ -4,6 +4,8 @@
 #include "platform/SessionNotes.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/GnomeCustomShortcut.h"
+#include "platform/wayland/GnomeShortcutHotkeyBackend.h"
 #include "platform/wayland/PortalAccessibilityTrust.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
@@ -108,6 +110,8 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         buildBindingsInput(scheduler);
         return;
     }
+    if (kind_ == SessionKind::gnome && buildGnomeShortcutInput(scheduler, hasX11))
+        return;
     if (buildPortalInput(store))
         return;
     choosePasteboard(hasX11);
@@ -155,6 +159,46 @@ void SessionPlatform::buildBindingsInput(Scheduler& scheduler) {
                         "(quillo --hotkey-press, --hotkey-release); a lone modifier key "
                         "cannot be bound that way"),
          QStringLiteral("session.limit.bindings"));
+}
+
+// GNOME before 48 has no GlobalShortcuts portal, and a portal that lists it may still fail to
+// make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut. The
+// rest stays as without a portal.
+bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11) {
+    const bool listed = PortalGlobalShortcutsBackend::isAvailable();
+    if (listed && PortalGlobalShortcutsBackend::createsSession()) {
+        // The portal binds the hotkey: an entry left from an earlier route would fire twice.
+        GnomeCustomShortcut::remove();
+        return false;
+    }
+    logLines_.append(listed ? QStringLiteral("[Quillo] The portal lists GlobalShortcuts but "
+                                             "could not make a session: it is not available")
+                            : QStringLiteral("[Quillo] GNOME offers no GlobalShortcuts portal"));
+    if (!GnomeCustomShortcut::isAvailable()) {
+        logLines_.append(
+            QStringLiteral(
+                "[Quillo] GNOME's custom keyboard shortcuts are not available either (schema %1 "
+                "not installed)")
+                .arg(QLatin1String(GnomeCustomShortcut::listSchema)));
+        return false;
+    }
+    choosePasteboard(hasX11);
+    buildX11Input();
+    const QString program = QCoreApplication::applicationFilePath().isEmpty()
+                                ? QStringLiteral("quillo")
+                                : QCoreApplication::applicationFilePath();
+    auto hotkeys = std::make_unique<GnomeShortcutHotkeyBackend>(
+        scheduler, GnomeCustomShortcut::pressCommand(program));
+    gnomeHotkeys_ = hotkeys.get();
+    hotkeyBackend_ = std::move(hotkeys);
+    logLines_.append(QStringLiteral("[Quillo] The hotkey is Quillo's own GNOME custom keyboard "
+                                    "shortcut (running %1); a hold ends when its key "
+                                    "repeats stop")
+                         .arg(gnomeHotkeys_->command()));
+    note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
+                        "key cannot be the hotkey in this session"),
+         QStringLiteral("session.limit.lone_modifier"));
+    return true;
 }
 
 // KDE Plasma, and any desktop whose portal offers GlobalShortcuts: the hotkey through that

@@ -11,6 +11,7 @@ class CommandHotkeyBackend;
 class DefaultsStore;
 class SecretCache;
 class GlobalHotkeyBackend;
+class GnomeShortcutHotkeyBackend;
 class KeystrokeSender;
 class ModifierEventSource;
 class PortalGlobalShortcutsBackend;
@@ -60,6 +61,9 @@ public:
     CommandHotkeyBackend* commandHotkeys() const { return commandHotkeys_; }
     // Set when the desktop portal binds the hotkey: it reports taken and changed triggers.
     PortalGlobalShortcutsBackend* portalHotkeys() const { return portalHotkeys_; }
+    // Set when a GNOME custom keyboard shortcut drives the hotkey through the single-instance
+    // socket (GNOME without a working GlobalShortcuts portal).
+    GnomeShortcutHotkeyBackend* gnomeShortcutHotkeys() const { return gnomeHotkeys_; }
     // Set where dictated text must be typed rather than pasted (no clipboard control).
     TextTyper* textTyper() const { return textTyper_; }
     // False without an X server: a native Wayland window cannot be kept above others unfocused.
@@ -79,6 +83,8 @@ private:
     void buildBindingsInput(Scheduler& scheduler);
     // False when the desktop's portal offers no global shortcuts.
     bool buildPortalInput(DefaultsStore& store);
+    // False when the portal binds the hotkey here, or GNOME's custom shortcuts are missing.
+    bool buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11);
     void note(const QString& logLine, const QString& textId);
 
     SessionKind kind_;
@@ -91,6 +97,7 @@ private:
     std::unique_ptr<ModifierEventSource> modifierEvents_;
     CommandHotkeyBackend* commandHotkeys_ = nullptr;
     PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
+    GnomeShortcutHotkeyBackend* gnomeHotkeys_ = nullptr;
     TextTyper* textTyper_ = nullptr;
     bool showsOverlay_ = true;
     QStringList logLines_;
