@@ -183,7 +183,10 @@ bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11)
         return false;
     }
     choosePasteboard(hasX11);
-    buildX11Input();
+    // The paste chord as without a portal; no X11 hotkey grab, whose notice would be wrong here.
+    keystrokes_ = std::make_unique<XTestKeystrokeSender>();
+    accessibility_ = std::make_unique<X11AccessibilityTrust>();
+    modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
     const QString program = QCoreApplication::applicationFilePath().isEmpty()
                                 ? QStringLiteral("quillo")
                                 : QCoreApplication::applicationFilePath();

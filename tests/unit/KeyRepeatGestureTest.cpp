@@ -106,9 +106,9 @@ TEST_F(KeyRepeatGestureTest, ATapIsNoRecordingAndReturnsToIdle) {
 TEST_F(KeyRepeatGestureTest, ADoubleTapStartsHandsFreeAndTheNextTapStopsIt) {
     gesture.trigger();
     scheduler.advance(220ms);
-    gesture.trigger();  // earlier than any repeat: a second press
+    gesture.trigger();  // earlier than any repeat, and none follows: a second press
+    scheduler.advance(2 * 30ms + 20ms);
     ASSERT_EQ(startedAt.size(), 1u);
-    EXPECT_EQ(startedAt[0], 220ms);
     EXPECT_EQ(stateMachine.state(), State::handsfreeRecording);
 
     scheduler.advance(5s);
@@ -118,6 +118,39 @@ TEST_F(KeyRepeatGestureTest, ADoubleTapStartsHandsFreeAndTheNextTapStopsIt) {
     gesture.trigger();
     ASSERT_EQ(stoppedAt.size(), 1u);
     EXPECT_EQ(stateMachine.state(), State::processing);
+}
+
+// Each trigger is a process of its own: a press that started slowly makes its first repeat look
+// early. The repeats right behind it tell that the keys are held.
+TEST_F(KeyRepeatGestureTest, AHoldWhosePressCameLateIsStillAHoldNotADoublePress) {
+    gesture.trigger();
+    scheduler.advance(380ms);
+    for (int i = 0; i < 30; ++i) {
+        gesture.trigger();
+        scheduler.advance(30ms);
+    }
+    scheduler.advance(1s);
+    EXPECT_EQ(startedAt.size(), 1u);
+    EXPECT_EQ(stoppedAt.size(), 1u);
+    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(stateMachine.state(), State::processing);
+}
+
+// A busy machine may hold back a few repeats: the gap ends the hold, and the repeats after it
+// must not pass for quick presses, which would start hands-free.
+TEST_F(KeyRepeatGestureTest, RepeatsAfterAGapAreNeverTakenForADoublePress) {
+    bool handsFree = false;
+    QObject::connect(&stateMachine, &RecordingStateMachine::stateChanged,
+                     [&](State state) { handsFree |= state == State::handsfreeRecording; });
+    hold(800ms);
+    scheduler.advance(150ms);
+    for (int i = 0; i < 20; ++i) {
+        gesture.trigger();
+        scheduler.advance(30ms);
+    }
+    scheduler.advance(1s);
+    EXPECT_FALSE(handsFree);
+    EXPECT_EQ(presses, releases);
 }
 
 TEST_F(KeyRepeatGestureTest, ASecondTapAfterTheFirstWasToldATapIsADoublePressToo) {

@@ -13,7 +13,8 @@ void KeyRepeatGesture::setRepeat(const Repeat& repeat) {
         released_();
         return;
     }
-    waitFor(repeating_ ? repeatTimeout() : repeat_.delay + slack());
+    if (!secondPress_)
+        waitFor(repeating_ ? repeatTimeout() : repeat_.delay + slack());
 }
 
 void KeyRepeatGesture::trigger() {
@@ -24,24 +25,39 @@ void KeyRepeatGesture::trigger() {
         return;
     }
     if (!down_) {
-        press();
+        press(now);
+        return;
+    }
+    if (secondPress_) {
+        // Another trigger at the repeat rate: the early one was the first repeat of keys held,
+        // come early beside a press that came late.
+        secondPress_ = false;
+        repeating_ = true;
+        waitFor(repeatTimeout());
         return;
     }
     if (!repeating_ && now - pressedAt_ < repeat_.delay - slack()) {
-        // Too early for the first repeat: the keys went up and down again.
-        reset();
-        released_();
-        press();
+        // Too early for the first repeat: the keys went up and down again (a double press),
+        // unless repeats follow at once. Each trigger is a process of its own, and one that
+        // starts slowly makes the gap to the next look short.
+        secondPress_ = true;
+        const Duration secondAt = now;
+        silence_ = scheduler_.scheduleOnce(repeatTimeout(), [this, secondAt] {
+            silence_.release();
+            reset();
+            released_();
+            press(secondAt);
+        });
         return;
     }
     repeating_ = true;
     waitFor(repeatTimeout());
 }
 
-void KeyRepeatGesture::press() {
+void KeyRepeatGesture::press(Duration at) {
     down_ = true;
     repeating_ = false;
-    pressedAt_ = scheduler_.now();
+    pressedAt_ = at;
     waitFor(repeat_.delay + slack());
     pressed_();
 }
@@ -64,6 +80,7 @@ void KeyRepeatGesture::reset() {
     silence_.cancel();
     down_ = false;
     repeating_ = false;
+    secondPress_ = false;
 }
 
 KeyRepeatGesture::Duration KeyRepeatGesture::holdRecognisedAfter() const {

@@ -11,9 +11,10 @@
 // held, and the release is when they stop: no trigger within the repeat delay after the press
 // (plus one interval and a margin) or within one and a half intervals and a margin after a
 // repeat; the slack is for the jitter of the process that carries each trigger. A press without
-// repeats was a tap. A trigger that comes clearly before the first repeat could is a new press: the
-// first was a tap. With key repeat off, every trigger is a tap, so only the double press
-// (hands-free) can record.
+// repeats was a tap. A trigger that comes clearly before the first repeat could, with no other
+// right behind it, is a second press: the first was a tap. Triggers right behind each other are
+// repeats, never presses: no hand presses twice within a repeat interval. With key repeat off,
+// every trigger is a tap, so only the double press (hands-free) can record.
 class KeyRepeatGesture {
 public:
     using Duration = Scheduler::Duration;
@@ -48,7 +49,7 @@ public:
 private:
     Duration slack() const { return repeat_.interval + kMargin; }
     Duration repeatTimeout() const { return repeat_.interval * 3 / 2 + kMargin; }
-    void press();
+    void press(Duration at);
     void waitFor(Duration silence);
 
     Scheduler& scheduler_;
@@ -57,6 +58,8 @@ private:
     Repeat repeat_;
     bool down_ = false;
     bool repeating_ = false;
+    // An early trigger waits for another right behind it to tell a repeat from a second press.
+    bool secondPress_ = false;
     Duration pressedAt_{0};
     TimerHandle silence_;
 };
