@@ -42,10 +42,13 @@ bool GnomeCustomShortcut::write(const QString& accelerator, const QString& comma
         !entry.setString(bindingKey, accelerator) || !entry.setString(commandKey, command))
         return false;
     QStringList paths = list.strings(QLatin1String(listKey));
-    if (paths.contains(entryPath()))
-        return true;
-    paths.append(entryPath());
-    return list.setStringList(QLatin1String(listKey), paths);
+    if (!paths.contains(entryPath())) {
+        paths.append(entryPath());
+        if (!list.setStringList(QLatin1String(listKey), paths))
+            return false;
+    }
+    GnomeSettings::sync();
+    return true;
 }
 
 void GnomeCustomShortcut::remove() {
@@ -58,6 +61,8 @@ void GnomeCustomShortcut::remove() {
         list.setStringList(QLatin1String(listKey), paths);
     for (const QString& key : {nameKey, bindingKey, commandKey})
         entry.reset(key);
+    // Also when Quillo quits right after.
+    GnomeSettings::sync();
 }
 
 QString GnomeCustomShortcut::writtenBinding() {

@@ -94,6 +94,10 @@ bool GnomeSettings::isInstalled(const QString& schemaId) {
     return true;
 }
 
+void GnomeSettings::sync() {
+    g_settings_sync();
+}
+
 QStringList GnomeSettings::keys() const {
     QStringList result;
     if (!settings_)

@@ -24,6 +24,9 @@ public:
     GnomeSettings& operator=(const GnomeSettings&) = delete;
 
     static bool isInstalled(const QString& schemaId);
+    // Waits until every change made so far is stored: writes go out asynchronously, and a
+    // process that exits first loses them.
+    static void sync();
 
     bool isValid() const { return settings_ != nullptr; }
     QString schemaId() const { return schemaId_; }
