@@ -29,8 +29,12 @@ inline QString customPath(const QString& name) {
         .arg(name);
 }
 
-// Every schema the GNOME code reads is installed; call from SetUp with ASSERT_NO_FATAL_FAILURE.
+// Every schema the GNOME code reads is installed, and the settings are the process's own (the
+// tests reset keys: never the desktop's); call from SetUp with ASSERT_NO_FATAL_FAILURE.
 inline void requireSchemas() {
+    ASSERT_TRUE(memoryBackend);
+    ASSERT_EQ(GnomeSettings::backendName(), QStringLiteral("GMemorySettingsBackend"))
+        << "the tests would change this user's GNOME settings";
     for (const char* schema : bindingSchemas)
         ASSERT_TRUE(GnomeSettings::isInstalled(QLatin1String(schema)))
             << schema << " is not installed: run scripts/setup.sh";

@@ -4,6 +4,8 @@
 #pragma push_macro("signals")
 #undef signals
 #include <gio/gio.h>
+#define G_SETTINGS_ENABLE_BACKEND  // for the name of the backend in use
+#include <gio/gsettingsbackend.h>
 #pragma pop_macro("signals")
 
 #include <utility>
@@ -96,6 +98,13 @@ bool GnomeSettings::isInstalled(const QString& schemaId) {
 
 void GnomeSettings::sync() {
     g_settings_sync();
+}
+
+QString GnomeSettings::backendName() {
+    GSettingsBackend* backend = g_settings_backend_get_default();
+    const QString name = QString::fromLatin1(G_OBJECT_TYPE_NAME(backend));
+    g_object_unref(backend);
+    return name;
 }
 
 QStringList GnomeSettings::keys() const {

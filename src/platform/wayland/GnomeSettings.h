@@ -27,6 +27,9 @@ public:
     // Waits until every change made so far is stored: writes go out asynchronously, and a
     // process that exits first loses them.
     static void sync();
+    // The type of GIO's settings backend in this process ("DConfSettingsBackend" on a desktop,
+    // "GMemorySettingsBackend" when GSETTINGS_BACKEND=memory).
+    static QString backendName();
 
     bool isValid() const { return settings_ != nullptr; }
     QString schemaId() const { return schemaId_; }
