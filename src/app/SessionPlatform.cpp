@@ -1,5 +1,7 @@
 #include "app/SessionPlatform.h"
 
+#include "app/SingleInstance.h"
+
 #include "base/Log.h"
 #include "platform/SessionNotes.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
@@ -22,6 +24,7 @@
 #include "platform/x11/XTestKeystrokeSender.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -71,6 +74,19 @@ SessionPlatform::SessionPlatform(const SessionEnvironment& environment, Schedule
 }
 
 SessionPlatform::~SessionPlatform() = default;
+
+// The small sender beside Quillo, which costs a key repeat almost nothing; Quillo itself where
+// it is missing (a build run from elsewhere).
+QStringList SessionPlatform::gnomePressCommand() {
+    const QString sender =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/quillo-hotkey-press");
+    if (QFileInfo(sender).isExecutable()) {
+        return {sender, SingleInstance::defaultSocketPath()};
+    }
+    const QString program = QCoreApplication::applicationFilePath();
+    return {program.isEmpty() ? QStringLiteral("quillo") : program,
+            QStringLiteral("--hotkey-press")};
+}
 
 void SessionPlatform::buildX11() {
     pasteboard_ = std::make_unique<X11Pasteboard>();
@@ -187,11 +203,8 @@ bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11)
     keystrokes_ = std::make_unique<XTestKeystrokeSender>();
     accessibility_ = std::make_unique<X11AccessibilityTrust>();
     modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
-    const QString program = QCoreApplication::applicationFilePath().isEmpty()
-                                ? QStringLiteral("quillo")
-                                : QCoreApplication::applicationFilePath();
     auto hotkeys = std::make_unique<GnomeShortcutHotkeyBackend>(
-        scheduler, GnomeCustomShortcut::pressCommand(program));
+        scheduler, GnomeCustomShortcut::pressCommand(gnomePressCommand()));
     gnomeHotkeys_ = hotkeys.get();
     hotkeyBackend_ = std::move(hotkeys);
     logLines_.append(QStringLiteral("[Quillo] The hotkey is Quillo's own GNOME custom keyboard "

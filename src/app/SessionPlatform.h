@@ -75,6 +75,7 @@ public:
     void announce() const;
 
 private:
+    static QStringList gnomePressCommand();
     void buildX11();
     void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
                       DefaultsStore& store);

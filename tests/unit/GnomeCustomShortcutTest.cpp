@@ -36,8 +36,10 @@ TEST_F(GnomeCustomShortcutTest, TheEntryIsWrittenRewrittenAndRemovedLeavingOther
     GnomeTestSettings::addCustomEntry(QStringLiteral("custom0"), QStringLiteral("<Super>t"),
                                       QStringLiteral("gnome-terminal"));
     const QString command =
-        GnomeCustomShortcut::pressCommand(QStringLiteral("/opt/my apps/quillo"));
-    EXPECT_EQ(command, QStringLiteral("'/opt/my apps/quillo' --hotkey-press"));
+        GnomeCustomShortcut::pressCommand({QStringLiteral("/opt/my apps/quillo-hotkey-press"),
+                                           QStringLiteral("/run/user/1000/q.socket")});
+    EXPECT_EQ(command,
+              QStringLiteral("'/opt/my apps/quillo-hotkey-press' '/run/user/1000/q.socket'"));
 
     ASSERT_TRUE(GnomeCustomShortcut::write(QStringLiteral("<Control><Shift>d"), command));
     const QString own = GnomeCustomShortcut::entryPath();

@@ -25,11 +25,14 @@ bool GnomeCustomShortcut::isAvailable() {
            GnomeSettings::isInstalled(QLatin1String(entrySchema));
 }
 
-QString GnomeCustomShortcut::pressCommand(const QString& program) {
-    gchar* quoted = g_shell_quote(program.toUtf8().constData());
-    const QString command = QString::fromUtf8(quoted) + QStringLiteral(" --hotkey-press");
-    g_free(quoted);
-    return command;
+QString GnomeCustomShortcut::pressCommand(const QStringList& arguments) {
+    QStringList words;
+    for (const QString& argument : arguments) {
+        gchar* quoted = g_shell_quote(argument.toUtf8().constData());
+        words << QString::fromUtf8(quoted);
+        g_free(quoted);
+    }
+    return words.join(QLatin1Char(' '));
 }
 
 bool GnomeCustomShortcut::write(const QString& accelerator, const QString& command) {

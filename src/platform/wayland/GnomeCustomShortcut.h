@@ -18,9 +18,10 @@ public:
     static QString entryPath();
     // Whether this machine has GNOME's custom shortcuts (the settings daemon's schemas).
     static bool isAvailable();
-    // The command that hands the press to the running instance, with the program quoted for
-    // the shell-like parsing GNOME does ("/opt/my apps/quillo" stays one word).
-    static QString pressCommand(const QString& program);
+    // The command that hands the press to the running instance: `arguments` (the program
+    // first), each quoted for the shell-like parsing GNOME does ("/opt/my apps/x" stays one
+    // word).
+    static QString pressCommand(const QStringList& arguments);
 
     // Writes the entry (name, binding, command) and lists it; false when the schemas are
     // missing or the settings refuse the values.

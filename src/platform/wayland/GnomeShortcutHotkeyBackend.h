@@ -12,7 +12,7 @@
 #include <optional>
 
 // The hotkey on GNOME without a GlobalShortcuts portal (before GNOME 48): Quillo's own custom
-// keyboard shortcut runs "quillo --hotkey-press", which reaches the running instance and comes
+// keyboard shortcut runs "quillo-hotkey-press SOCKET", which reaches the running instance and comes
 // here as trigger(). GNOME runs it on the press and on every key repeat, never on the release,
 // so the press and release come from the repeats (KeyRepeatGesture), following GNOME's own
 // repeat settings. A binding that another GNOME action holds is refused before it is written:
