@@ -41,6 +41,10 @@ packages=(
   plasma-wayland-protocols kwin-wayland xdg-desktop-portal xdg-desktop-portal-kde qtwayland5 dbus
   # keys in the desktop's keyring; a real Secret Service for the tests
   qtkeychain-qt6-dev gnome-keyring libsecret-tools
+  # GNOME: its settings through GIO, and the schemas of its keybindings (the settings daemon's
+  # custom shortcuts and media keys, gnome-shell's and mutter's) that Quillo reads and the tests need
+  libglib2.0-dev gsettings-desktop-schemas gnome-settings-daemon-common gnome-shell-common
+  mutter-common
 )
 
 missing=()

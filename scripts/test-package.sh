@@ -63,6 +63,7 @@ check "every file owned by root" bash -c \
 # The files a desktop looks for.
 check "quillo in /usr/bin" test -x "$root/usr/bin/quillo"
 check "quillo-defaults in /usr/bin" test -x "$root/usr/bin/quillo-defaults"
+check "quillo-hotkey-press in /usr/bin, beside quillo" test -x "$root/usr/bin/quillo-hotkey-press"
 check "binaries are stripped" bash -c \
     'file "$1" | grep -q ", stripped"' _ "$root/usr/bin/quillo"
 entry="$root/usr/share/applications/app.quillo.Quillo.desktop"

@@ -16,6 +16,7 @@
 #include "platform/desktop/XdgAutostartLoginItemService.h"
 #include "platform/TextTyper.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
+#include "platform/wayland/GnomeShortcutHotkeyBackend.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/whisper/WhisperCppSpeechEngine.h"
 #include "platform/x11/X11ActivationPolicy.h"
@@ -234,6 +235,9 @@ void QuilloApp::reopen() {
 void QuilloApp::hotkeyPressRequested() {
     if (CommandHotkeyBackend* hotkeys = parts_->platform.commandHotkeys())
         hotkeys->press();
+    // GNOME's custom shortcut runs the press command on the press and on every key repeat.
+    if (GnomeShortcutHotkeyBackend* hotkeys = parts_->platform.gnomeShortcutHotkeys())
+        hotkeys->trigger();
 }
 
 void QuilloApp::hotkeyReleaseRequested() {

@@ -1,9 +1,13 @@
 #include "app/SessionPlatform.h"
 
+#include "app/SingleInstance.h"
+
 #include "base/Log.h"
 #include "platform/SessionNotes.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/GnomeCustomShortcut.h"
+#include "platform/wayland/GnomeShortcutHotkeyBackend.h"
 #include "platform/wayland/PortalAccessibilityTrust.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
@@ -21,6 +25,7 @@
 #include "platform/x11/XTestKeystrokeSender.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -71,6 +76,19 @@ SessionPlatform::SessionPlatform(const SessionEnvironment& environment, Schedule
 
 SessionPlatform::~SessionPlatform() = default;
 
+// The small sender beside Quillo, which costs a key repeat almost nothing; Quillo itself where
+// it is missing (a build run from elsewhere).
+QStringList SessionPlatform::gnomePressCommand() {
+    const QString sender =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/quillo-hotkey-press");
+    if (QFileInfo(sender).isExecutable()) {
+        return {sender, SingleInstance::defaultSocketPath()};
+    }
+    const QString program = QCoreApplication::applicationFilePath();
+    return {program.isEmpty() ? QStringLiteral("quillo") : program,
+            QStringLiteral("--hotkey-press")};
+}
+
 void SessionPlatform::buildX11() {
     pasteboard_ = std::make_unique<X11Pasteboard>();
     buildX11Input();
@@ -111,6 +129,8 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         buildBindingsInput(scheduler);
         return;
     }
+    if (kind_ == SessionKind::gnome && buildGnomeShortcutInput(scheduler, hasX11))
+        return;
     if (buildPortalInput(store))
         return;
     choosePasteboard(hasX11);
@@ -158,6 +178,46 @@ void SessionPlatform::buildBindingsInput(Scheduler& scheduler) {
                         "(quillo --hotkey-press, --hotkey-release); a lone modifier key "
                         "cannot be bound that way"),
          QStringLiteral("session.limit.bindings"));
+}
+
+// GNOME before 48 has no GlobalShortcuts portal, and a portal that lists it may still fail to
+// make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut. The
+// rest stays as without a portal.
+bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11) {
+    const bool listed = PortalGlobalShortcutsBackend::isAvailable();
+    if (listed && PortalGlobalShortcutsBackend::createsSession()) {
+        // The portal binds the hotkey: an entry left from an earlier route would fire twice.
+        GnomeCustomShortcut::remove();
+        return false;
+    }
+    logLines_.append(listed ? QStringLiteral("[Quillo] The portal lists GlobalShortcuts but "
+                                             "could not make a session: it is not available")
+                            : QStringLiteral("[Quillo] GNOME offers no GlobalShortcuts portal"));
+    if (!GnomeCustomShortcut::isAvailable()) {
+        logLines_.append(
+            QStringLiteral(
+                "[Quillo] GNOME's custom keyboard shortcuts are not available either (schema %1 "
+                "not installed)")
+                .arg(QLatin1String(GnomeCustomShortcut::listSchema)));
+        return false;
+    }
+    choosePasteboard(hasX11);
+    // The paste chord as without a portal; no X11 hotkey grab, whose notice would be wrong here.
+    keystrokes_ = std::make_unique<XTestKeystrokeSender>();
+    accessibility_ = std::make_unique<X11AccessibilityTrust>();
+    modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
+    auto hotkeys = std::make_unique<GnomeShortcutHotkeyBackend>(
+        scheduler, GnomeCustomShortcut::pressCommand(gnomePressCommand()));
+    gnomeHotkeys_ = hotkeys.get();
+    hotkeyBackend_ = std::move(hotkeys);
+    logLines_.append(QStringLiteral("[Quillo] The hotkey is Quillo's own GNOME custom keyboard "
+                                    "shortcut (running %1); a hold ends when its key "
+                                    "repeats stop")
+                         .arg(gnomeHotkeys_->command()));
+    note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
+                        "key cannot be the hotkey in this session"),
+         QStringLiteral("session.limit.lone_modifier"));
+    return true;
 }
 
 // KDE Plasma, and any desktop whose portal offers GlobalShortcuts: the hotkey through that

@@ -11,6 +11,7 @@ class CommandHotkeyBackend;
 class DefaultsStore;
 class SecretCache;
 class GlobalHotkeyBackend;
+class GnomeShortcutHotkeyBackend;
 class KeystrokeSender;
 class ModifierEventSource;
 class PortalGlobalShortcutsBackend;
@@ -61,6 +62,9 @@ public:
     CommandHotkeyBackend* commandHotkeys() const { return commandHotkeys_; }
     // Set when the desktop portal binds the hotkey: it reports taken and changed triggers.
     PortalGlobalShortcutsBackend* portalHotkeys() const { return portalHotkeys_; }
+    // Set when a GNOME custom keyboard shortcut drives the hotkey through the single-instance
+    // socket (GNOME without a working GlobalShortcuts portal).
+    GnomeShortcutHotkeyBackend* gnomeShortcutHotkeys() const { return gnomeHotkeys_; }
     // Set where dictated text must be typed rather than pasted (no clipboard control).
     TextTyper* textTyper() const { return textTyper_; }
     // Set where the desktop tells which window has the focus (X11): each text then goes to the
@@ -75,6 +79,7 @@ public:
     void announce() const;
 
 private:
+    static QStringList gnomePressCommand();
     void buildX11();
     void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
                       DefaultsStore& store);
@@ -83,6 +88,8 @@ private:
     void buildBindingsInput(Scheduler& scheduler);
     // False when the desktop's portal offers no global shortcuts.
     bool buildPortalInput(DefaultsStore& store);
+    // False when the portal binds the hotkey here, or GNOME's custom shortcuts are missing.
+    bool buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11);
     void note(const QString& logLine, const QString& textId);
 
     SessionKind kind_;
@@ -96,6 +103,7 @@ private:
     std::unique_ptr<WindowFocus> windowFocus_;
     CommandHotkeyBackend* commandHotkeys_ = nullptr;
     PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
+    GnomeShortcutHotkeyBackend* gnomeHotkeys_ = nullptr;
     TextTyper* textTyper_ = nullptr;
     bool showsOverlay_ = true;
     QStringList logLines_;

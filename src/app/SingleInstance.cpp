@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "app/HotkeyMessages.h"
+
 #include "base/Log.h"
 
 #include <QDeadlineTimer>
@@ -20,8 +22,8 @@
 namespace {
 constexpr char activateMessage[] = "activate\n";
 constexpr std::chrono::milliseconds retryInterval{25};
-constexpr char hotkeyPressMessage[] = "hotkey-press\n";
-constexpr char hotkeyReleaseMessage[] = "hotkey-release\n";
+constexpr const char* hotkeyPressMessage = HotkeyMessages::press;
+constexpr const char* hotkeyReleaseMessage = HotkeyMessages::release;
 // Longer than any message: more without a newline is no message of ours.
 constexpr qint64 maxLineLength = 32;
 

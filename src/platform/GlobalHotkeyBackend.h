@@ -4,6 +4,7 @@
 
 #include <QtGlobal>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -69,4 +70,9 @@ public:
     virtual Outcome registerHotkey(quint32 keyCode, quint32 carbonModifiers, HotkeyId id) = 0;
     // Whether a lone modifier key (right Option, Fn) can serve as the hotkey in this session.
     virtual bool canBindLoneModifiers() const { return true; }
+    // How long after a press the backend can first tell a held key from a tap (its release
+    // may come only then); the hold threshold is never shorter.
+    virtual std::chrono::milliseconds holdRecognisedAfter() const {
+        return std::chrono::milliseconds(0);
+    }
 };

@@ -37,6 +37,8 @@ public:
     bool nextRegisterAwaitsConfirmation = false;
     bool loneModifiersBindable = true;
     bool canBindLoneModifiers() const override { return loneModifiersBindable; }
+    std::chrono::milliseconds holdRecognisedAt{0};
+    std::chrono::milliseconds holdRecognisedAfter() const override { return holdRecognisedAt; }
 
 private:
     quint64 nextToken_ = 1;

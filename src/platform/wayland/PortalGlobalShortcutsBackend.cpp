@@ -9,6 +9,8 @@
 #include <QDBusPendingCall>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -88,6 +90,26 @@ bool PortalGlobalShortcutsBackend::isAvailable(const QDBusConnection& bus) {
     const QDBusMessage reply = bus.call(get, QDBus::Block, 10000);
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
            reply.arguments().constFirst().value<QDBusVariant>().variant().toUInt() >= 1;
+}
+
+bool PortalGlobalShortcutsBackend::createsSession(const QDBusConnection& bus, int timeoutMs) {
+    if (!isAvailable(bus))
+        return false;
+    QEventLoop loop;
+    bool created = false;
+    PortalRequest::start(
+        bus, QLatin1String(shortcutsInterface), QStringLiteral("CreateSession"),
+        {QVariantMap{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}}},
+        [&](uint response, const QVariantMap& results) {
+            const QString session = results.value(QStringLiteral("session_handle")).toString();
+            created = response == PortalRequest::success && !session.isEmpty();
+            closeSession(bus, session);
+            loop.quit();
+        },
+        &loop);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return created;
 }
 
 GlobalHotkeyBackend::Outcome PortalGlobalShortcutsBackend::installHandler(Handler handler) {

@@ -32,6 +32,11 @@ public:
 
     // Whether the session's desktop portal offers GlobalShortcuts.
     static bool isAvailable(const QDBusConnection& bus = QDBusConnection::sessionBus());
+    // Whether the portal makes a GlobalShortcuts session now: a portal may list the interface
+    // with no desktop backend behind it (GNOME before 48 beside KDE's portal). Waits up to
+    // `timeoutMs` for the answer, running the event loop meanwhile; the probe session is closed.
+    static bool createsSession(const QDBusConnection& bus = QDBusConnection::sessionBus(),
+                               int timeoutMs = 5000);
 
     Outcome installHandler(Handler handler) override;
     Outcome registerHotkey(quint32 keyCode, quint32 carbonModifiers, HotkeyId id) override;

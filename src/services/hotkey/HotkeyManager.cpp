@@ -3,6 +3,8 @@
 #include "base/Log.h"
 #include "models/RecordingStateMachine.h"
 
+#include <algorithm>
+
 HotkeyManager::HotkeyManager(RecordingStateMachine& stateMachine, GlobalHotkeyBackend& backend,
                              Scheduler& scheduler)
     : stateMachine_(stateMachine), backend_(backend), scheduler_(scheduler) {}
@@ -76,7 +78,10 @@ void HotkeyManager::handleKeyDown() {
     stateMachine_.onKeyDown();
     switch (stateMachine_.state()) {
     case RecordingStateValue::pendingIntent:
-        holdTimer_ = scheduler_.scheduleOnce(holdThreshold, [this] { holdTimerFired(); });
+        // A backend that learns of a release late (a press-only trigger) would have every tap
+        // taken for a hold.
+        holdTimer_ = scheduler_.scheduleOnce(std::max(holdThreshold, backend_.holdRecognisedAfter()),
+                                             [this] { holdTimerFired(); });
         break;
     case RecordingStateValue::handsfreeRecording:
         Log::line(QStringLiteral("[HotkeyManager] Handsfree recording started"));

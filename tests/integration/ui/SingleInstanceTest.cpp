@@ -151,6 +151,20 @@ TEST_F(SingleInstanceRunningTest, HotkeyPressAndReleaseReachItInOrderAndOpenNoWi
     EXPECT_EQ(activated.count(), 0) << "a hotkey event opens no window";
 }
 
+// GNOME's shortcut runs the small sender on every key repeat: each run is one press, and a
+// sender without a running Quillo, or given no socket, says so by its exit status.
+TEST_F(SingleInstanceRunningTest, TheSmallSenderHandsOverOnePressPerRun) {
+    QSignalSpy pressed(&running, &SingleInstance::hotkeyPressRequested);
+    const QString sender = QStringLiteral(QUILLO_BINARY_DIR "/src/quillo-hotkey-press");
+    for (int run = 0; run < 3; ++run) {
+        EXPECT_EQ(ChildProcess::run(sender, {socket}).exitCode, 0);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pressed.count() == 3; }, 2000)) << pressed.count();
+
+    EXPECT_EQ(ChildProcess::run(sender, {socket + QStringLiteral(".gone")}).exitCode, 1);
+    EXPECT_EQ(ChildProcess::run(sender, {}).exitCode, 2);
+}
+
 TEST_F(SingleInstanceTest, WithoutARunningInstanceTheHotkeyCommandFailsAtOnce) {
     EXPECT_FALSE(SingleInstance::sendHotkeyEvent(socket, true));
     const QString tooLong = QStringLiteral("/tmp/") + QString(200, QLatin1Char('x'));
