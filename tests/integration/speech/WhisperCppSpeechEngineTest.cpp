@@ -2,6 +2,7 @@
 
 #include "platform/SpeechEngineError.h"
 #include "platform/whisper/WhisperModelFile.h"
+#include "support/EngineClip.h"
 #include "support/RandomWhisperModel.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,6 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -74,20 +74,6 @@ QCoro::Task<Outcome> transcribeCaught(SpeechEngine& engine, SpeechEngine::Reques
         outcome.description = e.description();
     }
     co_return outcome;
-}
-
-// A tone with a little noise: the engine has to run its whole encoder on it.
-SpeechEngine::Request clip(double seconds) {
-    SpeechEngine::Request request;
-    const auto count = static_cast<size_t>(seconds * 16000);
-    request.samples.resize(count);
-    unsigned seed = 7;
-    for (size_t i = 0; i < count; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        request.samples[i] = 0.3f * static_cast<float>(std::sin(i * 0.05)) +
-                             0.05f * (static_cast<float>(seed >> 16 & 0x7fff) / 32768.0f - 0.5f);
-    }
-    return request;
 }
 
 // Bytes the program holds from the allocator, whether or not the pages went back to the
@@ -198,7 +184,7 @@ TEST_F(WhisperCppSpeechEngineTest, GeneratedModelWritesItsFewWordsAndEnds) {
     const QString path = model();
     ASSERT_FALSE(load(path).error);
     EXPECT_EQ(engine.loadedModel(), path);
-    const Outcome outcome = transcribe(clip(2.0));
+    const Outcome outcome = transcribe(engineClip(2.0));
     ASSERT_FALSE(outcome.error) << outcome.description.toStdString();
     // Meaningless words, but a handful and then the end token: the plumbing works. Which words
     // depends on whisper's arithmetic on this processor, so only their shape is checked.
@@ -221,7 +207,7 @@ TEST_F(WhisperCppSpeechEngineTest, MainThreadKeepsRunningWhileTheEngineWorks) {
     ticker.start();
     QElapsedTimer elapsed;
     elapsed.start();
-    const Outcome outcome = transcribe(clip(30.0));
+    const Outcome outcome = transcribe(engineClip(30.0));
     const qint64 took = elapsed.elapsed();
     ASSERT_FALSE(outcome.error);
     // Had the engine run on the main thread, no tick could have been handled meanwhile.
@@ -234,10 +220,10 @@ TEST_F(WhisperCppSpeechEngineTest, AbortEndsTheRunningTranscriptionAndTheNextOne
     aborter.setInterval(0);
     QObject::connect(&aborter, &QTimer::timeout, [this] { engine.abort(); });
     aborter.start();
-    EXPECT_EQ(transcribe(clip(30.0)).error, Kind::aborted);
+    EXPECT_EQ(transcribe(engineClip(30.0)).error, Kind::aborted);
     aborter.stop();
 
-    const Outcome next = transcribe(clip(1.0));
+    const Outcome next = transcribe(engineClip(1.0));
     EXPECT_FALSE(next.error) << next.description.toStdString();
     EXPECT_FALSE(next.text.isEmpty());
 }
@@ -246,7 +232,7 @@ TEST_F(WhisperCppSpeechEngineTest, MissingModelIsReportedAsMissing) {
     const Outcome outcome = load(dir.filePath("ggml-nothing.bin"));
     EXPECT_EQ(outcome.error, Kind::modelMissing);
     EXPECT_TRUE(engine.loadedModel().isEmpty());
-    EXPECT_EQ(transcribe(clip(1.0)).error, Kind::failed);  // nothing loaded: no crash either
+    EXPECT_EQ(transcribe(engineClip(1.0)).error, Kind::failed);  // nothing loaded: no crash either
 }
 
 TEST_F(WhisperCppSpeechEngineTest, TruncatedOrForeignFilesAreRefusedBeforeWhisperReadsThem) {
@@ -394,7 +380,7 @@ TEST_F(WhisperCppSpeechEngineTest, UnloadFreesTheModelsMemory) {
     const qint64 before = allocatedBytes();
     const long residentBefore = residentKilobytes();
     ASSERT_FALSE(load(path).error);
-    ASSERT_FALSE(transcribe(clip(1.0)).error);
+    ASSERT_FALSE(transcribe(engineClip(1.0)).error);
     const qint64 loaded = allocatedBytes();
     const long residentLoaded = residentKilobytes();
     QCoro::waitFor(engine.unload());

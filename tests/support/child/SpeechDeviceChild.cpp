@@ -5,35 +5,21 @@
 #include "base/Log.h"
 #include "platform/SpeechEngineError.h"
 #include "platform/whisper/WhisperCppSpeechEngine.h"
+#include "support/EngineClip.h"
 
 #include <QCoreApplication>
 #include <QTimer>
 
 #include <qcoro/qcorotask.h>
 
-#include <cmath>
 
 namespace {
-
-// The tone with a little noise of the engine's own tests.
-SpeechEngine::Request clip(double seconds) {
-    SpeechEngine::Request request;
-    const auto count = static_cast<size_t>(seconds * 16000);
-    request.samples.resize(count);
-    unsigned seed = 7;
-    for (size_t i = 0; i < count; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        request.samples[i] = 0.3f * static_cast<float>(std::sin(i * 0.05)) +
-                             0.05f * (static_cast<float>(seed >> 16 & 0x7fff) / 32768.0f - 0.5f);
-    }
-    return request;
-}
 
 QCoro::Task<void> run(WhisperCppSpeechEngine& engine, QString model, int loads, int& status) {
     try {
         for (int i = 0; i < loads; ++i) {
             co_await engine.load(model);
-            const QString text = co_await engine.transcribe(clip(1.0));
+            const QString text = co_await engine.transcribe(engineClip(1.0));
             Log::line(QStringLiteral("text: ") + text);
             co_await engine.unload();
         }
