@@ -1,12 +1,11 @@
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/wayland/PortalShortcut.h"
+#include "support/PrivateBus.h"
 #include "support/X11TestClient.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QProcess>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -70,49 +69,14 @@ public slots:
 
 private:
     static QString senderPart(const QDBusMessage& message) {
-        return message.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
+        return PrivateBus::senderPart(message);
     }
-    // The request's path now, its Response signal right after the reply.
     QDBusObjectPath answer(const QDBusMessage& message, const QVariantMap& options, uint response,
                            const QVariantMap& results) {
-        const QString request = QStringLiteral("%1/request/%2/%3")
-                                    .arg(QLatin1String(portalPath), senderPart(message),
-                                         options.value(QStringLiteral("handle_token")).toString());
-        QTimer::singleShot(0, this, [this, request, response, results] {
-            QDBusMessage signal = QDBusMessage::createSignal(
-                request, QStringLiteral("org.freedesktop.portal.Request"),
-                QStringLiteral("Response"));
-            signal.setArguments({response, results});
-            bus_.send(signal);
-        });
-        return QDBusObjectPath(request);
+        return PrivateBus::answerRequest(this, bus_, message, options, response, results);
     }
 
     QDBusConnection bus_;
-};
-
-// A private bus of its own: the portal under test is the only one on it.
-class PrivateBus {
-public:
-    PrivateBus() {
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                       QStringLiteral("--print-address=1"), QStringLiteral("--nopidfile")});
-        if (daemon_.waitForReadyRead(5000))
-            address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-    }
-    ~PrivateBus() {
-        daemon_.kill();
-        daemon_.waitForFinished(2000);
-    }
-    QDBusConnection connect(const QString& name) const {
-        return QDBusConnection::connectToBus(address_, name);
-    }
-    bool isUp() const { return !address_.isEmpty(); }
-
-private:
-    QProcess daemon_;
-    QString address_;
 };
 
 class PortalBindShortcutsTest : public ::testing::Test {

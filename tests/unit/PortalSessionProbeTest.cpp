@@ -1,11 +1,10 @@
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QProcess>
 #include <QThread>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -27,23 +26,13 @@ public:
 
 public slots:
     QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& message) {
-        const QString sender = message.service().mid(1).replace(QLatin1Char('.'), QLatin1Char('_'));
-        const QString request = QStringLiteral("%1/request/%2/%3")
-                                    .arg(QLatin1String(portalPath), sender,
-                                         options.value(QStringLiteral("handle_token")).toString());
         const QVariantMap results = response_ == 0
                                         ? QVariantMap{{QStringLiteral("session_handle"),
                                                        QStringLiteral("%1/session/%2/probe")
-                                                           .arg(QLatin1String(portalPath), sender)}}
+                                                           .arg(QLatin1String(portalPath),
+                                                                PrivateBus::senderPart(message))}}
                                         : QVariantMap{};
-        QTimer::singleShot(0, this, [this, request, results] {
-            QDBusMessage signal = QDBusMessage::createSignal(
-                request, QStringLiteral("org.freedesktop.portal.Request"),
-                QStringLiteral("Response"));
-            signal.setArguments({response_, results});
-            bus_.send(signal);
-        });
-        return QDBusObjectPath(request);
+        return PrivateBus::answerRequest(this, bus_, message, options, response_, results);
     }
 
 private:
@@ -54,11 +43,7 @@ private:
 class PortalSessionProbeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                      QStringLiteral("--print-address=1"), QStringLiteral("--nopidfile")});
-        ASSERT_TRUE(daemon.waitForReadyRead(5000)) << "dbus-daemon did not start";
-        address = QString::fromUtf8(daemon.readLine()).trimmed();
+        ASSERT_TRUE(bus.isUp()) << "dbus-daemon did not start";
         portalThread.start();
     }
     void TearDown() override {
@@ -69,26 +54,20 @@ protected:
         portalThread.wait();
         QDBusConnection::disconnectFromBus(QStringLiteral("quillo-probe-client"));
         QDBusConnection::disconnectFromBus(QStringLiteral("quillo-probe-portal"));
-        daemon.kill();
-        daemon.waitForFinished(2000);
     }
 
     void startPortal(uint response) {
-        QDBusConnection bus =
-            QDBusConnection::connectToBus(address, QStringLiteral("quillo-probe-portal"));
-        ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
-        portal = std::make_unique<ListedShortcutsPortal>(bus, response);
+        QDBusConnection portalBus = bus.connect(QStringLiteral("quillo-probe-portal"));
+        ASSERT_TRUE(portalBus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+        portal = std::make_unique<ListedShortcutsPortal>(portalBus, response);
         portal->moveToThread(&portalThread);
-        ASSERT_TRUE(bus.registerObject(
+        ASSERT_TRUE(portalBus.registerObject(
             QLatin1String(portalPath), portal.get(),
             QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
     }
-    QDBusConnection client() const {
-        return QDBusConnection::connectToBus(address, QStringLiteral("quillo-probe-client"));
-    }
+    QDBusConnection client() const { return bus.connect(QStringLiteral("quillo-probe-client")); }
 
-    QProcess daemon;
-    QString address;
+    PrivateBus bus;
     QThread portalThread;
     std::unique_ptr<ListedShortcutsPortal> portal;
 };
