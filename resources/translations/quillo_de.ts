@@ -821,5 +821,49 @@ quill o → Quillo</translation>
         <source>Speech to text: not set up</source>
         <translation>Sprache zu Text: nicht eingerichtet</translation>
     </message>
+    <message id="hotkey.gnome.choose_another">
+        <source>Choose another</source>
+        <translation>Anderes wählen</translation>
+    </message>
+    <message id="hotkey.gnome.free_keys">
+        <source>Free these keys in GNOME</source>
+        <translation>Tasten in GNOME freigeben</translation>
+    </message>
+    <message id="hotkey.gnome.free_failed">
+        <source>GNOME did not let Quillo change that shortcut. Choose another one.</source>
+        <translation>GNOME hat Quillo dieses Tastenkürzel nicht ändern lassen. Wähle ein anderes.</translation>
+    </message>
+    <message id="hotkey.gnome.conflict">
+        <source>GNOME already uses this shortcut for “%1”. Choose another one, or free these keys in GNOME for Quillo.</source>
+        <translation>GNOME verwendet dieses Tastenkürzel schon für „%1“. Wähle ein anderes oder gib die Tasten in GNOME für Quillo frei.</translation>
+    </message>
+    <message id="hotkey.gnome.hold_unavailable">
+        <source>GNOME's key repeat is off, so holding the shortcut cannot be told from a tap: press it twice to dictate hands-free, or turn key repeat on in GNOME's keyboard settings.</source>
+        <translation>Die Tastenwiederholung von GNOME ist aus, daher lässt sich Halten nicht von kurzem Drücken unterscheiden: drücke das Tastenkürzel zweimal, um freihändig zu diktieren, oder schalte die Tastenwiederholung in den Tastatureinstellungen von GNOME ein.</translation>
+    </message>
+    <message id="session.gnome.custom_shortcut">
+        <source>The hotkey is Quillo's own GNOME keyboard shortcut (“Quillo” in GNOME's keyboard settings). GNOME reports only presses and key repeats: a hold ends when the repeats stop.</source>
+        <translation>Der Hotkey ist Quillos eigenes GNOME-Tastenkürzel („Quillo“ in den Tastatureinstellungen von GNOME). GNOME meldet nur Tastendrücke und Tastenwiederholungen: Halten endet, wenn die Wiederholungen aufhören.</translation>
+    </message>
+    <message id="session.gnome.no_tray">
+        <source>GNOME shows no tray icons. Dictation works without Quillo's icon; start Quillo again from the applications overview to open these settings, or install GNOME's AppIndicator extension to get the icon back.</source>
+        <translation>GNOME zeigt keine Symbole im Benachrichtigungsfeld. Diktieren funktioniert auch ohne Quillos Symbol; starte Quillo erneut aus der Anwendungsübersicht, um diese Einstellungen zu öffnen, oder installiere die AppIndicator-Erweiterung von GNOME, um das Symbol zurückzubekommen.</translation>
+    </message>
+    <message id="general.session.gnome_route">
+        <source>Use a GNOME keyboard shortcut for the hotkey</source>
+        <translation>GNOME-Tastenkürzel für den Hotkey verwenden</translation>
+    </message>
+    <message id="general.session.gnome_route_hint">
+        <source>Instead of the desktop's shortcut portal: try this if the hotkey does nothing while some windows have the focus. Applies at Quillo's next start.</source>
+        <translation>Statt des Tastenkürzel-Portals des Desktops: versuche das, wenn der Hotkey nichts tut, solange manche Fenster den Fokus haben. Gilt ab dem nächsten Start von Quillo.</translation>
+    </message>
+    <message id="local.recommended">
+        <source>Recommended</source>
+        <translation>Empfohlen</translation>
+    </message>
+    <message id="local.recommended_graphics_card">
+        <source>Recommended for your graphics card: about %1 s for 10 s of speech</source>
+        <translation>Empfohlen für deine Grafikkarte: etwa %1 s für 10 s Sprache</translation>
+    </message>
 </context>
 </TS>

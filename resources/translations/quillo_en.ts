@@ -821,5 +821,49 @@ quill o → Quillo</translation>
         <source>Speech to text: not set up</source>
         <translation>Speech to text: not set up</translation>
     </message>
+    <message id="hotkey.gnome.choose_another">
+        <source>Choose another</source>
+        <translation>Choose another</translation>
+    </message>
+    <message id="hotkey.gnome.free_keys">
+        <source>Free these keys in GNOME</source>
+        <translation>Free these keys in GNOME</translation>
+    </message>
+    <message id="hotkey.gnome.free_failed">
+        <source>GNOME did not let Quillo change that shortcut. Choose another one.</source>
+        <translation>GNOME did not let Quillo change that shortcut. Choose another one.</translation>
+    </message>
+    <message id="hotkey.gnome.conflict">
+        <source>GNOME already uses this shortcut for “%1”. Choose another one, or free these keys in GNOME for Quillo.</source>
+        <translation>GNOME already uses this shortcut for “%1”. Choose another one, or free these keys in GNOME for Quillo.</translation>
+    </message>
+    <message id="hotkey.gnome.hold_unavailable">
+        <source>GNOME's key repeat is off, so holding the shortcut cannot be told from a tap: press it twice to dictate hands-free, or turn key repeat on in GNOME's keyboard settings.</source>
+        <translation>GNOME's key repeat is off, so holding the shortcut cannot be told from a tap: press it twice to dictate hands-free, or turn key repeat on in GNOME's keyboard settings.</translation>
+    </message>
+    <message id="session.gnome.custom_shortcut">
+        <source>The hotkey is Quillo's own GNOME keyboard shortcut (“Quillo” in GNOME's keyboard settings). GNOME reports only presses and key repeats: a hold ends when the repeats stop.</source>
+        <translation>The hotkey is Quillo's own GNOME keyboard shortcut (“Quillo” in GNOME's keyboard settings). GNOME reports only presses and key repeats: a hold ends when the repeats stop.</translation>
+    </message>
+    <message id="session.gnome.no_tray">
+        <source>GNOME shows no tray icons. Dictation works without Quillo's icon; start Quillo again from the applications overview to open these settings, or install GNOME's AppIndicator extension to get the icon back.</source>
+        <translation>GNOME shows no tray icons. Dictation works without Quillo's icon; start Quillo again from the applications overview to open these settings, or install GNOME's AppIndicator extension to get the icon back.</translation>
+    </message>
+    <message id="general.session.gnome_route">
+        <source>Use a GNOME keyboard shortcut for the hotkey</source>
+        <translation>Use a GNOME keyboard shortcut for the hotkey</translation>
+    </message>
+    <message id="general.session.gnome_route_hint">
+        <source>Instead of the desktop's shortcut portal: try this if the hotkey does nothing while some windows have the focus. Applies at Quillo's next start.</source>
+        <translation>Instead of the desktop's shortcut portal: try this if the hotkey does nothing while some windows have the focus. Applies at Quillo's next start.</translation>
+    </message>
+    <message id="local.recommended">
+        <source>Recommended</source>
+        <translation>Recommended</translation>
+    </message>
+    <message id="local.recommended_graphics_card">
+        <source>Recommended for your graphics card: about %1 s for 10 s of speech</source>
+        <translation>Recommended for your graphics card: about %1 s for 10 s of speech</translation>
+    </message>
 </context>
 </TS>

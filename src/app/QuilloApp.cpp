@@ -208,6 +208,8 @@ void QuilloApp::wireDesktopHotkeyReports() {
     Parts& p = *parts_;
     SettingsWindowController& settingsWindow = SettingsWindowController::shared();
     settingsWindow.setCanBindLoneModifiers(p.platform.hotkeyBackend().canBindLoneModifiers());
+    if (GnomeShortcutHotkeyBackend* gnome = p.platform.gnomeShortcutHotkeys())
+        wireGnomeHotkeyReports(*gnome);
     PortalGlobalShortcutsBackend* portal = p.platform.portalHotkeys();
     if (!portal)
         return;
@@ -215,6 +217,38 @@ void QuilloApp::wireDesktopHotkeyReports() {
             [&settingsWindow] { settingsWindow.showTriggerTaken(); });
     connect(portal, &PortalGlobalShortcutsBackend::triggerChanged, &settingsWindow,
             &SettingsWindowController::showTriggerChanged);
+}
+
+void QuilloApp::wireGnomeHotkeyReports(GnomeShortcutHotkeyBackend& gnome) {
+    SettingsWindowController& settingsWindow = SettingsWindowController::shared();
+    settingsWindow.setHoldUnavailable(!gnome.holdWorks());
+    connect(&gnome, &GnomeShortcutHotkeyBackend::holdWorksChanged, &settingsWindow,
+            [&settingsWindow](bool works) { settingsWindow.setHoldUnavailable(!works); });
+    QPointer<DictationCoordinator> coordinator(&parts_->coordinator);
+    AppSettings* settings = &parts_->settings;
+    auto report = [&gnome, &settingsWindow, coordinator, settings] {
+        const auto conflict = gnome.conflict();
+        if (!conflict) {
+            settingsWindow.showDesktopConflict({}, {});
+            return;
+        }
+        std::function<bool()> freeKeys;
+        if (GnomeBindingConflicts::canFree(*conflict)) {
+            freeKeys = [&gnome, coordinator, settings] {
+                if (!gnome.freeConflictingKeys())
+                    return false;
+                // The same hotkey again, now that its keys are free.
+                if (coordinator)
+                    coordinator->updateHotkey(int(settings->hotkeyKeyCode()),
+                                              int(settings->hotkeyModifiers()));
+                return true;
+            };
+        }
+        settingsWindow.showDesktopConflict(conflict->description, freeKeys);
+    };
+    connect(&gnome, &GnomeShortcutHotkeyBackend::conflictChanged, &settingsWindow, report);
+    // The first registration ran before this wiring.
+    report();
 }
 
 void QuilloApp::openSettings() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 class DefaultsStore;
+class GnomeShortcutHotkeyBackend;
 
 // The composition root: builds the real platform parts, the pipeline, the tray icon and its
 // menu, and wires the windows to them. Lives as long as the process.
@@ -32,6 +33,8 @@ private:
     void installWindowServices();
     // What the desktop says of the hotkey binding, shown on the General section's hotkey field.
     void wireDesktopHotkeyReports();
+    // GNOME's custom-shortcut route: a binding holding the keys, and key repeat turned off.
+    void wireGnomeHotkeyReports(GnomeShortcutHotkeyBackend& gnome);
     void openSettings();
 
     std::unique_ptr<Parts> parts_;

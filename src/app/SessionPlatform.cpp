@@ -3,6 +3,7 @@
 #include "app/SingleInstance.h"
 
 #include "base/Log.h"
+#include "models/AppSettings.h"
 #include "platform/SessionNotes.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
 #include "platform/wayland/DataControlPasteboard.h"
@@ -25,6 +26,8 @@
 #include "platform/x11/XTestKeystrokeSender.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QFileInfo>
 
 #include <optional>
@@ -124,12 +127,20 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
              QStringLiteral("session.limit.no_cancel_key"));
     }
 
+    if (kind_ == SessionKind::gnome && !trayHostRunning()) {
+        note(QStringLiteral("[Quillo] GNOME shows no tray icons without its AppIndicator "
+                            "extension: dictation works without it, and starting Quillo again "
+                            "opens its settings"),
+             QStringLiteral("session.gnome.no_tray"));
+    }
+
     if (kind_ == SessionKind::wlroots) {
         choosePasteboard(hasX11);
         buildBindingsInput(scheduler);
         return;
     }
-    if (kind_ == SessionKind::gnome && buildGnomeShortcutInput(scheduler, hasX11))
+    if (kind_ == SessionKind::gnome &&
+        buildGnomeShortcutInput(scheduler, hasX11, AppSettings(store).gnomeCustomShortcut()))
         return;
     if (buildPortalInput(store))
         return;
@@ -183,16 +194,27 @@ void SessionPlatform::buildBindingsInput(Scheduler& scheduler) {
 // GNOME before 48 has no GlobalShortcuts portal, and a portal that lists it may still fail to
 // make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut. The
 // rest stays as without a portal.
-bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11) {
+bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11,
+                                              bool preferCustomShortcut) {
     const bool listed = PortalGlobalShortcutsBackend::isAvailable();
     if (listed && PortalGlobalShortcutsBackend::createsSession()) {
-        // The portal binds the hotkey: an entry left from an earlier route would fire twice.
-        GnomeCustomShortcut::remove();
-        return false;
+        // GNOME 48 and later: the user may still choose the custom shortcut in the settings.
+        limitationIds_.append(QStringLiteral("session.choice.gnome_custom_shortcut"));
+        if (!preferCustomShortcut) {
+            // The portal binds the hotkey: an entry left from an earlier route would fire twice.
+            GnomeCustomShortcut::remove();
+            return false;
+        }
+        logLines_.append(
+            QStringLiteral("[Quillo] The portal offers GlobalShortcuts, but the "
+                           "GNOME custom keyboard shortcut is chosen in the "
+                           "settings"));
+    } else {
+        logLines_.append(listed
+                             ? QStringLiteral("[Quillo] The portal lists GlobalShortcuts but "
+                                              "could not make a session: it is not available")
+                             : QStringLiteral("[Quillo] GNOME offers no GlobalShortcuts portal"));
     }
-    logLines_.append(listed ? QStringLiteral("[Quillo] The portal lists GlobalShortcuts but "
-                                             "could not make a session: it is not available")
-                            : QStringLiteral("[Quillo] GNOME offers no GlobalShortcuts portal"));
     if (!GnomeCustomShortcut::isAvailable()) {
         logLines_.append(
             QStringLiteral(
@@ -210,10 +232,10 @@ bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11)
         scheduler, GnomeCustomShortcut::pressCommand(gnomePressCommand()));
     gnomeHotkeys_ = hotkeys.get();
     hotkeyBackend_ = std::move(hotkeys);
-    logLines_.append(QStringLiteral("[Quillo] The hotkey is Quillo's own GNOME custom keyboard "
-                                    "shortcut (running %1); a hold ends when its key "
-                                    "repeats stop")
-                         .arg(gnomeHotkeys_->command()));
+    note(QStringLiteral("[Quillo] The hotkey is Quillo's own GNOME custom keyboard "
+                        "shortcut (running %1); a hold ends when its key repeats stop")
+             .arg(gnomeHotkeys_->command()),
+         QStringLiteral("session.gnome.custom_shortcut"));
     note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
                         "key cannot be the hotkey in this session"),
          QStringLiteral("session.limit.lone_modifier"));
@@ -254,6 +276,13 @@ bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
              QStringLiteral("session.limit.typing"));
     }
     return true;
+}
+
+// Qt shows its tray icon through a StatusNotifier host; on GNOME the AppIndicator extension is
+// the one that registers it.
+bool SessionPlatform::trayHostRunning() {
+    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
 }
 
 void SessionPlatform::note(const QString& logLine, const QString& textId) {

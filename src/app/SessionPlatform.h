@@ -80,6 +80,7 @@ public:
 
 private:
     static QStringList gnomePressCommand();
+    static bool trayHostRunning();
     void buildX11();
     void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
                       DefaultsStore& store);
@@ -88,8 +89,9 @@ private:
     void buildBindingsInput(Scheduler& scheduler);
     // False when the desktop's portal offers no global shortcuts.
     bool buildPortalInput(DefaultsStore& store);
-    // False when the portal binds the hotkey here, or GNOME's custom shortcuts are missing.
-    bool buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11);
+    // False when the portal binds the hotkey here (unless `preferCustomShortcut`), or GNOME's
+    // custom shortcuts are missing.
+    bool buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11, bool preferCustomShortcut);
     void note(const QString& logLine, const QString& textId);
 
     SessionKind kind_;

@@ -16,12 +16,16 @@ DefaultsStore*& sharedStore() {
     return store;
 }
 
-QString trimmedOfWhitespace(const QString& s) { return s.trimmed(); }
+QString trimmedOfWhitespace(const QString& s) {
+    return s.trimmed();
+}
 
 // A JSON document stored as data, or as text written by the command-line tool.
 std::optional<QByteArray> documentAt(const DefaultsStore& store, const char* key) {
-    if (auto data = store.data(QLatin1String(key))) return data;
-    if (auto text = store.string(QLatin1String(key))) return text->toUtf8();
+    if (auto data = store.data(QLatin1String(key)))
+        return data;
+    if (auto text = store.string(QLatin1String(key)))
+        return text->toUtf8();
     return std::nullopt;
 }
 
@@ -104,7 +108,9 @@ QStringList AppSettings::secretKeys() {
             QLatin1String(Keys::remoteDesktopRestoreToken)};
 }
 
-void AppSettings::useSecrets(SecretCache& secrets) { secrets_ = &secrets; }
+void AppSettings::useSecrets(SecretCache& secrets) {
+    secrets_ = &secrets;
+}
 
 QString AppSettings::secretValue(const char* key) const {
     return secrets_ ? secrets_->value(QLatin1String(key)) : stringValue(key, {});
@@ -119,55 +125,93 @@ void AppSettings::writeSecret(const char* key, const QString& value) {
     emit changed(QLatin1String(key));
 }
 
-QString AppSettings::openAIAPIKey() const { return secretValue(Keys::openAIAPIKey); }
-void AppSettings::setOpenAIAPIKey(const QString& v) { writeSecret(Keys::openAIAPIKey, v); }
-QString AppSettings::anthropicAPIKey() const { return secretValue(Keys::anthropicAPIKey); }
-void AppSettings::setAnthropicAPIKey(const QString& v) { writeSecret(Keys::anthropicAPIKey, v); }
+QString AppSettings::openAIAPIKey() const {
+    return secretValue(Keys::openAIAPIKey);
+}
+void AppSettings::setOpenAIAPIKey(const QString& v) {
+    writeSecret(Keys::openAIAPIKey, v);
+}
+QString AppSettings::anthropicAPIKey() const {
+    return secretValue(Keys::anthropicAPIKey);
+}
+void AppSettings::setAnthropicAPIKey(const QString& v) {
+    writeSecret(Keys::anthropicAPIKey, v);
+}
 QString AppSettings::selectedModeRaw() const {
     return stringValue(Keys::selectedMode, QStringLiteral("email"));
 }
-void AppSettings::setSelectedModeRaw(const QString& v) { write(Keys::selectedMode, v); }
+void AppSettings::setSelectedModeRaw(const QString& v) {
+    write(Keys::selectedMode, v);
+}
 QString AppSettings::whisperLanguage() const {
     return stringValue(Keys::whisperLanguage, QStringLiteral("auto"));
 }
-void AppSettings::setWhisperLanguage(const QString& v) { write(Keys::whisperLanguage, v); }
+void AppSettings::setWhisperLanguage(const QString& v) {
+    write(Keys::whisperLanguage, v);
+}
 QString AppSettings::llmProvider() const {
     return stringValue(Keys::llmProvider, QStringLiteral("openai"));
 }
-void AppSettings::setLlmProvider(const QString& v) { write(Keys::llmProvider, v); }
-bool AppSettings::launchAtLogin() const { return booleanValue(Keys::launchAtLogin, false); }
-void AppSettings::setLaunchAtLogin(bool v) { write(Keys::launchAtLogin, v); }
+void AppSettings::setLlmProvider(const QString& v) {
+    write(Keys::llmProvider, v);
+}
+bool AppSettings::launchAtLogin() const {
+    return booleanValue(Keys::launchAtLogin, false);
+}
+void AppSettings::setLaunchAtLogin(bool v) {
+    write(Keys::launchAtLogin, v);
+}
 bool AppSettings::playSoundOnComplete() const {
     return booleanValue(Keys::playSoundOnComplete, true);
 }
-void AppSettings::setPlaySoundOnComplete(bool v) { write(Keys::playSoundOnComplete, v); }
-bool AppSettings::showOverlay() const { return booleanValue(Keys::showOverlay, true); }
-void AppSettings::setShowOverlay(bool v) { write(Keys::showOverlay, v); }
+void AppSettings::setPlaySoundOnComplete(bool v) {
+    write(Keys::playSoundOnComplete, v);
+}
+bool AppSettings::showOverlay() const {
+    return booleanValue(Keys::showOverlay, true);
+}
+void AppSettings::setShowOverlay(bool v) {
+    write(Keys::showOverlay, v);
+}
 QString AppSettings::appLanguage() const {
     return stringValue(Keys::appLanguage, QStringLiteral("system"));
 }
-void AppSettings::setAppLanguage(const QString& v) { write(Keys::appLanguage, v); }
+void AppSettings::setAppLanguage(const QString& v) {
+    write(Keys::appLanguage, v);
+}
 qint64 AppSettings::hotkeyKeyCode() const {
     return checkedIntegerValue(Keys::hotkeyKeyCode, 49,
                                [](qint64 v) { return v >= 0 && v <= 0xFFFF; });
 }
-void AppSettings::setHotkeyKeyCode(qint64 v) { write(Keys::hotkeyKeyCode, v); }
+void AppSettings::setHotkeyKeyCode(qint64 v) {
+    write(Keys::hotkeyKeyCode, v);
+}
 qint64 AppSettings::hotkeyModifiers() const {
     // Any sum of command 256, shift 512, option 2048 and control 4096.
     return checkedIntegerValue(Keys::hotkeyModifiers, 2048,
                                [](qint64 v) { return (v & ~qint64(0x1B00)) == 0; });
 }
-void AppSettings::setHotkeyModifiers(qint64 v) { write(Keys::hotkeyModifiers, v); }
-bool AppSettings::useBackend() const { return booleanValue(Keys::useBackend, true); }
-void AppSettings::setUseBackend(bool v) { write(Keys::useBackend, v); }
+void AppSettings::setHotkeyModifiers(qint64 v) {
+    write(Keys::hotkeyModifiers, v);
+}
+bool AppSettings::useBackend() const {
+    return booleanValue(Keys::useBackend, true);
+}
+void AppSettings::setUseBackend(bool v) {
+    write(Keys::useBackend, v);
+}
 bool AppSettings::localTranscription() const {
     return booleanValue(Keys::localTranscription, false);
 }
-void AppSettings::setLocalTranscription(bool v) { write(Keys::localTranscription, v); }
+void AppSettings::setLocalTranscription(bool v) {
+    write(Keys::localTranscription, v);
+}
 QString AppSettings::localModel() const {
     return stringValue(Keys::localModel, QStringLiteral("base.en"));
 }
-void AppSettings::setLocalModel(const QString& v) { write(Keys::localModel, v); }
+void AppSettings::setLocalModel(const QString& v) {
+    write(Keys::localModel, v);
+}
 bool AppSettings::localTranscriptionFast() const {
     return booleanValue(Keys::localTranscriptionFast, false);
 }
@@ -186,15 +230,27 @@ bool AppSettings::useGpu() const {
 void AppSettings::setUseGpu(bool v) {
     write(Keys::useGpu, v);
 }
+bool AppSettings::gnomeCustomShortcut() const {
+    return booleanValue(Keys::gnomeCustomShortcut, false);
+}
+void AppSettings::setGnomeCustomShortcut(bool v) {
+    write(Keys::gnomeCustomShortcut, v);
+}
 
-QString AppSettings::backendURL() const { return QString::fromUtf8(BuildConfig::backendUrl); }
-QString AppSettings::apiSecret() const { return QStringLiteral("kestra-beta-5930"); }
+QString AppSettings::backendURL() const {
+    return QString::fromUtf8(BuildConfig::backendUrl);
+}
+QString AppSettings::apiSecret() const {
+    return QStringLiteral("kestra-beta-5930");
+}
 
 DictationMode AppSettings::selectedMode() const {
     return DictationMode::fromRawValue(selectedModeRaw()).value_or(DictationMode::email);
 }
 
-void AppSettings::setSelectedMode(DictationMode mode) { setSelectedModeRaw(mode.rawValue()); }
+void AppSettings::setSelectedMode(DictationMode mode) {
+    setSelectedModeRaw(mode.rawValue());
+}
 
 bool AppSettings::hasValidAPIKey() const {
     if (useBackend()) {
@@ -241,8 +297,8 @@ void AppSettings::addDictation(const DictationEntry& entry) {
     if (const auto stored = store_.data(key); stored && !DictationHistory::decode(*stored)) {
         keepUndecodableHistory(*stored);
     }
-    const QByteArray document = DictationHistory::encode(
-        DictationHistory::adding(recentDictations(), entry));
+    const QByteArray document =
+        DictationHistory::encode(DictationHistory::adding(recentDictations(), entry));
     store_.setData(key, document);
     emit changed(key);
 }
@@ -269,21 +325,35 @@ QString AppSettings::nonBlankString(const char* key, const QString& fallback) co
 QString AppSettings::openAIBaseURL() const {
     return nonBlankString(Keys::openAIBaseURL, QString::fromLatin1(ServiceDefaults::openAIHost));
 }
-void AppSettings::setOpenAIBaseURL(const QString& v) { write(Keys::openAIBaseURL, v); }
-QString AppSettings::transcriptionModel() const {
-    return nonBlankString(Keys::transcriptionModel, QString::fromLatin1(ServiceDefaults::transcriptionModel));
+void AppSettings::setOpenAIBaseURL(const QString& v) {
+    write(Keys::openAIBaseURL, v);
 }
-void AppSettings::setTranscriptionModel(const QString& v) { write(Keys::transcriptionModel, v); }
+QString AppSettings::transcriptionModel() const {
+    return nonBlankString(Keys::transcriptionModel,
+                          QString::fromLatin1(ServiceDefaults::transcriptionModel));
+}
+void AppSettings::setTranscriptionModel(const QString& v) {
+    write(Keys::transcriptionModel, v);
+}
 QString AppSettings::chatModel() const {
     return nonBlankString(Keys::chatModel, QString::fromLatin1(ServiceDefaults::chatModel));
 }
-void AppSettings::setChatModel(const QString& v) { write(Keys::chatModel, v); }
-QString AppSettings::anthropicModel() const {
-    return nonBlankString(Keys::anthropicModel, QString::fromLatin1(ServiceDefaults::anthropicModel));
+void AppSettings::setChatModel(const QString& v) {
+    write(Keys::chatModel, v);
 }
-void AppSettings::setAnthropicModel(const QString& v) { write(Keys::anthropicModel, v); }
-QString AppSettings::inputDevice() const { return stringValue(Keys::inputDevice, {}); }
-void AppSettings::setInputDevice(const QString& v) { write(Keys::inputDevice, v); }
+QString AppSettings::anthropicModel() const {
+    return nonBlankString(Keys::anthropicModel,
+                          QString::fromLatin1(ServiceDefaults::anthropicModel));
+}
+void AppSettings::setAnthropicModel(const QString& v) {
+    write(Keys::anthropicModel, v);
+}
+QString AppSettings::inputDevice() const {
+    return stringValue(Keys::inputDevice, {});
+}
+void AppSettings::setInputDevice(const QString& v) {
+    write(Keys::inputDevice, v);
+}
 
 QStringList AppSettings::vocabulary() const {
     const auto document = documentAt(store_, Keys::vocabulary);

@@ -54,6 +54,7 @@ public:
         static constexpr char localTranscriptionFast[] = "local_transcription_fast";
         static constexpr char livePreview[] = "live_preview";
         static constexpr char useGpu[] = "use_gpu";
+        static constexpr char gnomeCustomShortcut[] = "gnome_custom_shortcut";
         static constexpr char remoteDesktopRestoreToken[] = "remote_desktop_restore_token";
     };
 
@@ -113,6 +114,11 @@ public:
     // otherwise, whatever this says).
     bool useGpu() const;
     void setUseGpu(bool value);
+    // On GNOME with a working GlobalShortcuts portal: bind the hotkey through Quillo's own GNOME
+    // custom shortcut instead, for desktops whose portal shortcut some windows swallow. Read at
+    // start-up.
+    bool gnomeCustomShortcut() const;
+    void setGnomeCustomShortcut(bool value);
 
     // The OpenAI-compatible server used for transcription and chat on the direct route, and
     // the model names sent to it; Anthropic keeps its host, its model may be overridden.

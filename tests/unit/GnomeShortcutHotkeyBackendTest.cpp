@@ -58,6 +58,8 @@ TEST_F(GnomeShortcutHotkeyBackendTest, KeysGnomeHoldsAreRefusedBeforeAnythingIsW
     EXPECT_FALSE(log.lines().join('\n').contains(QLatin1String("Carbon hotkey registered")));
     ASSERT_TRUE(backend->conflict());
     EXPECT_EQ(backend->conflict()->action, QStringLiteral("activate-window-menu"));
+    // What GNOME's keyboard settings show for it, from the schema.
+    EXPECT_EQ(backend->conflict()->description, QStringLiteral("Activate the window menu"));
     EXPECT_TRUE(GnomeCustomShortcut::writtenBinding().isEmpty());
 
     // The user frees the keys in GNOME and sets the hotkey again.
@@ -65,6 +67,43 @@ TEST_F(GnomeShortcutHotkeyBackendTest, KeysGnomeHoldsAreRefusedBeforeAnythingIsW
     EXPECT_TRUE(manager->start(space, option));
     EXPECT_FALSE(backend->conflict());
     EXPECT_EQ(GnomeCustomShortcut::writtenBinding(), QStringLiteral("<Alt>space"));
+}
+
+TEST_F(GnomeShortcutHotkeyBackendTest, FreeingOnRequestTakesOnlyThoseKeysFromGnomesOwnBinding) {
+    GnomeSettings wm{QStringLiteral("org.gnome.desktop.wm.keybindings")};
+    const QString menu = QStringLiteral("activate-window-menu");
+    ASSERT_TRUE(
+        wm.setStringList(menu, {QStringLiteral("<Super>F10"), QStringLiteral("<Alt>Space")}));
+    QSignalSpy conflictChanges(backend.get(), &GnomeShortcutHotkeyBackend::conflictChanged);
+
+    EXPECT_FALSE(manager->start(space, option));
+    EXPECT_EQ(conflictChanges.count(), 1);
+    ASSERT_TRUE(backend->freeConflictingKeys());
+    // Any spelling of the keys goes; the action keeps its other keys.
+    EXPECT_EQ(wm.strings(menu), QStringList{QStringLiteral("<Super>F10")});
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("[Quillo] Freed <Alt>space from GNOME's \"activate-window-menu\" "
+                       "(org.gnome.desktop.wm.keybindings), as asked in the settings")));
+
+    EXPECT_TRUE(manager->start(space, option));
+    EXPECT_EQ(conflictChanges.count(), 2);
+    EXPECT_FALSE(backend->conflict());
+    EXPECT_EQ(GnomeCustomShortcut::writtenBinding(), QStringLiteral("<Alt>space"));
+    EXPECT_FALSE(backend->freeConflictingKeys()) << "nothing left to free";
+}
+
+TEST_F(GnomeShortcutHotkeyBackendTest, AnotherProgramsCustomShortcutIsNeverFreed) {
+    const QString other = GnomeTestSettings::customPath(QStringLiteral("custom0"));
+    GnomeTestSettings::addCustomEntry(QStringLiteral("custom0"),
+                                      QStringLiteral("<Control><Shift>d"),
+                                      QStringLiteral("other-app --toggle"));
+
+    EXPECT_FALSE(manager->start(d, control | shift));
+    ASSERT_TRUE(backend->conflict());
+    EXPECT_FALSE(backend->freeConflictingKeys());
+    GnomeSettings entry{QLatin1String(GnomeCustomShortcut::entrySchema), other};
+    EXPECT_EQ(entry.string(QStringLiteral("binding")), QStringLiteral("<Control><Shift>d"));
+    GnomeTestSettings::resetAll({QStringLiteral("custom0")});
 }
 
 TEST_F(GnomeShortcutHotkeyBackendTest, TheEntryFollowsTheHotkeyAndGoesWithTheRegistration) {

@@ -34,8 +34,11 @@ std::optional<GnomeBindingConflicts::Conflict> GnomeBindingConflicts::find(
             // The list of custom entries holds paths, never keys.
             if (key == QLatin1String(GnomeCustomShortcut::listKey))
                 continue;
-            if (holds(settings.strings(key), wanted))
-                return Conflict{QLatin1String(schemaId), key, key};
+            if (holds(settings.strings(key), wanted)) {
+                const QString summary = settings.summary(key);
+                return Conflict{QLatin1String(schemaId), key, key,
+                                summary.isEmpty() ? key : summary};
+            }
         }
     }
     const GnomeSettings list{QLatin1String(GnomeCustomShortcut::listSchema)};
@@ -45,7 +48,28 @@ std::optional<GnomeBindingConflicts::Conflict> GnomeBindingConflicts::find(
         const GnomeSettings entry{QLatin1String(GnomeCustomShortcut::entrySchema), path};
         if (holds(entry.strings(QStringLiteral("binding")), wanted))
             return Conflict{QLatin1String(GnomeCustomShortcut::entrySchema), path,
+                            entry.string(QStringLiteral("name")),
                             entry.string(QStringLiteral("name"))};
     }
     return std::nullopt;
+}
+
+bool GnomeBindingConflicts::canFree(const Conflict& conflict) {
+    return conflict.schema != QLatin1String(GnomeCustomShortcut::entrySchema);
+}
+
+bool GnomeBindingConflicts::free(const Conflict& conflict, const QString& accelerator) {
+    if (!canFree(conflict))
+        return false;
+    GnomeSettings settings{conflict.schema};
+    const QString wanted = GnomeAccelerator::normalised(accelerator);
+    QStringList kept;
+    for (const QString& held : settings.strings(conflict.key)) {
+        if (GnomeAccelerator::normalised(held) != wanted)
+            kept.append(held);
+    }
+    if (!settings.setStringList(conflict.key, kept))
+        return false;
+    GnomeSettings::sync();
+    return true;
 }

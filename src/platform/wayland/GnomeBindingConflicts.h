@@ -19,10 +19,20 @@ public:
         QString key;
         // What GNOME's keyboard settings call it: a custom shortcut's name, or the key.
         QString action;
+        // The binding's description from its schema ("Activate the window menu"), for people;
+        // a custom shortcut's name.
+        QString description;
         bool operator==(const Conflict&) const = default;
     };
 
     // The binding holding `accelerator` (any spelling GNOME accepts), leaving out the custom
     // shortcut at `ownEntryPath`; none when the keys are free.
     static std::optional<Conflict> find(const QString& accelerator, const QString& ownEntryPath);
+
+    // Whether Quillo may take the keys from that binding when the user asks: GNOME's own
+    // bindings, never another program's custom shortcut.
+    static bool canFree(const Conflict& conflict);
+    // Takes `accelerator` (any spelling) out of the binding, keeping its other accelerators, and
+    // waits until dconf has it. False when the binding may not or could not be changed.
+    static bool free(const Conflict& conflict, const QString& accelerator);
 };

@@ -127,6 +127,24 @@ bool GnomeSettings::hasKey(const QString& key) const {
     return keys().contains(key);
 }
 
+QString GnomeSettings::summary(const QString& key) const {
+    if (!settings_)
+        return {};
+    GSettingsSchema* schema = nullptr;
+    g_object_get(settings_, "settings-schema", &schema, nullptr);
+    if (!schema)
+        return {};
+    QString text;
+    const QByteArray name = key.toUtf8();
+    if (g_settings_schema_has_key(schema, name.constData())) {
+        GSettingsSchemaKey* schemaKey = g_settings_schema_get_key(schema, name.constData());
+        text = QString::fromUtf8(g_settings_schema_key_get_summary(schemaKey)).simplified();
+        g_settings_schema_key_unref(schemaKey);
+    }
+    g_settings_schema_unref(schema);
+    return text;
+}
+
 QStringList GnomeSettings::strings(const QString& key) const {
     QStringList result;
     if (keyOfType(settings_, key, G_VARIANT_TYPE_STRING)) {

@@ -35,6 +35,9 @@ public:
     QString schemaId() const { return schemaId_; }
     QStringList keys() const;
     bool hasKey(const QString& key) const;
+    // The key's one-line description from its schema, as GNOME's own tools show it; empty when
+    // the schema gives none.
+    QString summary(const QString& key) const;
 
     // A string key as one value, a string-list key as its values; empty for other types.
     QStringList strings(const QString& key) const;

@@ -54,17 +54,26 @@ GlobalHotkeyBackend::Outcome GnomeShortcutHotkeyBackend::installHandler(Handler 
 GlobalHotkeyBackend::Outcome GnomeShortcutHotkeyBackend::registerHotkey(quint32 keyCode,
                                                                         quint32 carbonModifiers,
                                                                         HotkeyId id) {
+    const bool hadConflict = conflict_.has_value();
     conflict_.reset();
+    conflictingAccelerator_.clear();
     const QString accelerator = GnomeAccelerator::fromHotkey(keyCode, carbonModifiers);
-    if (accelerator.isEmpty())
+    if (accelerator.isEmpty()) {
+        if (hadConflict)
+            emit conflictChanged();
         return {paramError, {}};
+    }
     conflict_ = GnomeBindingConflicts::find(accelerator, GnomeCustomShortcut::entryPath());
     if (conflict_) {
+        conflictingAccelerator_ = accelerator;
         Log::line(QStringLiteral("[Quillo] %1 is GNOME's \"%2\" already (%3): choose another "
                                  "hotkey or free those keys in GNOME")
                       .arg(accelerator, conflict_->action, conflict_->schema));
+        emit conflictChanged();
         return {hotKeyExistsError, {}};
     }
+    if (hadConflict)
+        emit conflictChanged();
     if (!GnomeCustomShortcut::write(accelerator, command_)) {
         Log::line(
             QStringLiteral("[Quillo] GNOME's custom keyboard shortcuts could not be written"));
@@ -80,6 +89,14 @@ GlobalHotkeyBackend::Outcome GnomeShortcutHotkeyBackend::registerHotkey(quint32 
                     self->gesture_.reset();
                 GnomeCustomShortcut::remove();
             })};
+}
+
+bool GnomeShortcutHotkeyBackend::freeConflictingKeys() {
+    if (!conflict_ || !GnomeBindingConflicts::free(*conflict_, conflictingAccelerator_))
+        return false;
+    Log::line(QStringLiteral("[Quillo] Freed %1 from GNOME's \"%2\" (%3), as asked in the settings")
+                  .arg(conflictingAccelerator_, conflict_->action, conflict_->schema));
+    return true;
 }
 
 std::chrono::milliseconds GnomeShortcutHotkeyBackend::holdRecognisedAfter() const {

@@ -36,6 +36,10 @@ public:
 
     // The GNOME binding that held the keys at the last registration; none when it went through.
     std::optional<GnomeBindingConflicts::Conflict> conflict() const { return conflict_; }
+    // Takes the keys of the last refused registration from the GNOME binding that holds them,
+    // on the user's request; the hotkey must then be registered again. False when that binding
+    // is another program's custom shortcut or could not be changed.
+    bool freeConflictingKeys();
     // False where GNOME's key repeat is off: a held key is then one press, and only the double
     // press (hands-free) records.
     bool holdWorks() const { return gesture_.repeat().enabled; }
@@ -43,6 +47,8 @@ public:
 
 signals:
     void holdWorksChanged(bool works);
+    // A registration was refused for a conflict, or went through after one.
+    void conflictChanged();
 
 public slots:
     // One run of the shortcut's command.
@@ -56,4 +62,5 @@ private:
     KeyRepeatGesture gesture_;
     GnomeSettings keyboard_;
     std::optional<GnomeBindingConflicts::Conflict> conflict_;
+    QString conflictingAccelerator_;
 };

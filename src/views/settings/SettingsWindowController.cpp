@@ -47,14 +47,17 @@ SettingsWindowController::SettingsWindowController(AppSettings& settings,
       loginItems_(loginItems),
       activationPolicy_(activationPolicy) {}
 
-SettingsWindowController::~SettingsWindowController() { delete window_; }
+SettingsWindowController::~SettingsWindowController() {
+    delete window_;
+}
 
 void SettingsWindowController::setOnHotkeyChanged(HotkeyField::ChangedCallback callback) {
     onHotkeyChanged_ = std::move(callback);
 }
 
 void SettingsWindowController::show() {
-    if (!window_) createWindow();
+    if (!window_)
+        createWindow();
     window_->show();
     window_->raise();
     window_->activateWindow();
@@ -67,8 +70,7 @@ void SettingsWindowController::showSection(SettingsSection section) {
 
 void SettingsWindowController::createWindow() {
     window_ = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                       Qt::WindowCloseButtonHint |
-                                       Qt::WindowMinimizeButtonHint);
+                                       Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
     window_->setObjectName(QStringLiteral("settingsWindow"));
     //% "Quillo Settings"
     window_->setWindowTitle(qtTrId("window.settings_title"));
@@ -88,7 +90,7 @@ void SettingsWindowController::createWindow() {
 
 void SettingsWindowController::setCanBindLoneModifiers(bool canBind) {
     canBindLoneModifiers_ = canBind;
-    if (HotkeyField* field = view_ ? view_->findChild<HotkeyField*>() : nullptr)
+    if (HotkeyField* field = hotkeyField())
         field->setCanBindLoneModifiers(canBind);
 }
 
@@ -100,19 +102,42 @@ void SettingsWindowController::showTriggerChanged(const QString& description) {
     setHotkeyNotice([description](HotkeyField& field) { field.showTriggerChanged(description); });
 }
 
+void SettingsWindowController::showDesktopConflict(const QString& description,
+                                                   std::function<bool()> freeKeys) {
+    if (description.isEmpty()) {
+        setHotkeyNotice([](HotkeyField& field) { field.setNotice({}); });
+        return;
+    }
+    setHotkeyNotice([description, freeKeys](HotkeyField& field) {
+        field.showDesktopConflict(description, freeKeys);
+    });
+}
+
+void SettingsWindowController::setHoldUnavailable(bool unavailable) {
+    holdUnavailable_ = unavailable;
+    if (HotkeyField* field = hotkeyField())
+        field->setHoldUnavailable(unavailable);
+}
+
+HotkeyField* SettingsWindowController::hotkeyField() const {
+    return view_ ? view_->findChild<HotkeyField*>() : nullptr;
+}
+
 void SettingsWindowController::setHotkeyNotice(std::function<void(HotkeyField&)> notice) {
     hotkeyNotice_ = std::move(notice);
-    if (HotkeyField* field = view_ ? view_->findChild<HotkeyField*>() : nullptr)
+    if (HotkeyField* field = hotkeyField())
         hotkeyNotice_(*field);
 }
 
 void SettingsWindowController::prepareHotkeyField(HotkeyField& field) {
     field.setCanBindLoneModifiers(canBindLoneModifiers_);
+    field.setHoldUnavailable(holdUnavailable_);
     if (hotkeyNotice_)
         hotkeyNotice_(field);
 }
 
 void SettingsWindowController::hotkeyChanged(int keyCode, int modifiers) {
     hotkeyNotice_ = {};
-    if (onHotkeyChanged_) onHotkeyChanged_(keyCode, modifiers);
+    if (onHotkeyChanged_)
+        onHotkeyChanged_(keyCode, modifiers);
 }

@@ -46,6 +46,10 @@ public:
     void setCanBindLoneModifiers(bool canBind);
     void showTriggerTaken();
     void showTriggerChanged(const QString& description);
+    // GNOME's binding holding the hotkey's keys (see HotkeyField::showDesktopConflict); cleared
+    // by an empty description.
+    void showDesktopConflict(const QString& description, std::function<bool()> freeKeys);
+    void setHoldUnavailable(bool unavailable);
     void show();
     // Shows the window with `section` selected (the menu's missing-key warning opens the
     // Connection section this way).
@@ -58,6 +62,7 @@ private:
     void createWindow();
     void hotkeyChanged(int keyCode, int modifiers);
     void prepareHotkeyField(HotkeyField& field);
+    HotkeyField* hotkeyField() const;
     void setHotkeyNotice(std::function<void(HotkeyField&)> notice);
 
     AppSettings& settings_;
@@ -68,6 +73,7 @@ private:
     SpeechDeviceStatus* speechDevice_ = nullptr;
     HotkeyField::ChangedCallback onHotkeyChanged_;
     bool canBindLoneModifiers_ = true;
+    bool holdUnavailable_ = false;
     // The desktop's last word on the binding, until the user records another hotkey.
     std::function<void(HotkeyField&)> hotkeyNotice_;
     QPointer<QWidget> window_;

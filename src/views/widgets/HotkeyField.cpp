@@ -5,6 +5,7 @@
 #include "theme/SemanticColors.h"
 #include "views/widgets/KeyCaptureView.h"
 #include "views/widgets/KeyPill.h"
+#include "views/widgets/PillButton.h"
 #include "views/widgets/SettingsText.h"
 #include "views/widgets/SymbolImage.h"
 
@@ -42,10 +43,9 @@ protected:
         const QColor grey = SemanticColors::systemGrey(this);
         const qreal line = recording_ ? 2 : 1;
         painter.setBrush(SemanticColors::withOpacity(grey, 0.06));
-        painter.setPen(recording_
-                           ? QPen(SemanticColors::withOpacity(SemanticColors::primary(this), 0.4),
-                                  line)
-                           : QPen(SemanticColors::withOpacity(grey, 0.2), line));
+        painter.setPen(
+            recording_ ? QPen(SemanticColors::withOpacity(SemanticColors::primary(this), 0.4), line)
+                       : QPen(SemanticColors::withOpacity(grey, 0.2), line));
         painter.drawRoundedRect(QRectF(rect()).adjusted(line / 2, line / 2, -line / 2, -line / 2),
                                 10, 10);
         if (hasFocus() && !recording_) {
@@ -69,7 +69,8 @@ private:
 
 void clearLayout(QLayout* layout) {
     while (QLayoutItem* item = layout->takeAt(0)) {
-        if (item->layout()) clearLayout(item->layout());
+        if (item->layout())
+            clearLayout(item->layout());
         delete item->widget();
         delete item;
     }
@@ -100,6 +101,13 @@ HotkeyField::HotkeyField(AppSettings& settings, ChangedCallback onChanged, QWidg
     notice_->setWordWrap(true);
     notice_->hide();
     column->addWidget(notice_);
+    column->addWidget(buildConflictActions());
+    holdNote_ = SettingsText::label(QString(), 11, QFont::Normal, SettingsText::Tone::secondary);
+    holdNote_->setObjectName(QStringLiteral("holdNote"));
+    holdNote_->setContentsMargins(4, 0, 0, 0);
+    holdNote_->setWordWrap(true);
+    holdNote_->hide();
+    column->addWidget(holdNote_);
 
     faceLayout_->setContentsMargins(16, 12, 16, 12);
     faceLayout_->setSpacing(8);
@@ -121,8 +129,8 @@ void HotkeyField::rebuildFace() {
     if (recording_) {
         button_->setAccessibleDescription(qtTrId("hotkey.press_keys"));
         //% "Press your shortcut…"
-        faceLayout_->addWidget(SettingsText::label(qtTrId("hotkey.press_keys"), 13,
-                                                   QFont::Normal, SettingsText::Tone::secondary));
+        faceLayout_->addWidget(SettingsText::label(qtTrId("hotkey.press_keys"), 13, QFont::Normal,
+                                                   SettingsText::Tone::secondary));
     } else {
         const auto parts = HotkeyUtils::keyPartsWithLabels(int(settings_.hotkeyKeyCode()),
                                                            quint32(settings_.hotkeyModifiers()));
@@ -134,9 +142,9 @@ void HotkeyField::rebuildFace() {
             auto* stack = new QVBoxLayout;
             stack->setSpacing(2);
             stack->addWidget(new KeyPill(part.symbol), 0, Qt::AlignHCenter);
-            stack->addWidget(SettingsText::label(part.label, 9, QFont::Normal,
-                                                 SettingsText::Tone::secondary),
-                             0, Qt::AlignHCenter);
+            stack->addWidget(
+                SettingsText::label(part.label, 9, QFont::Normal, SettingsText::Tone::secondary), 0,
+                Qt::AlignHCenter);
             faceLayout_->addLayout(stack);
         }
     }
@@ -144,24 +152,26 @@ void HotkeyField::rebuildFace() {
     auto* symbol = new QLabel;
     symbol->setPixmap(SymbolImage::pixmap(
         recording_ ? QStringLiteral("xmark.circle.fill") : QStringLiteral("pencil.circle.fill"), 20,
-        recording_ ? secondary : SemanticColors::withOpacity(secondary, 0.35), devicePixelRatioF()));
+        recording_ ? secondary : SemanticColors::withOpacity(secondary, 0.35),
+        devicePixelRatioF()));
     faceLayout_->addWidget(symbol);
     for (QWidget* child : button_->findChildren<QWidget*>()) {
         child->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 }
 
-void HotkeyField::setRecording(bool recording) {
-    if (recording == recording_) return;
+void HotkeyField::setRecording(bool recording, FaceRebuild rebuild) {
+    if (recording == recording_)
+        return;
     recording_ = recording;
     modifiersDown_.clear();
     loneModifier_.reset();
     static_cast<HotkeyFieldFace*>(button_)->setRecordingLook(recording);
     enterNewHint_->setVisible(recording);
     if (recording) {
-        capture_ = new KeyCaptureView([this](const CapturedKey& key) { handleKeyEvent(key); },
-                                      [this](const CapturedKey& key) { handleFlagsChanged(key); },
-                                      this);
+        capture_ =
+            new KeyCaptureView([this](const CapturedKey& key) { handleKeyEvent(key); },
+                               [this](const CapturedKey& key) { handleFlagsChanged(key); }, this);
         capture_->show();
         capture_->setFocus(Qt::OtherFocusReason);
     } else if (capture_) {
@@ -170,11 +180,15 @@ void HotkeyField::setRecording(bool recording) {
         capture_->deleteLater();
         capture_ = nullptr;
     }
-    rebuildFace();
+    if (rebuild == FaceRebuild::now)
+        rebuildFace();
+    else
+        QMetaObject::invokeMethod(this, &HotkeyField::rebuildFace, Qt::QueuedConnection);
 }
 
 void HotkeyField::handleKeyEvent(const CapturedKey& key) {
-    if (!recording_) return;
+    if (!recording_)
+        return;
     // Another key came in: a modifier held now is part of a combination, not alone.
     loneModifier_.reset();
     const quint32 mask = HotkeyUtils::carbonModifiers(key.flags);
@@ -182,7 +196,8 @@ void HotkeyField::handleKeyEvent(const CapturedKey& key) {
         setRecording(false);
         return;
     }
-    if (mask == 0 && key.keyCode != 49) return;
+    if (mask == 0 && key.keyCode != 49)
+        return;
     applyHotkey(key.keyCode, int(mask));
 }
 
@@ -215,12 +230,63 @@ void HotkeyField::handleFlagsChanged(const CapturedKey& key) {
     applyHotkey(loneModifier_->second, 0);
 }
 
+QWidget* HotkeyField::buildConflictActions() {
+    conflictActions_ = new QWidget(this);
+    auto* row = new QHBoxLayout(conflictActions_);
+    row->setContentsMargins(4, 2, 0, 0);
+    row->setSpacing(8);
+    //% "Choose another"
+    chooseAnother_ = new PillButton(qtTrId("hotkey.gnome.choose_another"),
+                                    PillButton::Style::secondary, conflictActions_);
+    //% "Free these keys in GNOME"
+    freeKeys_ = new PillButton(qtTrId("hotkey.gnome.free_keys"), PillButton::Style::primary,
+                               conflictActions_);
+    row->addWidget(chooseAnother_);
+    row->addWidget(freeKeys_);
+    row->addStretch(1);
+    conflictActions_->hide();
+    connect(chooseAnother_, &QAbstractButton::clicked, this, [this] { setRecording(true); });
+    connect(freeKeys_, &QAbstractButton::clicked, this, [this] {
+        // The hotkey is registered again by then: a notice of the outcome replaces this one.
+        if (freeConflict_ && !freeConflict_()) {
+            //% "GNOME did not let Quillo change that shortcut. Choose another one."
+            setNotice(qtTrId("hotkey.gnome.free_failed"));
+        }
+    });
+    return conflictActions_;
+}
+
 void HotkeyField::setNotice(const QString& text) {
     notice_->setText(text);
     notice_->setVisible(!text.isEmpty());
+    // The conflict's choices belong to its notice alone.
+    conflictActions_->hide();
+    freeConflict_ = {};
 }
 
-QString HotkeyField::notice() const { return notice_->text(); }
+void HotkeyField::showDesktopConflict(const QString& description, std::function<bool()> freeKeys) {
+    //% "GNOME already uses this shortcut for “%1”. Choose another one, or free these keys in GNOME
+    // for Quillo."
+    setNotice(qtTrId("hotkey.gnome.conflict").arg(description));
+    freeConflict_ = std::move(freeKeys);
+    freeKeys_->setVisible(static_cast<bool>(freeConflict_));
+    conflictActions_->show();
+}
+
+void HotkeyField::setHoldUnavailable(bool unavailable) {
+    //% "GNOME's key repeat is off, so holding the shortcut cannot be told from a tap: press it
+    // twice to dictate hands-free, or turn key repeat on in GNOME's keyboard settings."
+    holdNote_->setText(unavailable ? qtTrId("hotkey.gnome.hold_unavailable") : QString());
+    holdNote_->setVisible(unavailable);
+}
+
+QString HotkeyField::holdNote() const {
+    return holdNote_->text();
+}
+
+QString HotkeyField::notice() const {
+    return notice_->text();
+}
 
 void HotkeyField::showTriggerTaken() {
     //% "The desktop could not bind this shortcut: another application uses it. Choose another one."
@@ -241,11 +307,14 @@ void HotkeyField::applyHotkey(int keyCode, int modifiers) {
     setNotice({});
     settings_.setHotkeyKeyCode(keyCode);
     settings_.setHotkeyModifiers(modifiers);
-    if (onChanged_) onChanged_(keyCode, modifiers);
+    if (onChanged_)
+        onChanged_(keyCode, modifiers);
     setRecording(false);
 }
 
 void HotkeyField::hideEvent(QHideEvent* event) {
-    setRecording(false);
+    // The window may be closing on its way to destruction, when no widget may be made: the face
+    // is rebuilt from the event loop, which a destroyed field never reaches.
+    setRecording(false, FaceRebuild::later);
     QWidget::hideEvent(event);
 }

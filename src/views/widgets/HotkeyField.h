@@ -46,13 +46,24 @@ public:
     // What the desktop reported about the hotkey's binding.
     void showTriggerTaken();
     void showTriggerChanged(const QString& description);
+    // GNOME holds the keys for one of its actions (`description`, as its keyboard settings name
+    // it): offers to choose another hotkey and, when `freeKeys` is given, to free those keys.
+    void showDesktopConflict(const QString& description, std::function<bool()> freeKeys);
+    QAbstractButton* chooseAnotherButton() const { return chooseAnother_; }
+    QAbstractButton* freeKeysButton() const { return freeKeys_; }
+    // Where a held key cannot be told from a tap (GNOME's key repeat is off): says that only
+    // the double press records.
+    void setHoldUnavailable(bool unavailable);
+    QString holdNote() const;
 
 protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void setRecording(bool recording);
+    enum class FaceRebuild { now, later };
+    void setRecording(bool recording, FaceRebuild rebuild = FaceRebuild::now);
     void rebuildFace();
+    QWidget* buildConflictActions();
 
     AppSettings& settings_;
     ChangedCallback onChanged_;
@@ -66,6 +77,11 @@ private:
     QHBoxLayout* faceLayout_;
     QLabel* enterNewHint_;
     QLabel* notice_ = nullptr;
+    QWidget* conflictActions_ = nullptr;
+    QAbstractButton* chooseAnother_ = nullptr;
+    QAbstractButton* freeKeys_ = nullptr;
+    std::function<bool()> freeConflict_;
+    QLabel* holdNote_ = nullptr;
     bool canBindLoneModifiers_ = true;
     QPointer<KeyCaptureView> capture_;
 };

@@ -7,7 +7,10 @@
 #include "views/widgets/KeyCaptureView.h"
 #include "views/widgets/KeyPill.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QLabel>
+#include <QTest>
 #include <QShortcut>
 
 #include <gtest/gtest.h>
@@ -16,7 +19,7 @@ namespace {
 
 // X key codes of the keys the tests press.
 constexpr quint32 xRightAlt = 108;
-constexpr quint32 xFn = 200;     // no X key code exists; a keyboard driver's private one
+constexpr quint32 xFn = 200;  // no X key code exists; a keyboard driver's private one
 constexpr quint32 xGlobe = 201;
 
 // A key code and its modifier flags.
@@ -28,15 +31,21 @@ protected:
         InMemoryDefaultsStore::sharedForTests().clear();
         Translations::install(QStringLiteral("en"));
         KeyCaptureView::installNativeKeyTranslator([](quint32 code) -> std::optional<int> {
-            if (code == xRightAlt) return 61;
-            if (code == xFn) return 63;
-            if (code == xGlobe) return 179;
+            if (code == xRightAlt)
+                return 61;
+            if (code == xFn)
+                return 63;
+            if (code == xGlobe)
+                return 179;
             return std::nullopt;
         });
         window.resize(400, 200);
-        field = new HotkeyField(settings(), [this](int key, int mods) {
-            reported.append({key, mods});
-        }, &window);
+        field = new HotkeyField(
+            settings(),
+            [this](int key, int mods) {
+                reported.append({key, mods});
+            },
+            &window);
         window.show();
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -73,12 +82,14 @@ protected:
     }
     QStringList pillTexts() const {
         QStringList texts;
-        for (auto* pill : field->findChildren<KeyPill*>()) texts << pill->text();
+        for (auto* pill : field->findChildren<KeyPill*>())
+            texts << pill->text();
         return texts;
     }
     bool showsLabel(const QString& text) const {
         for (auto* label : field->button()->findChildren<QLabel*>()) {
-            if (label->text() == text) return true;
+            if (label->text() == text)
+                return true;
         }
         return false;
     }
@@ -211,6 +222,19 @@ TEST_F(HotkeyFieldTest, ControlCombinationsAreRecordedNotTakenByShortcuts) {
     EXPECT_EQ(stored(), Hotkey(40, 4096));
 }
 
+// Quitting with the settings window open and the field recording closes the window in its
+// destructor: the field must not build its face then.
+TEST_F(HotkeyFieldTest, AWindowDestroyedWhileRecordingEndsCleanly) {
+    auto other = std::make_unique<QWidget>();
+    auto* recordingField = new HotkeyField(settings(), {}, other.get());
+    other->show();
+    recordingField->toggleRecording();
+    ASSERT_TRUE(recordingField->isRecording());
+    other.reset();
+    settle();
+    EXPECT_FALSE(hotkeyStored());
+}
+
 TEST_F(HotkeyFieldTest, LeavingTheScreenEndsRecordingWithoutStoring) {
     startRecording();
     window.hide();
@@ -255,6 +279,54 @@ TEST_F(HotkeyFieldTest, TheDesktopsReportsOnTheBindingShowUnderTheField) {
     EXPECT_EQ(field->notice(), qtTrId("hotkey.portal.changed").arg("Meta+D"));
     field->showTriggerChanged({});
     EXPECT_EQ(field->notice(), qtTrId("hotkey.portal.removed"));
+}
+
+// GNOME holds the keys: the notice names its action, and its two choices work from the keyboard;
+// another program's shortcut offers only the first, and a refused freeing says so.
+TEST_F(HotkeyFieldTest, ADesktopConflictOffersAnotherHotkeyOrFreeingTheKeys) {
+    int freed = 0;
+    bool freeingWorks = true;
+    field->show();
+    field->showDesktopConflict(QStringLiteral("Activate the window menu"), [&] {
+        ++freed;
+        return freeingWorks;
+    });
+    EXPECT_EQ(field->notice(),
+              qtTrId("hotkey.gnome.conflict").arg(QStringLiteral("Activate the window menu")));
+    QAbstractButton* freeKeys = field->freeKeysButton();
+    QAbstractButton* another = field->chooseAnotherButton();
+    ASSERT_TRUE(freeKeys->isVisible());
+    ASSERT_TRUE(another->isVisible());
+    for (QAbstractButton* button : {freeKeys, another}) {
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(node, nullptr);
+        EXPECT_FALSE(node->text(QAccessible::Name).isEmpty());
+        EXPECT_EQ(node->role(), QAccessible::Button);
+        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
+    }
+
+    freeKeys->setFocus();
+    QTest::keyClick(freeKeys, Qt::Key_Space);
+    EXPECT_EQ(freed, 1);
+
+    freeingWorks = false;
+    freeKeys->click();
+    EXPECT_EQ(field->notice(), qtTrId("hotkey.gnome.free_failed"));
+    EXPECT_FALSE(freeKeys->isVisible()) << "the choices belong to the conflict's notice";
+
+    field->showDesktopConflict(QStringLiteral("Terminal"), {});
+    EXPECT_FALSE(freeKeys->isVisible()) << "another program's shortcut is never taken";
+    another->click();
+    EXPECT_TRUE(field->isRecording());
+}
+
+TEST_F(HotkeyFieldTest, WithKeyRepeatOffTheFieldSaysOnlyTheDoublePressRecords) {
+    field->setHoldUnavailable(true);
+    EXPECT_EQ(field->holdNote(), qtTrId("hotkey.gnome.hold_unavailable"));
+    field->setNotice(QStringLiteral("something else"));
+    EXPECT_EQ(field->holdNote(), qtTrId("hotkey.gnome.hold_unavailable")) << "a note of its own";
+    field->setHoldUnavailable(false);
+    EXPECT_TRUE(field->holdNote().isEmpty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "views/settings/SidebarButton.h"
 #include "views/widgets/KeyCaptureView.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QUrl>
 
@@ -138,6 +139,32 @@ TEST_F(SettingsWindowTest, TheDesktopsHotkeyReportsReachEveryNewGeneralSection) 
     general = qobject_cast<GeneralSettingsContent*>(view()->sectionContent());
     ASSERT_NE(general, nullptr);
     EXPECT_EQ(general->hotkeyField()->notice(), qtTrId("hotkey.portal.taken"));
+}
+
+// GNOME's report comes from the start-up registration, before any General section exists.
+TEST_F(SettingsWindowTest, AGnomeConflictAndKeyRepeatOffReachEveryNewGeneralSection) {
+    int freed = 0;
+    controller.showDesktopConflict(QStringLiteral("Activate the window menu"), [&] {
+        ++freed;
+        return true;
+    });
+    controller.setHoldUnavailable(true);
+    controller.show();
+    clickSection(SettingsSection::general);
+    auto* general = qobject_cast<GeneralSettingsContent*>(view()->sectionContent());
+    ASSERT_NE(general, nullptr);
+    HotkeyField* field = general->hotkeyField();
+    EXPECT_EQ(field->notice(),
+              qtTrId("hotkey.gnome.conflict").arg(QStringLiteral("Activate the window menu")));
+    EXPECT_EQ(field->holdNote(), qtTrId("hotkey.gnome.hold_unavailable"));
+    field->freeKeysButton()->click();
+    EXPECT_EQ(freed, 1);
+
+    // The registration went through after the freeing.
+    controller.showDesktopConflict({}, {});
+    controller.setHoldUnavailable(false);
+    EXPECT_TRUE(field->notice().isEmpty());
+    EXPECT_TRUE(field->holdNote().isEmpty());
 }
 
 TEST_F(SettingsWindowTest, HelpAndSupportOpenTheProductPages) {

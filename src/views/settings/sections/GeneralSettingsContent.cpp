@@ -8,9 +8,11 @@
 #include "views/widgets/KeyCap.h"
 #include "views/widgets/KeyPill.h"
 #include "views/widgets/PillButton.h"
+#include "views/widgets/QuilloToggleStyle.h"
 #include "views/widgets/SectionTitle.h"
 #include "views/widgets/SettingsCard.h"
 #include "views/widgets/SettingsDivider.h"
+#include "views/widgets/SettingsRow.h"
 #include "views/widgets/SettingsText.h"
 #include "views/widgets/SymbolImage.h"
 
@@ -97,7 +99,8 @@ GeneralSettingsContent::GeneralSettingsContent(AppSettings& settings,
     column->addWidget(buildHotkeyCard());
     column->addWidget(buildShortcutInfoCard());
     column->addWidget(buildRestartCard());
-    if (QWidget* session = buildSessionCard()) column->addWidget(session);
+    if (QWidget* session = buildSessionCard())
+        column->addWidget(session);
 
     connect(&settings_, &AppSettings::changed, this, [this](const QString& key) {
         if (key == QLatin1String(AppSettings::Keys::hotkeyKeyCode) ||
@@ -118,11 +121,13 @@ QString limitationText(const QString& id) {
         return qtTrId("session.limit.no_overlay");
     }
     if (id == QLatin1String("session.limit.clipboard")) {
-        //% "The compositor offers no clipboard control: the clipboard goes through XWayland and reaches Wayland applications only as far as the compositor passes it on."
+        //% "The compositor offers no clipboard control: the clipboard goes through XWayland and
+        //reaches Wayland applications only as far as the compositor passes it on."
         return qtTrId("session.limit.clipboard");
     }
     if (id == QLatin1String("session.limit.no_clipboard")) {
-        //% "The compositor offers no clipboard control and there is no X server: dictated text cannot be pasted."
+        //% "The compositor offers no clipboard control and there is no X server: dictated text
+        //cannot be pasted."
         return qtTrId("session.limit.no_clipboard");
     }
     if (id == QLatin1String("session.limit.paste")) {
@@ -130,7 +135,8 @@ QString limitationText(const QString& id) {
         return qtTrId("session.limit.paste");
     }
     if (id == QLatin1String("session.limit.bindings")) {
-        //% "The hotkey comes from the compositor's key bindings; a lone modifier key cannot be bound that way."
+        //% "The hotkey comes from the compositor's key bindings; a lone modifier key cannot be
+        //bound that way."
         return qtTrId("session.limit.bindings");
     }
     if (id == QLatin1String("session.limit.cancel_key")) {
@@ -142,16 +148,29 @@ QString limitationText(const QString& id) {
         return qtTrId("session.limit.no_cancel_key");
     }
     if (id == QLatin1String("session.limit.typing")) {
-        //% "The compositor offers no clipboard control: dictated text is typed into the focused window instead of pasted."
+        //% "The compositor offers no clipboard control: dictated text is typed into the focused
+        //window instead of pasted."
         return qtTrId("session.limit.typing");
     }
     if (id == QLatin1String("session.limit.lone_modifier")) {
-        //% "The desktop binds key combinations only: a lone modifier key cannot be the hotkey in this session."
+        //% "The desktop binds key combinations only: a lone modifier key cannot be the hotkey in
+        //this session."
         return qtTrId("session.limit.lone_modifier");
     }
     if (id == QLatin1String("session.limit.hotkey")) {
         //% "The hotkey reaches Quillo only while an X11 application has the focus."
         return qtTrId("session.limit.hotkey");
+    }
+    if (id == QLatin1String("session.gnome.custom_shortcut")) {
+        //% "The hotkey is Quillo's own GNOME keyboard shortcut (“Quillo” in GNOME's keyboard
+        //settings). GNOME reports only presses and key repeats: a hold ends when the repeats stop."
+        return qtTrId("session.gnome.custom_shortcut");
+    }
+    if (id == QLatin1String("session.gnome.no_tray")) {
+        //% "GNOME shows no tray icons. Dictation works without Quillo's icon; start Quillo again
+        //from the applications overview to open these settings, or install GNOME's AppIndicator
+        //extension to get the icon back."
+        return qtTrId("session.gnome.no_tray");
     }
     return {};
 }
@@ -160,7 +179,8 @@ QString limitationText(const QString& id) {
 
 QWidget* GeneralSettingsContent::buildSessionCard() {
     const QStringList limitations = SessionNotes::limitationIds();
-    if (limitations.isEmpty() && !SessionNotes::needsBindingLines()) return nullptr;
+    if (limitations.isEmpty() && !SessionNotes::needsBindingLines())
+        return nullptr;
     auto* card = new SettingsCard;
     card->setObjectName(QStringLiteral("sessionCard"));
     QVBoxLayout* stack = card->contentLayout();
@@ -169,9 +189,10 @@ QWidget* GeneralSettingsContent::buildSessionCard() {
     stack->addWidget(SettingsText::label(qtTrId("general.session.title"), 14, QFont::DemiBold,
                                          SettingsText::Tone::primary));
     if (SessionNotes::needsBindingLines()) {
-        //% "Add these lines to the compositor's configuration (sway: ~/.config/sway/config) and reload it, so that the hotkey reaches Quillo:"
-        auto* hint = SettingsText::label(qtTrId("general.session.bindings_hint"), 12,
-                                         QFont::Normal, SettingsText::Tone::secondary);
+        //% "Add these lines to the compositor's configuration (sway: ~/.config/sway/config) and
+        //reload it, so that the hotkey reaches Quillo:"
+        auto* hint = SettingsText::label(qtTrId("general.session.bindings_hint"), 12, QFont::Normal,
+                                         SettingsText::Tone::secondary);
         hint->setWordWrap(true);
         stack->addWidget(hint);
         bindingLines_ = new QLabel;
@@ -182,20 +203,40 @@ QWidget* GeneralSettingsContent::buildSessionCard() {
         stack->addWidget(bindingLines_);
         refreshBindingLines();
     }
+    if (limitations.contains(QLatin1String("session.choice.gnome_custom_shortcut")))
+        stack->addWidget(buildGnomeRouteChoice());
     for (const QString& id : limitations) {
-        auto* line = SettingsText::label(limitationText(id), 12, QFont::Normal,
-                                         SettingsText::Tone::secondary);
+        const QString text = limitationText(id);
+        if (text.isEmpty())
+            continue;
+        auto* line = SettingsText::label(text, 12, QFont::Normal, SettingsText::Tone::secondary);
         line->setWordWrap(true);
         stack->addWidget(line);
     }
     return card;
 }
 
+QWidget* GeneralSettingsContent::buildGnomeRouteChoice() {
+    auto* toggle = new QuilloToggleStyle;
+    toggle->setObjectName(QStringLiteral("gnomeCustomShortcutToggle"));
+    toggle->setChecked(settings_.gnomeCustomShortcut());
+    //% "Use a GNOME keyboard shortcut for the hotkey"
+    //% "Instead of the desktop's shortcut portal: try this if the hotkey does nothing while some
+    //windows have the focus. Applies at Quillo's next start."
+    auto* row = new SettingsRow(qtTrId("general.session.gnome_route"),
+                                qtTrId("general.session.gnome_route_hint"), toggle, false);
+    connect(toggle, &QAbstractButton::toggled, this,
+            [this](bool on) { settings_.setGnomeCustomShortcut(on); });
+    return row;
+}
+
 void GeneralSettingsContent::refreshBindingLines() {
-    if (!bindingLines_) return;
+    if (!bindingLines_)
+        return;
     const QStringList lines = SessionNotes::bindingLines(int(settings_.hotkeyKeyCode()),
-                                                        int(settings_.hotkeyModifiers()));
-    //% "This hotkey cannot be bound through the compositor's key bindings: choose one with a key other than a modifier."
+                                                         int(settings_.hotkeyModifiers()));
+    //% "This hotkey cannot be bound through the compositor's key bindings: choose one with a key
+    //other than a modifier."
     bindingLines_->setText(lines.isEmpty() ? qtTrId("general.session.bindings_unavailable")
                                            : lines.join(QLatin1Char('\n')));
 }
@@ -213,10 +254,10 @@ QWidget* GeneralSettingsContent::buildHotkeyCard() {
     stack->addWidget(field_);
     stack->addWidget(new SettingsDivider);
     //% "Hands-free"
-    stack->addLayout(headed(qtTrId("general.handsfree"), 13, QFont::DemiBold,
-                            SettingsText::Tone::primary,
-                            //% "Press the shortcut twice to dictate without holding it; press it again to finish."
-                            qtTrId("general.handsfree.hint")));
+    stack->addLayout(headed(
+        qtTrId("general.handsfree"), 13, QFont::DemiBold, SettingsText::Tone::primary,
+        //% "Press the shortcut twice to dictate without holding it; press it again to finish."
+        qtTrId("general.handsfree.hint")));
     handsFreeCaps_ = new QHBoxLayout;
     handsFreeCaps_->setSpacing(6);
     stack->addLayout(handsFreeCaps_);
@@ -225,11 +266,12 @@ QWidget* GeneralSettingsContent::buildHotkeyCard() {
 
 void GeneralSettingsContent::rebuildHandsFreeCaps() {
     clearLayout(handsFreeCaps_);
-    const auto parts = HotkeyUtils::keyParts(int(settings_.hotkeyKeyCode()),
-                                             quint32(settings_.hotkeyModifiers()));
-    for (const QString& part : parts) handsFreeCaps_->addWidget(new KeyPill(part));
-    auto* times = SettingsText::label(QStringLiteral("×2"), 11, QFont::Medium,
-                                      SettingsText::Tone::secondary);
+    const auto parts =
+        HotkeyUtils::keyParts(int(settings_.hotkeyKeyCode()), quint32(settings_.hotkeyModifiers()));
+    for (const QString& part : parts)
+        handsFreeCaps_->addWidget(new KeyPill(part));
+    auto* times =
+        SettingsText::label(QStringLiteral("×2"), 11, QFont::Medium, SettingsText::Tone::secondary);
     times->setObjectName(QStringLiteral("handsFreeTimes"));
     handsFreeCaps_->addWidget(times);
     handsFreeCaps_->addStretch(1);
@@ -241,8 +283,8 @@ QWidget* GeneralSettingsContent::buildShortcutInfoCard() {
     QVBoxLayout* stack = card->contentLayout();
     stack->setSpacing(14);
     //% "Which keys can be a shortcut?"
-    stack->addWidget(SettingsText::label(qtTrId("general.shortcut_info_title"), 14,
-                                         QFont::DemiBold));
+    stack->addWidget(
+        SettingsText::label(qtTrId("general.shortcut_info_title"), 14, QFont::DemiBold));
 
     //% "A modifier key on its own or together with another key"
     QVBoxLayout* modifiers =
@@ -250,14 +292,14 @@ QWidget* GeneralSettingsContent::buildShortcutInfoCard() {
     auto* keys = new QHBoxLayout;
     keys->setSpacing(16);
     //% "Control"
-    keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::controlMask),
-                                qtTrId("key.ctrl.label")));
+    keys->addWidget(
+        labelledKey(HotkeyUtils::modifierName(HotkeyUtils::controlMask), qtTrId("key.ctrl.label")));
     //% "Alt or AltGr"
-    keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::optionMask),
-                                qtTrId("key.alt.label")));
+    keys->addWidget(
+        labelledKey(HotkeyUtils::modifierName(HotkeyUtils::optionMask), qtTrId("key.alt.label")));
     //% "Shift"
-    keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::shiftMask),
-                                qtTrId("key.shift.label")));
+    keys->addWidget(
+        labelledKey(HotkeyUtils::modifierName(HotkeyUtils::shiftMask), qtTrId("key.shift.label")));
     //% "Windows key"
     keys->addWidget(labelledKey(HotkeyUtils::modifierName(HotkeyUtils::commandMask),
                                 qtTrId("key.super.label")));
@@ -302,8 +344,8 @@ QWidget* GeneralSettingsContent::buildShortcutInfoCard() {
     info->setContentsMargins(0, 2, 0, 0);
     note->addWidget(info, 0, Qt::AlignTop);
     //% "Letters, digits and other keys alone cannot be a shortcut, except Space."
-    auto* notSupported = SettingsText::label(qtTrId("general.shortcut_not_supported"), 11,
-                                             QFont::Normal, secondary);
+    auto* notSupported =
+        SettingsText::label(qtTrId("general.shortcut_not_supported"), 11, QFont::Normal, secondary);
     notSupported->setWordWrap(true);
     auto* notes = new QVBoxLayout;
     notes->setSpacing(6);

@@ -27,6 +27,8 @@ private:
     QWidget* buildRestartCard();
     // What this session cannot do, and the compositor bindings it needs; none in X11 sessions.
     QWidget* buildSessionCard();
+    // GNOME 48 and later: the portal or Quillo's own custom shortcut, the user's choice.
+    QWidget* buildGnomeRouteChoice();
     void refreshBindingLines();
 
     AppSettings& settings_;
