@@ -3,6 +3,7 @@
 #include "models/AppSettings.h"
 #include "services/local/LocalTranscriber.h"
 #include "services/local/SpeechModelDownloader.h"
+#include "services/local/SpeechModelRecommendation.h"
 #include "services/remote/ConnectionCheck.h"
 #include "services/remote/WhisperService.h"
 #include "views/settings/sections/ConnectionSettingsContent.h"
@@ -103,8 +104,9 @@ SpeechEngineStep::SpeechEngineStep(AppSettings& settings, Services services, QWi
 }
 
 QString SpeechEngineStep::recommendedModel(const QString& interfaceLanguage) {
-    return interfaceLanguage.startsWith(QLatin1String("en")) ? QStringLiteral("base.en")
-                                                             : QStringLiteral("base");
+    // The graphics card is not looked for yet at the first start (it costs a moment): the
+    // processor's choice, a small download; the settings recommend larger models with a card.
+    return SpeechModelRecommendation::forMachine(interfaceLanguage, false).constFirst().model;
 }
 
 QRadioButton* SpeechEngineStep::addChoice(Engine engine, const QString& text) {
@@ -137,7 +139,7 @@ QWidget* SpeechEngineStep::buildLocalPanel() {
     const auto lighter = SpeechModelCatalogue::find(
         model_.multilingual ? QStringLiteral("tiny") : QStringLiteral("tiny.en"));
     //% "Private, works offline. Recommended: %1 (%2); lighter and less accurate: %3 (%4), in the
-    //settings."
+    // settings."
     column->addWidget(wrappedLabel(qtTrId("onboarding.engine.local.offer")
                                        .arg(model_.name, sizeText(model_.bytes),
                                             lighter ? lighter->name : QString(),

@@ -114,6 +114,34 @@ TEST_F(LocalTranscriptionCardTest, TheGraphicsCardSwitchWaitsForACardAndTheLineF
         LocalTranscriptionCard(settings, downloader, &device).graphicsCardToggle()->isChecked());
 }
 
+// The processor keeps the base model's recommendation; a card in use moves it to the larger
+// models with the speed a user can expect, and turning the card off moves it back.
+TEST_F(LocalTranscriptionCardTest, TheRecommendationFollowsTheGraphicsCardInUse) {
+    const QString recommended = QStringLiteral(" · ") + qtTrId("local.recommended");
+    const QString onCard = QStringLiteral(" · ") +
+                           qtTrId("local.recommended_graphics_card").arg(QLocale().toString(1.0));
+    settings.setAppLanguage(QStringLiteral("en"));
+    SpeechDeviceStatus device(4);
+    LocalTranscriptionCard card(settings, downloader, &device);
+    EXPECT_TRUE(card.modelSubtitle(QStringLiteral("base.en")).endsWith(recommended));
+    EXPECT_FALSE(card.modelSubtitle(QStringLiteral("large-v3-turbo-q5_0")).contains(recommended));
+
+    const QString radeon = QStringLiteral("AMD Radeon 780M (RADV GFX1103_R1)");
+    device.update({true, radeon, 0}, radeon);
+    EXPECT_TRUE(card.modelSubtitle(QStringLiteral("large-v3-turbo-q5_0")).endsWith(onCard));
+    EXPECT_TRUE(
+        card.modelSubtitle(QStringLiteral("small.en"))
+            .endsWith(qtTrId("local.recommended_graphics_card").arg(QLocale().toString(0.5))));
+    EXPECT_FALSE(card.modelSubtitle(QStringLiteral("base.en")).contains(recommended));
+    EXPECT_FALSE(card.modelSubtitle(QStringLiteral("small")).contains(recommended))
+        << "the English-only shape for an English interface";
+
+    card.graphicsCardToggle()->click();
+    EXPECT_TRUE(card.modelSubtitle(QStringLiteral("base.en")).endsWith(recommended))
+        << "the card found but not to be used";
+    EXPECT_FALSE(card.modelSubtitle(QStringLiteral("large-v3-turbo-q5_0")).contains(onCard));
+}
+
 TEST_F(LocalTranscriptionCardTest, MissingModelsOfferADownloadInstalledOnesUseAndDelete) {
     install("tiny.en");
     LocalTranscriptionCard card(settings, downloader);

@@ -4,7 +4,9 @@
 #include "models/SpeechDeviceStatus.h"
 #include "services/local/LocalTranscriber.h"
 #include "services/local/SpeechModelCatalogue.h"
+#include "services/local/SpeechModelRecommendation.h"
 #include "services/local/SpeechModelDownloader.h"
+#include "views/Translations.h"
 #include "views/widgets/PillButton.h"
 #include "views/widgets/QuilloToggleStyle.h"
 #include "views/widgets/SettingsRow.h"
@@ -70,6 +72,7 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
     graphicsCardToggle_->setChecked(settings_.useGpu());
     connect(graphicsCardToggle_, &QAbstractButton::toggled, this, [this](bool on) {
         settings_.setUseGpu(on);
+        refreshRecommendations();
         if (device_) {
             device_->lookUp();  // where the next model goes now
         }
@@ -80,16 +83,13 @@ LocalTranscriptionCard::LocalTranscriptionCard(AppSettings& settings,
     }
     refreshDevice();
 
-    const auto& entries = SpeechModelCatalogue::entries();
-    for (const auto& entry : entries) {
-        //% "English only"
-        //% "Many languages"
-        const QString kind =
-            entry.multilingual ? qtTrId("local.multilingual") : qtTrId("local.english_only");
-        contentLayout()->addWidget(
-            new SettingsRow(entry.name, sizeText(entry.bytes) + QStringLiteral(" · ") + kind,
-                            controlsFor(entry.name), true));
+    for (const auto& entry : SpeechModelCatalogue::entries()) {
+        auto* row = new SettingsRow(entry.name, QStringLiteral(" "), controlsFor(entry.name), true);
+        row->subtitleLabel()->setWordWrap(true);
+        modelRows_.insert(entry.name, row);
+        contentLayout()->addWidget(row);
     }
+    refreshRecommendations();
     //% "Use a model file…"
     auto* chooser = new PillButton(qtTrId("local.choose_file"), PillButton::Style::secondary);
     connect(chooser, &QAbstractButton::clicked, this, &LocalTranscriptionCard::chooseFile);
@@ -128,6 +128,38 @@ void LocalTranscriptionCard::refreshDevice() {
     deviceRow_->subtitleLabel()->setText(line);
     // Only where there is a card to choose.
     graphicsCardToggle_->setEnabled(device_ && !device_->graphicsCard().isEmpty());
+    refreshRecommendations();
+}
+
+void LocalTranscriptionCard::refreshRecommendations() {
+    for (auto row = modelRows_.cbegin(); row != modelRows_.cend(); ++row)
+        row.value()->subtitleLabel()->setText(modelSubtitle(row.key()));
+}
+
+QString LocalTranscriptionCard::modelSubtitle(const QString& model) const {
+    const auto entry = SpeechModelCatalogue::find(model);
+    if (!entry)
+        return {};
+    //% "English only"
+    //% "Many languages"
+    QString text =
+        sizeText(entry->bytes) + QStringLiteral(" · ") +
+        (entry->multilingual ? qtTrId("local.multilingual") : qtTrId("local.english_only"));
+    // The card's models only where the card will be used.
+    const bool onCard = device_ && !device_->graphicsCard().isEmpty() && settings_.useGpu();
+    const auto advice = SpeechModelRecommendation::forMachine(
+        Translations::resolve(settings_.appLanguage()), onCard);
+    for (const auto& suggestion : advice) {
+        if (suggestion.model != model)
+            continue;
+        //% "Recommended"
+        //% "Recommended for your graphics card: about %1 s for 10 s of speech"
+        text += QStringLiteral(" · ") +
+                (onCard ? qtTrId("local.recommended_graphics_card")
+                              .arg(QLocale().toString(suggestion.secondsPerTenSecondsOnCard))
+                        : qtTrId("local.recommended"));
+    }
+    return text;
 }
 
 QWidget* LocalTranscriptionCard::controlsFor(const QString& model) {

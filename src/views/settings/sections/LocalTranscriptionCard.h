@@ -40,6 +40,8 @@ public:
     QuilloToggleStyle* livePreviewToggle() const { return livePreviewToggle_; }
     QuilloToggleStyle* graphicsCardToggle() const { return graphicsCardToggle_; }
     SettingsRow* deviceRow() const { return deviceRow_; }
+    // The size, languages and, where it suits this computer, the recommendation of a model.
+    QString modelSubtitle(const QString& model) const;
     QLabel* status() const { return status_; }
 
 private:
@@ -49,6 +51,7 @@ private:
     void chooseFile();
     void refresh();
     void refreshDevice();
+    void refreshRecommendations();
     // The catalogue model being downloaded; empty when none is.
     QString downloadingModel() const;
 
@@ -62,4 +65,5 @@ private:
     SpeechDeviceStatus* device_;
     QLabel* status_;
     QHash<QString, ModelControls> controls_;
+    QHash<QString, SettingsRow*> modelRows_;
 };
