@@ -69,6 +69,8 @@ struct QuilloApp::Parts {
               &localTranscription, platform.windowFocus()}) {
         if (TextTyper* typer = platform.textTyper())
             clipboard.typeInsteadOfPasting(*typer);
+        if (platform.pastesThroughClipboardBridge())
+            clipboard.pasteThroughClipboardBridge();
         DictationOverlay& shownOverlay =
             platform.showsOverlay() ? static_cast<DictationOverlay&>(overlay) : absentOverlay;
         clipboard.onPreviousClipboardIncomplete([&shownOverlay] {

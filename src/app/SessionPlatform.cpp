@@ -8,6 +8,7 @@
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/GnomeCustomShortcut.h"
 #include "platform/wayland/GnomeShortcutHotkeyBackend.h"
+#include "platform/wayland/LayoutKeysyms.h"
 #include "platform/wayland/PortalAccessibilityTrust.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
@@ -129,9 +130,9 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         buildBindingsInput(scheduler);
         return;
     }
-    if (kind_ == SessionKind::gnome && buildGnomeShortcutInput(scheduler, hasX11))
+    if (kind_ == SessionKind::gnome && buildGnomeShortcutInput(scheduler, store, hasX11))
         return;
-    if (buildPortalInput(store))
+    if (buildPortalInput(store, hasX11))
         return;
     choosePasteboard(hasX11);
     buildX11Input();
@@ -183,7 +184,8 @@ void SessionPlatform::buildBindingsInput(Scheduler& scheduler) {
 // GNOME before 48 has no GlobalShortcuts portal, and a portal that lists it may still fail to
 // make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut. The
 // rest stays as without a portal.
-bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11) {
+bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, DefaultsStore& store,
+                                              bool hasX11) {
     const bool listed = PortalGlobalShortcutsBackend::isAvailable();
     if (listed && PortalGlobalShortcutsBackend::createsSession()) {
         // The portal binds the hotkey: an entry left from an earlier route would fire twice.
@@ -201,10 +203,7 @@ bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11)
                 .arg(QLatin1String(GnomeCustomShortcut::listSchema)));
         return false;
     }
-    choosePasteboard(hasX11);
-    // The paste chord as without a portal; no X11 hotkey grab, whose notice would be wrong here.
-    keystrokes_ = std::make_unique<XTestKeystrokeSender>();
-    accessibility_ = std::make_unique<X11AccessibilityTrust>();
+    buildGnomePaste(store, hasX11);
     modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
     auto hotkeys = std::make_unique<GnomeShortcutHotkeyBackend>(
         scheduler, GnomeCustomShortcut::pressCommand(gnomePressCommand()));
@@ -222,7 +221,7 @@ bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11)
 
 // KDE Plasma, and any desktop whose portal offers GlobalShortcuts: the hotkey through that
 // portal, the paste chord through the RemoteDesktop portal's keyboard.
-bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
+bool SessionPlatform::buildPortalInput(DefaultsStore& store, bool hasX11) {
     if (!PortalGlobalShortcutsBackend::isAvailable())
         return false;
     auto hotkeys = std::make_unique<PortalGlobalShortcutsBackend>();
@@ -242,6 +241,10 @@ bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
     note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
                         "key cannot be the hotkey in this session"),
          QStringLiteral("session.limit.lone_modifier"));
+    if (kind_ == SessionKind::gnome) {
+        chooseGnomePaste(typer, hasX11);
+        return true;
+    }
     auto dataControl = std::make_unique<DataControlPasteboard>(*wayland_);
     const bool hasDataControl = dataControl->isAvailable();
     // Kept either way: without data control it reports that nothing can be done.
@@ -254,6 +257,48 @@ bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
              QStringLiteral("session.limit.typing"));
     }
     return true;
+}
+
+// GNOME's Wayland has neither data control nor a clipboard portal: the session's paste. Where
+// XWayland runs, mutter bridges the X11 clipboard to Wayland windows both ways, so the text is
+// offered there and the chord goes through the RemoteDesktop portal, whose keys reach Wayland
+// and X11 windows alike (XTest's reach X11 windows only). Without it the text is typed through
+// that portal. The portal's session is asked for here, at start-up, so that its consent dialog
+// never takes the focus during a dictation.
+void SessionPlatform::buildGnomePaste(DefaultsStore& store, bool hasX11) {
+    auto portal = std::make_unique<PortalRemoteDesktopKeystrokeSender>(store);
+    if (secrets_)
+        portal->keepRestoreTokenIn(*secrets_);
+    accessibility_ = std::make_unique<PortalAccessibilityTrust>(*portal);
+    PortalRemoteDesktopKeystrokeSender* typer = portal.get();
+    keystrokes_ = std::move(portal);
+    chooseGnomePaste(typer, hasX11);
+}
+
+void SessionPlatform::chooseGnomePaste(PortalRemoteDesktopKeystrokeSender* portal, bool hasX11) {
+    // mutter drops keysyms its keymap lacks: they go another way or are named.
+    portal->typeWithLayout([] {
+        return [keysyms = LayoutKeysyms::ofGnomeInputSource()](quint32 keysym) {
+            return !keysyms.isValid() || keysyms.contains(keysym);
+        };
+    });
+    if (hasX11) {
+        pasteboard_ = std::make_unique<X11Pasteboard>();
+        pastesThroughClipboardBridge_ = true;
+        note(QStringLiteral("[Quillo] GNOME: dictated text goes on the X11 clipboard, which mutter "
+                            "hands on to Wayland windows, and the paste chord through the remote "
+                            "desktop portal"),
+             QStringLiteral("session.limit.gnome_paste"));
+        return;
+    }
+    // Kept although unavailable on GNOME: it reports that nothing can be done.
+    pasteboard_ = std::make_unique<DataControlPasteboard>(*wayland_);
+    textTyper_ = portal;
+    note(QStringLiteral("[Quillo] No X server (XWayland) in this GNOME session: dictated text is "
+                        "typed through the remote desktop portal; characters the keyboard "
+                        "layout lacks are entered as Ctrl+Shift+U codes, which only GTK and "
+                        "IBus understand"),
+         QStringLiteral("session.limit.gnome_typing"));
 }
 
 void SessionPlatform::note(const QString& logLine, const QString& textId) {
