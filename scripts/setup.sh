@@ -16,7 +16,7 @@ packages=(
   # the sound server's default source
   libpulse-dev
   # X11
-  libxcb1-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
+  libxcb1-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xfixes0-dev
   libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev

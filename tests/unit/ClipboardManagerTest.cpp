@@ -472,8 +472,9 @@ TEST_F(ClipboardManagerTest, UntypeableCharactersAreReportedAndTheRestIsTyped) {
     manager.onUntypeableCharacters([&](const QString& characters) { notices.append(characters); });
     ASSERT_TRUE(pasteAndRunFor(1s));
     EXPECT_THAT(notices, ElementsAre(QStringLiteral("日本")));
-    EXPECT_TRUE(log.contains("[ClipboardManager] Characters the keyboard layout cannot type were "
-                             "left out: 日本 -- the text is in the history"));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] Characters the keyboard layout cannot type were "
+                     "left out: 日本 -- the text is in the history"));
     EXPECT_TRUE(log.contains("[ClipboardManager] Text typed successfully"));
 }
 
@@ -516,18 +517,21 @@ TEST_F(ClipboardBridgeTest, TheChordWaitsForTheBridgesReadAndTheRestoreForTheTar
     EXPECT_THAT(pasteboard.fetchedTexts, ElementsAre(kDictated, kDictated));
 }
 
-TEST_F(ClipboardBridgeTest, ABridgeThatDoesNotReadInTimeGetsTheChordAnywayAndItsLateReadDoesNotCount) {
+TEST_F(ClipboardBridgeTest,
+       ABridgeThatDoesNotReadInTimeGetsTheChordAnywayAndItsLateReadDoesNotCount) {
     bridgeReadsAt(160ms);
     targetFetchesAfter(250ms);
     QCoro::Task<void> task = manager.pasteText(kDictated);
 
     scheduler.advance(150ms);
     EXPECT_THAT(keystrokes.chordsPostedAt, ElementsAre(150ms));
-    EXPECT_TRUE(log.contains("[ClipboardManager] The clipboard bridge did not read the text "
-                             "within 150 ms -- pressing the paste chord anyway"));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] The clipboard bridge did not read the text "
+                     "within 150 ms -- pressing the paste chord anyway"));
     // The bridge's read at 160 ms came after the chord but is still the bridge's.
     scheduler.advance(449ms);
-    EXPECT_FALSE(task.isReady()) << "200 ms after the target's fetch at 400 ms, not the bridge's read at 160";
+    EXPECT_FALSE(task.isReady())
+        << "200 ms after the target's fetch at 400 ms, not the bridge's read at 160";
     scheduler.advance(1ms);
     EXPECT_TRUE(task.isReady());
     EXPECT_EQ(pasteboard.current, richCopy());

@@ -129,9 +129,8 @@ QList<std::pair<int, uint>> tap(int keysym) {
 TEST_F(PortalTypingTest, OneSessionForEveryTypingAndMissingCharactersByCodePoint) {
     startQuillo();
     ASSERT_TRUE(settles(SIGNAL(ready())));
-    sender->typeWithLayout([] {
-        return [](quint32 keysym) { return keysym < 0x80 || keysym >= 0xff00; };
-    });
+    sender->typeWithLayout(
+        [] { return [](quint32 keysym) { return keysym < 0x80 || keysym >= 0xff00; }; });
     ASSERT_TRUE(sender->typeText(QStringLiteral("a")));
     const TextTyper::Typed typed = sender->typeText(QStringLiteral("ü"));
     EXPECT_TRUE(typed.sent);

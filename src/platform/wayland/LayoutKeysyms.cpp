@@ -19,8 +19,7 @@ struct KeymapUnref {
 
 LayoutKeysyms LayoutKeysyms::of(const QString& layout, const QString& variant) {
     LayoutKeysyms result;
-    const std::unique_ptr<xkb_context, ContextUnref> context(
-        xkb_context_new(XKB_CONTEXT_NO_FLAGS));
+    const std::unique_ptr<xkb_context, ContextUnref> context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
     if (!context)
         return result;
     const QByteArray layoutName = layout.toUtf8();

@@ -232,11 +232,10 @@ TextTyper::Typed PortalRemoteDesktopKeystrokeSender::typeText(const QString& tex
     const auto keysymOf = [](char32_t codePoint) -> xkb_keysym_t {
         return codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
     };
-    const TypingPlan plan =
-        TypingPlan::make(TypingFilter::typable(text), [&](char32_t codePoint) {
-            const xkb_keysym_t keysym = keysymOf(codePoint);
-            return keysym != XKB_KEY_NoSymbol && (!hasKeysym || hasKeysym(keysym));
-        });
+    const TypingPlan plan = TypingPlan::make(TypingFilter::typable(text), [&](char32_t codePoint) {
+        const xkb_keysym_t keysym = keysymOf(codePoint);
+        return keysym != XKB_KEY_NoSymbol && (!hasKeysym || hasKeysym(keysym));
+    });
     KeyEvents keys;
     const auto tap = [&keys](xkb_keysym_t keysym) {
         keys.append({int(keysym), keyPressed});

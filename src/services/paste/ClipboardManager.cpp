@@ -51,16 +51,22 @@ void logGivenUp(Selection selection, const Pasteboard::GivenUp& givenUp) {
 struct ClipboardManager::FetchWatch {
     FetchWatch(Scheduler& scheduler, bool bridged) : scheduler(scheduler), bridged(bridged) {}
 
+    using Event = std::optional<Scheduler::Duration> FetchWatch::*;
+
     void onFetched() {
+        Event happened = nullptr;
         if (bridged && !bridgeReadAt) {
-            bridgeReadAt = scheduler.now();
+            happened = &FetchWatch::bridgeReadAt;
         } else if (chordAt && !fetchedAt) {
-            fetchedAt = scheduler.now();
+            happened = &FetchWatch::fetchedAt;
         } else {
             return;
         }
+        this->*happened = scheduler.now();
         // Called while the selection request is being served: resume from the event loop.
-        wake(Scheduler::Duration(0));
+        if (happened == awaited) {
+            wake(Scheduler::Duration(0));
+        }
     }
     void wake(Scheduler::Duration delay) {
         if (!waiter) {
@@ -76,18 +82,20 @@ struct ClipboardManager::FetchWatch {
     std::optional<Scheduler::Duration> chordAt;
     std::optional<Scheduler::Duration> fetchedAt;
     std::coroutine_handle<> waiter;
+    Event awaited = nullptr;  // what the waiter waits for
     TimerHandle alarm;
 };
 
 // Resumes once `event` has happened, or when `limit` has passed.
 class ClipboardManager::FetchAwaiter {
 public:
-    using Event = std::optional<Scheduler::Duration> FetchWatch::*;
+    using Event = FetchWatch::Event;
     FetchAwaiter(FetchWatch& watch, Event event, Scheduler::Duration limit)
         : watch_(watch), event_(event), limit_(limit) {}
     bool await_ready() const noexcept { return (watch_.*event_).has_value(); }
     void await_suspend(std::coroutine_handle<> handle) {
         watch_.waiter = handle;
+        watch_.awaited = event_;
         FetchWatch* watch = &watch_;
         watch_.alarm = watch_.scheduler.scheduleOnce(limit_, [watch] {
             if (std::coroutine_handle<> waiting = std::exchange(watch->waiter, {})) {
