@@ -134,8 +134,13 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         return;
     if (buildPortalInput(store, hasX11))
         return;
-    choosePasteboard(hasX11);
-    buildX11Input();
+    if (kind_ == SessionKind::gnome) {
+        buildX11Input();
+        buildGnomePaste(store, hasX11);
+    } else {
+        choosePasteboard(hasX11);
+        buildX11Input();
+    }
     note(WaylandSessionNotice::textFor(QStringLiteral("wayland")),
          QStringLiteral("session.limit.hotkey"));
 }
