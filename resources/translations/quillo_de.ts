@@ -713,6 +713,10 @@ quill o → Quillo</translation>
         <source>Previous clipboard could not be kept whole</source>
         <translation>Vorherige Zwischenablage konnte nicht vollständig erhalten werden</translation>
     </message>
+    <message id="clipboard.untypeableCharacters">
+        <source>Could not type: %1 (the whole text is in the history)</source>
+        <translation>Nicht tippbar: %1 (der ganze Text steht im Verlauf)</translation>
+    </message>
     <message id="overlay.recording_limit">
         <source>Recording stopped at 10 minutes</source>
         <translation>Aufnahme nach 10 Minuten beendet</translation>

@@ -713,6 +713,10 @@ quill o → Quillo</translation>
         <source>Previous clipboard could not be kept whole</source>
         <translation>Previous clipboard could not be kept whole</translation>
     </message>
+    <message id="clipboard.untypeableCharacters">
+        <source>Could not type: %1 (the whole text is in the history)</source>
+        <translation>Could not type: %1 (the whole text is in the history)</translation>
+    </message>
     <message id="overlay.recording_limit">
         <source>Recording stopped at 10 minutes</source>
         <translation>Recording stopped at 10 minutes</translation>

@@ -78,6 +78,11 @@ struct QuilloApp::Parts {
             //: too slow to keep whole; it will come back incomplete.
             shownOverlay.showError(qtTrId("clipboard.previousNotKeptWhole"));
         });
+        clipboard.onUntypeableCharacters([&shownOverlay](const QString& characters) {
+            //: Shown on the overlay when characters of a typed dictation have no key in the
+            //: keyboard layout and could not be entered otherwise; %1 lists them.
+            shownOverlay.showError(qtTrId("clipboard.untypeableCharacters").arg(characters));
+        });
     }
 
     AppSettings& settings;
