@@ -187,8 +187,8 @@ void SessionPlatform::buildBindingsInput(Scheduler& scheduler) {
 }
 
 // GNOME before 48 has no GlobalShortcuts portal, and a portal that lists it may still fail to
-// make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut. The
-// rest stays as without a portal.
+// make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut, and the
+// paste goes GNOME's own way (buildGnomePaste).
 bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, DefaultsStore& store,
                                               bool hasX11) {
     const bool listed = PortalGlobalShortcutsBackend::isAvailable();
