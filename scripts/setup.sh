@@ -16,7 +16,7 @@ packages=(
   # the sound server's default source
   libpulse-dev
   # X11
-  libxcb1-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev
+  libxcb1-dev libxcb-xtest0-dev libxcb-xinput-dev libxcb-xkb-dev libxcb-xfixes0-dev
   libxkbcommon-dev libxkbcommon-x11-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -45,6 +45,11 @@ packages=(
   # custom shortcuts and media keys, gnome-shell's and mutter's) that Quillo reads and the tests need
   libglib2.0-dev gsettings-desktop-schemas gnome-settings-daemon-common gnome-shell-common
   mutter-common
+  # a headless GNOME Shell for the end-to-end tests (scripts/with-gnome.sh): the shell with
+  # XWayland, the settings daemon that runs custom shortcuts, GNOME's portals and the real
+  # settings store
+  gnome-shell xwayland gnome-settings-daemon xdg-desktop-portal-gnome dconf-cli dconf-service
+  gir1.2-gtk-3.0 python3-gi python3-dbus
 )
 
 missing=()

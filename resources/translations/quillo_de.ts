@@ -713,6 +713,10 @@ quill o → Quillo</translation>
         <source>Previous clipboard could not be kept whole</source>
         <translation>Vorherige Zwischenablage konnte nicht vollständig erhalten werden</translation>
     </message>
+    <message id="clipboard.untypeableCharacters">
+        <source>Could not type: %1 (the whole text is in the history)</source>
+        <translation>Nicht tippbar: %1 (der ganze Text steht im Verlauf)</translation>
+    </message>
     <message id="overlay.recording_limit">
         <source>Recording stopped at 10 minutes</source>
         <translation>Aufnahme nach 10 Minuten beendet</translation>
@@ -864,6 +868,14 @@ quill o → Quillo</translation>
     <message id="local.recommended_graphics_card">
         <source>Recommended for your graphics card: about %1 s for 10 s of speech</source>
         <translation>Empfohlen für deine Grafikkarte: etwa %1 s für 10 s Sprache</translation>
+    </message>
+    <message id="session.limit.gnome_paste">
+        <source>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards.</source>
+        <translation>Diktierter Text kommt in die Zwischenablage von XWayland, die GNOME an jedes Fenster weitergibt, und wird mit Strg+V eingefügt; danach wird die Zwischenablage wiederhergestellt.</translation>
+    </message>
+    <message id="session.limit.gnome_typing">
+        <source>No X server (XWayland) in this session: dictated text is typed. Characters your keyboard layout lacks are entered by their Unicode code where IBus runs, and otherwise named on the overlay; the whole text stays in the history.</source>
+        <translation>Kein X-Server (XWayland) in dieser Sitzung: diktierter Text wird getippt. Zeichen, die deiner Tastaturbelegung fehlen, werden per Unicode-Code eingegeben, wo IBus läuft, und sonst im Overlay genannt; der ganze Text bleibt im Verlauf.</translation>
     </message>
 </context>
 </TS>

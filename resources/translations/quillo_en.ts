@@ -713,6 +713,10 @@ quill o → Quillo</translation>
         <source>Previous clipboard could not be kept whole</source>
         <translation>Previous clipboard could not be kept whole</translation>
     </message>
+    <message id="clipboard.untypeableCharacters">
+        <source>Could not type: %1 (the whole text is in the history)</source>
+        <translation>Could not type: %1 (the whole text is in the history)</translation>
+    </message>
     <message id="overlay.recording_limit">
         <source>Recording stopped at 10 minutes</source>
         <translation>Recording stopped at 10 minutes</translation>
@@ -864,6 +868,14 @@ quill o → Quillo</translation>
     <message id="local.recommended_graphics_card">
         <source>Recommended for your graphics card: about %1 s for 10 s of speech</source>
         <translation>Recommended for your graphics card: about %1 s for 10 s of speech</translation>
+    </message>
+    <message id="session.limit.gnome_paste">
+        <source>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards.</source>
+        <translation>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards.</translation>
+    </message>
+    <message id="session.limit.gnome_typing">
+        <source>No X server (XWayland) in this session: dictated text is typed. Characters your keyboard layout lacks are entered by their Unicode code where IBus runs, and otherwise named on the overlay; the whole text stays in the history.</source>
+        <translation>No X server (XWayland) in this session: dictated text is typed. Characters your keyboard layout lacks are entered by their Unicode code where IBus runs, and otherwise named on the overlay; the whole text stays in the history.</translation>
     </message>
 </context>
 </TS>

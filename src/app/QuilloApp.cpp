@@ -69,12 +69,19 @@ struct QuilloApp::Parts {
               &localTranscription, platform.windowFocus()}) {
         if (TextTyper* typer = platform.textTyper())
             clipboard.typeInsteadOfPasting(*typer);
+        if (platform.pastesThroughClipboardBridge())
+            clipboard.pasteThroughClipboardBridge();
         DictationOverlay& shownOverlay =
             platform.showsOverlay() ? static_cast<DictationOverlay&>(overlay) : absentOverlay;
         clipboard.onPreviousClipboardIncomplete([&shownOverlay] {
             //: Shown on the overlay when the clipboard from before the dictation was too large or
             //: too slow to keep whole; it will come back incomplete.
             shownOverlay.showError(qtTrId("clipboard.previousNotKeptWhole"));
+        });
+        clipboard.onUntypeableCharacters([&shownOverlay](const QString& characters) {
+            //: Shown on the overlay when characters of a typed dictation have no key in the
+            //: keyboard layout and could not be entered otherwise; %1 lists them.
+            shownOverlay.showError(qtTrId("clipboard.untypeableCharacters").arg(characters));
         });
     }
 

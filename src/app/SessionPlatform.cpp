@@ -9,6 +9,7 @@
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/GnomeCustomShortcut.h"
 #include "platform/wayland/GnomeShortcutHotkeyBackend.h"
+#include "platform/wayland/LayoutKeysyms.h"
 #include "platform/wayland/PortalAccessibilityTrust.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
 #include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
@@ -28,9 +29,13 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -140,12 +145,18 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         return;
     }
     if (kind_ == SessionKind::gnome &&
-        buildGnomeShortcutInput(scheduler, hasX11, AppSettings(store).gnomeCustomShortcut()))
+        buildGnomeShortcutInput(scheduler, store, hasX11,
+                                AppSettings(store).gnomeCustomShortcut()))
         return;
-    if (buildPortalInput(store))
+    if (buildPortalInput(store, hasX11))
         return;
-    choosePasteboard(hasX11);
-    buildX11Input();
+    if (kind_ == SessionKind::gnome) {
+        buildX11Input();
+        buildGnomePaste(store, hasX11);
+    } else {
+        choosePasteboard(hasX11);
+        buildX11Input();
+    }
     note(WaylandSessionNotice::textFor(QStringLiteral("wayland")),
          QStringLiteral("session.limit.hotkey"));
 }
@@ -192,10 +203,10 @@ void SessionPlatform::buildBindingsInput(Scheduler& scheduler) {
 }
 
 // GNOME before 48 has no GlobalShortcuts portal, and a portal that lists it may still fail to
-// make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut. The
-// rest stays as without a portal.
-bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11,
-                                              bool preferCustomShortcut) {
+// make a session: the hotkey then comes from Quillo's own GNOME custom keyboard shortcut, and the
+// paste goes GNOME's own way (buildGnomePaste).
+bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, DefaultsStore& store,
+                                              bool hasX11, bool preferCustomShortcut) {
     const bool listed = PortalGlobalShortcutsBackend::isAvailable();
     if (listed && PortalGlobalShortcutsBackend::createsSession()) {
         // GNOME 48 and later: the user may still choose the custom shortcut in the settings.
@@ -223,10 +234,7 @@ bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11,
                 .arg(QLatin1String(GnomeCustomShortcut::listSchema)));
         return false;
     }
-    choosePasteboard(hasX11);
-    // The paste chord as without a portal; no X11 hotkey grab, whose notice would be wrong here.
-    keystrokes_ = std::make_unique<XTestKeystrokeSender>();
-    accessibility_ = std::make_unique<X11AccessibilityTrust>();
+    buildGnomePaste(store, hasX11);
     modifierEvents_ = std::make_unique<WaylandModifierEventSource>();
     auto hotkeys = std::make_unique<GnomeShortcutHotkeyBackend>(
         scheduler, GnomeCustomShortcut::pressCommand(gnomePressCommand()));
@@ -244,7 +252,7 @@ bool SessionPlatform::buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11,
 
 // KDE Plasma, and any desktop whose portal offers GlobalShortcuts: the hotkey through that
 // portal, the paste chord through the RemoteDesktop portal's keyboard.
-bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
+bool SessionPlatform::buildPortalInput(DefaultsStore& store, bool hasX11) {
     if (!PortalGlobalShortcutsBackend::isAvailable())
         return false;
     auto hotkeys = std::make_unique<PortalGlobalShortcutsBackend>();
@@ -264,6 +272,10 @@ bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
     note(QStringLiteral("[Quillo] The desktop binds key combinations only: a lone modifier "
                         "key cannot be the hotkey in this session"),
          QStringLiteral("session.limit.lone_modifier"));
+    if (kind_ == SessionKind::gnome) {
+        chooseGnomePaste(typer, hasX11);
+        return true;
+    }
     auto dataControl = std::make_unique<DataControlPasteboard>(*wayland_);
     const bool hasDataControl = dataControl->isAvailable();
     // Kept either way: without data control it reports that nothing can be done.
@@ -278,11 +290,76 @@ bool SessionPlatform::buildPortalInput(DefaultsStore& store) {
     return true;
 }
 
+// IBus runs as this user's ibus-daemon; its bus is its own, so the process is what tells.
+bool SessionPlatform::inputMethodRunning() {
+    const uint uid = ::getuid();
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& pid : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!pid.front().isDigit())
+            continue;
+        QFile comm(proc.filePath(pid + QStringLiteral("/comm")));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "ibus-daemon")
+            continue;
+        if (QFileInfo(proc.filePath(pid)).ownerId() == uid)
+            return true;
+    }
+    return false;
+}
+
 // Qt shows its tray icon through a StatusNotifier host; on GNOME the AppIndicator extension is
 // the one that registers it.
 bool SessionPlatform::trayHostRunning() {
     const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
     return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+}
+
+// GNOME's Wayland has neither data control nor a clipboard portal: the session's paste. Where
+// XWayland runs, mutter bridges the X11 clipboard to Wayland windows both ways, so the text is
+// offered there and the chord goes through the RemoteDesktop portal, whose keys reach Wayland
+// and X11 windows alike (XTest's reach X11 windows only). Without it the text is typed through
+// that portal. The portal's session is asked for here, at start-up, so that its consent dialog
+// never takes the focus during a dictation.
+void SessionPlatform::buildGnomePaste(DefaultsStore& store, bool hasX11) {
+    auto portal = std::make_unique<PortalRemoteDesktopKeystrokeSender>(store);
+    if (secrets_)
+        portal->keepRestoreTokenIn(*secrets_);
+    accessibility_ = std::make_unique<PortalAccessibilityTrust>(*portal);
+    PortalRemoteDesktopKeystrokeSender* typer = portal.get();
+    keystrokes_ = std::move(portal);
+    chooseGnomePaste(typer, hasX11);
+}
+
+void SessionPlatform::chooseGnomePaste(PortalRemoteDesktopKeystrokeSender* portal, bool hasX11) {
+    // mutter drops keysyms its keymap lacks: they go another way or are named.
+    portal->typeWithLayout([] {
+        return [keysyms = LayoutKeysyms::ofGnomeInputSource()](quint32 keysym) {
+            return !keysyms.isValid() || keysyms.contains(keysym);
+        };
+    });
+    if (hasX11) {
+        pasteboard_ = std::make_unique<X11Pasteboard>();
+        pastesThroughClipboardBridge_ = true;
+        note(QStringLiteral("[Quillo] GNOME: dictated text goes on the X11 clipboard, which mutter "
+                            "hands on to Wayland windows, and the paste chord through the remote "
+                            "desktop portal"),
+             QStringLiteral("session.limit.gnome_paste"));
+        return;
+    }
+    // Kept although unavailable on GNOME: it reports that nothing can be done.
+    pasteboard_ = std::make_unique<DataControlPasteboard>(*wayland_);
+    textTyper_ = portal;
+    // GTK reads Ctrl+Shift+U by itself, Qt only through IBus: without IBus a Qt field would
+    // get the hex digits as text, so the characters are named instead.
+    const bool inputMethod = inputMethodRunning();
+    portal->enterByCodePoint(inputMethod);
+    note(inputMethod
+             ? QStringLiteral("[Quillo] No X server (XWayland) in this GNOME session: dictated "
+                              "text is typed through the remote desktop portal; characters the "
+                              "keyboard layout lacks are entered as Ctrl+Shift+U codes for IBus")
+             : QStringLiteral("[Quillo] No X server (XWayland) in this GNOME session: dictated "
+                              "text is typed through the remote desktop portal; without IBus, "
+                              "characters the keyboard layout lacks are named on the overlay"),
+         QStringLiteral("session.limit.gnome_typing"));
 }
 
 void SessionPlatform::note(const QString& logLine, const QString& textId) {

@@ -15,6 +15,7 @@ class GnomeShortcutHotkeyBackend;
 class KeystrokeSender;
 class ModifierEventSource;
 class PortalGlobalShortcutsBackend;
+class PortalRemoteDesktopKeystrokeSender;
 class Pasteboard;
 class Scheduler;
 class TextTyper;
@@ -65,6 +66,9 @@ public:
     // Set when a GNOME custom keyboard shortcut drives the hotkey through the single-instance
     // socket (GNOME without a working GlobalShortcuts portal).
     GnomeShortcutHotkeyBackend* gnomeShortcutHotkeys() const { return gnomeHotkeys_; }
+    // True where the text goes on an X11 clipboard that the compositor hands on to Wayland
+    // windows (GNOME with XWayland): the paste then waits for the bridge's read.
+    bool pastesThroughClipboardBridge() const { return pastesThroughClipboardBridge_; }
     // Set where dictated text must be typed rather than pasted (no clipboard control).
     TextTyper* textTyper() const { return textTyper_; }
     // Set where the desktop tells which window has the focus (X11): each text then goes to the
@@ -81,6 +85,7 @@ public:
 private:
     static QStringList gnomePressCommand();
     static bool trayHostRunning();
+    static bool inputMethodRunning();
     void buildX11();
     void buildWayland(const SessionEnvironment& environment, Scheduler& scheduler,
                       DefaultsStore& store);
@@ -88,10 +93,13 @@ private:
     void choosePasteboard(bool hasX11);
     void buildBindingsInput(Scheduler& scheduler);
     // False when the desktop's portal offers no global shortcuts.
-    bool buildPortalInput(DefaultsStore& store);
+    bool buildPortalInput(DefaultsStore& store, bool hasX11);
     // False when the portal binds the hotkey here (unless `preferCustomShortcut`), or GNOME's
     // custom shortcuts are missing.
-    bool buildGnomeShortcutInput(Scheduler& scheduler, bool hasX11, bool preferCustomShortcut);
+    bool buildGnomeShortcutInput(Scheduler& scheduler, DefaultsStore& store, bool hasX11,
+                                 bool preferCustomShortcut);
+    void buildGnomePaste(DefaultsStore& store, bool hasX11);
+    void chooseGnomePaste(PortalRemoteDesktopKeystrokeSender* portal, bool hasX11);
     void note(const QString& logLine, const QString& textId);
 
     SessionKind kind_;
@@ -107,6 +115,7 @@ private:
     PortalGlobalShortcutsBackend* portalHotkeys_ = nullptr;
     GnomeShortcutHotkeyBackend* gnomeHotkeys_ = nullptr;
     TextTyper* textTyper_ = nullptr;
+    bool pastesThroughClipboardBridge_ = false;
     bool showsOverlay_ = true;
     QStringList logLines_;
     QStringList limitationIds_;

@@ -6,7 +6,15 @@
 // written without the focus (no clipboard-control protocol).
 class TextTyper {
 public:
+    struct Typed {
+        // False when a key was refused; what went before it has been typed.
+        bool sent = false;
+        // The characters no key of the active layout gives, nor any other way of entering
+        // them: left out of what was typed, each named once.
+        QString untypeable;
+        explicit operator bool() const { return sent; }
+    };
+
     virtual ~TextTyper() = default;
-    // False when a key was refused; what went before it has been typed.
-    virtual bool typeText(const QString& text) = 0;
+    virtual Typed typeText(const QString& text) = 0;
 };

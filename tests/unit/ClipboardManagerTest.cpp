@@ -424,12 +424,13 @@ namespace {
 class FakeTextTyper final : public TextTyper {
 public:
     explicit FakeTextTyper(Scheduler& scheduler) : scheduler_(scheduler) {}
-    bool typeText(const QString& text) override {
+    Typed typeText(const QString& text) override {
         typed.append({text, scheduler_.now()});
-        return accepts;
+        return {accepts, untypeable};
     }
     QList<std::pair<QString, Scheduler::Duration>> typed;
     bool accepts = true;
+    QString untypeable;
 
 private:
     Scheduler& scheduler_;
@@ -460,4 +461,89 @@ TEST_F(ClipboardManagerTest, WhereTextMustBeTypedNoClipboardIsTouched) {
         log.contains("[ClipboardManager] Typing broke off -- the desktop refused a key; "
                      "the text is in the history"));
     EXPECT_EQ(script.runs, 0) << "no paste chord, so no helper program either";
+}
+
+// Characters the layout could not type are named in the log and to whoever shows them.
+TEST_F(ClipboardManagerTest, UntypeableCharactersAreReportedAndTheRestIsTyped) {
+    FakeTextTyper typer(scheduler);
+    typer.untypeable = QStringLiteral("日本");
+    manager.typeInsteadOfPasting(typer);
+    QStringList notices;
+    manager.onUntypeableCharacters([&](const QString& characters) { notices.append(characters); });
+    ASSERT_TRUE(pasteAndRunFor(1s));
+    EXPECT_THAT(notices, ElementsAre(QStringLiteral("日本")));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] Characters the keyboard layout cannot type were "
+                     "left out: 日本 -- the text is in the history"));
+    EXPECT_TRUE(log.contains("[ClipboardManager] Text typed successfully"));
+}
+
+namespace {
+
+// GNOME's X11 clipboard seen by Wayland windows through mutter, which reads every new owner
+// once (its list of formats, then the text) a few milliseconds after the ownership.
+class ClipboardBridgeTest : public ClipboardManagerTest {
+protected:
+    void SetUp() override {
+        ClipboardManagerTest::SetUp();
+        manager.pasteThroughClipboardBridge();
+        pasteboard.copyFromElsewhere(richCopy());
+    }
+    void bridgeReadsAt(Scheduler::Duration at) {
+        bridgeRead = scheduler.scheduleOnce(at, [this] { pasteboard.fetchOffered(); });
+    }
+    TimerHandle bridgeRead;
+};
+
+}  // namespace
+
+TEST_F(ClipboardBridgeTest, TheChordWaitsForTheBridgesReadAndTheRestoreForTheTargetsFetch) {
+    bridgeReadsAt(8ms);
+    targetFetchesAfter(2ms);
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+
+    scheduler.advance(7ms);
+    EXPECT_TRUE(keystrokes.chordsPostedAt.isEmpty()) << "mutter has not read the new owner yet";
+    scheduler.advance(1ms);
+    EXPECT_THAT(keystrokes.chordsPostedAt, ElementsAre(8ms)) << "at the read, not after 50 ms";
+
+    // The bridge's read is not the target's: the restore follows the fetch at 10 ms.
+    scheduler.advance(201ms);
+    EXPECT_FALSE(task.isReady());
+    EXPECT_EQ(pasteboard.text(), kDictated);
+    scheduler.advance(1ms);
+    EXPECT_TRUE(task.isReady()) << "the fetch at 10 ms and its grace: no 500 ms floor";
+    EXPECT_EQ(pasteboard.current, richCopy());
+    EXPECT_THAT(pasteboard.fetchedTexts, ElementsAre(kDictated, kDictated));
+}
+
+TEST_F(ClipboardBridgeTest,
+       ABridgeThatDoesNotReadInTimeGetsTheChordAnywayAndItsLateReadDoesNotCount) {
+    bridgeReadsAt(160ms);
+    targetFetchesAfter(250ms);
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+
+    scheduler.advance(150ms);
+    EXPECT_THAT(keystrokes.chordsPostedAt, ElementsAre(150ms));
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] The clipboard bridge did not read the text "
+                     "within 150 ms -- pressing the paste chord anyway"));
+    // The bridge's read at 160 ms came after the chord but is still the bridge's.
+    scheduler.advance(449ms);
+    EXPECT_FALSE(task.isReady())
+        << "200 ms after the target's fetch at 400 ms, not the bridge's read at 160";
+    scheduler.advance(1ms);
+    EXPECT_TRUE(task.isReady());
+    EXPECT_EQ(pasteboard.current, richCopy());
+}
+
+TEST_F(ClipboardBridgeTest, ATargetThatNeverFetchesIsRestoredAtTheCap) {
+    bridgeReadsAt(3ms);
+    keystrokes.onChord = {};
+    QCoro::Task<void> task = manager.pasteText(kDictated);
+    scheduler.advance(2002ms);
+    EXPECT_FALSE(task.isReady());
+    scheduler.advance(1ms);
+    EXPECT_TRUE(task.isReady()) << "two seconds after the chord at 3 ms";
+    EXPECT_EQ(pasteboard.current, richCopy());
 }

@@ -1,10 +1,12 @@
 #include "app/SessionPlatform.h"
 #include "platform/SessionNotes.h"
 #include "platform/wayland/CommandHotkeyBackend.h"
+#include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
 #include "platform/x11/X11GlobalHotkeyBackend.h"
 #include "platform/x11/X11ModifierEventSource.h"
 #include "platform/x11/X11Pasteboard.h"
 #include "platform/x11/XTestKeystrokeSender.h"
+#include "support/GnomeTestSettings.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/ManualScheduler.h"
 
@@ -82,4 +84,31 @@ TEST(SessionPlatform, AWlrootsSessionWithoutItsCompositorSaysWhatItCannotDo) {
     EXPECT_TRUE(SessionNotes::needsBindingLines());
     EXPECT_EQ(SessionNotes::bindingLines(49, 2048).size(), 2);
     SessionNotes::reset();
+}
+
+// GNOME has neither data control nor a clipboard portal. With XWayland the text goes on the X11
+// clipboard, which mutter hands on to Wayland windows, and the chord through the RemoteDesktop
+// portal (XTest's keys reach X11 windows only); without it the text is typed through the portal.
+TEST(SessionPlatform, GnomePastesThroughMuttersClipboardBridgeOrTypesWithoutXWayland) {
+    ASSERT_NO_FATAL_FAILURE(GnomeTestSettings::requireSchemas());
+    ManualScheduler scheduler;
+    InMemoryDefaultsStore store;
+    {
+        SessionPlatform platform(
+            session("wayland", "quillo-test-no-such-compositor", "GNOME", ":0"), scheduler, store);
+        EXPECT_NE(dynamic_cast<X11Pasteboard*>(&platform.pasteboard()), nullptr);
+        EXPECT_NE(dynamic_cast<PortalRemoteDesktopKeystrokeSender*>(&platform.keystrokes()),
+                  nullptr);
+        EXPECT_TRUE(platform.pastesThroughClipboardBridge());
+        EXPECT_EQ(platform.textTyper(), nullptr);
+        EXPECT_TRUE(platform.limitationIds().contains(QStringLiteral("session.limit.gnome_paste")));
+        EXPECT_FALSE(platform.limitationIds().contains(QStringLiteral("session.limit.clipboard")));
+    }
+    SessionPlatform platform(session("wayland", "quillo-test-no-such-compositor", "GNOME", ""),
+                             scheduler, store);
+    EXPECT_FALSE(platform.pastesThroughClipboardBridge());
+    EXPECT_NE(platform.textTyper(), nullptr);
+    EXPECT_TRUE(platform.limitationIds().contains(QStringLiteral("session.limit.gnome_typing")));
+    EXPECT_FALSE(platform.limitationIds().contains(QStringLiteral("session.limit.no_clipboard")));
+    GnomeCustomShortcut::remove();
 }

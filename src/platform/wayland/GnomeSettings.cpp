@@ -167,6 +167,21 @@ QString GnomeSettings::string(const QString& key) const {
     return result;
 }
 
+QList<QPair<QString, QString>> GnomeSettings::stringPairs(const QString& key) const {
+    QList<QPair<QString, QString>> result;
+    if (!keyOfType(settings_, key, G_VARIANT_TYPE("a(ss)")))
+        return result;
+    GVariant* value = g_settings_get_value(settings_, key.toUtf8().constData());
+    GVariantIter iter;
+    g_variant_iter_init(&iter, value);
+    const gchar* first = nullptr;
+    const gchar* second = nullptr;
+    while (g_variant_iter_next(&iter, "(&s&s)", &first, &second))
+        result.append({QString::fromUtf8(first), QString::fromUtf8(second)});
+    g_variant_unref(value);
+    return result;
+}
+
 quint32 GnomeSettings::unsignedInt(const QString& key) const {
     if (!keyOfType(settings_, key, G_VARIANT_TYPE_UINT32))
         return 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +44,8 @@ public:
     // A string key as one value, a string-list key as its values; empty for other types.
     QStringList strings(const QString& key) const;
     QString string(const QString& key) const;
+    // A key of pairs of strings (type a(ss)); empty for other types.
+    QList<QPair<QString, QString>> stringPairs(const QString& key) const;
     quint32 unsignedInt(const QString& key) const;
     bool boolean(const QString& key) const;
 

@@ -5,6 +5,7 @@
 #include "base/Log.h"
 #include "platform/DefaultsStore.h"
 #include "platform/TypingFilter.h"
+#include "platform/TypingPlan.h"
 #include "platform/wayland/PortalRequest.h"
 
 #include <QDBusMessage>
@@ -226,18 +227,37 @@ KeystrokeSender::Result PortalRemoteDesktopKeystrokeSender::postPasteChord(Paste
     return Result::PartlySent;
 }
 
-bool PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
+TextTyper::Typed PortalRemoteDesktopKeystrokeSender::typeText(const QString& text) {
+    const std::function<bool(quint32)> hasKeysym = layout_ ? layout_() : nullptr;
+    const auto keysymOf = [](char32_t codePoint) -> xkb_keysym_t {
+        return codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
+    };
+    const TypingPlan plan = TypingPlan::make(TypingFilter::typable(text), [&](char32_t codePoint) {
+        const xkb_keysym_t keysym = keysymOf(codePoint);
+        return keysym != XKB_KEY_NoSymbol && (!hasKeysym || hasKeysym(keysym));
+    }, enterByCodePoint_);
     KeyEvents keys;
-    for (const char32_t codePoint : TypingFilter::typable(text).toStdU32String()) {
-        const xkb_keysym_t keysym =
-            codePoint == U'\n' ? XKB_KEY_Return : xkb_utf32_to_keysym(codePoint);
-        if (keysym == XKB_KEY_NoSymbol)
-            continue;
+    const auto tap = [&keys](xkb_keysym_t keysym) {
         keys.append({int(keysym), keyPressed});
         keys.append({int(keysym), keyReleased});
+    };
+    for (const TypingPlan::Step& step : plan.steps) {
+        if (step.way == TypingPlan::Way::Key) {
+            tap(keysymOf(step.character));
+            continue;
+        }
+        keys.append({XKB_KEY_Control_L, keyPressed});
+        keys.append({XKB_KEY_Shift_L, keyPressed});
+        tap(XKB_KEY_u);
+        keys.append({XKB_KEY_Shift_L, keyReleased});
+        keys.append({XKB_KEY_Control_L, keyReleased});
+        for (const QChar digit : TypingPlan::entryDigits(step.character))
+            tap(xkb_utf32_to_keysym(digit.unicode()));
+        tap(XKB_KEY_space);
     }
-    return readyOrRestarting() &&
-           notify(QStringLiteral("NotifyKeyboardKeysym"), keys) == keys.size();
+    const bool sent =
+        readyOrRestarting() && notify(QStringLiteral("NotifyKeyboardKeysym"), keys) == keys.size();
+    return {sent, plan.untypeable};
 }
 
 bool PortalRemoteDesktopKeystrokeSender::readyOrRestarting() {

@@ -52,8 +52,17 @@ public:
     PasteChord chordForFocusedWindow() override { return PasteChord::ControlV; }
     Result postPasteChord(PasteChord chord) override;
     // Types `text` key by key (as keysyms), for desktops whose clipboard cannot be written
-    // without the focus. False when the session is not ready or the portal refused a key.
-    bool typeText(const QString& text) override;
+    // without the focus. Not sent when the session is not ready or the portal refused a key.
+    // Characters the layout lacks (see typeWithLayout) go through the Unicode entry of GTK and
+    // IBus, or are named as untypeable.
+    Typed typeText(const QString& text) override;
+    // Tells, at each typing, whether the active layout gives a keysym: the compositor drops the
+    // others. Unset: every keysym counts as typable.
+    using LayoutHasKeysym = std::function<std::function<bool(quint32)>()>;
+    void typeWithLayout(LayoutHasKeysym layout) { layout_ = std::move(layout); }
+    // Whether what the layout lacks goes through the Unicode entry (on by default); off where
+    // no input method reads it, so such characters are named instead of typed as hex digits.
+    void enterByCodePoint(bool on) { enterByCodePoint_ = on; }
 
 signals:
     // The session started; keys can go out.
@@ -86,6 +95,8 @@ private:
     DefaultsStore& store_;
     SecretCache* secrets_ = nullptr;
     HeldModifiers heldModifiers_;
+    LayoutHasKeysym layout_;
+    bool enterByCodePoint_ = true;
     QDBusConnection bus_;
     QString session_;
     bool started_ = false;

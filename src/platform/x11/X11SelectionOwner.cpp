@@ -72,6 +72,11 @@ void X11SelectionOwner::handleRequest(const xcb_selection_request_event_t& reque
     xcb_send_event(connection_, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&notify));
     xcb_flush(connection_);
+    // Told only once the text is on its way: a restore that overtook the notice would leave
+    // the requestor reading a selection we no longer hold.
+    if (std::exchange(textSent_, false) && fetched_) {
+        fetched_();
+    }
 }
 
 bool X11SelectionOwner::serve(const xcb_selection_request_event_t& request, xcb_atom_t property) {
@@ -106,9 +111,7 @@ bool X11SelectionOwner::serve(const xcb_selection_request_event_t& request, xcb_
     if (format->second.size() <= kIncrementSize) {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, request.requestor, property, type,
                             8, format->second.size(), format->second.constData());
-        if (text && fetched_) {
-            fetched_();
-        }
+        textSent_ = text;
         return true;
     }
     const quint32 size = static_cast<quint32>(format->second.size());
@@ -146,9 +149,11 @@ void X11SelectionOwner::sendIncrement(Transfer& transfer) {
         xcb_change_window_attributes(connection_, transfer.requestor, XCB_CW_EVENT_MASK, &noEvents);
         const bool text = transfer.text;
         transfers_.removeIf([&](const Transfer& t) { return &t == &transfer; });
+        xcb_flush(connection_);
         if (text && fetched_) {
             fetched_();
         }
+        return;
     }
     xcb_flush(connection_);
 }

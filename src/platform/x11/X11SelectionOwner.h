@@ -54,5 +54,6 @@ private:
     Pasteboard::Contents contents_;
     QList<QString> textFormats_;
     std::function<void()> fetched_;
+    bool textSent_ = false;  // the request being answered got a text format whole
     QList<Transfer> transfers_;
 };

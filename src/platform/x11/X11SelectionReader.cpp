@@ -25,10 +25,12 @@ X11SelectionReader::~X11SelectionReader() = default;
 
 bool X11SelectionReader::isProtocolTarget(const QString& name) {
     static const QList<QString> kProtocol{
-        QStringLiteral("TARGETS"),         QStringLiteral("MULTIPLE"),
-        QStringLiteral("TIMESTAMP"),       QStringLiteral("SAVE_TARGETS"),
-        QStringLiteral("DELETE"),          QStringLiteral("INSERT_SELECTION"),
-        QStringLiteral("INSERT_PROPERTY"), QStringLiteral("CLIPBOARD_MANAGER")};
+        QStringLiteral("TARGETS"), QStringLiteral("MULTIPLE"), QStringLiteral("TIMESTAMP"),
+        QStringLiteral("SAVE_TARGETS"), QStringLiteral("DELETE"),
+        QStringLiteral("INSERT_SELECTION"), QStringLiteral("INSERT_PROPERTY"),
+        QStringLiteral("CLIPBOARD_MANAGER"),
+        // Qt's own name for whatever image it holds, beside the image's real formats.
+        QStringLiteral("application/x-qt-image")};
     return kProtocol.contains(name);
 }
 

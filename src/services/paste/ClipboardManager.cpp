@@ -44,18 +44,29 @@ void logGivenUp(Selection selection, const Pasteboard::GivenUp& givenUp) {
 
 }  // namespace
 
-// When the target fetched the text. Fetches before the chord come from clipboard managers
-// reading every new selection, not from the target.
+// When the target fetched the text. Fetches before the chord come from clipboard managers, or
+// from a clipboard bridge, reading every new selection: not from the target. Through a bridge,
+// the first of them is the bridge's read; one that comes only after the chord is still the
+// bridge's, not the target's.
 struct ClipboardManager::FetchWatch {
-    explicit FetchWatch(Scheduler& scheduler) : scheduler(scheduler) {}
+    FetchWatch(Scheduler& scheduler, bool bridged) : scheduler(scheduler), bridged(bridged) {}
+
+    using Event = std::optional<Scheduler::Duration> FetchWatch::*;
 
     void onFetched() {
-        if (!chordAt || fetchedAt) {
+        Event happened = nullptr;
+        if (bridged && !bridgeReadAt) {
+            happened = &FetchWatch::bridgeReadAt;
+        } else if (chordAt && !fetchedAt) {
+            happened = &FetchWatch::fetchedAt;
+        } else {
             return;
         }
-        fetchedAt = scheduler.now();
+        this->*happened = scheduler.now();
         // Called while the selection request is being served: resume from the event loop.
-        wake(Scheduler::Duration(0));
+        if (happened == awaited) {
+            wake(Scheduler::Duration(0));
+        }
     }
     void wake(Scheduler::Duration delay) {
         if (!waiter) {
@@ -66,19 +77,25 @@ struct ClipboardManager::FetchWatch {
     }
 
     Scheduler& scheduler;
+    const bool bridged;
+    std::optional<Scheduler::Duration> bridgeReadAt;
     std::optional<Scheduler::Duration> chordAt;
     std::optional<Scheduler::Duration> fetchedAt;
     std::coroutine_handle<> waiter;
+    Event awaited = nullptr;  // what the waiter waits for
     TimerHandle alarm;
 };
 
-// Resumes once the text was fetched, or when `limit` has passed.
+// Resumes once `event` has happened, or when `limit` has passed.
 class ClipboardManager::FetchAwaiter {
 public:
-    FetchAwaiter(FetchWatch& watch, Scheduler::Duration limit) : watch_(watch), limit_(limit) {}
-    bool await_ready() const noexcept { return watch_.fetchedAt.has_value(); }
+    using Event = FetchWatch::Event;
+    FetchAwaiter(FetchWatch& watch, Event event, Scheduler::Duration limit)
+        : watch_(watch), event_(event), limit_(limit) {}
+    bool await_ready() const noexcept { return (watch_.*event_).has_value(); }
     void await_suspend(std::coroutine_handle<> handle) {
         watch_.waiter = handle;
+        watch_.awaited = event_;
         FetchWatch* watch = &watch_;
         watch_.alarm = watch_.scheduler.scheduleOnce(limit_, [watch] {
             if (std::coroutine_handle<> waiting = std::exchange(watch->waiter, {})) {
@@ -90,6 +107,7 @@ public:
 
 private:
     FetchWatch& watch_;
+    Event event_;
     Scheduler::Duration limit_;
 };
 
@@ -142,10 +160,18 @@ QCoro::Task<void> ClipboardManager::type(QString text) {
     // Keys typed while the hotkey's modifiers are held would become shortcuts.
     co_await waitForModifierRelease();
     co_await scheduler_.sleep(kPauseBeforeKeystroke);
-    Log::line(typer_->typeText(text)
-                  ? QStringLiteral("[ClipboardManager] Text typed successfully")
-                  : QStringLiteral("[ClipboardManager] Typing broke off -- the desktop refused a "
-                                   "key; the text is in the history"));
+    const TextTyper::Typed typed = typer_->typeText(text);
+    Log::line(typed.sent ? QStringLiteral("[ClipboardManager] Text typed successfully")
+                         : QStringLiteral("[ClipboardManager] Typing broke off -- the desktop "
+                                          "refused a key; the text is in the history"));
+    if (!typed.untypeable.isEmpty()) {
+        Log::line(QStringLiteral("[ClipboardManager] Characters the keyboard layout cannot type "
+                                 "were left out: %1 -- the text is in the history")
+                      .arg(typed.untypeable));
+        if (untypeableNotice_) {
+            untypeableNotice_(typed.untypeable);
+        }
+    }
 }
 
 void ClipboardManager::passTurn() {
@@ -176,7 +202,7 @@ QCoro::Task<void> ClipboardManager::paste(QString text) {
         incompleteNotice_();
     }
 
-    auto watch = std::make_shared<FetchWatch>(scheduler_);
+    auto watch = std::make_shared<FetchWatch>(scheduler_, bridged_);
     const auto fetched = [watch] { watch->onFetched(); };
     bool offered = pasteboard_.offerText(Selection::Clipboard, text, fetched);
     if (viaPrimary) {
@@ -190,7 +216,11 @@ QCoro::Task<void> ClipboardManager::paste(QString text) {
     }
 
     co_await waitForModifierRelease();
-    co_await scheduler_.sleep(kPauseBeforeKeystroke);
+    if (bridged_) {
+        co_await waitForBridgeRead(watch);
+    } else {
+        co_await scheduler_.sleep(kPauseBeforeKeystroke);
+    }
 
     watch->chordAt = scheduler_.now();
     const KeystrokeSender::Result sent = simulateCommandV(chord);
@@ -271,11 +301,26 @@ QCoro::Task<bool> ClipboardManager::simulateViaAppleScript(PasteChord chord) {
     co_return succeeded;
 }
 
+QCoro::Task<void> ClipboardManager::waitForBridgeRead(std::shared_ptr<FetchWatch> watch) {
+    if (!watch->bridgeReadAt) {
+        co_await FetchAwaiter(*watch, &FetchWatch::bridgeReadAt, kLatestBridgeRead);
+        watch->alarm.cancel();
+    }
+    if (!watch->bridgeReadAt) {
+        Log::line(QStringLiteral("[ClipboardManager] The clipboard bridge did not read the text "
+                                 "within %1 ms -- pressing the paste chord anyway")
+                      .arg(kLatestBridgeRead.count()));
+    }
+}
+
 QCoro::Task<void> ClipboardManager::waitUntilFetched(std::shared_ptr<FetchWatch> watch) {
-    co_await scheduler_.sleep(kPauseBeforeRestore);
+    // Through the bridge the target's fetch is told reliably: no floor before it.
+    if (!bridged_) {
+        co_await scheduler_.sleep(kPauseBeforeRestore);
+    }
     const Scheduler::Duration latest = *watch->chordAt + kLatestRestore;
     if (!watch->fetchedAt && scheduler_.now() < latest) {
-        co_await FetchAwaiter(*watch, latest - scheduler_.now());
+        co_await FetchAwaiter(*watch, &FetchWatch::fetchedAt, latest - scheduler_.now());
     }
     if (watch->fetchedAt) {
         const Scheduler::Duration due = *watch->fetchedAt + kGraceAfterFetch;

@@ -166,6 +166,14 @@ QString limitationText(const QString& id) {
         //settings). GNOME reports only presses and key repeats: a hold ends when the repeats stop."
         return qtTrId("session.gnome.custom_shortcut");
     }
+    if (id == QLatin1String("session.limit.gnome_paste")) {
+        //% "Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards."
+        return qtTrId("session.limit.gnome_paste");
+    }
+    if (id == QLatin1String("session.limit.gnome_typing")) {
+        //% "No X server (XWayland) in this session: dictated text is typed. Characters your keyboard layout lacks are entered by their Unicode code where IBus runs, and otherwise named on the overlay; the whole text stays in the history."
+        return qtTrId("session.limit.gnome_typing");
+    }
     if (id == QLatin1String("session.gnome.no_tray")) {
         //% "GNOME shows no tray icons. Dictation works without Quillo's icon; start Quillo again
         //from the applications overview to open these settings, or install GNOME's AppIndicator
