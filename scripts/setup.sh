@@ -50,6 +50,8 @@ packages=(
   # settings store
   gnome-shell xwayland gnome-settings-daemon xdg-desktop-portal-gnome dconf-cli dconf-service
   gir1.2-gtk-3.0 python3-gi python3-dbus
+  # GNOME's terminal, the paste target that takes Ctrl+V as a control character
+  gnome-terminal
 )
 
 missing=()

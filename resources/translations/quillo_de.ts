@@ -870,8 +870,8 @@ quill o → Quillo</translation>
         <translation>Empfohlen für deine Grafikkarte: etwa %1 s für 10 s Sprache</translation>
     </message>
     <message id="session.limit.gnome_paste">
-        <source>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards.</source>
-        <translation>Diktierter Text kommt in die Zwischenablage von XWayland, die GNOME an jedes Fenster weitergibt, und wird mit Strg+V eingefügt; danach wird die Zwischenablage wiederhergestellt.</translation>
+        <source>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Shift+Insert, which text fields and terminals alike understand; the clipboard is put back afterwards.</source>
+        <translation>Diktierter Text kommt in die Zwischenablage von XWayland, die GNOME an jedes Fenster weitergibt, und wird mit Umschalt+Einfg eingefügt, das Textfelder wie Terminals verstehen; danach wird die Zwischenablage wiederhergestellt.</translation>
     </message>
     <message id="session.limit.gnome_typing">
         <source>No X server (XWayland) in this session: dictated text is typed. Characters your keyboard layout lacks are entered by their Unicode code where IBus runs, and otherwise named on the overlay; the whole text stays in the history.</source>

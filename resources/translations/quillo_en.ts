@@ -870,8 +870,8 @@ quill o → Quillo</translation>
         <translation>Recommended for your graphics card: about %1 s for 10 s of speech</translation>
     </message>
     <message id="session.limit.gnome_paste">
-        <source>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards.</source>
-        <translation>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards.</translation>
+        <source>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Shift+Insert, which text fields and terminals alike understand; the clipboard is put back afterwards.</source>
+        <translation>Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Shift+Insert, which text fields and terminals alike understand; the clipboard is put back afterwards.</translation>
     </message>
     <message id="session.limit.gnome_typing">
         <source>No X server (XWayland) in this session: dictated text is typed. Characters your keyboard layout lacks are entered by their Unicode code where IBus runs, and otherwise named on the overlay; the whole text stays in the history.</source>

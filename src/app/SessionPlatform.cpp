@@ -145,8 +145,7 @@ void SessionPlatform::buildWayland(const SessionEnvironment& environment, Schedu
         return;
     }
     if (kind_ == SessionKind::gnome &&
-        buildGnomeShortcutInput(scheduler, store, hasX11,
-                                AppSettings(store).gnomeCustomShortcut()))
+        buildGnomeShortcutInput(scheduler, store, hasX11, AppSettings(store).gnomeCustomShortcut()))
         return;
     if (buildPortalInput(store, hasX11))
         return;
@@ -339,9 +338,13 @@ void SessionPlatform::chooseGnomePaste(PortalRemoteDesktopKeystrokeSender* porta
     if (hasX11) {
         pasteboard_ = std::make_unique<X11Pasteboard>();
         pastesThroughClipboardBridge_ = true;
-        note(QStringLiteral("[Quillo] GNOME: dictated text goes on the X11 clipboard, which mutter "
-                            "hands on to Wayland windows, and the paste chord through the remote "
-                            "desktop portal"),
+        // The one chord that pastes in GTK, Qt and terminal windows alike, with the text on
+        // both selections (terminals paste the primary one); Ctrl+V is a control character in
+        // a terminal, and which window has the focus is not known here.
+        portal->setPasteChord(PasteChord::ShiftInsert);
+        note(QStringLiteral("[Quillo] GNOME: dictated text goes on the X11 clipboard and primary "
+                            "selection, which mutter hands on to Wayland windows, and Shift+Insert "
+                            "through the remote desktop portal"),
              QStringLiteral("session.limit.gnome_paste"));
         return;
     }

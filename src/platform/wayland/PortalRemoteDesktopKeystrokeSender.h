@@ -48,8 +48,10 @@ public:
     bool isReady() const { return !session_.isEmpty() && started_; }
 
     Modifiers currentModifiers() override;
-    // Wayland does not say which window has the focus: the usual chord.
-    PasteChord chordForFocusedWindow() override { return PasteChord::ControlV; }
+    // Wayland does not say which window has the focus: one chord for every window, Ctrl+V
+    // unless set otherwise.
+    PasteChord chordForFocusedWindow() override { return chord_; }
+    void setPasteChord(PasteChord chord) { chord_ = chord; }
     Result postPasteChord(PasteChord chord) override;
     // Types `text` key by key (as keysyms), for desktops whose clipboard cannot be written
     // without the focus. Not sent when the session is not ready or the portal refused a key.
@@ -97,6 +99,7 @@ private:
     HeldModifiers heldModifiers_;
     LayoutHasKeysym layout_;
     bool enterByCodePoint_ = true;
+    PasteChord chord_ = PasteChord::ControlV;
     QDBusConnection bus_;
     QString session_;
     bool started_ = false;

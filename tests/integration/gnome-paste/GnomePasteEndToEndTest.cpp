@@ -56,6 +56,14 @@ public:
         tap(XKB_KEY_v);
         press(XKB_KEY_Control_L, false);
     }
+    // A terminal's own paste of the clipboard.
+    void controlShiftV() {
+        press(XKB_KEY_Control_L, true);
+        press(XKB_KEY_Shift_L, true);
+        tap(XKB_KEY_V);
+        press(XKB_KEY_Shift_L, false);
+        press(XKB_KEY_Control_L, false);
+    }
 
 private:
     bool call(const QString& method, const QVariantList& arguments) {
@@ -68,9 +76,14 @@ private:
     QString session_;
 };
 
-enum class Toolkit { Gtk3, Qt6 };
+enum class Toolkit { Gtk3, Qt6, Terminal };
 
 ChildProcess textField(Toolkit toolkit) {
+    if (toolkit == Toolkit::Terminal) {
+        return ChildProcess(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(QUILLO_SOURCE_DIR "/tests/support/child/terminal-text-field.py")});
+    }
     if (toolkit == Toolkit::Gtk3) {
         return ChildProcess(
             QStringLiteral("/usr/bin/python3"),
@@ -115,16 +128,20 @@ class GnomePasteEndToEndTest : public GnomeSessionTest,
 }  // namespace
 
 // Two dictations after one consent at start-up, whole with umlauts, a dash and CJK on a US
-// layout, each into the focused Wayland field of another process; the previous copy is back
-// for the user's own Ctrl+V afterwards.
+// layout, each into the focused Wayland window of another process (a GTK 3 and a Qt 6 field,
+// GNOME's terminal) with the one chord the session uses for all; the previous copy is back for
+// the user's own paste afterwards.
 TEST_P(GnomePasteEndToEndTest, DictationsArriveWholeAndThePreviousCopyComesBack) {
     previous.restore(Pasteboard::Selection::Clipboard,
                      {{QStringLiteral("UTF8_STRING"), "copied before"},
                       {QStringLiteral("text/plain;charset=utf-8"), "copied before"}});
+    previous.restore(Pasteboard::Selection::Primary,
+                     {{QStringLiteral("UTF8_STRING"), "selected before"}});
     ChildProcess field = textField(GetParam());
     ASSERT_TRUE(field.waitForLine(QStringLiteral("focused"), 20s));
 
     portal = std::make_unique<PortalRemoteDesktopKeystrokeSender>(store);
+    portal->setPasteChord(PasteChord::ShiftInsert);  // as the session sets it on GNOME
     QSignalSpy ready(portal.get(), &PortalRemoteDesktopKeystrokeSender::ready);
     QSignalSpy failed(portal.get(), &PortalRemoteDesktopKeystrokeSender::failed);
     consent();
@@ -146,7 +163,10 @@ TEST_P(GnomePasteEndToEndTest, DictationsArriveWholeAndThePreviousCopyComesBack)
         log.contains("[ClipboardManager] The clipboard bridge did not read the text "
                      "within 150 ms -- pressing the paste chord anyway"));
 
-    keyboard.controlV();
+    if (GetParam() == Toolkit::Terminal)
+        keyboard.controlShiftV();
+    else
+        keyboard.controlV();
     EXPECT_TRUE(field.waitForLine(
         QStringLiteral("text ") + first + QStringLiteral(" zwei") + QStringLiteral("copied before"),
         5s));
@@ -176,8 +196,15 @@ TEST_F(GnomeSessionTest, TypedTextKeepsWhatTheLayoutHasNoKeyForInGtk) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, GnomePasteEndToEndTest,
-                         ::testing::Values(Toolkit::Gtk3, Toolkit::Qt6),
+                         ::testing::Values(Toolkit::Gtk3, Toolkit::Qt6, Toolkit::Terminal),
                          [](const ::testing::TestParamInfo<Toolkit>& info) {
-                             return info.param == Toolkit::Gtk3 ? std::string("Gtk3")
-                                                                : std::string("Qt6");
+                             switch (info.param) {
+                                 case Toolkit::Gtk3:
+                                     return std::string("Gtk3");
+                                 case Toolkit::Qt6:
+                                     return std::string("Qt6");
+                                 case Toolkit::Terminal:
+                                     break;
+                             }
+                             return std::string("Terminal");
                          });

@@ -167,7 +167,7 @@ QString limitationText(const QString& id) {
         return qtTrId("session.gnome.custom_shortcut");
     }
     if (id == QLatin1String("session.limit.gnome_paste")) {
-        //% "Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Ctrl+V; the clipboard is put back afterwards."
+        //% "Dictated text goes on the clipboard of XWayland, which GNOME hands on to every window, and is pasted with Shift+Insert, which text fields and terminals alike understand; the clipboard is put back afterwards."
         return qtTrId("session.limit.gnome_paste");
     }
     if (id == QLatin1String("session.limit.gnome_typing")) {
