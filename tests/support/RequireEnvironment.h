@@ -40,6 +40,12 @@ inline bool hasSway() {
     return !qEnvironmentVariableIsEmpty("QUILLO_TEST_WAYLAND_DISPLAY");
 }
 
+// The headless GNOME Shell of scripts/with-gnome.sh (its marker; GnomeTestSession::isRunning
+// also asks the bus).
+inline bool hasGnomeShell() {
+    return !qEnvironmentVariableIsEmpty("QUILLO_TEST_GNOME_SHELL");
+}
+
 }  // namespace RequireEnvironment
 
 // Ends the test (or the fixture's SetUp) when `present` is false: a failure under CI, else a skip.

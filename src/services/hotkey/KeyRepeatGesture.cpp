@@ -24,7 +24,30 @@ void KeyRepeatGesture::trigger() {
         released_();
         return;
     }
+    if (stale_) {
+        waitForStaleRepeats();
+        return;
+    }
+    if (lateCheck_) {
+        // Another right behind it: repeats of keys that never went up. Their release has been
+        // told already; they press nothing until they stop.
+        lateCheck_ = false;
+        stale_ = true;
+        waitForStaleRepeats();
+        return;
+    }
     if (!down_) {
+        if (silentReleaseAt_ && now - *silentReleaseAt_ < repeat_.delay) {
+            // Soon after a release told by silence: a repeat held back past the wait looks the
+            // same as a new press until the next trigger, or none, follows.
+            lateCheck_ = true;
+            silence_ = scheduler_.scheduleOnce(repeatTimeout(), [this, now] {
+                silence_.release();
+                lateCheck_ = false;
+                press(now);
+            });
+            return;
+        }
         press(now);
         return;
     }
@@ -72,7 +95,15 @@ void KeyRepeatGesture::waitFor(Duration silence) {
     silence_ = scheduler_.scheduleOnce(left, [this] {
         silence_.release();
         reset();
+        silentReleaseAt_ = scheduler_.now();
         released_();
+    });
+}
+
+void KeyRepeatGesture::waitForStaleRepeats() {
+    silence_ = scheduler_.scheduleOnce(repeatTimeout(), [this] {
+        silence_.release();
+        stale_ = false;
     });
 }
 
@@ -81,6 +112,9 @@ void KeyRepeatGesture::reset() {
     down_ = false;
     repeating_ = false;
     secondPress_ = false;
+    lateCheck_ = false;
+    stale_ = false;
+    silentReleaseAt_.reset();
 }
 
 KeyRepeatGesture::Duration KeyRepeatGesture::holdRecognisedAfter() const {

@@ -4,6 +4,7 @@
 #include "base/TimerHandle.h"
 
 #include <functional>
+#include <optional>
 
 // Turns a trigger that fires on the press and again on every key repeat while the keys are held,
 // never on the release (a GNOME custom keyboard shortcut), into a press and a release. The first
@@ -14,7 +15,10 @@
 // repeats was a tap. A trigger that comes clearly before the first repeat could, with no other
 // right behind it, is a second press: the first was a tap. Triggers right behind each other are
 // repeats, never presses: no hand presses twice within a repeat interval. With key repeat off,
-// every trigger is a tap, so only the double press (hands-free) can record.
+// every trigger is a tap, so only the double press (hands-free) can record. A busy machine can
+// hold a repeat back past the wait: the release is told then, and a trigger soon after it is a
+// press only when no other follows right behind it; repeats that do follow are the same keys
+// still held, and press nothing (a late first repeat would otherwise pass for a double press).
 class KeyRepeatGesture {
 public:
     using Duration = Scheduler::Duration;
@@ -51,6 +55,7 @@ private:
     Duration repeatTimeout() const { return repeat_.interval * 3 / 2 + kMargin; }
     void press(Duration at);
     void waitFor(Duration silence);
+    void waitForStaleRepeats();
 
     Scheduler& scheduler_;
     std::function<void()> pressed_;
@@ -60,6 +65,11 @@ private:
     bool repeating_ = false;
     // An early trigger waits for another right behind it to tell a repeat from a second press.
     bool secondPress_ = false;
+    // A trigger soon after a release told by silence waits to tell a late repeat from a press.
+    bool lateCheck_ = false;
+    // Repeats of keys whose release was told already.
+    bool stale_ = false;
+    std::optional<Duration> silentReleaseAt_;
     Duration pressedAt_{0};
     TimerHandle silence_;
 };
