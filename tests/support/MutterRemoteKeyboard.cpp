@@ -65,6 +65,13 @@ bool MutterRemoteKeyboard::tap(quint32 modifier, quint32 key) {
     return hold(modifier, key, std::chrono::milliseconds(40));
 }
 
+bool MutterRemoteKeyboard::tap(quint32 key) {
+    if (!press(key))
+        return false;
+    runEventLoopFor(std::chrono::milliseconds(40));
+    return release(key);
+}
+
 bool MutterRemoteKeyboard::call(const QString& method, const QVariantList& arguments) {
     if (session_.isEmpty())
         return false;

@@ -32,6 +32,8 @@ public:
     bool hold(quint32 modifier, quint32 key, std::chrono::milliseconds duration);
     // A short press and release of `key` with `modifier`, as a hand taps a shortcut.
     bool tap(quint32 modifier, quint32 key);
+    // A short press and release of `key` alone.
+    bool tap(quint32 key);
 
 private:
     bool call(const QString& method, const QVariantList& arguments);

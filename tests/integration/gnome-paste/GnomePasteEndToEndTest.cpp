@@ -9,12 +9,9 @@
 #include "support/FakeScriptKeystroke.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LogCapture.h"
+#include "support/MutterRemoteKeyboard.h"
 #include "support/RequireEnvironment.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusReply>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -25,56 +22,17 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The user's own keyboard: mutter's RemoteDesktop API, which asks nobody. One session for the
-// whole test: headless, a new virtual keyboard loses its first event.
-class MutterKeyboard {
-public:
-    bool start() {
-        QDBusMessage create = QDBusMessage::createMethodCall(
-            QStringLiteral("org.gnome.Mutter.RemoteDesktop"),
-            QStringLiteral("/org/gnome/Mutter/RemoteDesktop"),
-            QStringLiteral("org.gnome.Mutter.RemoteDesktop"), QStringLiteral("CreateSession"));
-        const QDBusReply<QDBusObjectPath> session = QDBusConnection::sessionBus().call(create);
-        if (!session.isValid())
-            return false;
-        session_ = session.value().path();
-        if (!call(QStringLiteral("Start"), {}))
-            return false;
-        tap(XKB_KEY_Shift_L);
-        return true;
-    }
-    void press(quint32 keysym, bool down) {
-        call(QStringLiteral("NotifyKeyboardKeysym"), {keysym, down});
-    }
-    void tap(quint32 keysym) {
-        press(keysym, true);
-        press(keysym, false);
-        runEventLoopFor(60ms);
-    }
-    void controlV() {
-        press(XKB_KEY_Control_L, true);
-        tap(XKB_KEY_v);
-        press(XKB_KEY_Control_L, false);
-    }
-    // A terminal's own paste of the clipboard.
-    void controlShiftV() {
-        press(XKB_KEY_Control_L, true);
-        press(XKB_KEY_Shift_L, true);
-        tap(XKB_KEY_V);
-        press(XKB_KEY_Shift_L, false);
-        press(XKB_KEY_Control_L, false);
-    }
+// The user's own keyboard (mutter's RemoteDesktop API, which asks nobody).
+void controlV(MutterRemoteKeyboard& keyboard) {
+    keyboard.tap(MutterRemoteKeyboard::leftControl, XKB_KEY_v);
+}
 
-private:
-    bool call(const QString& method, const QVariantList& arguments) {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            QStringLiteral("org.gnome.Mutter.RemoteDesktop"), session_,
-            QStringLiteral("org.gnome.Mutter.RemoteDesktop.Session"), method);
-        message.setArguments(arguments);
-        return QDBusConnection::sessionBus().call(message).type() == QDBusMessage::ReplyMessage;
-    }
-    QString session_;
-};
+// A terminal's own paste of the clipboard.
+void controlShiftV(MutterRemoteKeyboard& keyboard) {
+    keyboard.press(MutterRemoteKeyboard::leftControl);
+    keyboard.tap(MutterRemoteKeyboard::leftShift, XKB_KEY_V);
+    keyboard.release(MutterRemoteKeyboard::leftControl);
+}
 
 enum class Toolkit { Gtk3, Qt6, Terminal };
 
@@ -100,19 +58,20 @@ protected:
     void SetUp() override {
         REQUIRE_ENVIRONMENT(qEnvironmentVariableIsSet("QUILLO_TEST_GNOME_SHELL"),
                             "the GNOME Shell session of scripts/with-gnome.sh");
-        ASSERT_TRUE(keyboard.start()) << "mutter's RemoteDesktop API";
+        ASSERT_TRUE(keyboard.isReady()) << keyboard.error().toStdString();
     }
     // The consent dialog, answered as a user would: the switch on, then "Share".
     void consent() {
         runEventLoopFor(2500ms);  // the dialog opens and takes the focus
-        keyboard.tap(XKB_KEY_space);
-        for (int tab = 0; tab < 3; ++tab)
-            keyboard.tap(XKB_KEY_Tab);
-        keyboard.tap(XKB_KEY_Return);
+        for (const quint32 key :
+             {XKB_KEY_space, XKB_KEY_Tab, XKB_KEY_Tab, XKB_KEY_Tab, XKB_KEY_Return}) {
+            keyboard.tap(key);
+            runEventLoopFor(60ms);
+        }
     }
 
     LogCapture log;
-    MutterKeyboard keyboard;
+    MutterRemoteKeyboard keyboard;
     QtScheduler scheduler;
     InMemoryDefaultsStore store;
     X11Pasteboard previous;
@@ -164,9 +123,9 @@ TEST_P(GnomePasteEndToEndTest, DictationsArriveWholeAndThePreviousCopyComesBack)
                      "within 150 ms -- pressing the paste chord anyway"));
 
     if (GetParam() == Toolkit::Terminal)
-        keyboard.controlShiftV();
+        controlShiftV(keyboard);
     else
-        keyboard.controlV();
+        controlV(keyboard);
     EXPECT_TRUE(field.waitForLine(
         QStringLiteral("text ") + first + QStringLiteral(" zwei") + QStringLiteral("copied before"),
         5s));
