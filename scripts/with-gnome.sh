@@ -34,16 +34,12 @@ done
 work=$(mktemp -d /tmp/quillo-gnome.XXXXXX)
 logs="$work/logs"
 mkdir -p "$logs"
-groups=()
+# shellcheck source=process-groups.sh
+source "$(dirname "$0")/process-groups.sh"
 x_display=
 cleanup() {
   # Each piece leads its own process group; what D-Bus started lives in dbus-daemon's group.
-  for ((i = ${#groups[@]} - 1; i >= 0; i--)); do kill -TERM -- "-${groups[i]}" 2>/dev/null || true; done
-  for pgid in "${groups[@]}"; do
-    for _ in $(seq 40); do kill -0 -- "-$pgid" 2>/dev/null || break; sleep 0.05; done
-    kill -KILL -- "-$pgid" 2>/dev/null || true
-  done
-  wait 2>/dev/null || true
+  end_process_groups
   # The document portal's mount, should it have been killed before it could undo it.
   if mountpoint -q "$work/runtime/doc" 2>/dev/null; then
     fusermount3 -u "$work/runtime/doc" 2>/dev/null || umount -l "$work/runtime/doc" 2>/dev/null || true

@@ -17,15 +17,11 @@ done
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d /tmp/quillo-kwin.XXXXXX)
-groups=()
+# shellcheck source=process-groups.sh
+source "$(dirname "$0")/process-groups.sh"
 cleanup() {
   # Each helper leads its own process group; the portals live in dbus-daemon's group.
-  for ((i = ${#groups[@]} - 1; i >= 0; i--)); do kill -TERM -- "-${groups[i]}" 2>/dev/null || true; done
-  for pgid in "${groups[@]}"; do
-    for _ in $(seq 40); do kill -0 -- "-$pgid" 2>/dev/null || break; sleep 0.05; done
-    kill -KILL -- "-$pgid" 2>/dev/null || true
-  done
-  wait 2>/dev/null || true
+  end_process_groups
   rm -rf "$work"
 }
 trap cleanup EXIT
