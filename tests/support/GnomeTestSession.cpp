@@ -2,6 +2,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/EventLoop.h"
+#include "support/MutterRemoteKeyboard.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -103,4 +104,13 @@ bool GnomeTestSession::offerKdeGlobalShortcuts() {
         return false;
     return waitUntil([&] { return !bus->isServiceRegistered(frontend).value(); },
                      std::chrono::seconds(5));
+}
+
+void GnomeTestSession::answerRemoteDesktopConsent(MutterRemoteKeyboard& keyboard) {
+    runEventLoopFor(std::chrono::milliseconds(2500));  // the dialog opens and takes the focus
+    for (const quint32 key :
+         {0x20u /* space */, 0xff09u /* Tab */, 0xff09u, 0xff09u, 0xff0du /* Return */}) {
+        keyboard.tap(key);
+        runEventLoopFor(std::chrono::milliseconds(60));
+    }
 }

@@ -5,6 +5,8 @@
 
 #include <chrono>
 
+class MutterRemoteKeyboard;
+
 // The headless GNOME Shell session of scripts/with-gnome.sh, seen from a test.
 namespace GnomeTestSession {
 
@@ -35,5 +37,9 @@ QString dconfDump(const QString& dir);
 // beside GNOME's: its file goes into the frontend's folder and the running frontend is ended, so
 // D-Bus starts one that reads the folder again. False when that could not be done.
 bool offerKdeGlobalShortcuts();
+
+// The RemoteDesktop portal's consent dialog, answered as a user would once it has opened and
+// taken the focus: the switch on, then "Share".
+void answerRemoteDesktopConsent(MutterRemoteKeyboard& keyboard);
 
 }  // namespace GnomeTestSession

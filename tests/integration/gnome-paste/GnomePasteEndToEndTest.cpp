@@ -7,6 +7,7 @@
 #include "support/EventLoop.h"
 #include "support/FakeAccessibilityTrust.h"
 #include "support/FakeScriptKeystroke.h"
+#include "support/GnomeTestSession.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LogCapture.h"
 #include "support/MutterRemoteKeyboard.h"
@@ -60,15 +61,7 @@ protected:
                             "the GNOME Shell session of scripts/with-gnome.sh");
         ASSERT_TRUE(keyboard.isReady()) << keyboard.error().toStdString();
     }
-    // The consent dialog, answered as a user would: the switch on, then "Share".
-    void consent() {
-        runEventLoopFor(2500ms);  // the dialog opens and takes the focus
-        for (const quint32 key :
-             {XKB_KEY_space, XKB_KEY_Tab, XKB_KEY_Tab, XKB_KEY_Tab, XKB_KEY_Return}) {
-            keyboard.tap(key);
-            runEventLoopFor(60ms);
-        }
-    }
+    void consent() { GnomeTestSession::answerRemoteDesktopConsent(keyboard); }
 
     LogCapture log;
     MutterRemoteKeyboard keyboard;

@@ -5,10 +5,14 @@
 #include "platform/wayland/GnomeCustomShortcut.h"
 #include "platform/wayland/GnomeShortcutHotkeyBackend.h"
 #include "platform/wayland/PortalGlobalShortcutsBackend.h"
+#include "platform/wayland/PortalRemoteDesktopKeystrokeSender.h"
+#include "platform/x11/X11Pasteboard.h"
+#include "services/paste/ClipboardManager.h"
 #include "services/hotkey/KeyRepeatGesture.h"
 #include "support/ChildProcess.h"
 #include "support/EndToEndRig.h"
 #include "support/EventLoop.h"
+#include "support/FakeScriptKeystroke.h"
 #include "support/GnomeTestSession.h"
 #include "support/MicPipeFeeder.h"
 #include "support/MutterRemoteKeyboard.h"
@@ -20,6 +24,8 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <xkbcommon/xkbcommon.h>
 
 using namespace std::chrono_literals;
 using Key = MutterRemoteKeyboard;
@@ -78,6 +84,15 @@ protected:
                          platform->gnomeShortcutHotkeys(), &GnomeShortcutHotkeyBackend::trigger);
         rig.parts.hotkeys = &platform->hotkeyBackend();
         rig.parts.modifiers = &platform->modifierEvents();
+        if (pasteForReal) {
+            // The session's own paste, as Quillo's start-up wires it.
+            paste = std::make_unique<ClipboardManager>(platform->pasteboard(),
+                                                       platform->keystrokes(), script,
+                                                       platform->accessibility(), rig.qtScheduler);
+            if (platform->pastesThroughClipboardBridge())
+                paste->pasteThroughClipboardBridge();
+            rig.parts.paster = paste.get();
+        }
         grabs = GnomeTestSession::markLog(QStringLiteral("gsd-media-keys.log"));
         coordinator = rig.startCoordinator();
     }
@@ -100,7 +115,10 @@ protected:
     QSignalSpy presses{&instance, &SingleInstance::hotkeyPressRequested};
     QElapsedTimer clock;
     QList<qint64> runsAt;
+    bool pasteForReal = false;
+    FakeScriptKeystroke script;
     std::unique_ptr<SessionPlatform> platform;
+    std::unique_ptr<ClipboardManager> paste;
     GnomeTestSession::LogMark grabs;
     std::unique_ptr<DictationCoordinator> coordinator;
 };
@@ -195,6 +213,54 @@ TEST_F(GnomeHotkeyEndToEnd, AHoldWithGnomesKeyRepeatIsOneRecordingStoppedAfterTh
     EXPECT_EQ(logged("Option+Space DOWN"), 1)
         << "no press after the release, nor from repeats after a pause\n"
         << runs();
+}
+
+// The whole way on GNOME: GNOME's shortcut, the microphone, the backend's answer, and the text in
+// a GTK 3 Wayland field of another process through the session's own paste, after one consent
+// at start-up for both dictations; the user's earlier copy is back afterwards.
+TEST_F(GnomeHotkeyEndToEnd, HeldDictationsArriveInAWaylandFieldAfterOneConsent) {
+    X11Pasteboard previous;
+    previous.restore(Pasteboard::Selection::Clipboard,
+                     {{QStringLiteral("UTF8_STRING"), "copied before"},
+                      {QStringLiteral("text/plain;charset=utf-8"), "copied before"}});
+    pasteForReal = true;
+    MutterRemoteKeyboard keyboard;
+    ASSERT_TRUE(keyboard.isReady()) << keyboard.error().toStdString();
+    ASSERT_NO_FATAL_FAILURE(startQuilloWithControlSpace());
+    ASSERT_TRUE(platform->pastesThroughClipboardBridge()) << "XWayland runs here";
+    auto* portal = dynamic_cast<PortalRemoteDesktopKeystrokeSender*>(&platform->keystrokes());
+    ASSERT_NE(portal, nullptr);
+    QSignalSpy ready(portal, &PortalRemoteDesktopKeystrokeSender::ready);
+    GnomeTestSession::answerRemoteDesktopConsent(keyboard);
+    ASSERT_TRUE(portal->isReady() || ready.wait(10000)) << "the portal's session did not start";
+
+    ChildProcess field(
+        QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral(QUILLO_SOURCE_DIR "/tests/support/child/gtk3-text-field.py")});
+    ASSERT_TRUE(field.waitForLine(QStringLiteral("focused"), 20s));
+    MicPipeFeeder tone(MicPipeFeeder::pipePath(), 440.0, 0.5);
+    ASSERT_TRUE(tone.isOpen());
+    const auto dictate = [&](const char* transcript, const char* formatted) {
+        rig.server.enqueue(ScriptedResponse::json(
+            200, QStringLiteral(R"({"text":"%1","words":2})").arg(transcript).toUtf8()));
+        rig.server.enqueue(ScriptedResponse::json(
+            200, QStringLiteral(R"({"text":"%1"})").arg(formatted).toUtf8()));
+        ASSERT_TRUE(keyboard.hold(Key::leftControl, Key::space, 1200ms));
+    };
+    ASSERT_NO_FATAL_FAILURE(dictate("grusse aus gnome", "Grüße aus GNOME — 日本."));
+    EXPECT_TRUE(field.waitForLine(QStringLiteral("text Grüße aus GNOME — 日本. "), 10s))
+        << rig.log.lines().join('\n').toStdString();
+    ASSERT_NO_FATAL_FAILURE(dictate("noch einmal", "Noch einmal."));
+    EXPECT_TRUE(
+        field.waitForLine(QStringLiteral("text Grüße aus GNOME — 日本. Noch einmal. "), 10s))
+        << rig.log.lines().join('\n').toStdString();
+    EXPECT_EQ(ready.count(), 1) << "one consent for both";
+    // A dictation is in the history once its paste has put the clipboard back.
+    ASSERT_TRUE(waitUntil([&] { return rig.settings.recentDictations().size() == 2; }, 5s));
+
+    keyboard.tap(Key::leftControl, XKB_KEY_v);
+    EXPECT_TRUE(field.waitForLine(
+        QStringLiteral("text Grüße aus GNOME — 日本. Noch einmal. copied before"), 5s));
 }
 
 // Hands-free: two taps start it, one more stops it; GNOME sends presses only.
