@@ -294,7 +294,7 @@ TEST_F(GnomeHotkeyEndToEnd, ADoubleTapStartsHandsFreeAndALaterTapStopsIt) {
 
 // Alt+Space, Quillo's default, is GNOME's window menu: GNOME would take the entry and drop its
 // grab without a word (as the second half shows), so Quillo refuses it and names the holder.
-TEST_F(GnomeHotkeyEndToEnd, GnomesWindowMenuOnAltSpaceIsNamedAndTheHotkeyIsNotWritten) {
+TEST_F(GnomeHotkeyEndToEnd, GnomesWindowMenuOnAltSpaceIsNamedNotWrittenAndFreedOnRequest) {
     ASSERT_NO_FATAL_FAILURE(startQuillo());  // the stored default: Alt+Space
     ASSERT_TRUE(rig.log.contains("[HotkeyManager] RegisterEventHotKey failed: -9878"))
         << rig.log.lines().join('\n').toStdString();
@@ -316,6 +316,25 @@ TEST_F(GnomeHotkeyEndToEnd, GnomesWindowMenuOnAltSpaceIsNamedAndTheHotkeyIsNotWr
     EXPECT_EQ(GnomeTestSession::waitForCustomGrab(before, GnomeCustomShortcut::entryPath()),
               GnomeTestSession::Grab::refused);
     GnomeCustomShortcut::remove();
+
+    // The user asks to free the keys (the General section's button): GNOME's own tool sees the
+    // window menu without them, the same hotkey goes through, and GNOME grabs it for Quillo.
+    ASSERT_TRUE(platform->gnomeShortcutHotkeys()->freeConflictingKeys());
+    EXPECT_EQ(GnomeTestSession::gsettingsGet({QStringLiteral("org.gnome.desktop.wm.keybindings"),
+                                              QStringLiteral("activate-window-menu")}),
+              "@as []");
+    const GnomeTestSession::LogMark freed =
+        GnomeTestSession::markLog(QStringLiteral("gsd-media-keys.log"));
+    coordinator->updateHotkey(spaceKeyCode, KeyCodes::optionMask);
+    EXPECT_TRUE(
+        rig.log.contains("[HotkeyManager] Carbon hotkey registered (keyCode=49, modifiers=2048)"));
+    EXPECT_FALSE(platform->gnomeShortcutHotkeys()->conflict().has_value());
+    EXPECT_EQ(GnomeTestSession::waitForCustomGrab(freed, GnomeCustomShortcut::entryPath()),
+              GnomeTestSession::Grab::grabbed);
+    MutterRemoteKeyboard keyboard;
+    ASSERT_TRUE(keyboard.isReady()) << keyboard.error().toStdString();
+    ASSERT_TRUE(keyboard.tap(Key::leftAlt, Key::space));
+    EXPECT_TRUE(waitUntil([&] { return presses.count() == 1; }, 3s)) << "Alt+Space reaches Quillo";
 }
 
 // Where KDE's portal is installed beside GNOME's, the frontend lists GlobalShortcuts but no
