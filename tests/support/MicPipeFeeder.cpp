@@ -1,5 +1,7 @@
 #include "support/MicPipeFeeder.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,8 +16,10 @@ QString MicPipeFeeder::pipePath() {
 }
 
 MicPipeFeeder::MicPipeFeeder(const QString& pipe, double frequency, double amplitude) {
-    // The server holds the pipe open for reading, so this does not wait for a reader.
-    fd_ = ::open(pipe.toLocal8Bit().constData(), O_WRONLY | O_CLOEXEC);
+    // The server holds the pipe open for reading, so this does not wait for a reader. Writes
+    // never block: the server stops reading while its idle source is suspended, and a blocked
+    // write would hold the destructor's join for ever.
+    fd_ = ::open(pipe.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ >= 0) {
         thread_ = std::thread([this, frequency, amplitude] { run(frequency, amplitude); });
     }
@@ -55,7 +59,10 @@ void MicPipeFeeder::run(double frequency, double amplitude) {
                 std::lrint(amplitude * 32767 * std::sin(2 * std::numbers::pi * frequency * t)));
         }
         // s16le: the machines these tests run on are little-endian.
-        if (::write(fd_, chunk.data(), chunk.size() * sizeof(std::int16_t)) < 0) {
+        // A chunk (under PIPE_BUF, so written whole or not at all) that finds the pipe full is
+        // dropped, as a microphone's sound is while nobody listens.
+        if (::write(fd_, chunk.data(), chunk.size() * sizeof(std::int16_t)) < 0 &&
+            errno != EAGAIN) {
             return;
         }
         due += std::chrono::milliseconds(10);

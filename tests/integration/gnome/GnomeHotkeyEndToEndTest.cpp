@@ -248,8 +248,11 @@ TEST_F(GnomeHotkeyEndToEnd, HeldDictationsArriveInAWaylandFieldAfterOneConsent) 
         ASSERT_TRUE(keyboard.hold(Key::leftControl, Key::space, 1200ms));
     };
     ASSERT_NO_FATAL_FAILURE(dictate("grusse aus gnome", "Grüße aus GNOME — 日本."));
+    rig.figures.markRelease();
     EXPECT_TRUE(field.waitForLine(QStringLiteral("text Grüße aus GNOME — 日本. "), 10s))
         << rig.log.lines().join('\n').toStdString();
+    rig.figures.markText();
+    rig.figures.print("GNOME", rig.server);
     ASSERT_NO_FATAL_FAILURE(dictate("noch einmal", "Noch einmal."));
     EXPECT_TRUE(
         field.waitForLine(QStringLiteral("text Grüße aus GNOME — 日本. Noch einmal. "), 10s))
