@@ -41,6 +41,7 @@
 #include <QApplication>
 #include <QNetworkAccessManager>
 #include <QPointer>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -226,6 +227,10 @@ void QuilloApp::wireDesktopHotkeyReports() {
             &SettingsWindowController::showTriggerChanged);
 }
 
+namespace {
+constexpr std::chrono::milliseconds kGnomeRebindDelay{1000};
+}  // namespace
+
 void QuilloApp::wireGnomeHotkeyReports(GnomeShortcutHotkeyBackend& gnome) {
     SettingsWindowController& settingsWindow = SettingsWindowController::shared();
     settingsWindow.setHoldUnavailable(!gnome.holdWorks());
@@ -244,10 +249,13 @@ void QuilloApp::wireGnomeHotkeyReports(GnomeShortcutHotkeyBackend& gnome) {
             freeKeys = [&gnome, coordinator, settings] {
                 if (!gnome.freeConflictingKeys())
                     return false;
-                // The same hotkey again, now that its keys are free.
-                if (coordinator)
-                    coordinator->updateHotkey(int(settings->hotkeyKeyCode()),
-                                              int(settings->hotkeyModifiers()));
+                // The same hotkey again once the shell has let the keys go: it applies the
+                // freed binding on its own time, and a grab asked for before that is refused.
+                QTimer::singleShot(kGnomeRebindDelay, coordinator, [coordinator, settings] {
+                    if (coordinator)
+                        coordinator->updateHotkey(int(settings->hotkeyKeyCode()),
+                                                  int(settings->hotkeyModifiers()));
+                });
                 return true;
             };
         }
