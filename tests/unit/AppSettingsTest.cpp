@@ -30,6 +30,7 @@ TEST_F(AppSettingsTest, FreshInstallReadsEveryDefaultAndWritesNothing) {
     EXPECT_TRUE(settings.useBackend());
     EXPECT_FALSE(settings.livePreview());
     EXPECT_TRUE(settings.useGpu()) << "the card where there is one";
+    EXPECT_FALSE(settings.localTranscription());
     EXPECT_TRUE(settings.openAIAPIKey().isEmpty());
     EXPECT_TRUE(settings.anthropicAPIKey().isEmpty());
     EXPECT_TRUE(store.keys().isEmpty()) << "reading must never store a default";

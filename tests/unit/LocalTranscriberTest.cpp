@@ -58,15 +58,6 @@ protected:
     LocalTranscriber service{engine, scheduler, settings};
 };
 
-TEST(LocalTranscriptionSettingsTest, OffByDefaultWithTheBaseEnglishModel) {
-    InMemoryDefaultsStore fresh;
-    AppSettings settings(fresh);
-    EXPECT_FALSE(settings.localTranscription());
-    EXPECT_EQ(settings.localModel(), "base.en");
-    fresh.setString("local_transcription", "yes");  // the wrong type reads as the default
-    EXPECT_FALSE(settings.localTranscription());
-}
-
 TEST_F(LocalTranscriptionServiceTest, ModelNamesLiveInTheDataFolderAndPathsStayAsGiven) {
     EXPECT_EQ(LocalTranscriber::modelPath("base.en"),
               dataHome.path() + "/quillo/models/ggml-base.en.bin");
@@ -167,11 +158,6 @@ TEST_F(LocalTranscriptionServiceTest, AMissingModelIsReportedAndStillUnloadsLate
     EXPECT_TRUE(engine.requests.empty());
     scheduler.advance(30s);
     EXPECT_EQ(engine.unloadCount, 1);
-}
-
-TEST_F(LocalTranscriptionServiceTest, AbortReachesTheEngine) {
-    service.abort();
-    EXPECT_EQ(engine.abortCount, 1);
 }
 
 }  // namespace
