@@ -48,16 +48,15 @@ TEST_F(AppSettingsTest, WritesGoToTheirKeysWithTheirTypesAndAreAnnounced) {
     EXPECT_EQ(changed.at(0).at(0).toString(), "selected_mode");
 }
 
-TEST_F(AppSettingsTest, ValuesWrittenStraightIntoTheStoreAreReadAtOnce) {
+// Written from a shell with quillo-defaults while Quillo runs.
+TEST_F(AppSettingsTest, StoredValuesAreReadAtOnceAndOneOfAnotherTypeReadsAsTheDefault) {
     store.setString("whisper_language", "de");
     store.setBoolean("use_backend", false);
     store.setInteger("hotkey_modifiers", 4096);
     EXPECT_EQ(settings.whisperLanguage(), "de");
     EXPECT_FALSE(settings.useBackend());
     EXPECT_EQ(settings.hotkeyModifiers(), 4096);
-}
 
-TEST_F(AppSettingsTest, AValueOfAnotherTypeReadsAsTheDefault) {
     store.setString("hotkey_keycode", "space");
     store.setInteger("show_overlay", 0);
     store.setBoolean("whisper_language", true);
