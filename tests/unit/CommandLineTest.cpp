@@ -74,7 +74,6 @@ TEST(CommandLine, AnythingElseIsAUsageErrorOnStandardError) {
     EXPECT_EQ(handle({"-v"}).err.section('\n', 0, 0), "quillo: unrecognized option '-v'");
     EXPECT_EQ(handle({"--helpme"}).err.section('\n', 0, 0),
               "quillo: unrecognized option '--helpme'");
-    EXPECT_EQ(handle({"--"}).exitCode, std::nullopt);
     const Outcome operand = handle({"notes.txt"});
     EXPECT_EQ(operand.exitCode, 2);
     EXPECT_EQ(operand.err.section('\n', 0, 0), "quillo: extra operand 'notes.txt'");
