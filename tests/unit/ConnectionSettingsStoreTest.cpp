@@ -53,11 +53,6 @@ TEST_F(ConnectionSettingsStoreTest, WordListsRoundTripAsJsonArrays) {
     EXPECT_EQ(settings.replacements(), (QList<Replacement>{{"cube control", "kubectl"}}));
 }
 
-TEST_F(ConnectionSettingsStoreTest, JsonWrittenAsTextByTheCommandLineToolIsRead) {
-    store.setString("vocabulary", R"(["Kubernetes"])");
-    EXPECT_EQ(settings.vocabulary(), QStringList{"Kubernetes"});
-}
-
 // An unreadable value reads as empty and survives under a backup key when the first edit
 // replaces it; later edits make no further backups.
 TEST_F(ConnectionSettingsStoreTest, UndecodableListIsKeptAsideBeforeTheFirstOverwrite) {
