@@ -44,7 +44,7 @@ TEST_F(CommandHotkeyBackendTest, OneHoldIsOnePressAndOneRelease) {
     EXPECT_EQ(combination->carbonModifiers, 2048u);
 }
 
-TEST_F(CommandHotkeyBackendTest, AReleaseThatOvertookItsPressCompletesIt) {
+TEST_F(CommandHotkeyBackendTest, AReleaseThatOvertookItsPressCompletesItWithinItsWindowOnly) {
     backend.release();
     EXPECT_TRUE(events.isEmpty());
     scheduler.advance(CommandHotkeyBackend::kOvertakingReleaseWindow -
@@ -54,13 +54,12 @@ TEST_F(CommandHotkeyBackendTest, AReleaseThatOvertookItsPressCompletesIt) {
     backend.press();
     backend.release();
     EXPECT_EQ(events, (Kinds{pressed, released, pressed, released}));
-}
 
-TEST_F(CommandHotkeyBackendTest, AStrayReleaseIsForgottenAfterItsWindow) {
+    // A stray release is forgotten once its window has passed: the next press is a held key.
     backend.release();
     scheduler.advance(CommandHotkeyBackend::kOvertakingReleaseWindow);
     backend.press();
-    EXPECT_EQ(events, (Kinds{pressed})) << "the key is held";
+    EXPECT_EQ(events, (Kinds{pressed, released, pressed, released, pressed}));
 }
 
 TEST_F(CommandHotkeyBackendTest, NothingIsDeliveredWithoutARegistration) {
