@@ -57,13 +57,12 @@ protected:
 
 }  // namespace
 
-TEST_F(DictationHotkeyTest, ACombinationHoldStartsAtTheThresholdAndStopsAfterTheKeyEvent) {
+// The threshold itself is HotkeyManager's, tested there.
+TEST_F(DictationHotkeyTest, ACombinationHoldStopsAfterTheKeyEvent) {
     hotkey();
     hotkeys.press(quil);
-    scheduler.advance(299ms);
-    EXPECT_EQ(starts, 0);
-    scheduler.advance(1ms);
-    EXPECT_EQ(starts, 1) << "a hold starts once the threshold has passed";
+    scheduler.advance(300ms);
+    EXPECT_EQ(starts, 1);
     hotkeys.release(quil);
     EXPECT_EQ(stops, 0) << "never inside the key event";
     scheduler.runDue();
