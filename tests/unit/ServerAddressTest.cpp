@@ -6,12 +6,9 @@ namespace {
 
 using V = ServerAddress::Verdict;
 
-TEST(ServerAddressTest, HttpsIsAcceptedAnywhere) {
+TEST(ServerAddressTest, HttpsAnywhereAndPlainHttpOnlyToThisComputerOrAPrivateNetwork) {
     EXPECT_EQ(ServerAddress("https://api.openai.com").verdict(), V::secure);
     EXPECT_EQ(ServerAddress("https://llm.example.org:8443/").verdict(), V::secure);
-}
-
-TEST(ServerAddressTest, PlainHttpOnlyToThisComputerOrAPrivateNetwork) {
     for (const char* local :
          {"http://127.0.0.1:8080", "http://localhost:11434", "http://[::1]:8080", "http://10.1.2.3",
           "http://172.16.0.9", "http://172.31.255.1", "http://192.168.1.20:8000",
