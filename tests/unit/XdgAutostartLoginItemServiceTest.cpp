@@ -1,4 +1,5 @@
 #include "platform/desktop/XdgAutostartLoginItemService.h"
+#include "support/RequireEnvironment.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,9 +103,7 @@ TEST_F(XdgAutostartTest, ExecQuotingFollowsTheDesktopEntryRules) {
         << entry().toStdString();
 
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-    if (validator.isEmpty()) {
-        GTEST_SKIP() << "desktop-file-validate is not installed";
-    }
+    REQUIRE_ENVIRONMENT(!validator.isEmpty(), "desktop-file-validate (desktop-file-utils)");
     QProcess validate;
     validate.start(validator, {login.entryPath()});
     ASSERT_TRUE(validate.waitForFinished(10000));
