@@ -6,19 +6,15 @@
 #include "support/InMemoryDefaultsStore.h"
 #include "support/LogCapture.h"
 #include "support/LoopbackHttpServer.h"
-#include "support/TestArtifacts.h"
-#include "support/VisibleLayout.h"
 
 #include "models/AppSettings.h"
 #include "models/AppState.h"
 #include "models/RecordingStateMachine.h"
-#include "services/local/SpeechModelDownloader.h"
 #include "services/remote/LLMProvider.h"
 #include "views/settings/sections/ConnectionSettingsContent.h"
 #include "views/settings/sections/HistoryRow.h"
 #include "views/settings/sections/MicrophoneChoice.h"
 #include "views/settings/sections/SecretField.h"
-#include "views/settings/sections/SystemSettingsContent.h"
 #include "views/settings/sections/VocabularyCards.h"
 #include "views/settings/SettingsView.h"
 #include "views/settings/SettingsWindowController.h"
@@ -37,7 +33,6 @@
 #include <QNetworkProxy>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QScrollArea>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -309,54 +304,6 @@ TEST(HistoryRowTest, ClickOrContextMenuCopiesTheTextWithAShortConfirmation) {
     EXPECT_TRUE(restore->isActive());
     QMetaObject::invokeMethod(restore, "timeout", Qt::DirectConnection);
     EXPECT_EQ(row.timeLabel()->text(), "12:30");
-}
-
-// Screenshots of the new and changed sections with the own route's fields filled in, in English
-// and German, for review; each section fits its pane.
-TEST(ConnectionScreenshotTest, NewAndChangedSectionsInEnglishAndGerman) {
-    for (const QString& language : {QStringLiteral("en"), QStringLiteral("de")}) {
-        InMemoryDefaultsStore::sharedForTests().clear();
-        ASSERT_EQ(Translations::install(language), language);
-        AppSettings& settings = AppSettings::shared();
-        settings.setUseBackend(false);
-        settings.setOpenAIAPIKey("sk-example");
-        settings.setOpenAIBaseURL("http://192.168.1.20:8080/v1");
-        settings.setTranscriptionModel("whisper-large-v3");
-        settings.setVocabulary({"Quillo", "Kubernetes", "Dr. Okonkwo"});
-        settings.setReplacements({{"cube control", "kubectl"}, {"quill o", "Quillo"}});
-        settings.setInputDevice("test_mic");
-        settings.setHotkeyKeyCode(62);
-        settings.setHotkeyModifiers(0);
-        const QDateTime now = QDateTime::currentDateTime();
-        settings.addDictation(
-            {"Meeting moved to Thursday at ten.", DictationEntry::timestampFrom(now), 6, "email"});
-        FakeAudioSourceList sources;
-        sources.list = {{"test_mic", "USB Headset Mono"}, {"alsa_input.pci", "Built-in Audio"}};
-        FakeLoginItemService loginItems;
-        FakeActivationPolicy policy;
-        // The section's local card with its switches, the words-while-speaking one among them.
-        QNetworkAccessManager network;
-        SpeechModelDownloader downloader(network);
-        SettingsWindowController controller(settings, &loginItems, &policy);
-        controller.setAudioSources(&sources);
-        controller.setModelDownloader(&downloader);
-        controller.show();
-        for (SettingsSection section :
-             {SettingsSection::connection, SettingsSection::system, SettingsSection::modes,
-              SettingsSection::general, SettingsSection::home}) {
-            controller.view()->select(section);
-            QCoreApplication::processEvents();
-            const QString base =
-                testArtifactPath("settings-" + section.rawValue() + "-linux-" + language);
-            EXPECT_TRUE(controller.window()->grab().toImage().save(base + ".png"));
-            QWidget* page = controller.view()->scrollArea()->widget();
-            EXPECT_TRUE(page->grab().toImage().save(base + "-page.png"));
-            EXPECT_TRUE(VisibleLayout::fitsItsPane(controller.view()->scrollArea()))
-                << section.rawValue().toStdString() << ' ' << language.toStdString();
-        }
-        controller.window()->close();
-    }
-    Translations::install(QStringLiteral("en"));
 }
 
 }  // namespace
