@@ -89,9 +89,6 @@ TEST_F(SettingsWindowTest, SidebarSwitchesSectionsAndHighlightsTheSelectedOne) {
     EXPECT_NE(qobject_cast<GeneralSettingsContent*>(view()->sectionContent()), nullptr);
     EXPECT_TRUE(view()->sidebarButton(SettingsSection::general)->isSelected());
     EXPECT_FALSE(view()->sidebarButton(SettingsSection::home)->isSelected());
-
-    EXPECT_EQ(SettingsSection::fromRawValue("modes"), SettingsSection::modes);
-    EXPECT_FALSE(SettingsSection::fromRawValue("Modes").has_value());
 }
 
 TEST_F(SettingsWindowTest, HotkeyRecordedInAWindowOpenedByReactivationReachesTheCallback) {
