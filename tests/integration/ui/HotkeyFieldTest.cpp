@@ -8,7 +8,6 @@
 #include "views/widgets/KeyPill.h"
 
 #include <QAbstractButton>
-#include <QAccessible>
 #include <QLabel>
 #include <QTest>
 #include <QShortcut>
@@ -286,13 +285,9 @@ TEST_F(HotkeyFieldTest, ADesktopConflictOffersAnotherHotkeyOrFreeingTheKeys) {
     QAbstractButton* another = field->chooseAnotherButton();
     ASSERT_TRUE(freeKeys->isVisible());
     ASSERT_TRUE(another->isVisible());
-    for (QAbstractButton* button : {freeKeys, another}) {
-        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(button);
-        ASSERT_NE(node, nullptr);
-        EXPECT_FALSE(node->text(QAccessible::Name).isEmpty());
-        EXPECT_EQ(node->role(), QAccessible::Button);
-        EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
-    }
+    // Their names and roles are checked with the rest of the General section's tree.
+    EXPECT_TRUE(freeKeys->focusPolicy() & Qt::TabFocus);
+    EXPECT_TRUE(another->focusPolicy() & Qt::TabFocus);
 
     freeKeys->setFocus();
     QTest::keyClick(freeKeys, Qt::Key_Space);
