@@ -32,13 +32,16 @@ TEST(QuilloAppStartup, TrayIconFollowsTheDictationStateAndWithoutATrayQuilloRuns
             "[Quillo] No system tray available; the hotkey still works without the tray icon"));
     }
     ASSERT_NE(tray.trayIcon(), nullptr);
-    const QImage idle = tray.trayIcon()->icon().pixmap(22).toImage();
-    state.setRecordingState(RecordingStateValue::holdRecording);
-    const QImage recording = tray.trayIcon()->icon().pixmap(22).toImage();
-    state.setRecordingState(RecordingStateValue::processing);
-    const QImage processing = tray.trayIcon()->icon().pixmap(22).toImage();
+    auto picture = [&](RecordingStateValue value) {
+        state.setRecordingState(value);
+        return tray.trayIcon()->icon().pixmap(22).toImage();
+    };
+    const QImage idle = picture(RecordingStateValue::idle);
+    const QImage recording = picture(RecordingStateValue::holdRecording);
     EXPECT_FALSE(idle.isNull());
     EXPECT_NE(idle, recording);
-    EXPECT_NE(recording, processing);
+    EXPECT_NE(recording, picture(RecordingStateValue::processing));
+    EXPECT_EQ(picture(RecordingStateValue::handsfreeRecording), recording);
+    EXPECT_EQ(picture(RecordingStateValue::pendingIntent), idle) << "no recording until it starts";
     EXPECT_EQ(tray.trayIcon()->contextMenu(), &menu);
 }
