@@ -155,7 +155,6 @@ TEST_F(MenuBarViewTest, FollowsChangesWhileOpenAndRunsSettingsAndQuit) {
     menu->settingsAction()->trigger();
     EXPECT_EQ(settingsOpened, 1);
 
-    EXPECT_EQ(menu->quitAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     QTest::keyClick(menu.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(quitRequests, 1);
     menu->hide();
