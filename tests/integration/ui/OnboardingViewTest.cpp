@@ -88,20 +88,6 @@ protected:
     AppSettings& settings = AppSettings::shared();
 };
 
-TEST_F(OnboardingViewTest, MicrophoneStepAsksEvenWhenGrantedAndMovesOnWhenGranted) {
-    OnboardingView* view = show();
-    click(view, "welcomeButton");
-    ASSERT_EQ(view->currentStep(), 1);
-    EXPECT_FALSE(find(view, "micMissingHint")->isVisible());
-
-    // Already granted earlier: the same button, the platform answers at once.
-    EXPECT_EQ(find<CapsuleButton>(view, "micButton")->text(), "Allow Microphone");
-    click(view, "micButton");
-    EXPECT_EQ(microphone.requests, 1);
-    EXPECT_TRUE(view->micGranted());
-    EXPECT_EQ(view->currentStep(), 2);
-}
-
 // A machine without any input device: a hint instead of a dead end. Nothing is stored, so a
 // later launch asks again once a microphone is connected.
 TEST_F(OnboardingViewTest, WithoutAMicrophoneTheStepSaysSoAndLetsTheUserGoOn) {
@@ -124,14 +110,19 @@ TEST_F(OnboardingViewTest, WithoutAMicrophoneTheStepSaysSoAndLetsTheUserGoOn) {
     EXPECT_FALSE(InMemoryDefaultsStore::sharedForTests().contains("onboarding_completed"));
 }
 
-TEST_F(OnboardingViewTest, ALateMicrophoneAnswerReachesTheViewOrNothingWhenTheWindowIsGone) {
+// The one button asks the platform, granted earlier or not; the step moves on when the answer
+// comes, and an answer after the window has gone touches nothing.
+TEST_F(OnboardingViewTest, TheMicrophoneIsAskedAndALateAnswerReachesTheViewOrNothingIfItIsGone) {
     microphone.answerAtOnce = false;
     OnboardingView* view = show();
     click(view, "welcomeButton");
+    EXPECT_FALSE(find(view, "micMissingHint")->isVisible());
+    EXPECT_EQ(find<CapsuleButton>(view, "micButton")->text(), "Allow Microphone");
     click(view, "micButton");
     EXPECT_EQ(view->currentStep(), 1);
     microphone.open();
     EXPECT_TRUE(QTest::qWaitFor([view] { return view->currentStep() == 2; }));
+    EXPECT_TRUE(view->micGranted());
 
     OnboardingWindowController::shared().reset();
     view = show();
@@ -223,8 +214,6 @@ TEST_F(OnboardingViewTest, ShowingAgainReusesTheWindowAndClosingItStoresNothing)
     OnboardingView* view = show();
     QWidget* window = OnboardingWindowController::shared().window();
     click(view, "welcomeButton");
-    EXPECT_EQ(window->windowTitle(), "Quillo");
-    EXPECT_EQ(window->size(), QSize(480, 520));
 
     OnboardingWindowController::shared().show();
     EXPECT_EQ(OnboardingWindowController::shared().window(), window);

@@ -1,5 +1,4 @@
 #include "app/QuilloApp.h"
-#include "app/SingleInstance.h"
 #include "models/AppSettings.h"
 #include "models/AppState.h"
 #include "support/InMemoryDefaultsStore.h"
@@ -7,9 +6,7 @@
 #include "views/tray/TrayIcon.h"
 
 #include <QMenu>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,27 +18,6 @@ TEST(QuilloAppStartup, TaskbarPresenceIsOnUnlessStoredAsFalse) {
     EXPECT_TRUE(QuilloApp::showsInTaskbarAtLaunch(store));
     store.setBoolean("show_in_dock", false);
     EXPECT_FALSE(QuilloApp::showsInTaskbarAtLaunch(store));
-}
-
-TEST(QuilloAppStartup, ASecondInstanceHandsOverToTheRunningOne) {
-    QTemporaryDir dir;
-    const QString socket = dir.filePath("quillo.socket");
-    SingleInstance running(socket);
-    SingleInstance second(socket);
-    EXPECT_FALSE(running.handOverToRunningInstance()) << "nobody runs yet";
-    ASSERT_TRUE(running.listen());
-    QSignalSpy activated(&running, &SingleInstance::activationRequested);
-
-    EXPECT_TRUE(second.handOverToRunningInstance());
-    EXPECT_TRUE(activated.wait(3000));
-    EXPECT_EQ(activated.size(), 1);
-
-    // A third start never takes the running instance's place (a killed instance's leftovers
-    // are tested with real processes in SingleInstanceTest).
-    SingleInstance third(socket);
-    EXPECT_FALSE(third.listen());
-    EXPECT_EQ(third.claim(), SingleInstance::Claim::handedOver);
-    EXPECT_TRUE(activated.wait(3000));
 }
 
 TEST(QuilloAppStartup, TrayIconFollowsTheDictationStateAndWithoutATrayQuilloRunsOn) {
@@ -56,13 +32,16 @@ TEST(QuilloAppStartup, TrayIconFollowsTheDictationStateAndWithoutATrayQuilloRuns
             "[Quillo] No system tray available; the hotkey still works without the tray icon"));
     }
     ASSERT_NE(tray.trayIcon(), nullptr);
-    const QImage idle = tray.trayIcon()->icon().pixmap(22).toImage();
-    state.setRecordingState(RecordingStateValue::holdRecording);
-    const QImage recording = tray.trayIcon()->icon().pixmap(22).toImage();
-    state.setRecordingState(RecordingStateValue::processing);
-    const QImage processing = tray.trayIcon()->icon().pixmap(22).toImage();
+    auto picture = [&](RecordingStateValue value) {
+        state.setRecordingState(value);
+        return tray.trayIcon()->icon().pixmap(22).toImage();
+    };
+    const QImage idle = picture(RecordingStateValue::idle);
+    const QImage recording = picture(RecordingStateValue::holdRecording);
     EXPECT_FALSE(idle.isNull());
     EXPECT_NE(idle, recording);
-    EXPECT_NE(recording, processing);
+    EXPECT_NE(recording, picture(RecordingStateValue::processing));
+    EXPECT_EQ(picture(RecordingStateValue::handsfreeRecording), recording);
+    EXPECT_EQ(picture(RecordingStateValue::pendingIntent), idle) << "no recording until it starts";
     EXPECT_EQ(tray.trayIcon()->contextMenu(), &menu);
 }

@@ -61,8 +61,6 @@ TEST_F(SettingsWindowTest, OneWindowThatKeepsItsSectionWhenClosedAndShownAgain) 
     QWidget* window = controller.window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->windowTitle(), qtTrId("window.settings_title"));
-    EXPECT_EQ(window->size(), QSize(860, 650));
     EXPECT_EQ(view()->selectedSection(), SettingsSection::home);
 
     controller.show();
@@ -76,8 +74,6 @@ TEST_F(SettingsWindowTest, OneWindowThatKeepsItsSectionWhenClosedAndShownAgain) 
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(view()->selectedSection(), SettingsSection::system);
     EXPECT_NE(qobject_cast<SystemSettingsContent*>(view()->sectionContent()), nullptr);
-
-    EXPECT_EQ(&SettingsWindowController::shared(), &SettingsWindowController::shared());
 }
 
 TEST_F(SettingsWindowTest, SidebarSwitchesSectionsAndHighlightsTheSelectedOne) {
@@ -93,9 +89,6 @@ TEST_F(SettingsWindowTest, SidebarSwitchesSectionsAndHighlightsTheSelectedOne) {
     EXPECT_NE(qobject_cast<GeneralSettingsContent*>(view()->sectionContent()), nullptr);
     EXPECT_TRUE(view()->sidebarButton(SettingsSection::general)->isSelected());
     EXPECT_FALSE(view()->sidebarButton(SettingsSection::home)->isSelected());
-
-    EXPECT_EQ(SettingsSection::fromRawValue("modes"), SettingsSection::modes);
-    EXPECT_FALSE(SettingsSection::fromRawValue("Modes").has_value());
 }
 
 TEST_F(SettingsWindowTest, HotkeyRecordedInAWindowOpenedByReactivationReachesTheCallback) {

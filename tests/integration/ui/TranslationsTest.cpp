@@ -1,10 +1,7 @@
 #include "models/AppSettings.h"
-#include "models/AppState.h"
 #include "models/DictationMode.h"
-#include "models/RecordingStateMachine.h"
 #include "support/InMemoryDefaultsStore.h"
 #include "views/Translations.h"
-#include "views/tray/MenuBarView.h"
 
 #include <gtest/gtest.h>
 
@@ -35,10 +32,6 @@ TEST_F(TranslationsTest, GermanChosenInTheSettingsShowsGermanTextsAfterInstallin
     ASSERT_EQ(Translations::install(settings.appLanguage()), "de");
 
     EXPECT_EQ(DictationMode(DictationMode::raw).displayName(), "Rohtext");
-    AppState appState(settings);
-    RecordingStateMachine machine;
-    MenuBarView menu(settings, appState, machine, {}, {});
-    EXPECT_EQ(menu.quitAction()->text(), "Quillo beenden");
 
     // Falling back: a language without a catalogue gets the English texts, never the ids.
     settings.setAppLanguage(QStringLiteral("fr"));
