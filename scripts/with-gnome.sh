@@ -13,8 +13,8 @@
 #   QUILLO_TEST_GNOME_PORTALS the frontend's portal folder (XDG_DESKTOP_PORTAL_DIR): GNOME's own
 #                            portal files only, so a machine that also has KDE's portal does not
 #                            offer its GlobalShortcuts here unless a test copies it in.
-# The PulseAudio server of scripts/with-test-env.sh stays reachable. QUILLO_GNOME_LOG=1 prints
-# the shell's log when the command fails; QUILLO_GNOME_TIMES=1 how long each piece took to start.
+# The PulseAudio server of scripts/with-test-env.sh stays reachable. A failed command is followed
+# by the end of the shell's logs; QUILLO_GNOME_TIMES=1 prints how long each piece took to start.
 set -euo pipefail
 
 # Listing a test program's tests needs no session (ctest asks before every run).
@@ -216,5 +216,12 @@ export QUILLO_TEST_GNOME_PORTALS="$XDG_DESKTOP_PORTAL_DIR"
 echo "[test-env] GNOME Shell on $WAYLAND_DISPLAY (XWayland $DISPLAY), D-Bus at $DBUS_SESSION_BUS_ADDRESS"
 status=0
 "$@" || status=$?
-if ((status != 0)) && [[ -n ${QUILLO_GNOME_LOG:-} ]]; then cat "$shell_log" "$logs/gsd-media-keys.log" >&2; fi
+# A failed test shows what the shell, its key grabber and the portals said, so a failure in CI
+# can be read.
+if ((status != 0)); then
+  for log in "$shell_log" "$logs/gsd-media-keys.log" "$logs/portals.log"; do
+    echo "[with-gnome] the end of ${log##*/}:" >&2
+    tail -n 40 "$log" >&2
+  done
+fi
 exit "$status"

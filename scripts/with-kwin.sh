@@ -89,5 +89,11 @@ export QUILLO_KWIN_LOGS="$work"  # dbus.log (with the portals' output) and kwin.
 echo "[test-env] KWin on $WAYLAND_DISPLAY, D-Bus at $DBUS_SESSION_BUS_ADDRESS"
 status=0
 "$@" || status=$?
-if ((status != 0)) && [[ -n ${QUILLO_KWIN_LOG:-} ]]; then cat "$work/kwin.log" >&2; fi
+# A failed test shows what the compositor and the portals said, so a failure in CI can be read.
+if ((status != 0)); then
+  for log in kwin dbus; do
+    echo "[with-kwin] the end of $log.log:" >&2
+    tail -n 40 "$work/$log.log" >&2
+  done
+fi
 exit "$status"
