@@ -219,7 +219,7 @@ status=0
 # A failed test shows what the shell, its key grabber and the portals said, so a failure in CI
 # can be read.
 if ((status != 0)); then
-  for log in "$shell_log" "$logs/gsd-media-keys.log" "$logs/portals.log"; do
+  for log in "$shell_log" "$logs/gsd-media-keys.log" "$logs/portals.log" "$logs/portal-gnome.log"; do
     echo "[with-gnome] the end of ${log##*/}:" >&2
     tail -n 40 "$log" >&2
   done

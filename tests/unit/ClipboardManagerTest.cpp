@@ -544,4 +544,7 @@ TEST_F(ClipboardBridgeTest, ATargetThatNeverFetchesIsRestoredAtTheCap) {
     scheduler.advance(1ms);
     EXPECT_TRUE(task.isReady()) << "two seconds after the chord at 3 ms";
     EXPECT_EQ(pasteboard.current, richCopy());
+    EXPECT_TRUE(
+        log.contains("[ClipboardManager] The target did not fetch the text within 2000 ms -- "
+                     "restoring the clipboard"));
 }

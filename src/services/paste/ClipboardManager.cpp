@@ -327,6 +327,11 @@ QCoro::Task<void> ClipboardManager::waitUntilFetched(std::shared_ptr<FetchWatch>
         if (due > scheduler_.now()) {
             co_await scheduler_.sleep(due - scheduler_.now());
         }
+    } else {
+        // Said, so that a paste that never arrived can be told from one the target dropped.
+        Log::line(QStringLiteral("[ClipboardManager] The target did not fetch the text within "
+                                 "%1 ms -- restoring the clipboard")
+                      .arg(kLatestRestore.count()));
     }
     watch->alarm.cancel();
 }

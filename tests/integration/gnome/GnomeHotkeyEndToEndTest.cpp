@@ -250,13 +250,15 @@ TEST_F(GnomeHotkeyEndToEnd, HeldDictationsArriveInAWaylandFieldAfterOneConsent) 
     ASSERT_NO_FATAL_FAILURE(dictate("grusse aus gnome", "Grüße aus GNOME — 日本."));
     rig.figures.markRelease();
     EXPECT_TRUE(field.waitForLine(QStringLiteral("text Grüße aus GNOME — 日本. "), 10s))
-        << rig.log.lines().join('\n').toStdString();
+        << rig.log.lines().join('\n').toStdString()
+        << "\nfield: " << field.lines().join(" | ").toStdString();
     rig.figures.markText();
     rig.figures.print("GNOME", rig.server);
     ASSERT_NO_FATAL_FAILURE(dictate("noch einmal", "Noch einmal."));
     EXPECT_TRUE(
         field.waitForLine(QStringLiteral("text Grüße aus GNOME — 日本. Noch einmal. "), 10s))
-        << rig.log.lines().join('\n').toStdString();
+        << rig.log.lines().join('\n').toStdString()
+        << "\nfield: " << field.lines().join(" | ").toStdString();
     EXPECT_EQ(ready.count(), 1) << "one consent for both";
     // A dictation is in the history once its paste has put the clipboard back.
     ASSERT_TRUE(waitUntil([&] { return rig.settings.recentDictations().size() == 2; }, 5s));

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A native Wayland GTK 3 text field in a process of its own, as a paste target, with the
 protocol of WaylandTextFieldChild: "shown" once the window is up, "focused" when the field gets
-the keyboard focus, "text <contents>" whenever its text changes."""
+the keyboard focus, "text <contents>" whenever its text changes; "unfocused" when the focus goes
+elsewhere, which tells a key that never came from one sent to another window."""
 import sys
 
 import gi
@@ -17,6 +18,7 @@ field = Gtk.Entry()
 window.add(field)
 field.connect("changed", lambda entry: print("text", entry.get_text(), flush=True))
 window.connect("focus-in-event", lambda *_: print("focused", flush=True) or False)
+window.connect("focus-out-event", lambda *_: print("unfocused", flush=True) or False)
 window.connect("destroy", Gtk.main_quit)
 window.show_all()
 print("shown", flush=True)
