@@ -14,7 +14,7 @@ void KeyRepeatGesture::setRepeat(const Repeat& repeat) {
         return;
     }
     if (!secondPress_)
-        waitFor(repeating_ ? repeatTimeout() : repeat_.delay + slack());
+        waitFor(repeating_ ? repeatTimeout() : firstRepeatWait());
 }
 
 void KeyRepeatGesture::trigger() {
@@ -81,7 +81,7 @@ void KeyRepeatGesture::press(Duration at) {
     down_ = true;
     repeating_ = false;
     pressedAt_ = at;
-    waitFor(repeat_.delay + slack());
+    waitFor(firstRepeatWait());
     pressed_();
 }
 
@@ -120,5 +120,5 @@ void KeyRepeatGesture::reset() {
 KeyRepeatGesture::Duration KeyRepeatGesture::holdRecognisedAfter() const {
     if (!repeat_.enabled)
         return Duration(0);
-    return repeat_.delay + slack() + kMargin;
+    return firstRepeatWait() + kMargin;
 }

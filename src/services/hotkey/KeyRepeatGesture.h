@@ -10,12 +10,13 @@
 // never on the release (a GNOME custom keyboard shortcut), into a press and a release. The first
 // trigger is the press, at once. Triggers that keep coming at the repeat rate mean the keys are
 // held, and the release is when they stop: no trigger within the repeat delay after the press
-// (plus one interval and a margin) or within one and a half intervals and a margin after a
-// repeat; the slack is for the jitter of the process that carries each trigger. A press without
-// repeats was a tap. A trigger that comes clearly before the first repeat could, with no other
-// right behind it, is a second press: the first was a tap. Triggers right behind each other are
-// repeats, never presses: no hand presses twice within a repeat interval. With key repeat off,
-// every trigger is a tap, so only the double press (hands-free) can record. A busy machine can
+// (plus one interval and a wider margin: the press's process may have started faster than the
+// first repeat's, most of all on a cold or loaded machine) or within one and a half intervals and
+// a margin after a repeat; the slack is for the jitter of the process that carries each trigger. A
+// press without repeats was a tap. A trigger that comes clearly before the first repeat could, with
+// no other right behind it, is a second press: the first was a tap. Triggers right behind each
+// other are repeats, never presses: no hand presses twice within a repeat interval. With key repeat
+// off, every trigger is a tap, so only the double press (hands-free) can record. A busy machine can
 // hold a repeat back past the wait: the release is told then, and a trigger soon after it is a
 // press only when no other follows right behind it; repeats that do follow are the same keys
 // still held, and press nothing (a late first repeat would otherwise pass for a double press).
@@ -23,6 +24,8 @@ class KeyRepeatGesture {
 public:
     using Duration = Scheduler::Duration;
     static constexpr Duration kMargin{20};
+    // How much later than the repeat delay and one interval the first repeat may come.
+    static constexpr Duration kFirstRepeatMargin{150};
 
     struct Repeat {
         bool enabled = true;
@@ -52,6 +55,9 @@ public:
 
 private:
     Duration slack() const { return repeat_.interval + kMargin; }
+    Duration firstRepeatWait() const {
+        return repeat_.delay + repeat_.interval + kFirstRepeatMargin;
+    }
     Duration repeatTimeout() const { return repeat_.interval * 3 / 2 + kMargin; }
     void press(Duration at);
     void waitFor(Duration silence);

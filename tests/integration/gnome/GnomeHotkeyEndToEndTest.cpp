@@ -191,7 +191,7 @@ TEST_F(GnomeHotkeyEndToEnd, AHoldWithGnomesKeyRepeatIsOneRecordingStoppedAfterTh
     // until the release.
     const KeyRepeatGesture::Repeat repeat;
     const qint64 firstRepeatWait =
-        (repeat.delay + repeat.interval + KeyRepeatGesture::kMargin).count();
+        (repeat.delay + repeat.interval + KeyRepeatGesture::kFirstRepeatMargin).count();
     const qint64 repeatWait = (repeat.interval * 3 / 2 + KeyRepeatGesture::kMargin).count();
     bool paused = releasedAt - runsAt.value(pressesAtRelease - 1) > repeatWait;
     for (int i = 1; i < pressesAtRelease && i < runsAt.size(); ++i)
