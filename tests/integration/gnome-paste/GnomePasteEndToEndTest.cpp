@@ -121,7 +121,9 @@ TEST_P(GnomePasteEndToEndTest, DictationsArriveWholeAndThePreviousCopyComesBack)
         controlV(keyboard);
     EXPECT_TRUE(field.waitForLine(
         QStringLiteral("text ") + first + QStringLiteral(" zwei") + QStringLiteral("copied before"),
-        5s));
+        5s))
+        << log.lines().join('\n').toStdString()
+        << "\nfield: " << field.lines().join(" | ").toStdString();
 }
 
 // Without XWayland the text is typed through the portal: on a US layout what has no key goes
