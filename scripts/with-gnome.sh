@@ -189,7 +189,7 @@ if [[ -n ${QUILLO_GNOME_STALL_FIRST_START:-} ]]; then
 fi
 if ! start_shell "$first_wait"; then
   started_line='GNOME Shell started'
-  echo "[with-gnome] GNOME Shell did not start within 15 s; starting it again" >&2
+  echo "[with-gnome] GNOME Shell did not start within $first_wait s; starting it again" >&2
   for pgid in "${session_pgids[@]}"; do kill -KILL -- "-$pgid" 2>/dev/null || true; done
   wait "${session_pgids[@]}" 2>/dev/null || true
   # The stalled XWayland's authority file too: the next one writes a cookie of its own.
